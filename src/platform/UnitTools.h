@@ -1,0 +1,32 @@
+// Helpers shared by every part of the program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sonavia::platform {
+
+class EventLoop;
+
+// Keeps dispatching messages until `milliseconds` have passed on the loop's
+// tick count. Elapsed time is an unsigned difference, so a wrap of the
+// counter neither ends nor lengthens the wait. 0 returns at once.
+void WaitProcessingMessages(EventLoop& loop, uint32_t milliseconds);
+
+// While `pattern` occurs in `text`, replaces its first occurrence with
+// `replacement`, searching again from the start each time, so an occurrence
+// that a replacement creates by joining text is replaced too. Runs in linear
+// time. An empty pattern changes nothing. A replacement that holds the
+// pattern would never end under that rule; each occurrence of the original
+// text is then replaced once instead.
+std::string ReplaceAll(std::string_view text, std::string_view pattern,
+                       std::string_view replacement);
+
+// Reads a whole number the way every edit and setting is read: leading
+// blanks skipped, an optional sign, decimal digits ("$" or "0x" introduces
+// hexadecimal ones), stopping at the first other character. A text that does
+// not start with a number gives 0. Values beyond 32 bits saturate.
+int32_t ReadWholeNumber(std::string_view text);
+
+}  // namespace sonavia::platform

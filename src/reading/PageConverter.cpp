@@ -1,0 +1,373 @@
+#include "reading/PageConverter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/UnitTools.h"
+#include "reading/TextPrimitives.h"
+
+namespace sonavia::reading {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// First occurrence of a pattern at or after a position, for positions that
+// only grow: a result still ahead of the new position is reused, so a whole
+// pass scans the text once.
+class ForwardFinder {
+ public:
+  ForwardFinder(std::string_view text, std::string_view pattern) : text_(text), pattern_(pattern) {}
+
+  size_t Find(size_t from) {
+    if (!(from >= from_ && from <= result_)) {
+      from_ = from;
+      result_ = text_.find(pattern_, from);
+    } else {
+      from_ = from;
+    }
+    return result_;
+  }
+
+ private:
+  std::string_view text_;
+  std::string_view pattern_;
+  size_t from_ = std::numeric_limits<size_t>::max();
+  size_t result_ = 0;
+};
+
+struct Entity {
+  std::string_view name;
+  char ch;
+};
+
+constexpr Entity kEntities[] = {
+    {"&aacute;", '\xE1'}, {"&agrave;", '\xE0'}, {"&Aacute;", '\xC1'}, {"&Agrave;", '\xC0'},
+    {"&eacute;", '\xE9'}, {"&egrave;", '\xE8'}, {"&Eacute;", '\xC9'}, {"&Egrave;", '\xC8'},
+    {"&iacute;", '\xED'}, {"&igrave;", '\xEC'}, {"&Iacute;", '\xCD'}, {"&Igrave;", '\xCC'},
+    {"&oacute;", '\xF3'}, {"&ograve;", '\xF2'}, {"&Oacute;", '\xD3'}, {"&Ograve;", '\xD2'},
+    {"&uacute;", '\xFA'}, {"&ugrave;", '\xF9'}, {"&Uacute;", '\xDA'}, {"&Ugrave;", '\xD9'},
+    {"&ccedil;", '\xE7'}, {"&Ccedil;", '\xC7'}, {"&auml;", '\xE4'},   {"&Auml;", '\xC4'},
+    {"&euml;", '\xEB'},   {"&Euml;", '\xCB'},   {"&iuml;", '\xEF'},   {"&Iuml;", '\xCF'},
+    {"&ouml;", '\xF6'},   {"&Ouml;", '\xD6'},   {"&uuml;", '\xFC'},   {"&Uuml;", '\xDC'},
+    {"&ntilde;", '\xF1'}, {"&Ntilde;", '\xD1'},
+};
+
+// Removes "<!--" ... "-->" spans while the first "<!--" comes before the
+// first "-->". The text is kept in place as out = t[0, w) and the rest =
+// t[r, n); after a removal the last three characters of `out` go back in
+// front of the rest, since a new "<!--" or "-->" can only form there.
+std::string RemoveComments(std::string t) {
+  char* b = t.data();
+  const size_t n = t.size();
+  size_t w = 0;
+  size_t r = 0;
+  for (;;) {
+    const size_t c1 = t.find("<!--", r);
+    if (c1 == npos) break;
+    const size_t c2 = t.find("-->", r);
+    if (c2 == npos || c2 < c1) break;
+    std::memmove(b + w, b + r, c1 - r);
+    w += c1 - r;
+    r = c2 + 3;
+    const size_t k = std::min<size_t>(3, w);
+    w -= k;
+    r -= k;
+    std::memmove(b + r, b + w, k);
+  }
+  std::memmove(b + w, b + r, n - r);
+  t.resize(w + (n - r));
+  return t;
+}
+
+// The value between the first two double quotes after the first `name` in
+// the tag, or empty.
+std::string_view QuotedAfter(std::string_view tag, std::string_view name) {
+  const size_t k = tag.find(name);
+  if (k == npos) return {};
+  const size_t q1 = tag.find('"', k);
+  if (q1 == npos) return {};
+  const size_t q2 = tag.find('"', q1 + 1);
+  if (q2 == npos) return {};
+  return tag.substr(q1 + 1, q2 - q1 - 1);
+}
+
+std::pair<std::string_view, std::string_view> SplitAtComma(std::string_view content) {
+  const size_t comma = content.find(',');
+  if (comma == npos) return {std::string_view{}, content};
+  return {content.substr(0, comma), content.substr(comma + 1)};
+}
+
+// Single left-to-right tag removal: "<" ... ">" spans go while the first
+// "<" comes before the first ">". Neither character can be formed by a
+// removal, so nothing is rescanned.
+std::string RemoveTags(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  size_t i = 0;
+  for (;;) {
+    const size_t a = t.find('<', i);
+    if (a == npos) break;
+    const size_t b = t.find('>', i);
+    if (b == npos || b < a) break;
+    out.append(t.substr(i, a - i));
+    i = b + 1;
+  }
+  out.append(t.substr(i));
+  return out;
+}
+
+}  // namespace
+
+std::string ReplaceEntities(std::string_view t) {
+  // Entity occurrences never overlap and a replacement cannot form another,
+  // so one pass gives the same text as the table's passes in order.
+  std::string out;
+  out.reserve(t.size());
+  size_t i = 0;
+  for (;;) {
+    const size_t amp = t.find('&', i);
+    if (amp == npos) break;
+    out.append(t.substr(i, amp - i));
+    const Entity* hit = nullptr;
+    for (const auto& e : kEntities) {
+      if (t.compare(amp, e.name.size(), e.name) == 0) {
+        hit = &e;
+        break;
+      }
+    }
+    if (hit != nullptr) {
+      out.push_back(hit->ch);
+      i = amp + hit->name.size();
+    } else {
+      out.push_back('&');
+      i = amp + 1;
+    }
+  }
+  out.append(t.substr(i));
+  return out;
+}
+
+void UpperCaseAscii(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+}
+
+std::string MarkImages(std::string_view input) {
+  const std::string text = RemoveComments(std::string(input));
+  const std::string_view t = text;
+  std::string out;
+  out.reserve(t.size());
+  size_t i = 0;
+  for (;;) {
+    const size_t p = t.find("<IMG", i);
+    if (p == npos) break;
+    out.append(t.substr(i, p - i));
+    // A tag with no ">" after it runs to the end of the text.
+    const size_t gt = t.find('>', p);
+    const size_t end = gt == npos ? t.size() : gt + 1;
+    const std::string_view tag = t.substr(p, end - p);
+    out += "(G)";
+    out += QuotedAfter(tag, "SRC");
+    out += ',';
+    out += QuotedAfter(tag, "ALT");
+    out += "(/G)";
+    // Resume after the mark: a description holding "<IMG" is not re-read.
+    i = end;
+  }
+  out.append(t.substr(i));
+  return out;
+}
+
+std::string MarkLinks(std::string_view t) {
+  ForwardFinder close(t, "</A>");
+  ForwardFinder greater(t, ">");
+  ForwardFinder quote1(t, "\"");
+  ForwardFinder quote2(t, "\"");
+  std::string out;
+  out.reserve(t.size());
+  size_t i = 0;
+  for (;;) {
+    const size_t p = t.find("<A HREF", i);
+    if (p == npos) break;
+    out.append(t.substr(i, p - i));
+    const size_t gt = greater.Find(p);
+    const size_t e = close.Find(p);
+    std::string_view address;
+    if (gt != npos) {
+      const size_t q1 = quote1.Find(p);
+      if (q1 < gt) {
+        const size_t q2 = quote2.Find(q1 + 1);
+        if (q2 < gt) address = t.substr(q1 + 1, q2 - q1 - 1);
+      }
+    }
+    std::string_view linkText;
+    if (e != npos) {
+      // Everything between the end of the opening tag and "</A>".
+      if (gt + 1 < e) linkText = t.substr(gt + 1, e - gt - 1);
+      i = e + 4;
+    } else {
+      // No "</A>": only "<A " goes, the rest of the tag stays.
+      i = p + 3;
+    }
+    out += "(L)";
+    out += address;
+    out += ',';
+    out += linkText;
+    out += "(/L)";
+  }
+  out.append(t.substr(i));
+  return out;
+}
+
+std::string MarkSentences(std::string_view t) {
+  // ". " and ".<BR>" never overlap and a mark forms neither, so one pass
+  // equals the two passes in order.
+  std::string out;
+  out.reserve(t.size() + t.size() / 16);
+  size_t i = 0;
+  for (;;) {
+    const size_t dot = t.find('.', i);
+    if (dot == npos) break;
+    out.append(t.substr(i, dot - i));
+    if (t.compare(dot + 1, 1, " ") == 0) {
+      out += "(PUNT)";
+      i = dot + 2;
+    } else if (t.compare(dot + 1, 4, "<BR>") == 0) {
+      out += "(PUNT)";
+      i = dot + 5;
+    } else {
+      out.push_back('.');
+      i = dot + 1;
+    }
+  }
+  out.append(t.substr(i));
+  return out;
+}
+
+std::string CleanUpText(std::string_view input) {
+  std::string t(input);
+  t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }),
+          t.end());
+  t = platform::ReplaceAll(t, " I ", " HI ");
+  t = platform::ReplaceAll(t, "&RSQUO", "'");
+  t = platform::ReplaceAll(t, "&QUOT", "\"");
+  t = platform::ReplaceAll(t, "&NBSP;", "");
+  return RemoveTags(t);
+}
+
+namespace {
+
+void AddUnit(ReadingList& list, std::string text, UnitKind kind) {
+  list.UnitCursor += 1;
+  auto& unit = list.Unit(list.UnitCursor);
+  unit.Text = std::move(text);
+  unit.Kind = kind;
+}
+
+// Replaces the first image mark of a link text by its spoken form, with the
+// rule's exact arithmetic also for a mark without its closing part.
+void SpeakImageInLinkText(std::string& linkText) {
+  const long i = Pos("(G)", linkText);
+  if (i == 0) return;
+  const long j = Pos("(/G)", linkText);
+  const std::string content = CopyPart(linkText, i + 3, j - i - 3);
+  const auto [source, description] = SplitAtComma(content);
+  DeleteAt(linkText, i, j - i + 4);
+  std::string spoken(kImageWord);
+  spoken += description.empty() ? source : description;
+  spoken += ' ';
+  InsertAt(spoken, linkText, i);
+}
+
+}  // namespace
+
+bool Segment(ReadingList& list, std::string_view m, std::string* leftover) {
+  ForwardFinder punt(m, "(PUNT)");
+  ForwardFinder image(m, "(G)");
+  ForwardFinder link(m, "(L)");
+  ForwardFinder imageEnd(m, "(/G)");
+  ForwardFinder linkEnd(m, "(/L)");
+  // The text still to segment is m[o..]; consuming moves the offset.
+  size_t o = 0;
+  bool limit = false;
+  for (;;) {
+    const size_t p = punt.Find(o);
+    const size_t g = image.Find(o);
+    const size_t l = link.Find(o);
+    if (p == npos && g == npos && l == npos) break;
+    if (p < g && p < l) {
+      AddUnit(list, std::string(m.substr(o, p - o)), UnitKind::Text);
+      o = p + 6;
+    } else {
+      const bool isImage = g < l;
+      const size_t mark = isImage ? g : l;
+      if (mark > o) AddUnit(list, std::string(m.substr(o, mark - o)), UnitKind::Text);
+      o = mark + 3;
+      const size_t e = isImage ? imageEnd.Find(o) : linkEnd.Find(o);
+      const std::string_view content = e == npos ? std::string_view{} : m.substr(o, e - o);
+      const auto [first, second] = SplitAtComma(content);
+      if (isImage) {
+        AddUnit(list, std::string(kImageWord), UnitKind::Item);
+        AddUnit(list, second.empty() ? std::string(first) : std::string(second) + " ",
+                UnitKind::Item);
+      } else {
+        std::string linkText(second);
+        SpeakImageInLinkText(linkText);
+        std::string spoken = linkText.empty() ? std::string(first) : linkText;
+        AddUnit(list, std::string(kLinkWord), UnitKind::Item);
+        AddUnit(list, spoken, UnitKind::Item);
+        list.LinkCursor += 1;
+        auto& entry = list.Link(list.LinkCursor);
+        entry.Address = std::string(first);
+        entry.Text = std::move(spoken);
+        entry.UnitIndex = list.UnitCursor;
+      }
+      // Without a closing mark only three characters go.
+      o = e == npos ? std::min(o + 3, m.size()) : e + 4;
+    }
+    if (list.UnitCursor > ConversionLimit) {
+      limit = true;
+      break;
+    }
+  }
+  if (leftover != nullptr) *leftover = std::string(m.substr(std::min(o, m.size())));
+  return limit;
+}
+
+void PageConverter::ConvertPage(const std::string& html) {
+  ReadingList& list = list_;
+  list.ClearUnitsAndLinks();
+  list.WorkingText.clear();
+  list.MarkedText.clear();
+
+  std::string text = ReplaceEntities(html);
+  UpperCaseAscii(text);
+  text = MarkImages(text);
+  text = MarkLinks(text);
+  text = MarkSentences(text);
+  text = CleanUpText(text);
+  list.WorkingText = std::move(text);
+  const std::string marked = list.WorkingText + " (PUNT)";
+
+  list.Unit(1) = ReadingUnit{std::string(kTitleWord), UnitKind::Text};
+  list.Unit(2) = ReadingUnit{list.PageTitle, UnitKind::Item};
+  list.UnitCursor = 2;
+  list.LinkCursor = 0;
+
+  reachedLimit_ = Segment(list, marked, &list.MarkedText);
+  // The links gathered are published on both paths, so a long page still
+  // offers the links that are read.
+  list.UnitCount = list.UnitCursor;
+  list.LinkCount = list.LinkCursor;
+  list.UnitCursor = 0;
+  list.LinkCursor = 0;
+  if (reachedLimit_ && warning_ != nullptr) {
+    warning_->UseItemVoice();
+    warning_->SpeakUnit(std::string(kTooLongWarning));
+  }
+}
+
+}  // namespace sonavia::reading

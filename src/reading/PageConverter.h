@@ -1,0 +1,59 @@
+// Turns the HTML of a loaded page into the reading list: a fixed chain of
+// textual passes that reduce the page to marked plain text, then a
+// segmentation into spoken units. Each pass gives exactly the result of its
+// rescan-from-the-start rule, in time linear in the text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "reading/ReadingList.h"
+
+namespace sonavia::reading {
+
+// What the conversion does when a page is too long to read whole.
+class ConversionLimitWarning {
+ public:
+  virtual ~ConversionLimitWarning() = default;
+  virtual void UseItemVoice() = 0;
+  virtual void SpeakUnit(const std::string& text) = 0;
+};
+
+inline constexpr std::string_view kTooLongWarning = "Document massa llarg, no el podr\xE9 llegir tot";
+inline constexpr std::string_view kTitleWord = "T\xEDtol";
+inline constexpr std::string_view kImageWord = "Imatge ";
+inline constexpr std::string_view kLinkWord = "LINK";
+
+// The passes, in the order ConvertPage runs them.
+std::string ReplaceEntities(std::string_view text);
+void UpperCaseAscii(std::string& text);
+std::string MarkImages(std::string_view text);  // removes comments first
+std::string MarkLinks(std::string_view text);
+std::string MarkSentences(std::string_view text);
+std::string CleanUpText(std::string_view text);  // begins with RemoveLineBreaks
+// Fills units and links from `marked`, continuing after the title units.
+// Returns true when it stopped at the length limit.
+bool Segment(ReadingList& list, std::string_view marked, std::string* leftover = nullptr);
+
+class PageConverter {
+ public:
+  // `warning` may be null: the warning is then not spoken.
+  PageConverter(ReadingList& list, ConversionLimitWarning* warning)
+      : list_(list), warning_(warning) {}
+
+  void SetWarning(ConversionLimitWarning* warning) { warning_ = warning; }
+
+  // Rebuilds the whole list except the mode, title, addresses, link target
+  // and resolved links. The title must be stored first.
+  void ConvertPage(const std::string& html);
+
+  // Whether the last conversion stopped at the length limit.
+  bool ReachedLimit() const { return reachedLimit_; }
+
+ private:
+  ReadingList& list_;
+  ConversionLimitWarning* warning_;
+  bool reachedLimit_ = false;
+};
+
+}  // namespace sonavia::reading

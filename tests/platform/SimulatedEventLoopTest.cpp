@@ -1,0 +1,142 @@
+#include "support/SimulatedEventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/UnitTools.h"
+
+namespace sonavia::testing {
+namespace {
+
+using platform::WaitProcessingMessages;
+
+struct Log {
+  SimulatedEventLoop& loop;
+  std::vector<std::string> lines;
+  void Add(const std::string& what) { lines.push_back(std::to_string(loop.Elapsed()) + " " + what); }
+};
+
+std::unique_ptr<platform::Timer> MakeTimer(SimulatedEventLoop& loop, uint32_t interval,
+                                           std::function<void()> handler, bool enabled = true) {
+  auto timer = loop.CreateTimer();
+  timer->SetEnabled(false);
+  timer->SetInterval(interval);
+  timer->SetOnTimer(std::move(handler));
+  timer->SetEnabled(enabled);
+  return timer;
+}
+
+TEST(SimulatedEventLoop, TimersFireInOrderOfDueTime) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  auto a = MakeTimer(loop, 300, [&] { log.Add("a"); });
+  auto b = MakeTimer(loop, 200, [&] { log.Add("b"); });
+  loop.Post(250, [&] { log.Add("event"); });
+  loop.RunFor(650);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"200 b", "250 event", "300 a", "400 b", "600 a",
+                                                 "600 b"}));
+}
+
+TEST(SimulatedEventLoop, TimerSwitchedFromInsideHandlers) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  std::unique_ptr<platform::Timer> other;
+  auto self = MakeTimer(loop, 100, nullptr);
+  self->SetOnTimer([&] {
+    log.Add("self");
+    self->SetEnabled(false);  // stops itself: no further tick
+    other->SetEnabled(true);  // starts the other, counting from now
+  });
+  other = MakeTimer(loop, 150, [&] { log.Add("other"); }, false);
+  loop.RunFor(500);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"100 self", "250 other", "400 other"}));
+  EXPECT_FALSE(self->Enabled());
+}
+
+TEST(SimulatedEventLoop, DisabledTimerDueInTheSameDispatchDoesNotFire) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  std::unique_ptr<platform::Timer> second;
+  auto first = MakeTimer(loop, 100, [&] {
+    log.Add("first");
+    second->SetEnabled(false);
+  });
+  second = MakeTimer(loop, 100, [&] { log.Add("second"); });
+  loop.RunFor(250);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"100 first", "200 first"}));
+}
+
+TEST(SimulatedEventLoop, WaitsDispatchAndNest) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  auto ticker = MakeTimer(loop, 100, [&] { log.Add("tick"); });
+  loop.Post(50, [&] {
+    log.Add("outer begins");
+    WaitProcessingMessages(loop, 300);
+    log.Add("outer ends");
+  });
+  loop.Post(120, [&] {
+    log.Add("inner begins");
+    WaitProcessingMessages(loop, 100);
+    log.Add("inner ends");
+  });
+  loop.RunFor(400);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"50 outer begins", "100 tick", "120 inner begins",
+                                                 "200 tick", "220 inner ends", "300 tick",
+                                                 "350 outer ends", "400 tick"}));
+}
+
+TEST(SimulatedEventLoop, TimerTicksAgainInsideItsOwnWait) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  int depth = 0;
+  auto timer = MakeTimer(loop, 100, nullptr);
+  timer->SetOnTimer([&] {
+    log.Add("tick depth " + std::to_string(depth));
+    if (depth++ == 0) WaitProcessingMessages(loop, 250);
+    --depth;
+  });
+  loop.RunFor(300);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"100 tick depth 0", "200 tick depth 1",
+                                                 "300 tick depth 1"}));
+}
+
+TEST(WaitProcessingMessages, MeasuresAcrossTheCounterWrap) {
+  for (const uint32_t start : {0u, 0xFFFFFF00u, 0xFFFFFFFFu}) {
+    SimulatedEventLoop loop(start);
+    loop.SetIdleStep(7);
+    WaitProcessingMessages(loop, 1000);
+    EXPECT_GE(loop.Elapsed(), 1000u) << start;
+    EXPECT_LT(loop.Elapsed(), 1007u) << start;
+  }
+}
+
+TEST(WaitProcessingMessages, ZeroReturnsWithoutDispatching) {
+  SimulatedEventLoop loop;
+  bool ran = false;
+  loop.Post(0, [&] { ran = true; });
+  WaitProcessingMessages(loop, 0);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(loop.Elapsed(), 0u);
+}
+
+TEST(WaitProcessingMessages, EndsOnTimeWhenTimersAreFarAway) {
+  SimulatedEventLoop loop;
+  auto late = MakeTimer(loop, 10000, [] {});
+  WaitProcessingMessages(loop, 500);
+  EXPECT_EQ(loop.Elapsed(), 500u);
+}
+
+TEST(SimulatedEventLoop, DestroyedTimerNeverFires) {
+  SimulatedEventLoop loop;
+  int ticks = 0;
+  auto timer = MakeTimer(loop, 100, [&] { ++ticks; });
+  loop.Post(150, [&] { timer.reset(); });
+  loop.RunFor(1000);
+  EXPECT_EQ(ticks, 1);
+}
+
+}  // namespace
+}  // namespace sonavia::testing

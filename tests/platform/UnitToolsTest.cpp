@@ -1,0 +1,52 @@
+#include "platform/UnitTools.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace sonavia::platform {
+namespace {
+
+TEST(ReplaceAll, RescansFromTheStart) {
+  struct Case {
+    const char* text;
+    const char* pattern;
+    const char* replacement;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"a%20b%20c", "%20", " ", "a b c"},
+      {"&NB&NBSP;SP;x", "&NBSP;", "", "x"},
+      {" I I ", " I ", " HI ", " HI HI "},
+      {"aab", "ab", "bx", "bxx"},  // the replacement joins with the text before it
+      {"aaab", "ab", "b", "b"},
+      {"abc", "", "x", "abc"},
+      {"", "a", "b", ""},
+      {"xyz", "q", "r", "xyz"},
+      {"aaa", "a", "aa", "aaaaaa"},  // would never end: each original one once
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReplaceAll(c.text, c.pattern, c.replacement), c.expected) << c.text;
+  }
+}
+
+TEST(ReadWholeNumber, ReadsTheLeadingNumber) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  struct Case {
+    const char* text;
+    int32_t value;
+  };
+  const Case cases[] = {
+      {"140", 140},       {"  15", 15},          {"-3", -3},       {"+7", 7},
+      {"120 abc", 120},   {"12abc", 12},         {"abc", 0},       {"", 0},
+      {" ", 0},           {"-", 0},              {"$1F", 31},      {"0x1f", 31},
+      {"0X10", 16},       {"-$10", -16},         {"0", 0},         {"256", 256},
+      {"99999999999", kMax}, {"-99999999999", kMin}, {"2147483647", kMax}, {"-2147483648", kMin},
+      {"0xFFFFFFFFF", kMax}, {"1.5", 1},          {"x1", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadWholeNumber(c.text), c.value) << c.text;
+}
+
+}  // namespace
+}  // namespace sonavia::platform

@@ -1,0 +1,29 @@
+// libFuzzer target: the linear page conversion must give exactly what the
+// literal rules give, for any bytes, and must never crash or hang.
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "reading/ListDump.h"
+#include "reading/LiteralConverter.h"
+#include "reading/PageConverter.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace sonavia;
+  static auto fast = std::make_unique<reading::ReadingList>();
+  static auto oracle = std::make_unique<reading::ReadingList>();
+  const std::string page(reinterpret_cast<const char*>(data), size);
+  literal::WarningLog fastWarnings, oracleWarnings;
+  fast->SetPageTitle("t");
+  oracle->SetPageTitle("t");
+  reading::PageConverter(*fast, &fastWarnings).ConvertPage(page);
+  literal::ConvertPage(*oracle, page, &oracleWarnings);
+  if (testing::DumpList(*fast) != testing::DumpList(*oracle) ||
+      fastWarnings.calls != oracleWarnings.calls) {
+    std::fprintf(stderr, "conversion differs from the literal rules\n");
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,33 @@
+// The page rules read literally: every search starts again at the beginning
+// of the whole text after each change, and segmentation deletes the front
+// of the text. Quadratic, and therefore only the oracle for the real passes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reading/PageConverter.h"
+#include "reading/ReadingList.h"
+
+namespace sonavia::literal {
+
+std::string ReplaceAll(std::string text, const std::string& pattern, const std::string& replacement);
+std::string ReplaceEntities(std::string text);
+std::string MarkImages(std::string text);
+std::string MarkLinks(std::string text);
+std::string MarkSentences(std::string text);
+std::string CleanUpText(std::string text);
+
+// Records the warning calls so two conversions can be compared.
+struct WarningLog : reading::ConversionLimitWarning {
+  std::vector<std::string> calls;
+  void UseItemVoice() override { calls.push_back("UseItemVoice"); }
+  void SpeakUnit(const std::string& text) override { calls.push_back("SpeakUnit:" + text); }
+};
+
+// ConvertPage as written, with the decisions the real one makes on the
+// points the rules leave open.
+void ConvertPage(reading::ReadingList& list, const std::string& html,
+                 reading::ConversionLimitWarning* warning);
+
+}  // namespace sonavia::literal

@@ -1,0 +1,106 @@
+// reading-list: prints the reading list the browser would build for an HTML
+// file, as one JSON object.
+//
+//   reading-list [--title TEXT] FILE     (FILE may be "-" for standard input)
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "platform/Cp1252.h"
+#include "reading/PageConverter.h"
+#include "reading/ReadingList.h"
+
+namespace {
+
+using sonavia::platform::Cp1252ToUtf8;
+
+void Usage() { std::cerr << "usage: reading-list [--title TEXT] FILE\n"; }
+
+std::string JsonString(const std::string& cp1252) {
+  const std::string utf8 = Cp1252ToUtf8(cp1252);
+  std::string out = "\"";
+  for (const char ch : utf8) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '"') {
+      out += "\\\"";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out.push_back(ch);
+    }
+  }
+  return out + "\"";
+}
+
+bool ReadInput(const std::string& path, std::string& text) {
+  if (path == "-") {
+    std::ostringstream all;
+    all << std::cin.rdbuf();
+    text = all.str();
+    return !std::cin.bad();
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string title;
+  std::string path;
+  bool havePath = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--title" && i + 1 < argc) {
+      title = sonavia::platform::Utf8ToCp1252(argv[++i]);
+    } else if (!havePath && (arg == "-" || arg.rfind("--", 0) != 0)) {
+      path = arg;
+      havePath = true;
+    } else {
+      Usage();
+      return 2;
+    }
+  }
+  if (!havePath) {
+    Usage();
+    return 2;
+  }
+  std::string html;
+  if (!ReadInput(path, html)) {
+    std::cerr << "reading-list: cannot read " << path << "\n";
+    return 2;
+  }
+
+  auto& list = sonavia::reading::TheReadingList();
+  list.SetPageTitle(title);
+  sonavia::reading::PageConverter converter(list, nullptr);
+  converter.ConvertPage(html);
+
+  std::string out = "{\"units\":[";
+  for (int32_t i = 1; i <= list.UnitCount; ++i) {
+    if (i > 1) out += ',';
+    out += "{\"text\":" + JsonString(list.Unit(i).Text) +
+           ",\"kind\":" + std::to_string(static_cast<int>(list.Unit(i).Kind)) + "}";
+  }
+  out += "],\"links\":[";
+  for (int32_t i = 1; i <= list.LinkCount; ++i) {
+    if (i > 1) out += ',';
+    const auto& link = list.Link(i);
+    out += "{\"address\":" + JsonString(link.Address) + ",\"text\":" + JsonString(link.Text) +
+           ",\"unit\":" + std::to_string(link.UnitIndex) + "}";
+  }
+  out += "],\"unitCount\":" + std::to_string(list.UnitCount) +
+         ",\"linkCount\":" + std::to_string(list.LinkCount) +
+         ",\"tooLong\":" + (converter.ReachedLimit() ? "true" : "false") + "}\n";
+  std::cout << out;
+  return std::cout.good() ? 0 : 1;
+}
