@@ -1,0 +1,30 @@
+// The speech engine behind the front library libupctv.so. It lives in its
+// own shared object that stays loaded once loaded, so that threads it
+// starts never outlive their code; each load of the front library is a
+// fresh session, started at its first call and ended when it is freed.
+#pragma once
+
+#include <cstdint>
+
+#define UPCTV_ENGINE_API __attribute__((visibility("default")))
+
+namespace upctv::engine {
+
+UPCTV_ENGINE_API const char* About();
+UPCTV_ENGINE_API void Read(const char* text);
+UPCTV_ENGINE_API void ReadFile(const char* path);
+UPCTV_ENGINE_API void Stop();
+UPCTV_ENGINE_API void SetLanguage(int32_t language);
+UPCTV_ENGINE_API void SetSpeed(int32_t rate);
+UPCTV_ENGINE_API void SetSpeaker(int32_t speaker);
+UPCTV_ENGINE_API int32_t Status();
+// Ends the session: stops speech, releases eSpeak NG and the sound device.
+UPCTV_ENGINE_API void Shutdown();
+
+// For benchmarks and tests: steady-clock nanoseconds at which the first
+// sample of the latest text went out, or 0 before that.
+UPCTV_ENGINE_API int64_t FirstSampleTime();
+// Whether the session plays to a sound device (false: it keeps time).
+UPCTV_ENGINE_API bool HasSoundDevice();
+
+}  // namespace upctv::engine

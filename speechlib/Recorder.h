@@ -1,0 +1,37 @@
+// The library's recording option: with UPCTV_RECORD_DIR naming a directory,
+// each utterance's played samples go to NNNN.wav there and one line per
+// utterance to utterances.tsv.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace upctv {
+
+class Recording {
+ public:
+  // Starts the recording of one utterance, or does nothing when the
+  // option is off or the directory cannot be written.
+  Recording(int sampleRate, int64_t startEpochMs, int language, int speaker, int rate,
+            std::string textUtf8);
+  ~Recording();
+  Recording(const Recording&) = delete;
+  Recording& operator=(const Recording&) = delete;
+
+  void AddSamples(const int16_t* samples, size_t count);
+  // Closes the sound file and appends the utterance's line.
+  void Finish(int64_t playedMs, bool stopped);
+
+ private:
+  std::string dir_;
+  std::FILE* wav_ = nullptr;
+  uint32_t samples_ = 0;
+  int sampleRate_;
+  int64_t startEpochMs_;
+  int language_, speaker_, rate_;
+  std::string text_;
+  bool finished_ = false;
+};
+
+}  // namespace upctv
