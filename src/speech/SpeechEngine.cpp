@@ -1,0 +1,158 @@
+#include "speech/SpeechEngine.h"
+
+#include <type_traits>
+
+#include "platform/UnitTools.h"
+
+namespace sonavia::speech {
+
+int32_t SpeakerFor(bool catalan, bool textVoice) {
+  if (catalan) return textVoice ? 0 : 2;
+  return textVoice ? 1 : 0;
+}
+
+SpeechEngine::SpeechEngine(platform::LibraryLoader& loader, reading::ReadingList& list,
+                           platform::Edit& speedField,
+                           std::function<std::string()> currentDirectory)
+    : loader_(loader),
+      list_(list),
+      speedField_(speedField),
+      currentDirectory_(std::move(currentDirectory)) {}
+
+void SpeechEngine::LookUpEntryPoints() {
+  auto find = [&](auto& entry, const char* name) {
+    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
+        loader_.Symbol(LibraryHandle, name));
+  };
+  find(Entries.upcTVAbout, "upcTVAbout");
+  find(Entries.upcTVRead, "upcTVRead");
+  find(Entries.upcTVReadFile, "upcTVReadFile");
+  find(Entries.upcTVStop, "upcTVStop");
+  find(Entries.upcTVSetLanguage, "upcTVSetLanguage");
+  find(Entries.upcTVSetSpeed, "upcTVSetSpeed");
+  find(Entries.upcTVSetSpeaker, "upcTVSetSpeaker");
+  find(Entries.upcTVStatus, "upcTVStatus");
+}
+
+bool SpeechEngine::LoadSpeechEngine() {
+  LibraryHandle = loader_.Load(kSpeechLibraryName);
+  const bool failed = LibraryHandle == nullptr;
+  if (!failed) {
+    LookUpEntryPoints();
+    AppliedRate = DefaultRate;
+    upcTVSetSpeed(AppliedRate);
+  } else {
+    Entries = EntryPoints{};
+  }
+  Speaking = false;
+  TextVoiceActive = true;
+  CatalanActive = true;
+  list_.PageTitle.clear();
+  list_.WorkingText.clear();
+  list_.MarkedText.clear();
+  list_.SetReadingMode(reading::ReadingMode::Page);
+  // A file address is "file://" and the absolute path, which starts with "/".
+  list_.PageAddress = "file://" + currentDirectory_() + "/index.htm";
+  return failed;
+}
+
+int32_t SpeechEngine::SpeedFieldValue() const {
+  return platform::ReadWholeNumber(speedField_.Text());
+}
+
+bool SpeechEngine::ReloadSpeechEngine() {
+  if (!Loaded()) return true;
+  Entries = EntryPoints{};
+  loader_.Free(LibraryHandle);
+  LibraryHandle = loader_.Load(kSpeechLibraryName);
+  if (!Loaded()) return true;
+  LookUpEntryPoints();
+  const int32_t value = SpeedFieldValue();
+  if (value <= 0 || value > 255) {
+    // Runs the field's change handling, which may reload once more.
+    speedField_.SetText("140");
+    upcTVSetSpeed(DefaultRate);
+  } else {
+    upcTVSetSpeed(value);
+  }
+  AppliedRate = SpeedFieldValue();
+  return false;
+}
+
+void SpeechEngine::FreeSpeechEngine() {
+  if (!Loaded()) return;
+  Entries = EntryPoints{};
+  loader_.Free(LibraryHandle);
+  LibraryHandle = nullptr;
+}
+
+void SpeechEngine::SwitchVoice(bool textVoice) {
+  if (TextVoiceActive == textVoice) return;
+  if (Speaking) {
+    upcTVStop();
+    Speaking = false;
+  }
+  ReloadSpeechEngine();
+  upcTVSetLanguage(CatalanActive ? kCatalanCode : kCastilianCode);
+  upcTVSetSpeaker(SpeakerFor(CatalanActive, textVoice));
+  TextVoiceActive = textVoice;
+}
+
+void SpeechEngine::SwitchLanguage(bool catalan) {
+  if (CatalanActive == catalan) return;
+  if (Speaking) {
+    upcTVStop();
+    Speaking = false;
+  }
+  ReloadSpeechEngine();
+  upcTVSetLanguage(catalan ? kCatalanCode : kCastilianCode);
+  upcTVSetSpeaker(SpeakerFor(catalan, TextVoiceActive));
+  CatalanActive = catalan;
+}
+
+void SpeechEngine::SetSpeechRate(int32_t rate) {
+  if (Speaking) {
+    upcTVStop();
+    Speaking = false;
+  }
+  AppliedRate = rate;
+  ReloadSpeechEngine();
+  // A fresh library starts in its own language and speaker; without this a
+  // Castilian reading would go on with Catalan pronunciation.
+  if (Loaded()) {
+    upcTVSetLanguage(CatalanActive ? kCatalanCode : kCastilianCode);
+    upcTVSetSpeaker(SpeakerFor(CatalanActive, TextVoiceActive));
+  }
+}
+
+void SpeechEngine::SpeakMessage(const std::string& text) {
+  const std::string spoken = text + " ";
+  if (upcTVStatus() != 0) return;
+  upcTVRead(spoken);
+}
+
+void SpeechEngine::upcTVRead(const std::string& text) {
+  if (Entries.upcTVRead != nullptr) Entries.upcTVRead(text.c_str());
+}
+
+void SpeechEngine::upcTVStop() {
+  if (Entries.upcTVStop != nullptr) Entries.upcTVStop();
+}
+
+void SpeechEngine::upcTVSetLanguage(int32_t language) {
+  if (Entries.upcTVSetLanguage != nullptr) Entries.upcTVSetLanguage(language);
+}
+
+void SpeechEngine::upcTVSetSpeed(int32_t rate) {
+  if (Entries.upcTVSetSpeed != nullptr) Entries.upcTVSetSpeed(rate);
+}
+
+void SpeechEngine::upcTVSetSpeaker(int32_t speaker) {
+  if (Entries.upcTVSetSpeaker != nullptr) Entries.upcTVSetSpeaker(speaker);
+}
+
+int32_t SpeechEngine::upcTVStatus() {
+  return Entries.upcTVStatus != nullptr ? Entries.upcTVStatus(0) : 0;
+}
+
+}  // namespace sonavia::speech

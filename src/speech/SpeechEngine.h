@@ -1,0 +1,87 @@
+// The binding to the speech library: loading it by name, its entry points,
+// the two voices, the language and the rate. Every change of voice,
+// language or rate frees the library and loads it afresh.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/LibraryLoader.h"
+#include "reading/ReadingList.h"
+
+namespace sonavia::speech {
+
+inline constexpr int32_t DefaultRate = 140;
+inline constexpr const char* kSpeechLibraryName = "libupctv.so";
+inline constexpr int32_t kCatalanCode = 99;
+inline constexpr int32_t kCastilianCode = 101;
+
+struct EntryPoints {
+  const char* (*upcTVAbout)() = nullptr;
+  int32_t (*upcTVRead)(const char*) = nullptr;
+  int32_t (*upcTVReadFile)(const char*) = nullptr;
+  int32_t (*upcTVStop)() = nullptr;
+  int32_t (*upcTVSetLanguage)(int32_t) = nullptr;
+  int32_t (*upcTVSetSpeed)(int32_t) = nullptr;
+  int32_t (*upcTVSetSpeaker)(int32_t) = nullptr;
+  int32_t (*upcTVStatus)(int32_t) = nullptr;
+};
+
+// Speaker numbers of the voice table.
+int32_t SpeakerFor(bool catalan, bool textVoice);
+
+class SpeechEngine {
+ public:
+  // `speedField` is the window's speed edit; `currentDirectory` gives the
+  // process's working directory, for the start page address.
+  SpeechEngine(platform::LibraryLoader& loader, reading::ReadingList& list,
+               platform::Edit& speedField, std::function<std::string()> currentDirectory);
+  SpeechEngine(const SpeechEngine&) = delete;
+  SpeechEngine& operator=(const SpeechEngine&) = delete;
+
+  platform::LibraryLoader::Handle LibraryHandle = nullptr;
+  EntryPoints Entries;
+  bool Speaking = false;
+  int32_t AppliedRate = DefaultRate;
+  bool TextVoiceActive = true;
+  bool CatalanActive = true;
+
+  // Each returns true when it failed.
+  bool LoadSpeechEngine();
+  bool ReloadSpeechEngine();
+  void FreeSpeechEngine();
+
+  void UseTextVoice() { SwitchVoice(true); }
+  void UseItemVoice() { SwitchVoice(false); }
+  void SelectCatalan() { SwitchLanguage(true); }
+  void SelectCastilian() { SwitchLanguage(false); }
+  void SetSpeechRate(int32_t rate);
+  bool IsSpeaking() const { return Speaking; }
+  void SpeakMessage(const std::string& text);
+
+  bool Loaded() const { return LibraryHandle != nullptr; }
+
+  // The entry points, harmless without a library or without the entry:
+  // nothing is spoken and the status reads idle.
+  void upcTVRead(const std::string& text);
+  void upcTVStop();
+  void upcTVSetLanguage(int32_t language);
+  void upcTVSetSpeed(int32_t rate);
+  void upcTVSetSpeaker(int32_t speaker);
+  int32_t upcTVStatus();
+
+ private:
+  void LookUpEntryPoints();
+  int32_t SpeedFieldValue() const;
+  void SwitchVoice(bool textVoice);
+  void SwitchLanguage(bool catalan);
+
+  platform::LibraryLoader& loader_;
+  reading::ReadingList& list_;
+  platform::Edit& speedField_;
+  std::function<std::string()> currentDirectory_;
+};
+
+}  // namespace sonavia::speech

@@ -1,0 +1,322 @@
+// The real libupctv.so, loaded by name as the program loads it, with its
+// recording option. Without a sound device it keeps time, so every test
+// runs at the pace of real speech: texts are short.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "speech/SpeechEngine.h"
+#include "support/SimulatedEventLoop.h"
+#include "system/DlLibraryLoader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct Library {
+  void* handle = dlopen("libupctv.so", RTLD_NOW | RTLD_LOCAL);
+  template <typename F>
+  F Get(const char* name) {
+    return reinterpret_cast<F>(dlsym(handle, name));
+  }
+  int32_t (*Read)(const char*) = Get<int32_t (*)(const char*)>("upcTVRead");
+  int32_t (*ReadFile)(const char*) = Get<int32_t (*)(const char*)>("upcTVReadFile");
+  int32_t (*Stop)() = Get<int32_t (*)()>("upcTVStop");
+  int32_t (*SetLanguage)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetLanguage");
+  int32_t (*SetSpeed)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeed");
+  int32_t (*SetSpeaker)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeaker");
+  int32_t (*Status)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVStatus");
+  const char* (*About)() = Get<const char* (*)()>("upcTVAbout");
+  ~Library() {
+    if (handle != nullptr) dlclose(handle);
+  }
+  bool WaitIdle(std::chrono::milliseconds limit = 20s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (Status(0) != 0) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::sleep_for(5ms);
+    }
+    return true;
+  }
+};
+
+struct Utterance {
+  int64_t start;
+  int language, speaker, rate;
+  int64_t playedMs;
+  int stopped;
+  std::string text;
+};
+
+class RecordingDir {
+ public:
+  RecordingDir() {
+    char pattern[] = "/tmp/upctv-test-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    setenv("UPCTV_RECORD_DIR", dir_.c_str(), 1);
+  }
+  ~RecordingDir() {
+    unsetenv("UPCTV_RECORD_DIR");
+    fs::remove_all(dir_);
+  }
+  std::vector<Utterance> Lines() const {
+    std::vector<Utterance> lines;
+    std::ifstream in(dir_ + "/utterances.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      Utterance u;
+      std::string field;
+      std::getline(fields, field, '\t');
+      u.start = std::stoll(field);
+      fields >> u.language >> u.speaker >> u.rate >> u.playedMs >> u.stopped;
+      fields.get();
+      std::getline(fields, u.text);
+      lines.push_back(u);
+    }
+    return lines;
+  }
+  std::vector<int16_t> Samples(int number) const {
+    char name[16];
+    std::snprintf(name, sizeof name, "/%04d.wav", number);
+    std::ifstream in(dir_ + name, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples;
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
+      samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | (bytes[i + 1] << 8)));
+    }
+    return samples;
+  }
+  const std::string& Path() const { return dir_; }
+
+ private:
+  std::string dir_;
+};
+
+// Median fundamental frequency of the voiced frames, by autocorrelation.
+double MedianPitch(const std::vector<int16_t>& s, int rate = 22050) {
+  const size_t frame = static_cast<size_t>(rate) / 25;
+  std::vector<double> pitches;
+  for (size_t start = 0; start + frame < s.size(); start += frame / 2) {
+    double energy = 0;
+    for (size_t i = 0; i < frame; ++i) energy += double(s[start + i]) * s[start + i];
+    if (energy / frame < 1e6) continue;
+    double best = 0;
+    size_t bestLag = 0;
+    for (size_t lag = static_cast<size_t>(rate / 450); lag < static_cast<size_t>(rate / 60); ++lag) {
+      double c = 0;
+      for (size_t i = 0; i + lag < frame; ++i) c += double(s[start + i]) * s[start + i + lag];
+      if (c > best) {
+        best = c;
+        bestLag = lag;
+      }
+    }
+    if (bestLag > 0 && best > 0.4 * energy) pitches.push_back(double(rate) / bestLag);
+  }
+  if (pitches.empty()) return 0;
+  std::sort(pitches.begin(), pitches.end());
+  return pitches[pitches.size() / 2];
+}
+
+TEST(SpeechLibrary, SpeaksASentenceForAPlausibleTimeThenIsIdle) {
+  RecordingDir rec;
+  Library lib;
+  ASSERT_NE(lib.handle, nullptr) << dlerror();
+  EXPECT_NE(std::string(lib.About()), "");
+  EXPECT_EQ(lib.Status(0), 0);
+  const auto before = std::chrono::steady_clock::now();
+  lib.Read("Bon dia a tothom. ");
+  EXPECT_NE(lib.Status(0), 0);
+  ASSERT_TRUE(lib.WaitIdle());
+  const auto took = std::chrono::steady_clock::now() - before;
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].language, 99);
+  EXPECT_EQ(lines[0].speaker, 0);
+  EXPECT_EQ(lines[0].rate, 140);
+  EXPECT_EQ(lines[0].stopped, 0);
+  EXPECT_EQ(lines[0].text, "Bon dia a tothom. ");
+  EXPECT_GT(lines[0].playedMs, 600);
+  EXPECT_LT(lines[0].playedMs, 4000);
+  // The status stays busy for the audio's real duration.
+  EXPECT_GE(took, std::chrono::milliseconds(lines[0].playedMs));
+  const auto samples = rec.Samples(1);
+  EXPECT_NEAR(static_cast<double>(samples.size()) * 1000 / 22050, lines[0].playedMs, 150);
+}
+
+TEST(SpeechLibrary, RateChangesTheLength) {
+  RecordingDir rec;
+  Library lib;
+  lib.SetSpeed(60);
+  lib.Read("Una frase curta. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  lib.SetSpeed(255);
+  lib.Read("Una frase curta. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  lib.SetSpeed(0);  // ignored
+  lib.SetSpeed(256);
+  lib.Read("x");
+  ASSERT_TRUE(lib.WaitIdle());
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2].rate, 255);
+  EXPECT_GT(rec.Samples(1).size(), 2 * rec.Samples(2).size());
+}
+
+TEST(SpeechLibrary, SpeakersDifferInPitch) {
+  RecordingDir rec;
+  Library lib;
+  for (int speaker : {0, 1, 2}) {
+    lib.SetSpeaker(speaker);
+    lib.Read("Aaaa, eeee. ");
+    ASSERT_TRUE(lib.WaitIdle());
+  }
+  lib.SetSpeaker(3);  // ignored
+  lib.Read("a");
+  ASSERT_TRUE(lib.WaitIdle());
+  EXPECT_EQ(rec.Lines().back().speaker, 2);
+  const double p0 = MedianPitch(rec.Samples(1));
+  const double p1 = MedianPitch(rec.Samples(2));
+  const double p2 = MedianPitch(rec.Samples(3));
+  EXPECT_GT(p0, 60);
+  EXPECT_GT(p1, p0 * 1.15) << p0 << " " << p1 << " " << p2;
+  EXPECT_GT(p2, p1 * 1.1) << p0 << " " << p1 << " " << p2;
+}
+
+TEST(SpeechLibrary, StopSilencesAtOnce) {
+  RecordingDir rec;
+  Library lib;
+  lib.Read("Aquesta és una frase prou llarga per a poder-la aturar pel mig sense cap problema. ");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_NE(lib.Status(0), 0);
+  lib.Stop();
+  EXPECT_EQ(lib.Status(0), 0);
+  const auto size = fs::file_size(rec.Path() + "/0001.wav");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(fs::file_size(rec.Path() + "/0001.wav"), size) << "samples after the stop";
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].stopped, 1);
+  EXPECT_GT(lines[0].playedMs, 100);
+  EXPECT_LT(lines[0].playedMs, 600);
+  lib.Stop();  // stopping the silence is harmless
+  EXPECT_EQ(rec.Lines().size(), 1u);
+}
+
+TEST(SpeechLibrary, AReadWhileSpeakingReplacesTheText) {
+  RecordingDir rec;
+  Library lib;
+  lib.SetLanguage(101);
+  lib.Read("Una frase bastante larga que no llegará al final. ");
+  std::this_thread::sleep_for(200ms);
+  lib.SetLanguage(7);  // ignored
+  lib.Read("Hola. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].stopped, 1);
+  EXPECT_EQ(lines[1].stopped, 0);
+  EXPECT_EQ(lines[1].language, 101);
+  EXPECT_EQ(lines[1].text, "Hola. ");
+}
+
+TEST(SpeechLibrary, ReadsFiles) {
+  RecordingDir rec;
+  Library lib;
+  lib.ReadFile("/nonexistent/file.txt");
+  EXPECT_EQ(lib.Status(0), 0);
+  const std::string path = rec.Path() + "/text.txt";
+  std::ofstream(path) << "Fitxer.";
+  lib.ReadFile(path.c_str());
+  EXPECT_NE(lib.Status(0), 0);
+  ASSERT_TRUE(lib.WaitIdle());
+  ASSERT_EQ(rec.Lines().size(), 1u);
+  EXPECT_EQ(rec.Lines()[0].text, "Fitxer.");
+}
+
+size_t Count(const char* dir) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}));
+}
+
+TEST(SpeechLibrary, LoadSpeakFreeCyclesReleaseEverything) {
+  {
+    Library warm;  // the engine stays loaded from here on
+    warm.Read("a");
+  }
+  const size_t fds = Count("/proc/self/fd");
+  const size_t threads = Count("/proc/self/task");
+  for (int i = 0; i < 100; ++i) {
+    Library lib;
+    ASSERT_NE(lib.handle, nullptr);
+    lib.SetSpeaker(i % 3);
+    lib.Read("Prova de c\xE0rrega. ");
+    if (i % 10 == 0) std::this_thread::sleep_for(20ms);
+  }
+  std::this_thread::sleep_for(200ms);
+  EXPECT_LE(Count("/proc/self/fd"), fds + 1);
+  EXPECT_LE(Count("/proc/self/task"), threads + 1);
+}
+
+TEST(SpeechLibrary, StopRacingTheWorker) {
+  RecordingDir rec;
+  Library lib;
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> pause(0, 15);
+  for (int i = 0; i < 200; ++i) {
+    if (i % 2 == 0) {
+      lib.Read("Hola, bon dia. ");
+    } else {
+      lib.Stop();
+      ASSERT_EQ(lib.Status(0), 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(pause(rng)));
+  }
+  lib.Stop();
+  EXPECT_EQ(lib.Status(0), 0);
+  EXPECT_EQ(rec.Lines().size(), 100u);
+}
+
+// Through the binding, as the program speaks.
+TEST(SpeechLibrary, TheBindingSpeaksBothVoicesAndLanguages) {
+  RecordingDir rec;
+  sonavia::system::DlLibraryLoader loader;
+  auto list = std::make_unique<sonavia::reading::ReadingList>();
+  sonavia::platform::Edit speed("EditVelocitat");
+  speed.SetText("180");
+  sonavia::speech::SpeechEngine engine(loader, *list, speed, [] { return std::string("/"); });
+  ASSERT_FALSE(engine.LoadSpeechEngine()) << dlerror();
+  engine.UseTextVoice();
+  engine.upcTVRead("Bon dia. ");
+  Library waiter;
+  ASSERT_TRUE(waiter.WaitIdle());
+  engine.SelectCastilian();
+  engine.UseItemVoice();
+  engine.upcTVRead("Buenos d\xED" "as. ");
+  ASSERT_TRUE(waiter.WaitIdle());
+  engine.FreeSpeechEngine();
+  const auto lines = rec.Lines();
+  for (const auto& l : lines) std::cerr << l.language << " " << l.speaker << " " << l.text << "\n";
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].language, 99);
+  EXPECT_EQ(lines[0].speaker, 0);
+  EXPECT_EQ(lines[0].text, "Bon dia. ");
+  EXPECT_EQ(lines[1].language, 101);
+  EXPECT_EQ(lines[1].speaker, 0);
+  EXPECT_EQ(lines[1].rate, 180);
+  EXPECT_EQ(lines[1].text, "Buenos días. ");
+}
+
+}  // namespace

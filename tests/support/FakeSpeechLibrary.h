@@ -1,0 +1,61 @@
+// An in-process stand-in for the speech library, behind the library-loader
+// seam: it records every call with its virtual time and "speaks" each text
+// for a time proportional to its length.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/LibraryLoader.h"
+#include "support/SimulatedEventLoop.h"
+
+namespace sonavia::testing {
+
+class FakeSpeechLibrary : public platform::LibraryLoader {
+ public:
+  explicit FakeSpeechLibrary(SimulatedEventLoop& loop);
+  ~FakeSpeechLibrary() override;
+
+  Handle Load(const std::string& name) override;
+  void* Symbol(Handle library, const char* name) override;
+  void Free(Handle library) override;
+
+  // Calls in order, such as "Load", "Free", "SetSpeed(140)", "Read(HOLA )",
+  // "Stop", "Status=1". Status polls are not logged unless asked for.
+  std::vector<std::string> calls;
+  // The same calls with the virtual time (ms since the loop began) in front.
+  std::vector<std::string> timeline;
+  bool logStatus = false;
+
+  bool available = true;             // whether Load succeeds
+  std::set<std::string> missing;     // entry points the library lacks
+  uint32_t msPerCharacter = 10;      // speaking time of a text
+  bool busyForever = false;          // Status always reports speech
+
+  // Inspection of what is being spoken.
+  bool Speaking() const;
+  const std::string& LastRead() const { return lastRead_; }
+  int32_t language = 0, speaker = 0, rate = 0;  // as last set
+  int loads = 0, frees = 0;
+  void ClearLog() {
+    calls.clear();
+    timeline.clear();
+  }
+
+  // The entry points' bodies.
+  void Log(const std::string& call);
+  void Read(const char* text);
+  void Stop();
+  int32_t Status();
+
+ private:
+  SimulatedEventLoop& loop_;
+  uint64_t speakingUntil_ = 0;
+  std::string lastRead_;
+  uintptr_t nextHandle_ = 1;
+  std::set<uintptr_t> open_;
+};
+
+}  // namespace sonavia::testing
