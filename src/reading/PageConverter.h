@@ -16,7 +16,7 @@ class ConversionLimitWarning {
  public:
   virtual ~ConversionLimitWarning() = default;
   virtual void UseItemVoice() = 0;
-  virtual void SpeakUnit(const std::string& text) = 0;
+  virtual bool SpeakUnit(const std::string& text) = 0;
 };
 
 inline constexpr std::string_view kTooLongWarning = "Document massa llarg, no el podr\xE9 llegir tot";

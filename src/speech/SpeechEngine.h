@@ -10,6 +10,7 @@
 #include "platform/Controls.h"
 #include "platform/LibraryLoader.h"
 #include "reading/ReadingList.h"
+#include "reading/SpeechPort.h"
 
 namespace sonavia::speech {
 
@@ -32,7 +33,7 @@ struct EntryPoints {
 // Speaker numbers of the voice table.
 int32_t SpeakerFor(bool catalan, bool textVoice);
 
-class SpeechEngine {
+class SpeechEngine : public reading::SpeechPort {
  public:
   // `speedField` is the window's speed edit; `currentDirectory` gives the
   // process's working directory, for the start page address.
@@ -53,8 +54,8 @@ class SpeechEngine {
   bool ReloadSpeechEngine();
   void FreeSpeechEngine();
 
-  void UseTextVoice() { SwitchVoice(true); }
-  void UseItemVoice() { SwitchVoice(false); }
+  void UseTextVoice() override { SwitchVoice(true); }
+  void UseItemVoice() override { SwitchVoice(false); }
   void SelectCatalan() { SwitchLanguage(true); }
   void SelectCastilian() { SwitchLanguage(false); }
   void SetSpeechRate(int32_t rate);
@@ -62,6 +63,13 @@ class SpeechEngine {
   void SpeakMessage(const std::string& text);
 
   bool Loaded() const { return LibraryHandle != nullptr; }
+
+  // What the reading core uses.
+  bool SpeakingFlag() const override { return Speaking; }
+  void SetSpeakingFlag(bool speaking) override { Speaking = speaking; }
+  int32_t Status() override { return upcTVStatus(); }
+  void Read(const std::string& text) override { upcTVRead(text); }
+  void Stop() override { upcTVStop(); }
 
   // The entry points, harmless without a library or without the entry:
   // nothing is spoken and the status reads idle.

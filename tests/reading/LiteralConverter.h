@@ -22,7 +22,10 @@ std::string CleanUpText(std::string text);
 struct WarningLog : reading::ConversionLimitWarning {
   std::vector<std::string> calls;
   void UseItemVoice() override { calls.push_back("UseItemVoice"); }
-  void SpeakUnit(const std::string& text) override { calls.push_back("SpeakUnit:" + text); }
+  bool SpeakUnit(const std::string& text) override {
+    calls.push_back("SpeakUnit:" + text);
+    return false;
+  }
 };
 
 // ConvertPage as written, with the decisions the real one makes on the

@@ -1,0 +1,59 @@
+// Walks the reading list and hands its units to the speech engine one at a
+// time. The engine never calls back: a 100 ms poll learns that a text has
+// ended and runs the next step, which pauses 500 ms between units. Every
+// wait dispatches messages, so any command or event can run inside a step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+#include "reading/PageConverter.h"
+#include "reading/ReadingList.h"
+#include "reading/SpeechPort.h"
+
+namespace sonavia::reading {
+
+inline constexpr uint32_t kPollInterval = 100;
+inline constexpr uint32_t kPauseBetweenUnits = 500;
+inline constexpr uint32_t kWaitAfterInterrupting = 1000;
+// The caption of the speech button while speech is on.
+inline constexpr std::string_view kSpeechOnCaption = "No parlar";
+
+class ReadingSequencer : public ConversionLimitWarning {
+ public:
+  // `pollTimer` is the 100 ms status poll, which lives for the whole run;
+  // `speechButton` (SpeedButtonParlar) says whether speech is on;
+  // `speedField` (EditVelocitat) is disabled while the engine speaks.
+  ReadingSequencer(ReadingList& list, SpeechPort& speech, platform::EventLoop& loop,
+                   platform::Timer& pollTimer, const platform::Button& speechButton,
+                   platform::Edit& speedField);
+  ReadingSequencer(const ReadingSequencer&) = delete;
+  ReadingSequencer& operator=(const ReadingSequencer&) = delete;
+
+  // Returns busy; every caller ignores it.
+  bool SpeakUnit(const std::string& text) override;
+  void StopSpeaking();
+  void TimerStatusUpcTVTimer();
+  void SpeakNext();
+  void StartReadingAt(int32_t firstUnit);
+  void StepBackAndStop();
+  bool ResolveCurrentLink();
+
+  // The conversion's warning speaks in the item voice.
+  void UseItemVoice() override { speech_.UseItemVoice(); }
+
+ private:
+  bool SpeechOn() const { return speechButton_.Caption() == kSpeechOnCaption; }
+  void SpeakNextStep();
+
+  ReadingList& list_;
+  SpeechPort& speech_;
+  platform::EventLoop& loop_;
+  platform::Timer& poll_;
+  const platform::Button& speechButton_;
+  platform::Edit& speedField_;
+};
+
+}  // namespace sonavia::reading

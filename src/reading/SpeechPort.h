@@ -1,0 +1,23 @@
+// What the reading core needs of the speech engine binding.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sonavia::reading {
+
+class SpeechPort {
+ public:
+  virtual ~SpeechPort() = default;
+  // The flag that says a reading unit is being spoken.
+  virtual bool SpeakingFlag() const = 0;
+  virtual void SetSpeakingFlag(bool speaking) = 0;
+  virtual void UseTextVoice() = 0;
+  virtual void UseItemVoice() = 0;
+  // The library's own entry points.
+  virtual int32_t Status() = 0;
+  virtual void Read(const std::string& text) = 0;
+  virtual void Stop() = 0;
+};
+
+}  // namespace sonavia::reading

@@ -1,0 +1,292 @@
+#include "reading/ReadingSequencer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reading/PageConverter.h"
+#include "speech/SpeechEngine.h"
+#include "support/FakeSpeechLibrary.h"
+#include "support/SimulatedEventLoop.h"
+
+namespace sonavia::reading {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SequencerTest : public ::testing::Test {
+ protected:
+  testing::SimulatedEventLoop loop;
+  testing::FakeSpeechLibrary library{loop};
+  std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
+  platform::Edit speedField{"EditVelocitat"};
+  platform::Button speechButton{"SpeedButtonParlar"};
+  speech::SpeechEngine engine{library, *list, speedField, [] { return std::string("/p"); }};
+  std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
+  ReadingSequencer sequencer{*list, engine, loop, *poll, speechButton, speedField};
+  PageConverter converter{*list, &sequencer};
+
+  void SetUp() override {
+    speedField.SetText("180");
+    speechButton.SetCaption("No parlar");
+    ASSERT_FALSE(engine.LoadSpeechEngine());
+    library.ClearLog();
+  }
+
+  void Page(const std::string& html, const std::string& title = "Ex") {
+    list->SetReadingMode(ReadingMode::Page);
+    list->SetPageTitle(title);
+    converter.ConvertPage(html);
+  }
+
+  // The texts handed to the library, with their virtual times.
+  Lines Reads() const {
+    Lines reads;
+    for (const auto& line : library.timeline) {
+      if (line.find(" Read(") != std::string::npos || line.find(" Stop") != std::string::npos) {
+        reads.push_back(line);
+      }
+    }
+    return reads;
+  }
+
+  void At(uint32_t time, std::function<void()> action) {
+    loop.Post(time - static_cast<uint32_t>(loop.Elapsed()), std::move(action));
+  }
+
+  bool Silent() const { return !engine.Speaking && !poll->Enabled(); }
+};
+
+TEST_F(SequencerTest, PageTimeline) {
+  Page("Un. Dos.");
+  sequencer.StartReadingAt(1);
+  loop.RunFor(3000);
+  EXPECT_EQ(Reads(), (Lines{"0 Read(T\xEDtol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS.  )"}));
+  EXPECT_EQ(list->UnitCursor, 0);
+  EXPECT_EQ(list->LinkCursor, 0);
+  EXPECT_TRUE(Silent());
+  // Voices: the title in the item voice, the text back in the text voice.
+  const Lines& calls = library.calls;
+  const auto at = [&](const std::string& call) {
+    return std::find(calls.begin(), calls.end(), call) - calls.begin();
+  };
+  EXPECT_LT(at("SetSpeaker(2)"), at("Read(Ex )"));
+  EXPECT_LT(at("SetSpeaker(0)"), at("Read(UN )"));
+}
+
+TEST_F(SequencerTest, LinksWalk) {
+  Page("Text. <a href=\"a\">Primer</a> more <a href=\"b\">Segon</a>");
+  list->SetReadingMode(ReadingMode::Links);
+  sequencer.StartReadingAt(1);
+  loop.RunFor(3000);
+  EXPECT_EQ(Reads(), (Lines{"500 Read(PRIMER )", "1100 Read(SEGON )"}));
+  EXPECT_EQ(library.speaker, 2);
+  EXPECT_EQ(list->LinkCursor, 0);
+  EXPECT_TRUE(Silent());
+}
+
+TEST_F(SequencerTest, EmptyListOrSpeechOffSpeaksNothing) {
+  sequencer.StartReadingAt(1);
+  loop.RunFor(2000);
+  EXPECT_TRUE(Reads().empty());
+  Page("Un.");
+  speechButton.SetCaption("Parlar");
+  sequencer.StartReadingAt(1);
+  loop.RunFor(2000);
+  EXPECT_TRUE(Reads().empty());
+  EXPECT_EQ(list->UnitCursor, 0);
+}
+
+TEST_F(SequencerTest, PauseAndResumeRepeatTheInterruptedUnit) {
+  // During unit 3 (spoken from 700), then in the pause that follows it.
+  for (const uint32_t pauseAt : {710u, 1000u}) {
+    library.ClearLog();
+    sequencer.StartReadingAt(0);
+    const uint32_t t0 = static_cast<uint32_t>(loop.Elapsed());
+    Page("Un. Dos. Tres.");
+    sequencer.StartReadingAt(1);
+    At(t0 + pauseAt, [&] {
+      speechButton.SetCaption("Parlar");
+      sequencer.StepBackAndStop();
+    });
+    At(t0 + 2000, [&] {
+      speechButton.SetCaption("No parlar");
+      sequencer.SpeakNext();
+    });
+    loop.RunFor(5000);
+    const Lines reads = Reads();
+    ASSERT_GE(reads.size(), 7u) << pauseAt;
+    EXPECT_EQ(reads[2], std::to_string(t0 + 700) + " Read(UN )");
+    EXPECT_EQ(reads[3], std::to_string(t0 + pauseAt) + " Stop");
+    EXPECT_EQ(reads[4], std::to_string(t0 + 2500) + " Read(UN )") << "resuming repeats unit 3";
+    EXPECT_EQ(reads[5], std::to_string(t0 + 3100) + " Read(DOS )");
+    EXPECT_EQ(reads[6], std::to_string(t0 + 3700) + " Read(TRES.  )");
+  }
+}
+
+TEST_F(SequencerTest, TheJumpContinuesFromTheNewUnit) {
+  Page("Un. Dos. Tres. Quatre.");
+  sequencer.StartReadingAt(1);
+  At(710, [&] {
+    engine.upcTVStop();
+    list->UnitCursor = 5;
+  });
+  loop.RunFor(3000);
+  const Lines reads = Reads();
+  ASSERT_GE(reads.size(), 5u);
+  EXPECT_EQ(reads[3], "710 Stop");
+  EXPECT_EQ(reads[4], "1300 Read(QUATRE.  )");
+}
+
+TEST_F(SequencerTest, ABusyEngineEndsTheChain) {
+  // Unit 3 is in the title's voice, so no reload silences the message.
+  Page("<a href=\"u\">x</a> y.");
+  sequencer.StartReadingAt(1);
+  // A message that outlasts the pause after unit 2.
+  At(300, [&] { engine.SpeakMessage("Un missatge prou llarg per a durar m\xE9s que la pausa"); });
+  loop.RunFor(5000);
+  EXPECT_EQ(Reads().back(), "300 Read(Un missatge prou llarg per a durar m\xE9s que la pausa )");
+  EXPECT_EQ(list->UnitCursor, 3) << "the cursor stays past the unit not spoken";
+  EXPECT_TRUE(Silent());
+}
+
+TEST_F(SequencerTest, LinkAnnouncementsAreCountedByTheirText) {
+  Page("LINK. <a href=\"u\">x</a>");
+  ASSERT_EQ(list->Unit(3).Text, "LINK");
+  ASSERT_EQ(list->Unit(3).Kind, UnitKind::Text);
+  sequencer.StartReadingAt(1);
+  std::vector<int32_t> cursors;
+  for (uint32_t t : {750u, 1350u}) At(t, [&] { cursors.push_back(list->LinkCursor); });
+  loop.RunFor(1400);
+  EXPECT_EQ(cursors, (std::vector<int32_t>{1, 2}));
+}
+
+TEST_F(SequencerTest, ResolvingTheCurrentLink) {
+  Page(
+      "<a href=\"HTTP://A.COM/X\">1</a><a href=\"file:///tmp/a.htm\">2</a><a href=\"doc.htm#sec\">3</a>"
+      "<a href=\"mailto:x@y#z\">4</a><a href=\"docs/Index.htm\">5</a><a href=\"https://s\">6</a>"
+      "<a href=\"\xC0\x42.htm\">7</a>");
+  list->SetPageAddresses("file:///p/", "file:///p/page.htm");
+  const Lines expected = {"http://a.com/x",
+                          "file:///tmp/a.htm",
+                          "file:///p/page.htmdoc.htm#sec",
+                          "file:///p/page.htmmailto:x@y#z",
+                          "file:///p/docs/index.htm",
+                          "https://s",
+                          "file:///p/\xC0" "b.htm"};
+  ASSERT_EQ(list->LinkCount, 7);
+  for (int32_t i = 1; i <= 7; ++i) {
+    list->LinkCursor = i;
+    EXPECT_TRUE(sequencer.ResolveCurrentLink());
+    EXPECT_EQ(list->LinkTarget, expected[i - 1]) << i;
+  }
+  list->LinkCursor = 0;  // no link read yet: the first one
+  sequencer.ResolveCurrentLink();
+  EXPECT_EQ(list->LinkCursor, 1);
+  EXPECT_EQ(list->LinkTarget, "http://a.com/x");
+
+  Page("no links");
+  list->LinkTarget = "kept";
+  sequencer.ResolveCurrentLink();
+  EXPECT_EQ(list->LinkTarget, "kept");
+}
+
+TEST_F(SequencerTest, ResolvingStopsTheReadingAndTheEndResolvesLinkOne) {
+  Page("<a href=\"a.htm\">A</a> and <a href=\"b.htm\">B</a>.");
+  list->SetPageAddresses("base/", "page");
+  sequencer.StartReadingAt(1);
+  loop.RunFor(20000);
+  EXPECT_TRUE(Silent());
+  EXPECT_EQ(list->UnitCursor, 0);
+  sequencer.ResolveCurrentLink();
+  EXPECT_EQ(list->LinkTarget, "base/a.htm");
+
+  sequencer.StartReadingAt(1);
+  At(loop.Elapsed() + 750, [&] { sequencer.ResolveCurrentLink(); });  // during "LINK"
+  loop.RunFor(3000);
+  EXPECT_TRUE(Silent());
+  EXPECT_EQ(Reads().back().substr(Reads().back().find(' ')), " Stop");
+}
+
+TEST_F(SequencerTest, ReentrantStepsReadTheCursorAgain) {
+  // A reset inside the pause: the next unit is unit 1.
+  Page("Un. Dos.");
+  sequencer.StartReadingAt(1);
+  At(400, [&] { sequencer.StartReadingAt(0); });
+  loop.RunFor(900);
+  ASSERT_GE(Reads().size(), 3u);
+  EXPECT_EQ(Reads()[2], "700 Read(T\xEDtol )");
+  sequencer.StartReadingAt(0);
+  loop.RunFor(2000);
+
+  // A new page converted inside the pause: its units follow.
+  library.ClearLog();
+  Page("Un. Dos.");
+  sequencer.StartReadingAt(1);
+  const uint32_t t0 = static_cast<uint32_t>(loop.Elapsed());
+  At(t0 + 400, [&] { Page("Nou.", "Nova"); });
+  loop.RunFor(1500);
+  const Lines reads = Reads();
+  ASSERT_GE(reads.size(), 5u);
+  EXPECT_EQ(reads[2], std::to_string(t0 + 700) + " Read(T\xEDtol )");
+  EXPECT_EQ(reads[3], std::to_string(t0 + 800) + " Read(Nova )");
+  EXPECT_EQ(reads[4], std::to_string(t0 + 1400) + " Read(NOU.  )");
+}
+
+TEST_F(SequencerTest, ASecondStepInsideTheFirst) {
+  Page("Un. Dos. Tres.");
+  sequencer.StartReadingAt(1);
+  At(400, [&] { sequencer.SpeakNext(); });
+  loop.RunFor(10000);
+  const Lines reads = Reads();
+  ASSERT_GE(reads.size(), 6u);
+  EXPECT_EQ(reads[2], "900 Read(UN )");
+  EXPECT_EQ(reads[3], "900 Stop") << "the outer step interrupts the inner one's unit";
+  EXPECT_EQ(reads[4], "1900 Read(DOS )");
+  EXPECT_EQ(list->UnitCursor, 0);
+  EXPECT_TRUE(Silent());
+}
+
+TEST_F(SequencerTest, SpeakUnitWhileSpeakingStopsAndWaitsASecond) {
+  sequencer.SpeakUnit("PRIMER ");
+  EXPECT_TRUE(engine.Speaking);
+  EXPECT_TRUE(poll->Enabled());
+  sequencer.SpeakUnit("SEGON ");
+  EXPECT_EQ(Reads(), (Lines{"0 Read(PRIMER )", "0 Stop", "1000 Read(SEGON )"}));
+
+  library.busyForever = true;
+  sequencer.StopSpeaking();
+  EXPECT_TRUE(sequencer.SpeakUnit("TERCER "));
+  EXPECT_FALSE(engine.Speaking);
+  EXPECT_FALSE(poll->Enabled());
+}
+
+TEST_F(SequencerTest, SpeedFieldFollowsTheEngine) {
+  library.msPerCharacter = 100;
+  Page("Un.");
+  sequencer.StartReadingAt(1);
+  std::vector<bool> enabled;
+  for (uint32_t t : {50u, 100u, 550u, 650u, 750u}) At(t, [&] { enabled.push_back(speedField.Enabled()); });
+  At(760, [&] { sequencer.StopSpeaking(); });
+  At(770, [&] { enabled.push_back(speedField.Enabled()); });
+  loop.RunFor(800);
+  // Unit 1 (600 ms) is seen speaking at 100 and ending at 600; unit 2
+  // follows at once and is seen speaking at 700.
+  EXPECT_EQ(enabled, (std::vector<bool>{true, false, false, true, false, true}));
+}
+
+TEST_F(SequencerTest, TooLongAPageWarnsInTheItemVoice) {
+  std::string html;
+  for (int i = 0; i < 1100; ++i) html += "s. ";
+  Page(html);
+  EXPECT_EQ(library.calls.back(), "Read(Document massa llarg, no el podr\xE9 llegir tot)");
+  EXPECT_EQ(library.speaker, 2);
+  loop.RunFor(1000);
+  ASSERT_GE(Reads().size(), 2u);
+  EXPECT_EQ(Reads()[1], "500 Read(T\xEDtol )") << "the poll hands over to unit 1";
+}
+
+}  // namespace
+}  // namespace sonavia::reading
