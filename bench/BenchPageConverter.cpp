@@ -14,9 +14,10 @@ namespace {
 std::string RealisticBody(size_t size) {
   std::mt19937 rng(1);
   std::uniform_int_distribution<int> pick(0, 9);
-  static const char* const kWords[] = {"la",     "informaci&oacute;", "p&agrave;gina", "web",
-                                       "accessible", "dels",        "usuaris",       "amb",
-                                       "veu",    "i",                 "lectura",       "m&eacute;s"};
+  static const char* const kWords[] = {
+      "la",      "informaci&oacute;", "p&agrave;gina", "web", "accessible",
+      "dels",    "usuaris",           "amb",           "veu", "i",
+      "lectura", "m&eacute;s"};
   auto sentence = [&] {
     std::string s;
     const int n = 6 + pick(rng);
@@ -69,7 +70,10 @@ void BM_ConvertPage(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
 }
-BENCHMARK(BM_ConvertPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ConvertPage)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_ConvertPageLiteral(benchmark::State& state) {
   const std::string body = RealisticBody(1 << 20);

@@ -30,8 +30,12 @@ void BM_LoadToFirstSample(benchmark::State& state) {
     dlclose(library);
   }
 }
-BENCHMARK(BM_LoadToFirstSample)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40)
-    ->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadToFirstSample)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_ReadReturns(benchmark::State& state) {
   void* library = dlopen("libupctv.so", RTLD_NOW | RTLD_LOCAL);
@@ -51,7 +55,10 @@ void BM_ReadReturns(benchmark::State& state) {
   }
   dlclose(library);
 }
-BENCHMARK(BM_ReadReturns)->Unit(benchmark::kMicrosecond)->Iterations(200)->Repetitions(3)
+BENCHMARK(BM_ReadReturns)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -86,8 +86,10 @@ class Session {
 
   int64_t PlayedMs(const Utterance& u) const {
     if (!u.playStart) return 0;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *u.playStart).count();
-    const auto samplesMs = static_cast<int64_t>(u.samplesPlayed * 1000 / static_cast<size_t>(sampleRate_));
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *u.playStart).count();
+    const auto samplesMs =
+        static_cast<int64_t>(u.samplesPlayed * 1000 / static_cast<size_t>(sampleRate_));
     return std::min<int64_t>(elapsed, samplesMs);
   }
 
@@ -144,8 +146,8 @@ void Session::OpenDevice() {
   device_ = create_audio_device_object(nullptr, "Sonavia", "Sonavia");
   // Writes report success even after a failed open, so only the open's
   // own result says whether sound can be heard.
-  if (device_ != nullptr &&
-      audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<uint32_t>(sampleRate_), 1) == 0) {
+  if (device_ != nullptr && audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE,
+                                              static_cast<uint32_t>(sampleRate_), 1) == 0) {
     hasDevice = true;
     return;
   }
@@ -154,7 +156,8 @@ void Session::OpenDevice() {
     device_ = nullptr;
   }
   if (!gReportedNoDevice.exchange(true)) {
-    std::fprintf(stderr, "upctv: no sound device could be opened; speech keeps its time in silence\n");
+    std::fprintf(stderr,
+                 "upctv: no sound device could be opened; speech keeps its time in silence\n");
   }
 }
 
@@ -187,19 +190,24 @@ void Session::PlayerMain() {
     auto stale = [&] { return quit || gen != g; };
     if (chunk.end) {
       // Status stays busy until the last sample has been heard.
-      const auto end = u.playStart ? *u.playStart + std::chrono::microseconds(
-                                                         u.samplesPlayed * 1000000 / static_cast<size_t>(sampleRate_))
-                                   : Clock::now();
+      const auto end =
+          u.playStart ? *u.playStart + std::chrono::microseconds(u.samplesPlayed * 1000000 /
+                                                                 static_cast<size_t>(sampleRate_))
+                      : Clock::now();
       cv.wait_until(lk, end, stale);
       if (!stale()) Finish(false);
       continue;
     }
     if (!u.playStart) {
       u.playStart = Clock::now();
-      firstSample = std::chrono::duration_cast<std::chrono::nanoseconds>(u.playStart->time_since_epoch()).count();
+      firstSample =
+          std::chrono::duration_cast<std::chrono::nanoseconds>(u.playStart->time_since_epoch())
+              .count();
     }
-    const auto due = *u.playStart +
-                     std::chrono::microseconds(u.samplesPlayed * 1000000 / static_cast<size_t>(sampleRate_)) - kLead;
+    const auto due =
+        *u.playStart +
+        std::chrono::microseconds(u.samplesPlayed * 1000000 / static_cast<size_t>(sampleRate_)) -
+        kLead;
     cv.wait_until(lk, due, stale);
     if (stale()) continue;
     if (u.recording) u.recording->AddSamples(chunk.samples.data(), chunk.samples.size());
@@ -280,8 +288,8 @@ void Speak(const std::string& text1252) {
     g = ++s.gen;
     s.current.emplace();
     s.current->gen = g;
-    s.current->recording = std::make_unique<Recording>(s.SampleRate(), EpochMs(), language, speaker, rate,
-                                                       upctv::Cp1252ToUtf8(text1252));
+    s.current->recording = std::make_unique<Recording>(s.SampleRate(), EpochMs(), language, speaker,
+                                                       rate, upctv::Cp1252ToUtf8(text1252));
   }
   if (stopped) espeak_Cancel();
   const std::string utf8 = PrepareForSpeech(text1252);
@@ -291,7 +299,8 @@ void Speak(const std::string& text1252) {
     s.cv.notify_all();
     return;
   }
-  const std::string voice = std::string(language == kCastilian ? "es" : "ca") + "+" + kSpeakers[speaker].variant;
+  const std::string voice =
+      std::string(language == kCastilian ? "es" : "ca") + "+" + kSpeakers[speaker].variant;
   if (voice != s.appliedVoice) {
     espeak_SetVoiceByName(voice.c_str());
     s.appliedVoice = voice;
@@ -304,7 +313,9 @@ void Speak(const std::string& text1252) {
 
 }  // namespace
 
-const char* About() { return gAbout.c_str(); }
+const char* About() {
+  return gAbout.c_str();
+}
 
 void Read(const char* text) {
   if (text == nullptr) return;

@@ -13,7 +13,9 @@ struct SessionEnd {
 
 extern "C" {
 
-const char* upcTVAbout(void) { return upctv::engine::About(); }
+const char* upcTVAbout(void) {
+  return upctv::engine::About();
+}
 
 int32_t upcTVRead(const char* text) {
   upctv::engine::Read(text);
@@ -45,6 +47,8 @@ int32_t upcTVSetSpeaker(int32_t speaker) {
   return 0;
 }
 
-int32_t upcTVStatus(int32_t /*unused*/) { return upctv::engine::Status(); }
+int32_t upcTVStatus(int32_t /*unused*/) {
+  return upctv::engine::Status();
+}
 
 }  // extern "C"

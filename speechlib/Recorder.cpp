@@ -37,7 +37,8 @@ int NextNumber(const std::string& dir) {
 
 void Put32(std::FILE* f, uint32_t v) {
   const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                              static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+                              static_cast<unsigned char>(v >> 16),
+                              static_cast<unsigned char>(v >> 24)};
   std::fwrite(b, 1, 4, f);
 }
 

@@ -17,6 +17,8 @@ std::string FoldCase1252(std::string_view text);
 std::string Cp1252ToUtf8(std::string_view text);
 
 // Both, in that order.
-inline std::string PrepareForSpeech(std::string_view text) { return Cp1252ToUtf8(FoldCase1252(text)); }
+inline std::string PrepareForSpeech(std::string_view text) {
+  return Cp1252ToUtf8(FoldCase1252(text));
+}
 
 }  // namespace upctv

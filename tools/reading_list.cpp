@@ -1,23 +1,73 @@
 // reading-list: prints the reading list the browser would build for an HTML
 // file, as one JSON object.
 //
-//   reading-list [--title TEXT] FILE     (FILE may be "-" for standard input)
+//   reading-list [--title TEXT] [--speak] FILE   (FILE may be "-" for standard input)
+//
+// With --speak it then reads the page aloud from the first unit, with the
+// speech library and the reading sequencer, and exits when the reading ends.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
 
+#include "platform/Controls.h"
 #include "platform/Cp1252.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
+#include "reading/ReadingSequencer.h"
+#include "speech/SpeechEngine.h"
+#include "system/DlLibraryLoader.h"
+#include "system/RealTimeEventLoop.h"
 
 namespace {
 
 using sonavia::platform::Cp1252ToUtf8;
 
-void Usage() { std::cerr << "usage: reading-list [--title TEXT] FILE\n"; }
+void Usage() {
+  std::cerr << "usage: reading-list [--title TEXT] [--speak] FILE\n";
+}
+
+std::string CurrentDirectory() {
+  std::string dir(4096, '\0');
+  if (getcwd(dir.data(), dir.size()) == nullptr) return "/";
+  dir.resize(std::strlen(dir.c_str()));
+  return dir;
+}
+
+// Reads the converted list aloud as the browser would, with speech on and
+// the speed field at its default.
+int SpeakList(sonavia::reading::ReadingList& list, const std::string& html) {
+  using namespace sonavia;
+  system::RealTimeEventLoop loop;
+  system::DlLibraryLoader loader;
+  platform::Edit speedField("EditVelocitat");
+  speedField.SetText("180");
+  platform::Button speechButton("SpeedButtonParlar");
+  speechButton.SetCaption(std::string(reading::kSpeechOnCaption));
+  speech::SpeechEngine engine(loader, list, speedField, CurrentDirectory);
+  const std::string title = list.PageTitle;
+  if (engine.LoadSpeechEngine()) {
+    std::cerr << "reading-list: the speech library " << speech::kSpeechLibraryName
+              << " cannot be loaded\n";
+    return 2;
+  }
+  list.SetPageTitle(title);
+  auto poll = loop.CreateTimer();
+  reading::ReadingSequencer sequencer(list, engine, loop, *poll, speechButton, speedField);
+  reading::PageConverter converter(list, &sequencer);
+  converter.ConvertPage(html);
+  // A page too long to read whole starts with its warning; the poll then
+  // hands over to unit 1.
+  if (!converter.ReachedLimit()) sequencer.StartReadingAt(1);
+  loop.RunUntil([&] { return !poll->Enabled() && !engine.Speaking; });
+  engine.FreeSpeechEngine();
+  return 0;
+}
 
 std::string JsonString(const std::string& cp1252) {
   const std::string utf8 = Cp1252ToUtf8(cp1252);
@@ -58,9 +108,12 @@ int main(int argc, char** argv) {
   std::string title;
   std::string path;
   bool havePath = false;
+  bool speak = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--title" && i + 1 < argc) {
+    if (arg == "--speak") {
+      speak = true;
+    } else if (arg == "--title" && i + 1 < argc) {
       title = sonavia::platform::Utf8ToCp1252(argv[++i]);
     } else if (!havePath && (arg == "-" || arg.rfind("--", 0) != 0)) {
       path = arg;
@@ -101,6 +154,7 @@ int main(int argc, char** argv) {
   out += "],\"unitCount\":" + std::to_string(list.UnitCount) +
          ",\"linkCount\":" + std::to_string(list.LinkCount) +
          ",\"tooLong\":" + (converter.ReachedLimit() ? "true" : "false") + "}\n";
-  std::cout << out;
-  return std::cout.good() ? 0 : 1;
+  std::cout << out << std::flush;
+  if (!std::cout.good()) return 1;
+  return speak ? SpeakList(list, html) : 0;
 }

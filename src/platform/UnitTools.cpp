@@ -50,9 +50,7 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   out.reserve(text.size());
   size_t i = 0;
   size_t checkFrom = kNone;
-  auto replaced_at = [&](size_t q) {
-    checkFrom = q >= m - 1 ? q - (m - 1) : 0;
-  };
+  auto replaced_at = [&](size_t q) { checkFrom = q >= m - 1 ? q - (m - 1) : 0; };
   for (;;) {
     bool replaced = false;
     if (checkFrom != kNone) {

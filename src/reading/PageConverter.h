@@ -19,7 +19,8 @@ class ConversionLimitWarning {
   virtual bool SpeakUnit(const std::string& text) = 0;
 };
 
-inline constexpr std::string_view kTooLongWarning = "Document massa llarg, no el podr\xE9 llegir tot";
+inline constexpr std::string_view kTooLongWarning =
+    "Document massa llarg, no el podr\xE9 llegir tot";
 inline constexpr std::string_view kTitleWord = "T\xEDtol";
 inline constexpr std::string_view kImageWord = "Imatge ";
 inline constexpr std::string_view kLinkWord = "LINK";

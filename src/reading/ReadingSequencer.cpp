@@ -4,9 +4,8 @@
 
 namespace sonavia::reading {
 
-ReadingSequencer::ReadingSequencer(ReadingList& list, SpeechPort& speech,
-                                   platform::EventLoop& loop, platform::Timer& pollTimer,
-                                   const platform::Button& speechButton,
+ReadingSequencer::ReadingSequencer(ReadingList& list, SpeechPort& speech, platform::EventLoop& loop,
+                                   platform::Timer& pollTimer, const platform::Button& speechButton,
                                    platform::Edit& speedField)
     : list_(list),
       speech_(speech),

@@ -15,9 +15,9 @@ TEST(Cp1252, ToUtf8) {
 TEST(Cp1252, FromUtf8) {
   EXPECT_EQ(Utf8ToCp1252("Títol · €"), "T\xEDtol \xB7 \x80");
   EXPECT_EQ(Utf8ToCp1252("日本"), "??");
-  EXPECT_EQ(Utf8ToCp1252("\xC3"), "?");                  // cut short
-  EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");              // overlong
-  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");         // surrogate
+  EXPECT_EQ(Utf8ToCp1252("\xC3"), "?");            // cut short
+  EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");       // overlong
+  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");  // surrogate
   EXPECT_EQ(Utf8ToCp1252("😀x"), "?x");
 }
 

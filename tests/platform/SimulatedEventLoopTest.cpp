@@ -15,7 +15,9 @@ using platform::WaitProcessingMessages;
 struct Log {
   SimulatedEventLoop& loop;
   std::vector<std::string> lines;
-  void Add(const std::string& what) { lines.push_back(std::to_string(loop.Elapsed()) + " " + what); }
+  void Add(const std::string& what) {
+    lines.push_back(std::to_string(loop.Elapsed()) + " " + what);
+  }
 };
 
 std::unique_ptr<platform::Timer> MakeTimer(SimulatedEventLoop& loop, uint32_t interval,
@@ -35,8 +37,8 @@ TEST(SimulatedEventLoop, TimersFireInOrderOfDueTime) {
   auto b = MakeTimer(loop, 200, [&] { log.Add("b"); });
   loop.Post(250, [&] { log.Add("event"); });
   loop.RunFor(650);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"200 b", "250 event", "300 a", "400 b", "600 a",
-                                                 "600 b"}));
+  EXPECT_EQ(log.lines,
+            (std::vector<std::string>{"200 b", "250 event", "300 a", "400 b", "600 a", "600 b"}));
 }
 
 TEST(SimulatedEventLoop, TimerSwitchedFromInsideHandlers) {
@@ -49,7 +51,8 @@ TEST(SimulatedEventLoop, TimerSwitchedFromInsideHandlers) {
     self->SetEnabled(false);  // stops itself: no further tick
     other->SetEnabled(true);  // starts the other, counting from now
   });
-  other = MakeTimer(loop, 150, [&] { log.Add("other"); }, false);
+  other = MakeTimer(
+      loop, 150, [&] { log.Add("other"); }, false);
   loop.RunFor(500);
   EXPECT_EQ(log.lines, (std::vector<std::string>{"100 self", "250 other", "400 other"}));
   EXPECT_FALSE(self->Enabled());
@@ -83,9 +86,9 @@ TEST(SimulatedEventLoop, WaitsDispatchAndNest) {
     log.Add("inner ends");
   });
   loop.RunFor(400);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"50 outer begins", "100 tick", "120 inner begins",
-                                                 "200 tick", "220 inner ends", "300 tick",
-                                                 "350 outer ends", "400 tick"}));
+  EXPECT_EQ(log.lines,
+            (std::vector<std::string>{"50 outer begins", "100 tick", "120 inner begins", "200 tick",
+                                      "220 inner ends", "300 tick", "350 outer ends", "400 tick"}));
 }
 
 TEST(SimulatedEventLoop, TimerTicksAgainInsideItsOwnWait) {
@@ -99,8 +102,8 @@ TEST(SimulatedEventLoop, TimerTicksAgainInsideItsOwnWait) {
     --depth;
   });
   loop.RunFor(300);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"100 tick depth 0", "200 tick depth 1",
-                                                 "300 tick depth 1"}));
+  EXPECT_EQ(log.lines,
+            (std::vector<std::string>{"100 tick depth 0", "200 tick depth 1", "300 tick depth 1"}));
 }
 
 TEST(WaitProcessingMessages, MeasuresAcrossTheCounterWrap) {

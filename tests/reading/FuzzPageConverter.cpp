@@ -1,8 +1,8 @@
 // libFuzzer target: the linear page conversion must give exactly what the
 // literal rules give, for any bytes, and must never crash or hang.
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 

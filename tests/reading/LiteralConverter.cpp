@@ -68,7 +68,8 @@ std::string MarkImages(std::string text) {
     long g = Pos(">", r);
     if (g == 0) g = static_cast<long>(r.size());  // the tag runs to the end
     const std::string tag = CopyPart(r, 1, g);
-    const std::string mark = "(G)" + QuotedAfter(tag, "SRC") + "," + QuotedAfter(tag, "ALT") + "(/G)";
+    const std::string mark =
+        "(G)" + QuotedAfter(tag, "SRC") + "," + QuotedAfter(tag, "ALT") + "(/G)";
     DeleteAt(text, p, g);
     InsertAt(mark, text, p);
     from = p + static_cast<long>(mark.size());  // never re-read a mark

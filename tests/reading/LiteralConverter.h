@@ -11,7 +11,8 @@
 
 namespace sonavia::literal {
 
-std::string ReplaceAll(std::string text, const std::string& pattern, const std::string& replacement);
+std::string ReplaceAll(std::string text, const std::string& pattern,
+                       const std::string& replacement);
 std::string ReplaceEntities(std::string text);
 std::string MarkImages(std::string text);
 std::string MarkLinks(std::string text);

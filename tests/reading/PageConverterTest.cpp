@@ -54,11 +54,10 @@ TEST(PageConverter, WorkedExample) {
   const ReadingList& l = *c.list;
   ASSERT_EQ(l.UnitCount, 10);
   const std::vector<std::pair<std::string, UnitKind>> expected = {
-      {"T\xEDtol", UnitKind::Text}, {"Exemple", UnitKind::Item},
-      {"VEGEU ", UnitKind::Text},   {"LINK", UnitKind::Item},
-      {"EL DOCUMENT", UnitKind::Item}, {"", UnitKind::Text},
-      {"TEXT ", UnitKind::Text},    {"Imatge ", UnitKind::Item},
-      {"LOGO ", UnitKind::Item},    {" HI M\xE9S. ", UnitKind::Text}};
+      {"T\xEDtol", UnitKind::Text},    {"Exemple", UnitKind::Item},     {"VEGEU ", UnitKind::Text},
+      {"LINK", UnitKind::Item},        {"EL DOCUMENT", UnitKind::Item}, {"", UnitKind::Text},
+      {"TEXT ", UnitKind::Text},       {"Imatge ", UnitKind::Item},     {"LOGO ", UnitKind::Item},
+      {" HI M\xE9S. ", UnitKind::Text}};
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(l.Units[i + 1].Text, expected[i].first) << i + 1;
     EXPECT_EQ(l.Units[i + 1].Kind, expected[i].second) << i + 1;
@@ -69,7 +68,8 @@ TEST(PageConverter, WorkedExample) {
   EXPECT_EQ(l.Links[1].UnitIndex, 5);
   EXPECT_EQ(l.UnitCursor, 0);
   EXPECT_EQ(l.LinkCursor, 0);
-  EXPECT_EQ(l.WorkingText, "VEGEU (L)DOC.HTM,EL DOCUMENT(/L)(PUNT)TEXT (G)A.GIF,LOGO(/G) HI M\xE9S.");
+  EXPECT_EQ(l.WorkingText,
+            "VEGEU (L)DOC.HTM,EL DOCUMENT(/L)(PUNT)TEXT (G)A.GIF,LOGO(/G) HI M\xE9S.");
   EXPECT_TRUE(c.warnings.calls.empty());
 }
 
@@ -79,7 +79,9 @@ struct UnitsCase {
   std::vector<std::pair<std::string, int>> units;  // from unit 3 on
 };
 
-void PrintTo(const UnitsCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const UnitsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PageUnits : public ::testing::TestWithParam<UnitsCase> {};
 
@@ -95,15 +97,27 @@ INSTANTIATE_TEST_SUITE_P(
     EdgeCases, PageUnits,
     ::testing::Values(
         UnitsCase{"Empty", "", {{" ", kText}}},
-        UnitsCase{"AccentStaysLower", "Hola m&oacute;n. Adeu", {{"HOLA M\xF3N", kText}, {"ADEU ", kText}}},
+        UnitsCase{"AccentStaysLower",
+                  "Hola m&oacute;n. Adeu",
+                  {{"HOLA M\xF3N", kText}, {"ADEU ", kText}}},
         UnitsCase{"ImageThenSentences",
                   "Text <IMG src=\"a.gif\" alt=\"Logo\"> more. End.",
-                  {{"TEXT ", kText}, {"Imatge ", kItem}, {"LOGO ", kItem}, {" MORE", kText}, {"END. ", kText}}},
-        UnitsCase{"ImageSourceOnly", "<IMG src=\"s.gif\">", {{"Imatge ", kItem}, {"S.GIF", kItem}, {" ", kText}}},
-        UnitsCase{"AnchorNoText", "<A href=\"x.htm\"></A>", {{"LINK", kItem}, {"X.HTM", kItem}, {" ", kText}}},
-        UnitsCase{"AnchorWithImage", "<A href=\"u\"><IMG src=\"i.gif\" alt=\"\">Img</A>",
+                  {{"TEXT ", kText},
+                   {"Imatge ", kItem},
+                   {"LOGO ", kItem},
+                   {" MORE", kText},
+                   {"END. ", kText}}},
+        UnitsCase{"ImageSourceOnly",
+                  "<IMG src=\"s.gif\">",
+                  {{"Imatge ", kItem}, {"S.GIF", kItem}, {" ", kText}}},
+        UnitsCase{"AnchorNoText",
+                  "<A href=\"x.htm\"></A>",
+                  {{"LINK", kItem}, {"X.HTM", kItem}, {" ", kText}}},
+        UnitsCase{"AnchorWithImage",
+                  "<A href=\"u\"><IMG src=\"i.gif\" alt=\"\">Img</A>",
                   {{"LINK", kItem}, {"Imatge I.GIF IMG", kItem}, {" ", kText}}},
-        UnitsCase{"HiAndLineBreakTags", "Pere i Joan. <BR>Line.<BR>Next",
+        UnitsCase{"HiAndLineBreakTags",
+                  "Pere i Joan. <BR>Line.<BR>Next",
                   {{"PERE HI JOAN", kText}, {"LINE", kText}, {"NEXT ", kText}}},
         UnitsCase{"CrLfJoins", "a\r\nb", {{"AB ", kText}}},
         UnitsCase{"NbspJoins", "a&nbsp;b", {{"AB ", kText}}},
@@ -111,27 +125,41 @@ INSTANTIATE_TEST_SUITE_P(
         UnitsCase{"EntityCaseExact", "p&AACUTE;x", {{"P&AACUTE;X ", kText}}},
         UnitsCase{"LeadingSentenceMark", ". x", {{"", kText}, {"X ", kText}}},
         UnitsCase{"TwoSentenceMarks", "x. . y", {{"X", kText}, {"", kText}, {"Y ", kText}}},
-        UnitsCase{"LeadingImageMark", "<IMG alt=\"a\">b", {{"Imatge ", kItem}, {"A ", kItem}, {"B ", kText}}},
-        UnitsCase{"SentenceInsideLink", "Mr. Smith <A href=\"u\">Dr. No</A>",
-                  {{"MR", kText}, {"SMITH ", kText}, {"LINK", kItem}, {"DR(PUNT)NO", kItem}, {" ", kText}}},
-        UnitsCase{"PageTextImageMark", "5 (g) of sugar",
+        UnitsCase{"LeadingImageMark",
+                  "<IMG alt=\"a\">b",
+                  {{"Imatge ", kItem}, {"A ", kItem}, {"B ", kText}}},
+        UnitsCase{"SentenceInsideLink",
+                  "Mr. Smith <A href=\"u\">Dr. No</A>",
+                  {{"MR", kText},
+                   {"SMITH ", kText},
+                   {"LINK", kItem},
+                   {"DR(PUNT)NO", kItem},
+                   {" ", kText}}},
+        UnitsCase{"PageTextImageMark",
+                  "5 (g) of sugar",
                   {{"5 ", kText}, {"Imatge ", kItem}, {"", kItem}, {" SUGAR ", kText}}},
         UnitsCase{"NbspFormedByDeletion", "&NB&NBSP;SP;x", {{"X ", kText}}},
-        UnitsCase{"CommentAfterStrayClose", "x --> y <!-- z -->w", {{"X --> Y <!-- Z -->W ", kText}}},
+        UnitsCase{
+            "CommentAfterStrayClose", "x --> y <!-- z -->w", {{"X --> Y <!-- Z -->W ", kText}}},
         UnitsCase{"StrayGreaterStopsTags", "a > b <B>c</B>", {{"A > B <B>C</B> ", kText}}},
         UnitsCase{"OverlappingHi", "a i i b", {{"A HI HI B ", kText}}},
         UnitsCase{"RsquoKeepsSemicolon", "l&rsquo;aigua", {{"L';AIGUA ", kText}}},
         UnitsCase{"TextReadingLink", "LINK. x", {{"LINK", kText}, {"X ", kText}}},
         UnitsCase{"CommentsRemoved", "a<!-- b -->c<!---->d", {{"ACD ", kText}}},
-        UnitsCase{"ImageWithoutClosingBracket", "x <IMG src=\"a\" alt=\"b\"",
+        UnitsCase{"ImageWithoutClosingBracket",
+                  "x <IMG src=\"a\" alt=\"b\"",
                   {{"X ", kText}, {"Imatge ", kItem}, {"B ", kItem}, {" ", kText}}},
-        UnitsCase{"AnchorWithoutClosingTag", "<A HREF=\"u\">t",
+        UnitsCase{"AnchorWithoutClosingTag",
+                  "<A HREF=\"u\">t",
                   {{"LINK", kItem}, {"U", kItem}, {"HREF=\"U\">T ", kText}}},
-        UnitsCase{"NestedAnchorsReadOnce", "<a href=\"a\">x <a href=\"b\">y</a> z",
+        UnitsCase{"NestedAnchorsReadOnce",
+                  "<a href=\"a\">x <a href=\"b\">y</a> z",
                   {{"LINK", kItem}, {"X Y", kItem}, {" Z ", kText}}},
-        UnitsCase{"ImageDescriptionHoldsImgTag", "<IMG alt=\"<img\">z",
+        UnitsCase{"ImageDescriptionHoldsImgTag",
+                  "<IMG alt=\"<img\">z",
                   {{"Imatge ", kItem}, {"<IMG ", kItem}, {"Z ", kText}}},
-        UnitsCase{"AnchorAddressHoldsAnchor", "<!-- <a href=\"<a href\"> -->ok <a href=\"<a href\">",
+        UnitsCase{"AnchorAddressHoldsAnchor",
+                  "<!-- <a href=\"<a href\"> -->ok <a href=\"<a href\">",
                   {{"OK ", kText}, {"LINK", kItem}, {"", kItem}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -143,7 +171,9 @@ struct LinkCase {
   int32_t unitIndex;
 };
 
-void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LinkCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PageLinks : public ::testing::TestWithParam<LinkCase> {};
 
@@ -160,13 +190,14 @@ TEST_P(PageLinks, GivesTheLinkEntry) {
 
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, PageLinks,
-    ::testing::Values(LinkCase{"Plain", "<A href=\"x.htm\">Click here</A>", "X.HTM", "CLICK HERE", 4},
-                      LinkCase{"NoText", "<A href=\"x.htm\"></A>", "X.HTM", "X.HTM", 4},
-                      LinkCase{"CommaInAddress", "<A href=\"a,b.htm\">T</A>", "A", "B.HTM,T", 4},
-                      LinkCase{"QuotesOfAnotherAttribute", "<A HREF=x title=\"t\">y</A>", "T", "Y", 4},
-                      LinkCase{"NoQuotes", "<A HREF=x>y</A>", "", "Y", 4},
-                      LinkCase{"AfterText", "one. two <A href=\"u\">w</A>", "U", "W", 6},
-                      LinkCase{"UnclosedMarkInPage", "(l)x", "", "", 4}),
+    ::testing::Values(
+        LinkCase{"Plain", "<A href=\"x.htm\">Click here</A>", "X.HTM", "CLICK HERE", 4},
+        LinkCase{"NoText", "<A href=\"x.htm\"></A>", "X.HTM", "X.HTM", 4},
+        LinkCase{"CommaInAddress", "<A href=\"a,b.htm\">T</A>", "A", "B.HTM,T", 4},
+        LinkCase{"QuotesOfAnotherAttribute", "<A HREF=x title=\"t\">y</A>", "T", "Y", 4},
+        LinkCase{"NoQuotes", "<A HREF=x>y</A>", "", "Y", 4},
+        LinkCase{"AfterText", "one. two <A href=\"u\">w</A>", "U", "W", 6},
+        LinkCase{"UnclosedMarkInPage", "(l)x", "", "", 4}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PageConverter, ResetsThePreviousPageAndKeepsWhatItDoesNotOwn) {
@@ -236,8 +267,8 @@ TEST(PageConverter, LongPagesStopAtTheLimitAndWarn) {
     EXPECT_EQ(l.UnitCursor, 0);
     EXPECT_EQ(l.LinkCursor, 0);
     EXPECT_EQ(c.warnings.calls,
-              (std::vector<std::string>{"UseItemVoice",
-                                        "SpeakUnit:Document massa llarg, no el podr\xE9 llegir tot"}));
+              (std::vector<std::string>{
+                  "UseItemVoice", "SpeakUnit:Document massa llarg, no el podr\xE9 llegir tot"}));
     for (int32_t i = 1; i <= l.LinkCount; ++i) {
       EXPECT_EQ(l.Units[l.Links[i].UnitIndex - 1].Text, "LINK");
     }

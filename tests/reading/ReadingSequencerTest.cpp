@@ -63,7 +63,8 @@ TEST_F(SequencerTest, PageTimeline) {
   Page("Un. Dos.");
   sequencer.StartReadingAt(1);
   loop.RunFor(3000);
-  EXPECT_EQ(Reads(), (Lines{"0 Read(T\xEDtol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS.  )"}));
+  EXPECT_EQ(Reads(),
+            (Lines{"0 Read(T\xEDtol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS.  )"}));
   EXPECT_EQ(list->UnitCursor, 0);
   EXPECT_EQ(list->LinkCursor, 0);
   EXPECT_TRUE(Silent());
@@ -165,7 +166,8 @@ TEST_F(SequencerTest, LinkAnnouncementsAreCountedByTheirText) {
 
 TEST_F(SequencerTest, ResolvingTheCurrentLink) {
   Page(
-      "<a href=\"HTTP://A.COM/X\">1</a><a href=\"file:///tmp/a.htm\">2</a><a href=\"doc.htm#sec\">3</a>"
+      "<a href=\"HTTP://A.COM/X\">1</a><a href=\"file:///tmp/a.htm\">2</a><a "
+      "href=\"doc.htm#sec\">3</a>"
       "<a href=\"mailto:x@y#z\">4</a><a href=\"docs/Index.htm\">5</a><a href=\"https://s\">6</a>"
       "<a href=\"\xC0\x42.htm\">7</a>");
   list->SetPageAddresses("file:///p/", "file:///p/page.htm");
@@ -175,7 +177,8 @@ TEST_F(SequencerTest, ResolvingTheCurrentLink) {
                           "file:///p/page.htmmailto:x@y#z",
                           "file:///p/docs/index.htm",
                           "https://s",
-                          "file:///p/\xC0" "b.htm"};
+                          "file:///p/\xC0"
+                          "b.htm"};
   ASSERT_EQ(list->LinkCount, 7);
   for (int32_t i = 1; i <= 7; ++i) {
     list->LinkCursor = i;
@@ -268,7 +271,8 @@ TEST_F(SequencerTest, SpeedFieldFollowsTheEngine) {
   Page("Un.");
   sequencer.StartReadingAt(1);
   std::vector<bool> enabled;
-  for (uint32_t t : {50u, 100u, 550u, 650u, 750u}) At(t, [&] { enabled.push_back(speedField.Enabled()); });
+  for (uint32_t t : {50u, 100u, 550u, 650u, 750u})
+    At(t, [&] { enabled.push_back(speedField.Enabled()); });
   At(760, [&] { sequencer.StopSpeaking(); });
   At(770, [&] { enabled.push_back(speedField.Enabled()); });
   loop.RunFor(800);

@@ -64,7 +64,7 @@ TEST_F(SpeechEngineTest, WithoutTheLibraryEverythingIsHarmless) {
   EXPECT_EQ(engine.AppliedRate, 200);
   engine.FreeSpeechEngine();
   EXPECT_TRUE(library.calls.empty());
-  EXPECT_EQ(speedField.Text(), "abc");  // never read, never rewritten
+  EXPECT_EQ(speedField.Text(), "abc");   // never read, never rewritten
   EXPECT_FALSE(engine.TextVoiceActive);  // the flags still follow the switches
   EXPECT_FALSE(engine.CatalanActive);
 }
@@ -75,9 +75,10 @@ TEST_F(SpeechEngineTest, SpeedFieldAtAReload) {
     int32_t sent;
     const char* fieldAfter;
   };
-  const Case cases[] = {{"0", 140, "140"},   {"256", 140, "140"}, {"abc", 140, "140"},
-                        {"", 140, "140"},    {"1", 1, "1"},       {"255", 255, "255"},
-                        {"120 abc", 120, "120 abc"}, {"-5", 140, "140"}, {" 90", 90, " 90"}};
+  const Case cases[] = {
+      {"0", 140, "140"}, {"256", 140, "140"}, {"abc", 140, "140"},         {"", 140, "140"},
+      {"1", 1, "1"},     {"255", 255, "255"}, {"120 abc", 120, "120 abc"}, {"-5", 140, "140"},
+      {" 90", 90, " 90"}};
   for (const auto& c : cases) {
     SpeechEngine fresh{library, *list, speedField, [] { return std::string("/"); }};
     ASSERT_FALSE(fresh.LoadSpeechEngine());
@@ -108,29 +109,33 @@ TEST_F(SpeechEngineTest, VoiceAndLanguageSwitches) {
   engine.UseTextVoice();
   EXPECT_TRUE(library.calls.empty()) << "the text voice is already selected";
   engine.UseItemVoice();
-  EXPECT_EQ(library.calls, (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(99)", "SetSpeaker(2)"}));
+  EXPECT_EQ(library.calls,
+            (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(99)", "SetSpeaker(2)"}));
   library.ClearLog();
   engine.UseItemVoice();
   EXPECT_TRUE(library.calls.empty());
   engine.SelectCastilian();
-  EXPECT_EQ(library.calls, (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(101)", "SetSpeaker(0)"}));
+  EXPECT_EQ(library.calls,
+            (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(101)", "SetSpeaker(0)"}));
   library.ClearLog();
   engine.UseTextVoice();
-  EXPECT_EQ(library.calls, (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(101)", "SetSpeaker(1)"}));
+  EXPECT_EQ(library.calls,
+            (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(101)", "SetSpeaker(1)"}));
   library.ClearLog();
   engine.SelectCastilian();
   EXPECT_TRUE(library.calls.empty());
   engine.SelectCatalan();
-  EXPECT_EQ(library.calls, (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(99)", "SetSpeaker(0)"}));
+  EXPECT_EQ(library.calls,
+            (Calls{"Free", "Load", "SetSpeed(180)", "SetLanguage(99)", "SetSpeaker(0)"}));
   EXPECT_TRUE(engine.CatalanActive);
   EXPECT_TRUE(engine.TextVoiceActive);
 }
 
 TEST_F(SpeechEngineTest, SwitchWhileSpeakingStopsFirst) {
   Start();
-  const std::vector<std::function<void()>> switches = {
-      [&] { engine.UseItemVoice(); }, [&] { engine.SelectCastilian(); },
-      [&] { engine.SetSpeechRate(150); }};
+  const std::vector<std::function<void()>> switches = {[&] { engine.UseItemVoice(); },
+                                                       [&] { engine.SelectCastilian(); },
+                                                       [&] { engine.SetSpeechRate(150); }};
   for (const auto& doSwitch : switches) {
     engine.upcTVRead("UNA FRASE ");
     engine.Speaking = true;
@@ -149,7 +154,8 @@ TEST_F(SpeechEngineTest, RateChangeKeepsLanguageAndSpeaker) {
   speedField.SetText("90");
   library.ClearLog();
   engine.SetSpeechRate(200);
-  EXPECT_EQ(library.calls, (Calls{"Free", "Load", "SetSpeed(90)", "SetLanguage(101)", "SetSpeaker(1)"}));
+  EXPECT_EQ(library.calls,
+            (Calls{"Free", "Load", "SetSpeed(90)", "SetLanguage(101)", "SetSpeaker(1)"}));
   EXPECT_EQ(engine.AppliedRate, 90);
 }
 

@@ -116,7 +116,8 @@ double MedianPitch(const std::vector<int16_t>& s, int rate = 22050) {
     if (energy / frame < 1e6) continue;
     double best = 0;
     size_t bestLag = 0;
-    for (size_t lag = static_cast<size_t>(rate / 450); lag < static_cast<size_t>(rate / 60); ++lag) {
+    for (size_t lag = static_cast<size_t>(rate / 450); lag < static_cast<size_t>(rate / 60);
+         ++lag) {
       double c = 0;
       for (size_t i = 0; i + lag < frame; ++i) c += double(s[start + i]) * s[start + i + lag];
       if (c > best) {
@@ -304,7 +305,9 @@ TEST(SpeechLibrary, TheBindingSpeaksBothVoicesAndLanguages) {
   ASSERT_TRUE(waiter.WaitIdle());
   engine.SelectCastilian();
   engine.UseItemVoice();
-  engine.upcTVRead("Buenos d\xED" "as. ");
+  engine.upcTVRead(
+      "Buenos d\xED"
+      "as. ");
   ASSERT_TRUE(waiter.WaitIdle());
   engine.FreeSpeechEngine();
   const auto lines = rec.Lines();
@@ -320,3 +323,34 @@ TEST(SpeechLibrary, TheBindingSpeaksBothVoicesAndLanguages) {
 }
 
 }  // namespace
+
+// The whole reading core for real: the tool converts a page and reads it
+// with the speech library and the sequencer, in real time.
+TEST(ReadingAloud, TheToolReadsAPageUnitByUnit) {
+  RecordingDir rec;
+  const std::string page = rec.Path() + "/page.html";
+  std::ofstream(page) << "<p>Hola a tothom. <a href=\"a.htm\">Enlla&ccedil;</a> final.</p>";
+  const std::string command = std::string(SONAVIA_READING_LIST_TOOL) + " --title Prova --speak " +
+                              page + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const auto lines = rec.Lines();
+  const std::vector<std::string> texts = {"Títol ", "Prova ",  "HOLA A TOTHOM ",
+                                          "LINK ",  "ENLLAç ", " FINAL.  "};
+  const std::vector<int> speakers = {0, 2, 0, 2, 2, 0};
+  ASSERT_EQ(lines.size(), texts.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].text, texts[i]) << i;
+    EXPECT_EQ(lines[i].speaker, speakers[i]) << i;
+    EXPECT_EQ(lines[i].language, 99) << i;
+    EXPECT_EQ(lines[i].stopped, 0) << i;
+    if (i == 0) continue;
+    EXPECT_EQ(lines[i].rate, 180) << "the speed field's rate, from the first reload on";
+    const int64_t gap = lines[i].start - (lines[i - 1].start + lines[i - 1].playedMs);
+    if (i == 1) {
+      EXPECT_LT(gap, 250) << "the title follows the word at once";
+    } else {
+      EXPECT_GE(gap, 500) << i;
+      EXPECT_LT(gap, 800) << i;
+    }
+  }
+}

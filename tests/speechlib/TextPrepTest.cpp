@@ -20,13 +20,16 @@ std::string Phonemes(const std::string& utf8) {
 
 TEST(TextPrep, FoldsEveryLetterOfTheSet) {
   EXPECT_EQ(upctv::FoldCase1252("GUIA D'INSTAL\xB7LACI\xF3"), "guia d'instal\xB7laci\xF3");
-  EXPECT_EQ(upctv::FoldCase1252("\xC0\xC9\xD1\xD6\xDE\xD7\x8A\x8C\x8E\x9F"), "\xE0\xE9\xF1\xF6\xFE\xD7\x9A\x9C\x9E\xFF");
+  EXPECT_EQ(upctv::FoldCase1252("\xC0\xC9\xD1\xD6\xDE\xD7\x8A\x8C\x8E\x9F"),
+            "\xE0\xE9\xF1\xF6\xFE\xD7\x9A\x9C\x9E\xFF");
   EXPECT_EQ(upctv::FoldCase1252("123 .,;"), "123 .,;");
 }
 
 TEST(TextPrep, ConvertsTheWholeSet) {
   EXPECT_EQ(upctv::Cp1252ToUtf8("\x80 \x93q\x94 \xE9"), "€ “q” é");
-  EXPECT_EQ(upctv::Cp1252ToUtf8("a\x81" "b\tc"), "a b c");
+  EXPECT_EQ(upctv::Cp1252ToUtf8("a\x81"
+                                "b\tc"),
+            "a b c");
 }
 
 TEST(TextPrep, FoldedWordsSoundLikeTheWords) {

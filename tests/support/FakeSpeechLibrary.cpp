@@ -9,7 +9,9 @@ namespace {
 
 FakeSpeechLibrary* gCurrent = nullptr;
 
-const char* About() { return "fake"; }
+const char* About() {
+  return "fake";
+}
 int32_t Read(const char* text) {
   gCurrent->Read(text);
   return 0;
@@ -37,11 +39,15 @@ int32_t SetSpeaker(int32_t v) {
   gCurrent->Log("SetSpeaker(" + std::to_string(v) + ")");
   return 0;
 }
-int32_t Status(int32_t) { return gCurrent->Status(); }
+int32_t Status(int32_t) {
+  return gCurrent->Status();
+}
 
 }  // namespace
 
-FakeSpeechLibrary::FakeSpeechLibrary(SimulatedEventLoop& loop) : loop_(loop) { gCurrent = this; }
+FakeSpeechLibrary::FakeSpeechLibrary(SimulatedEventLoop& loop) : loop_(loop) {
+  gCurrent = this;
+}
 
 FakeSpeechLibrary::~FakeSpeechLibrary() {
   if (gCurrent == this) gCurrent = nullptr;
@@ -89,7 +95,9 @@ void FakeSpeechLibrary::Free(Handle library) {
   Log("Free");
 }
 
-bool FakeSpeechLibrary::Speaking() const { return busyForever || loop_.Elapsed() < speakingUntil_; }
+bool FakeSpeechLibrary::Speaking() const {
+  return busyForever || loop_.Elapsed() < speakingUntil_;
+}
 
 void FakeSpeechLibrary::Read(const char* text) {
   lastRead_ = text;

@@ -29,10 +29,10 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
   std::vector<std::string> timeline;
   bool logStatus = false;
 
-  bool available = true;             // whether Load succeeds
-  std::set<std::string> missing;     // entry points the library lacks
-  uint32_t msPerCharacter = 10;      // speaking time of a text
-  bool busyForever = false;          // Status always reports speech
+  bool available = true;          // whether Load succeeds
+  std::set<std::string> missing;  // entry points the library lacks
+  uint32_t msPerCharacter = 10;   // speaking time of a text
+  bool busyForever = false;       // Status always reports speech
 
   // Inspection of what is being spoken.
   bool Speaking() const;

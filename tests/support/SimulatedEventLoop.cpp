@@ -100,8 +100,9 @@ void SimulatedEventLoop::ProcessMessages() {
     now_ = std::min<uint64_t>(now_ + idleStep_, std::max(next, now_));
     return;
   }
-  std::sort(due.begin(), due.end(),
-            [](const Item& a, const Item& b) { return a.due != b.due ? a.due < b.due : a.seq < b.seq; });
+  std::sort(due.begin(), due.end(), [](const Item& a, const Item& b) {
+    return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+  });
   for (const auto& item : due) {
     if (item.timer == nullptr) {
       // Events run once; a nested dispatch may already have run this one.
