@@ -1,0 +1,116 @@
+#include "qt/Input.h"
+
+#include <unistd.h>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace sonavia::qt {
+
+namespace {
+
+// Carried in the native scan code of every synthesized key event. The
+// browser engine hands a key it does not consume back as a copy of the
+// same event, marker included.
+constexpr quint32 kSynthesizedKeyMarker = 0x50A0;
+
+bool IsSynthesizedKey(QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+  return static_cast<QKeyEvent*>(event)->nativeScanCode() == kSynthesizedKeyMarker;
+}
+
+}  // namespace
+
+SonaviaApplication::SonaviaApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool SonaviaApplication::notify(QObject* receiver, QEvent* event) {
+  // Qt offers a key that is sent, not typed, to the shortcuts as an
+  // override query first; answering it for our own keys keeps them away.
+  if (event->type() == QEvent::ShortcutOverride && synthesizing_ > 0) {
+    event->accept();
+    return true;
+  }
+  const bool ours = IsSynthesizedKey(event);
+  if (ours) ++synthesizing_;
+  const bool result = QApplication::notify(receiver, event);
+  if (ours) --synthesizing_;
+  return result;
+}
+
+void ConfigureWebEngineEnvironment() {
+  if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+  // Without a render node (a virtual display, a machine without a GPU) the
+  // GPU process only fails and retries.
+  if (access("/dev/dri", F_OK) != 0) {
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--disable-gpu")) {
+      flags += " --disable-gpu";
+      qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+    }
+  }
+}
+
+int QtKeyForVirtualKey(int virtualKey) {
+  switch (virtualKey) {
+    case 0x09:
+      return Qt::Key_Tab;
+    case 0x0D:
+      return Qt::Key_Return;
+    case 0x1B:
+      return Qt::Key_Escape;
+    case 0x21:
+      return Qt::Key_PageUp;
+    case 0x22:
+      return Qt::Key_PageDown;
+    case 0x75:
+      return Qt::Key_F6;
+    default:
+      return 0;
+  }
+}
+
+namespace {
+QString TextForKey(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Tab:
+      return QStringLiteral("\t");
+    case Qt::Key_Return:
+      return QStringLiteral("\r");
+    case Qt::Key_Escape:
+      return QString(QChar(0x1B));
+    default:
+      return {};
+  }
+}
+}  // namespace
+
+void SendSynthesizedKey(int qtKey, QWidget* fallback) {
+  QWidget* target = QApplication::focusWidget();
+  if (target == nullptr) target = fallback;
+  if (target == nullptr || qtKey == 0) return;
+  const QString text = TextForKey(qtKey);
+  QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, kSynthesizedKeyMarker, 0, 0, text);
+  QCoreApplication::sendEvent(target, &press);
+  // The press may have moved the focus (a Tab does); the release goes
+  // where a key's release would go, to the widget focused now.
+  QWidget* releaseTarget =
+      QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : target;
+  QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, kSynthesizedKeyMarker, 0, 0, text);
+  QCoreApplication::sendEvent(releaseTarget, &release);
+}
+
+void SendClick(QWidget* widget, QPoint point) {
+  if (widget == nullptr) return;
+  const QPointF local(point);
+  const QPointF global(widget->mapToGlobal(point));
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &release);
+}
+
+}  // namespace sonavia::qt

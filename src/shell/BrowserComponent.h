@@ -1,0 +1,97 @@
+// The embedded page view as the behaviour sees it: calls, properties, the
+// top document's snapshot and the events, in the order they come. Every
+// text is Windows-1252.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sonavia::shell {
+
+// A failing call or a missing document, body or property. Callers discard it.
+class BrowserError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Command ids and flags of QueryStatusWB and ExecWB.
+inline constexpr int32_t OLECMDID_SAVECOPYAS = 5;
+inline constexpr int32_t OLECMDID_PRINT = 6;
+inline constexpr int32_t OLECMDF_SUPPORTED = 1;
+inline constexpr int32_t OLECMDF_ENABLED = 2;
+inline constexpr int32_t OLECMDEXECOPT_PROMPTUSER = 1;
+
+// The top document as it was when it completed.
+class BrowserDocument {
+ public:
+  BrowserDocument() = default;
+  BrowserDocument(std::string title, std::optional<std::string> bodyOuterHtml,
+                  std::vector<std::string> links)
+      : title_(std::move(title)), body_(std::move(bodyOuterHtml)), links_(std::move(links)) {}
+
+  // links.length
+  int32_t links_length() const { return static_cast<int32_t>(links_.size()); }
+  // Links.Item(i), from 0: the link's full address.
+  const std::string& Links_Item(int32_t index) const {
+    if (index < 0 || index >= links_length()) throw BrowserError("no such link");
+    return links_[static_cast<size_t>(index)];
+  }
+  const std::string& Title() const { return title_; }
+  // body.outerHtml
+  const std::string& body_outerHtml() const {
+    if (!body_) throw BrowserError("the document has no body");
+    return *body_;
+  }
+
+ private:
+  std::string title_;
+  std::optional<std::string> body_;
+  std::vector<std::string> links_;
+};
+
+class BrowserComponent {
+ public:
+  virtual ~BrowserComponent() = default;
+
+  virtual void Navigate(const std::string& address) = 0;
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
+  virtual void Refresh() = 0;
+  virtual void Stop() = 0;
+  virtual int32_t QueryStatusWB(int32_t command) = 0;
+  virtual void ExecWB(int32_t command, int32_t option) = 0;
+
+  // Throws BrowserError when there is no document yet.
+  virtual const BrowserDocument& Document() = 0;
+  virtual std::string LocationName() = 0;
+  virtual std::string LocationURL() = 0;
+  // False once the whole page, frames included, has loaded.
+  virtual bool Busy() = 0;
+
+  struct Events {
+    std::function<void(const std::string& text)> StatusTextChange;
+    std::function<void(int32_t progress, int32_t progressMax)> ProgressChange;
+    std::function<void()> DownloadBegin;
+    // Once for each frame's document and once for the top document.
+    std::function<void()> DocumentComplete;
+    std::function<void()> DownloadComplete;
+    std::function<void()> NavigateComplete2;
+  };
+  Events events;
+
+ protected:
+  // Raise an event when someone listens.
+  template <typename F, typename... Args>
+  static void Raise(const F& handler, Args&&... args) {
+    if (handler) handler(std::forward<Args>(args)...);
+  }
+};
+
+// The status texts the component gives.
+inline constexpr const char* kStatusDone = "Listo";
+
+}  // namespace sonavia::shell

@@ -1,0 +1,14 @@
+// Tests of the Qt layer run against a real display (Xvfb in the test
+// command), with one application object for the whole run.
+#include <gtest/gtest.h>
+
+#include "qt/Input.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Listing the tests (at build time) needs no display.
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+  sonavia::qt::ConfigureWebEngineEnvironment();
+  sonavia::qt::SonaviaApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

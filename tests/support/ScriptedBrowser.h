@@ -1,0 +1,62 @@
+// A scripted stand-in for the browser component: each page known by its
+// address raises the component's events at set virtual times, and every
+// call is recorded.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shell/BrowserComponent.h"
+#include "support/SimulatedEventLoop.h"
+
+namespace sonavia::testing {
+
+struct ScriptedPage {
+  std::string title;
+  std::string body = "<body></body>";
+  bool hasBody = true;
+  std::vector<std::string> links;  // full addresses, in document order
+  int frames = 0;                  // frame documents completing before the top one
+  uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
+};
+
+class ScriptedBrowser : public shell::BrowserComponent {
+ public:
+  explicit ScriptedBrowser(SimulatedEventLoop& loop) : loop_(loop) {}
+
+  void AddPage(const std::string& address, ScriptedPage page) { pages_[address] = std::move(page); }
+
+  void Navigate(const std::string& address) override;
+  void GoBack() override { calls.push_back("GoBack"); }
+  void GoForward() override { calls.push_back("GoForward"); }
+  void Refresh() override;
+  void Stop() override { calls.push_back("Stop"); }
+  int32_t QueryStatusWB(int32_t command) override;
+  void ExecWB(int32_t command, int32_t option) override;
+
+  const shell::BrowserDocument& Document() override;
+  std::string LocationName() override;
+  std::string LocationURL() override { return location_; }
+  bool Busy() override { return busy_; }
+
+  // Raises StatusTextChange now, as a pointer on a link would.
+  void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
+
+  std::vector<std::string> calls;
+  // The events raised, in order, with their virtual times.
+  std::vector<std::string> raised;
+  bool failCalls = false;  // every call raises BrowserError
+
+ private:
+  void Emit(const std::string& name);
+  SimulatedEventLoop& loop_;
+  std::map<std::string, ScriptedPage> pages_;
+  std::optional<shell::BrowserDocument> document_;
+  std::string location_;
+  bool busy_ = false;
+  uint64_t generation_ = 0;
+};
+
+}  // namespace sonavia::testing
