@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace sonavia::platform {
 
@@ -65,6 +66,9 @@ class Command : public Control {
   void SetCaption(std::string caption) { Set(caption_, std::move(caption)); }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked) { Set(checked_, checked); }
+  // As written in a menu: "F7", "Ctrl+F9", "-"; empty for none.
+  const std::string& Shortcut() const { return shortcut_; }
+  void SetShortcut(std::string shortcut) { Set(shortcut_, std::move(shortcut)); }
   // Runs the click handler, as a user's click would; a disabled or hidden
   // command does nothing.
   void Click() {
@@ -75,9 +79,39 @@ class Command : public Control {
  private:
   std::string caption_;
   bool checked_ = false;
+  std::string shortcut_;
 };
 
 using Button = Command;
 using MenuItem = Command;
+
+// A text shown to the user: a label, a status bar field, a picture's hint.
+class Label : public Control {
+ public:
+  using Control::Control;
+  const std::string& Text() const { return text_; }
+  void SetText(std::string text) { Set(text_, std::move(text)); }
+  std::function<void()> OnClick;
+  void Click() {
+    if (Enabled() && Visible() && OnClick) OnClick();
+  }
+
+ private:
+  std::string text_;
+};
+
+// An editable combo box: an edit with a list of earlier entries.
+class ComboBox : public Edit {
+ public:
+  using Edit::Edit;
+  const std::vector<std::string>& Items() const { return items_; }
+  void AddItem(std::string item) {
+    items_.push_back(std::move(item));
+    if (OnStateChanged) OnStateChanged();
+  }
+
+ private:
+  std::vector<std::string> items_;
+};
 
 }  // namespace sonavia::platform

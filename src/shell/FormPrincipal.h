@@ -1,0 +1,131 @@
+// The main window's behaviour: its controls as plain objects, its start and
+// close, and the shared operations GoToAddress, FocusPage and PressKey.
+// The Qt view mirrors the controls and turns input into handler calls.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "about/AboutBox.h"
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+#include "platform/Input.h"
+#include "platform/LibraryLoader.h"
+#include "reading/PageConverter.h"
+#include "reading/ReadingList.h"
+#include "reading/ReadingSequencer.h"
+#include "shell/BrowserComponent.h"
+#include "speech/SpeechEngine.h"
+
+namespace sonavia::shell {
+
+inline constexpr const char* kWindowCaption = "Sonavia";
+inline constexpr int kButtonPitch = 62;
+
+class TFormPrincipal {
+ public:
+  TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
+                 BrowserComponent& browser, platform::Input& input,
+                 std::function<std::string()> currentDirectory, reading::ReadingList& list,
+                 about::TAboutBox& about);
+  TFormPrincipal(const TFormPrincipal&) = delete;
+  TFormPrincipal& operator=(const TFormPrincipal&) = delete;
+
+  // Main menu, in order; a separator has the caption "-".
+  platform::MenuItem Opcions1{"Opcions1"}, MenuObrir{"MenuObrir"}, MenuImprimir{"MenuImprimir"},
+      MenuDesarcom{"MenuDesarcom"}, N7{"N7"}, mnuEndarrera{"mnuEndarrera"},
+      mnuEndavant{"mnuEndavant"}, MenuPararlaCarrega{"MenuPararlaCarrega"},
+      menuRecarregar{"menuRecarregar"}, MenuMarcSeguent{"MenuMarcSeguent"}, N6{"N6"},
+      MenuEscriureDirectamentUnaAdesa{"MenuEscriureDirectamentUnaAdesa"}, N5{"N5"},
+      mnuEscaneig{"mnuEscaneig"}, N2{"N2"}, mnuSortir{"mnuSortir"};
+  platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
+      mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
+      mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
+      mnuCastella{"mnuCastella"};
+  platform::MenuItem MenuParlantDe{"MenuParlantDe"};
+
+  // Button toolbar, left to right.
+  platform::Button SpeedButtonAnterior{"SpeedButtonAnterior"},
+      SpeedButtonSeguent{"SpeedButtonSeguent"}, SpeedButtonPararCarrega{"SpeedButtonPararCarrega"},
+      SpeedButtonRecarregar{"SpeedButtonRecarregar"},
+      SpeedButtonMarcSeguent{"SpeedButtonMarcSeguent"}, SpeedButtonRePag{"SpeedButtonRePag"},
+      SpeedButtonAvPag{"SpeedButtonAvPag"}, SpeedButtonTab{"SpeedButtonTab"},
+      SpeedButtonAlLink{"SpeedButtonAlLink"}, SpeedButtonParlar{"SpeedButtonParlar"};
+  platform::Label ImageQuelva2000{"ImageQuelva2000"};
+
+  // Address toolbar.
+  platform::ComboBox cboAddress{"cboAddress"};
+  platform::Edit EditVelocitat{"EditVelocitat"};
+  platform::Edit TextDecimesScan{"TextDecimesScan"};
+  platform::Edit TextTimerParo{"TextTimerParo"};
+
+  platform::Label StatusBar1{"StatusBar1"};
+  std::unique_ptr<platform::Timer> TimerEscaneig;
+  std::unique_ptr<platform::Timer> TimerParo;
+  std::unique_ptr<platform::Timer> TimerControlSituacio;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption);
+  bool AcceptsDrops() const { return acceptDrops_; }
+
+  int ScanPosition = 0;
+  int ScanLast = 0;
+  int ScanFirst = 0;
+  int ScanPitch = 0;
+  bool EnterArmed = false;
+  bool HoverSpeechArmed = false;
+  std::string LastStatusText;
+
+  speech::SpeechEngine Speech;
+  reading::ReadingSequencer Sequencer;
+  reading::PageConverter Converter;
+
+  struct Menu {
+    platform::MenuItem* title;
+    std::vector<platform::MenuItem*> items;
+  };
+  const std::vector<Menu>& Menus() const { return menus_; }
+  // Every button of the toolbar, hidden ones included, left to right.
+  const std::vector<platform::Button*>& ToolbarButtons() const { return buttons_; }
+
+  void FormCreate();
+  void FormClose();
+  void FormDestroy();
+  void mnuSortirClick();
+  std::string StartPageAddress() const;
+  void OpenStartPage();
+  void GoToAddress(const std::string& address);
+  void FocusPage();
+  void PressKey(int virtualKey);
+  void MenuParlantDeClick();
+
+  // Files dropped on the window; what a drop does comes with the open command.
+  void FormDropFiles(const std::vector<std::string>& paths);
+
+  // Set by the view: close the window as its close box does.
+  std::function<void()> OnCloseRequested;
+  std::function<void()> OnStateChanged;
+
+ private:
+  void Notify() {
+    if (OnStateChanged) OnStateChanged();
+  }
+
+  platform::EventLoop& loop_;
+  BrowserComponent& browser_;
+  platform::Input& input_;
+  std::function<std::string()> currentDirectory_;
+  about::TAboutBox& about_;
+  std::string caption_ = kWindowCaption;
+  bool acceptDrops_ = false;
+  std::vector<Menu> menus_;
+  std::vector<platform::Button*> buttons_;
+};
+
+// The program's start once the application is initialised: the two
+// windows' creation, the one-second splash, and the start page.
+void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::EventLoop& loop);
+
+}  // namespace sonavia::shell

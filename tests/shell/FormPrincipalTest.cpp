@@ -1,0 +1,231 @@
+#include "shell/FormPrincipal.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/FakeSpeechLibrary.h"
+#include "support/ScriptedBrowser.h"
+#include "support/SimulatedEventLoop.h"
+
+namespace sonavia::shell {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct RecordingInput : platform::Input {
+  Lines calls;
+  void PressKey(int virtualKey) override {
+    calls.push_back("PressKey(" + std::to_string(virtualKey) + ")");
+  }
+  void ClickPage(int x, int y) override {
+    calls.push_back("ClickPage(" + std::to_string(x) + "," + std::to_string(y) + ")");
+  }
+};
+
+struct RecordingDesktop : platform::Desktop {
+  Lines opened;
+  void OpenWebPage(const std::string& address) override { opened.push_back(address); }
+};
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  testing::SimulatedEventLoop loop;
+  testing::FakeSpeechLibrary library{loop};
+  testing::ScriptedBrowser browser{loop};
+  RecordingInput input;
+  RecordingDesktop desktop;
+  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  TFormPrincipal main{loop,  library, browser, input, [] { return std::string("/home/u"); },
+                      *list, about};
+
+  std::vector<std::string> VisibleButtons() const {
+    std::vector<std::string> names;
+    for (auto* b : main.ToolbarButtons()) {
+      if (b->Visible()) names.push_back(b->Name());
+    }
+    return names;
+  }
+};
+
+TEST_F(ProgramTest, StartsWithASplashThenOpensTheStartPage) {
+  Lines events;
+  struct Seen {
+    bool visible;
+    int height;
+    bool ok, rotating, animating;
+  } atHalf{};
+  loop.Post(500, [&] {
+    atHalf = {about.Visible(), about.Height(), about.OKButton.Visible(), about.Timer1->Enabled(),
+              about.Timer2->Enabled()};
+  });
+  StartProgram(main, about, loop);
+  EXPECT_EQ(library.timeline.front(), "0 Load");
+  EXPECT_TRUE(atHalf.visible);
+  EXPECT_EQ(atHalf.height, about::kClientHeight - 28);
+  EXPECT_FALSE(atHalf.ok);
+  EXPECT_FALSE(atHalf.rotating) << "the views stand still during the splash";
+  EXPECT_TRUE(atHalf.animating);
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///home/u/index.htm)"});
+  EXPECT_EQ(loop.Elapsed(), 1000u);
+  EXPECT_FALSE(about.Visible());
+  EXPECT_EQ(about.Height(), about::kClientHeight);
+  EXPECT_TRUE(about.OKButton.Visible());
+  EXPECT_FALSE(about.Timer1->Enabled());
+  EXPECT_FALSE(about.Timer2->Enabled());
+  EXPECT_TRUE(about.MemoReadOnly());
+  EXPECT_EQ(main.cboAddress.Text(), "file:///home/u/index.htm");
+  EXPECT_EQ(main.ScanLast, 8);
+  EXPECT_EQ(main.ScanPosition, 8);
+  EXPECT_EQ(main.ScanPitch, 62);
+  EXPECT_TRUE(main.EnterArmed);
+  EXPECT_TRUE(main.AcceptsDrops());
+  EXPECT_EQ(VisibleButtons().size(), 9u);
+  EXPECT_EQ(VisibleButtons().back(), "SpeedButtonParlar");
+  EXPECT_TRUE(main.mnuParlar.Checked() && main.mnuParlar.Enabled());
+  EXPECT_TRUE(main.mnuCatala.Checked());
+  EXPECT_TRUE(main.TimerControlSituacio->Enabled());
+  EXPECT_FALSE(main.TimerEscaneig->Enabled());
+}
+
+TEST_F(ProgramTest, WithoutTheSpeechLibraryTheWindowIsABrowserWithScanning) {
+  library.available = false;
+  StartProgram(main, about, loop);
+  EXPECT_EQ(VisibleButtons(),
+            (std::vector<std::string>{"SpeedButtonAnterior", "SpeedButtonSeguent",
+                                      "SpeedButtonPararCarrega", "SpeedButtonRecarregar",
+                                      "SpeedButtonRePag", "SpeedButtonAvPag", "SpeedButtonTab",
+                                      "SpeedButtonAlLink"}));
+  EXPECT_EQ(main.ScanLast, 7);
+  for (const auto* item :
+       {&main.mnuCatala, &main.mnuCastella, &main.mnuParlar, &main.mnuTornarAComencar,
+        &main.mnuCanviLlegirLinksLectures, &main.mnuAnarALink}) {
+    EXPECT_FALSE(item->Enabled()) << item->Name();
+  }
+  EXPECT_FALSE(main.mnuCatala.Checked());
+  EXPECT_FALSE(main.mnuCastella.Checked());
+  EXPECT_FALSE(main.mnuParlar.Checked());
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///home/u/index.htm)"});
+}
+
+TEST_F(ProgramTest, ClosingStopsWaitsAndFrees) {
+  for (const bool speaking : {true, false}) {
+    StartProgram(main, about, loop);
+    if (speaking) main.Sequencer.SpeakUnit("UNA FRASE PROU LLARGA ");
+    library.ClearLog();
+    const auto t0 = loop.Elapsed();
+    main.FormClose();
+    const std::string stop = std::to_string(t0) + " Stop";
+    const std::string free = std::to_string(t0 + 1500) + " Free";
+    const Lines expected = speaking ? Lines{stop, free} : Lines{free};
+    EXPECT_EQ(library.timeline, expected) << speaking;
+    EXPECT_FALSE(main.Speech.Loaded());
+    EXPECT_FALSE(main.Speech.Speaking);
+    main.FormDestroy();
+    EXPECT_FALSE(main.AcceptsDrops());
+  }
+}
+
+TEST_F(ProgramTest, GoToAddressKeepsEveryAddressInTheList) {
+  main.GoToAddress("www.xtec.cat");
+  main.GoToAddress("www.xtec.cat");
+  EXPECT_EQ(main.cboAddress.Items(), (Lines{"www.xtec.cat", "www.xtec.cat"}));
+  EXPECT_EQ(main.cboAddress.Text(), "www.xtec.cat");
+  EXPECT_EQ(browser.calls, (Lines{"Navigate(www.xtec.cat)", "Navigate(www.xtec.cat)"}));
+  browser.failCalls = true;
+  EXPECT_THROW(main.GoToAddress("x"), BrowserError) << "its callers discard the error";
+  main.OpenStartPage();  // but the start page never ends the program
+}
+
+TEST_F(ProgramTest, FocusPageClicksInsideTheBrowserAreaAndKeysGoToTheFocus) {
+  bool dispatched = false;
+  loop.Post(0, [&] { dispatched = true; });
+  main.FocusPage();
+  EXPECT_TRUE(dispatched) << "pending messages are dispatched once";
+  main.PressKey(0x22);
+  main.PressKey(0x75);
+  EXPECT_EQ(input.calls, (Lines{"ClickPage(1,1)", "PressKey(34)", "PressKey(117)"}));
+}
+
+TEST_F(ProgramTest, SortirClosesTheWindowThroughTheView) {
+  int closes = 0;
+  main.OnCloseRequested = [&] { ++closes; };
+  main.mnuSortir.Click();
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(ProgramTest, TheAboutBoxRotatesAnimatesAndAnswersClicks) {
+  StartProgram(main, about, loop);
+  main.MenuParlantDe.Click();
+  EXPECT_TRUE(about.Visible());
+  EXPECT_TRUE(about.OKButton.Visible());
+  EXPECT_EQ(about.Height(), about::kClientHeight);
+  EXPECT_TRUE(about.Image2.Visible());
+  loop.RunFor(10000);
+  EXPECT_TRUE(about.Image1.Visible()) << "ten seconds on, the second view";
+  EXPECT_FALSE(about.Image2.Visible());
+  const std::vector<const platform::Label*> views = {&about.Image2, &about.Image1, &about.Label1,
+                                                     &about.Label2};
+  auto visibleView = [&] {
+    int shown = -1, count = 0;
+    for (size_t i = 0; i < views.size(); ++i) {
+      if (views[i]->Visible()) {
+        shown = static_cast<int>(i);
+        ++count;
+      }
+    }
+    return count == 1 ? shown : -1;
+  };
+  about.Image1.Click();
+  EXPECT_EQ(visibleView(), 2);
+  about.Label1.Click();
+  EXPECT_EQ(visibleView(), 3);
+  about.Label2.Click();
+  EXPECT_EQ(visibleView(), 0);
+
+  const bool ear = about.ImageOrella.Visible();
+  loop.RunFor(500);
+  EXPECT_NE(about.ImageOrella.Visible(), ear);
+  EXPECT_NE(about.ImageOrdinador.Visible(), about.ImageOrella.Visible());
+
+  about.Panel2.Click();
+  EXPECT_TRUE(about.Memo1.Visible());
+  about.Panel2.Click();
+  EXPECT_FALSE(about.Memo1.Visible());
+  about.Panel1.Click();
+  EXPECT_FALSE(about.Panel1.Visible() || about.Panel2.Visible());
+  EXPECT_TRUE(about.Image3.Visible());
+  about.Image3.Click();
+  EXPECT_TRUE(about.Panel1.Visible() && about.Panel2.Visible());
+  about.ProductName.Click();
+  about.MakerLabel.Click();
+  EXPECT_EQ(desktop.opened, (Lines{about::kMakerAddress, about::kMakerAddress}));
+
+  about.OKButton.Click();
+  EXPECT_FALSE(about.Visible());
+  EXPECT_FALSE(about.Timer1->Enabled());
+  EXPECT_FALSE(about.Timer2->Enabled());
+}
+
+TEST_F(ProgramTest, TheReadingGoesOnWhetherTheAboutBoxIsShownOrNot) {
+  StartProgram(main, about, loop);
+  list->SetPageTitle("T");
+  main.Converter.ConvertPage("Un. Dos. Tres.");
+  library.ClearLog();
+  main.Sequencer.StartReadingAt(1);
+  loop.Post(800, [&] { main.MenuParlantDe.Click(); });
+  loop.Post(1500, [&] { about.OKButton.Click(); });
+  loop.RunFor(4000);
+  Lines reads;
+  for (const auto& call : library.calls) {
+    if (call.rfind("Read(", 0) == 0) reads.push_back(call);
+  }
+  EXPECT_EQ(reads,
+            (Lines{"Read(T\xEDtol )", "Read(T )", "Read(UN )", "Read(DOS )", "Read(TRES.  )"}));
+}
+
+}  // namespace
+}  // namespace sonavia::shell
