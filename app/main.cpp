@@ -1,0 +1,77 @@
+// Sonavia: the program's entry. It builds the real platform (Qt, Qt
+// WebEngine, the speech library loaded by name), hands it to the window's
+// behaviour and runs the message loop.
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <memory>
+
+#include "about/AboutBox.h"
+#include "qt/AboutBoxView.h"
+#include "qt/Input.h"
+#include "qt/MainWindowView.h"
+#include "qt/QtEventLoop.h"
+#include "qt/QtPlatform.h"
+#include "qt/QtText.h"
+#include "reading/ReadingList.h"
+#include "shell/FormPrincipal.h"
+#include "system/DlLibraryLoader.h"
+
+namespace {
+
+// Whether the web browser component can be hosted: its helper process must
+// be there for any page to show.
+bool BrowserComponentAvailable() {
+  const QByteArray configured = qgetenv("QTWEBENGINEPROCESS_PATH");
+  if (!configured.isEmpty()) return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
+  const QString helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
+                         QStringLiteral("/QtWebEngineProcess");
+  return QFileInfo(helper).isExecutable();
+}
+
+std::string CurrentDirectory() {
+  return sonavia::qt::ToCp1252(QDir::currentPath());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace sonavia;
+  qt::ConfigureWebEngineEnvironment();
+  qt::SonaviaApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Sonavia"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
+
+  if (!BrowserComponentAvailable()) {
+    QMessageBox box(
+        QMessageBox::Information, QStringLiteral("Quelva 2001 - Sonavia"),
+        QStringLiteral("No est\u00e0 instal\u00b7lat el component de navegador web (Qt WebEngine). "
+                       "Per poder utilitzar aquest programa cal que l'instal\u00b7leu."),
+        QMessageBox::Ok);
+    box.exec();
+    return 1;
+  }
+
+  qt::QtEventLoop loop;
+  system::DlLibraryLoader loader;
+  qt::QtDesktop desktop;
+  auto window = std::make_unique<qt::MainWindowView>();
+  qt::QtInput input(window->Browser());
+  about::TAboutBox aboutBox(loop, desktop);
+  shell::TFormPrincipal form(loop, loader, window->Browser(), input, CurrentDirectory,
+                             reading::TheReadingList(), aboutBox);
+  window->Bind(form);
+  qt::AboutBoxView aboutView(aboutBox, window.get());
+
+  shell::StartProgram(form, aboutBox, loop);
+  // Without a window manager (a bare display) maximising does nothing; the
+  // geometry of the screen's free area stands in for it.
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    window->setGeometry(screen->availableGeometry());
+  window->showMaximized();
+  const int result = QApplication::exec();
+  window.reset();  // the window's destruction handler runs while the rest still exists
+  return result;
+}

@@ -1,0 +1,289 @@
+#include "qt/MainWindowView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "qt/QtText.h"
+
+// The pictures are compiled into this library; a static library's
+// resources must be named to be kept.
+static void InitResources() {
+  Q_INIT_RESOURCE(resources);
+}
+
+namespace sonavia::qt {
+
+namespace {
+
+const std::map<std::string, const char*> kPictures = {
+    {"SpeedButtonAnterior", ":/anterior.svg"},  {"SpeedButtonSeguent", ":/seguent.svg"},
+    {"SpeedButtonPararCarrega", ":/parar.svg"}, {"SpeedButtonRecarregar", ":/refrescar.svg"},
+    {"SpeedButtonMarcSeguent", ":/marc.svg"},   {"SpeedButtonRePag", ":/repag.svg"},
+    {"SpeedButtonAvPag", ":/avpag.svg"},        {"SpeedButtonTab", ":/tab.svg"},
+    {"SpeedButtonAlLink", ":/allink.svg"},      {"SpeedButtonParlar", ":/parlar.svg"},
+};
+
+// Items whose check mark the behaviour sets.
+bool Checkable(const std::string& name) {
+  return name == "mnuParlar" || name == "mnuEscaneig" || name == "mnuCatala" ||
+         name == "mnuCastella";
+}
+
+QFont SansSerif(int points, bool bold = false) {
+  QFont font(QStringLiteral("Sans Serif"), points);
+  font.setStyleHint(QFont::SansSerif);
+  font.setBold(bold);
+  return font;
+}
+
+// Calls `click` when the widget is clicked with the left button.
+class ClickFilter : public QObject {
+ public:
+  ClickFilter(QObject* parent, std::function<void()> click)
+      : QObject(parent), click_(std::move(click)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      click_();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> click_;
+};
+
+}  // namespace
+
+MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
+  setCentralWidget(browser_->View());
+  setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
+  setFont(SansSerif(8));
+}
+
+MainWindowView::~MainWindowView() {
+  if (form_ != nullptr) {
+    form_->FormDestroy();
+    form_->OnStateChanged = nullptr;
+    form_->OnCloseRequested = nullptr;
+  }
+}
+
+QToolButton* MainWindowView::Button(const platform::Button* button) const {
+  const auto it = buttons_.find(button);
+  return it == buttons_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindowView::Action(const platform::MenuItem* item) const {
+  const auto it = actions_.find(item);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindowView::Bind(shell::TFormPrincipal& form) {
+  form_ = &form;
+  BuildMenus();
+  BuildToolBars();
+  status_ = new QLabel(this);
+  statusBar()->addWidget(status_, 1);
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->setFixedHeight(19);
+  auto refresh = [this] { Refresh(); };
+  form.OnStateChanged = refresh;
+  for (const auto& menu : form.Menus()) {
+    menu.title->OnStateChanged = refresh;
+    for (auto* item : menu.items) item->OnStateChanged = refresh;
+  }
+  for (auto* button : form.ToolbarButtons()) button->OnStateChanged = refresh;
+  for (auto& [edit, widget] : edits_) const_cast<platform::Edit*>(edit)->OnStateChanged = refresh;
+  form.cboAddress.OnStateChanged = refresh;
+  form.StatusBar1.OnStateChanged = refresh;
+  form.OnCloseRequested = [this] { close(); };
+  Refresh();
+}
+
+void MainWindowView::BuildMenus() {
+  for (const auto& menu : form_->Menus()) {
+    if (menu.items.empty()) {
+      // A menu bar item without a submenu runs its command directly.
+      QAction* action = menuBar()->addAction(FromCp1252(menu.title->Caption()));
+      connect(action, &QAction::triggered, this, [item = menu.title] { item->Click(); });
+      actions_[menu.title] = action;
+      continue;
+    }
+    QMenu* submenu = menuBar()->addMenu(FromCp1252(menu.title->Caption()));
+    actions_[menu.title] = submenu->menuAction();
+    for (platform::MenuItem* item : menu.items) {
+      QAction* action;
+      if (item->Caption() == "-") {
+        // The minus key on a separator runs no command: it stays with the
+        // focused control, so "-" can still be typed into an address.
+        action = submenu->addSeparator();
+      } else {
+        action = submenu->addAction(FromCp1252(item->Caption()));
+        action->setCheckable(Checkable(item->Name()));
+        connect(action, &QAction::triggered, this, [this, item] {
+          item->Click();
+          Refresh();  // the check mark is the behaviour's to set
+        });
+      }
+      action->setObjectName(QString::fromStdString(item->Name()));
+      // Shortcuts work wherever the main window has the keyboard.
+      addAction(action);
+      actions_[item] = action;
+    }
+  }
+}
+
+void MainWindowView::BuildToolBars() {
+  buttonBar_ = addToolBar(QStringLiteral("ToolBarBotons"));
+  buttonBar_->setObjectName(QStringLiteral("ToolBarBotons"));
+  buttonBar_->setMovable(false);
+  buttonBar_->setFloatable(false);
+  buttonBar_->setContentsMargins(0, 0, 0, 0);
+  buttonBar_->layout()->setContentsMargins(0, 0, 0, 0);
+  buttonBar_->layout()->setSpacing(0);
+  buttonBar_->setFixedHeight(66);
+  // The buttons pack from the left edge with no gaps, a hidden one taking
+  // no room, so that index x 62 + 20 lands on each: the scanning relies on it.
+  auto* row = new QWidget(buttonBar_);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  for (platform::Button* button : form_->ToolbarButtons()) {
+    auto* widget = new QToolButton(row);
+    widget->setObjectName(QString::fromStdString(button->Name()));
+    widget->setFixedSize(shell::kButtonPitch, 62);
+    widget->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    widget->setFont(SansSerif(8, true));
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->setAutoRaise(true);
+    const auto picture = kPictures.find(button->Name());
+    if (picture != kPictures.end()) {
+      widget->setIcon(QIcon(QString::fromLatin1(picture->second)));
+      widget->setIconSize(QSize(30, 30));
+    }
+    connect(widget, &QToolButton::clicked, this, [button] { button->Click(); });
+    layout->addWidget(widget);
+    buttons_[button] = widget;
+  }
+  logo_ = new QLabel(row);
+  logo_->setObjectName(QStringLiteral("ImageQuelva2000"));
+  logo_->setPixmap(QIcon(QStringLiteral(":/logo.svg")).pixmap(113, 62));
+  logo_->setFixedSize(113, 62);
+  logo_->setCursor(Qt::PointingHandCursor);
+  logo_->installEventFilter(new ClickFilter(logo_, [this] { form_->ImageQuelva2000.Click(); }));
+  layout->addWidget(logo_);
+  layout->addStretch(1);
+  buttonBar_->addWidget(row);
+  row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+  addToolBarBreak();
+  addressBar_ = addToolBar(QStringLiteral("ToolBarAdressa"));
+  addressBar_->setObjectName(QStringLiteral("ToolBarAdressa"));
+  addressBar_->setMovable(false);
+  addressBar_->setFloatable(false);
+  addressBar_->setFixedHeight(29);
+  address_ = new QComboBox(addressBar_);
+  address_->setObjectName(QStringLiteral("cboAddress"));
+  address_->setEditable(true);
+  address_->setFixedWidth(665);
+  address_->setInsertPolicy(QComboBox::NoInsert);
+  address_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+  connect(address_, &QComboBox::editTextChanged, this,
+          [this](const QString& text) { form_->cboAddress.SetText(ToCp1252(text)); });
+  addressBar_->addWidget(address_);
+  for (platform::Edit* edit :
+       {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo}) {
+    auto* widget = new QLineEdit(addressBar_);
+    widget->setObjectName(QString::fromStdString(edit->Name()));
+    widget->setFixedWidth(edit == &form_->EditVelocitat ? 40 : 30);
+    widget->setFont(SansSerif(10));
+    widget->setFocusPolicy(Qt::ClickFocus);
+    connect(widget, &QLineEdit::textEdited, this,
+            [edit](const QString& text) { edit->SetText(ToCp1252(text)); });
+    addressBar_->addWidget(widget);
+    edits_[edit] = widget;
+  }
+}
+
+void MainWindowView::Refresh() {
+  if (form_ == nullptr) return;
+  setWindowTitle(FromCp1252(form_->Caption()));
+  setAcceptDrops(form_->AcceptsDrops());
+  for (auto& [item, action] : actions_) {
+    if (!action->isSeparator()) action->setText(FromCp1252(item->Caption()));
+    action->setEnabled(item->Enabled());
+    action->setVisible(item->Visible());
+    if (action->isCheckable()) action->setChecked(item->Checked());
+    const std::string& shortcut = item->Shortcut();
+    if (!action->isSeparator()) action->setShortcut(QKeySequence(FromCp1252(shortcut)));
+  }
+  for (auto& [button, widget] : buttons_) {
+    widget->setText(FromCp1252(button->Caption()));
+    widget->setEnabled(button->Enabled());
+    widget->setVisible(button->Visible());
+    widget->setToolTip(FromCp1252(button->Hint()));
+  }
+  logo_->setToolTip(FromCp1252(form_->ImageQuelva2000.Hint()));
+  const QString text = FromCp1252(form_->cboAddress.Text());
+  if (address_->currentText() != text) {
+    const QSignalBlocker block(address_);
+    address_->setEditText(text);
+  }
+  const auto& items = form_->cboAddress.Items();
+  if (address_->count() != static_cast<int>(items.size())) {
+    const QSignalBlocker block(address_);
+    address_->clear();
+    for (const auto& item : items) address_->addItem(FromCp1252(item));
+    address_->setEditText(text);
+  }
+  for (auto& [edit, widget] : edits_) {
+    const QString value = FromCp1252(edit->Text());
+    if (widget->text() != value) widget->setText(value);
+    widget->setEnabled(edit->Enabled());
+    widget->setToolTip(FromCp1252(edit->Hint()));
+  }
+  status_->setText(FromCp1252(form_->StatusBar1.Text()));
+}
+
+void MainWindowView::closeEvent(QCloseEvent* event) {
+  // The close handler waits while still dispatching; a second close from
+  // inside that wait is the same close.
+  if (closing_) {
+    event->ignore();
+    return;
+  }
+  closing_ = true;
+  if (form_ != nullptr) form_->FormClose();
+  event->accept();
+}
+
+void MainWindowView::dragEnterEvent(QDragEnterEvent* event) {
+  if (form_ != nullptr && form_->AcceptsDrops() && event->mimeData()->hasUrls())
+    event->acceptProposedAction();
+}
+
+void MainWindowView::dropEvent(QDropEvent* event) {
+  if (form_ == nullptr) return;
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(ToCp1252(url.toLocalFile()));
+  }
+  form_->FormDropFiles(paths);
+  event->acceptProposedAction();
+}
+
+}  // namespace sonavia::qt

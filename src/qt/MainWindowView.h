@@ -1,0 +1,57 @@
+// The main window on Qt: it mirrors the controls of the window's behaviour
+// into widgets and turns the user's input into handler calls.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <vector>
+
+#include "qt/WebEngineBrowser.h"
+#include "shell/FormPrincipal.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolBar;
+class QToolButton;
+
+namespace sonavia::qt {
+
+class MainWindowView : public QMainWindow {
+ public:
+  MainWindowView();
+  ~MainWindowView() override;
+
+  WebEngineBrowser& Browser() { return *browser_; }
+  // Builds the widgets from the window's controls and keeps them in step.
+  void Bind(shell::TFormPrincipal& form);
+
+  QToolBar* ButtonToolBar() const { return buttonBar_; }
+  QToolButton* Button(const platform::Button* button) const;
+  QAction* Action(const platform::MenuItem* item) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void Refresh();
+  void BuildMenus();
+  void BuildToolBars();
+
+  shell::TFormPrincipal* form_ = nullptr;
+  WebEngineBrowser* browser_;
+  QToolBar* buttonBar_ = nullptr;
+  QToolBar* addressBar_ = nullptr;
+  QComboBox* address_ = nullptr;
+  std::map<const platform::Edit*, QLineEdit*> edits_;
+  QLabel* status_ = nullptr;
+  QLabel* logo_ = nullptr;
+  std::map<const platform::MenuItem*, QAction*> actions_;
+  std::map<const platform::Button*, QToolButton*> buttons_;
+  bool closing_ = false;
+};
+
+}  // namespace sonavia::qt

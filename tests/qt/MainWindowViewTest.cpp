@@ -1,0 +1,193 @@
+#include "qt/MainWindowView.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <memory>
+
+#include "about/AboutBox.h"
+#include "qt/AboutBoxView.h"
+#include "qt/Input.h"
+#include "qt/QtEventLoop.h"
+#include "qt/QtPlatform.h"
+#include "qt/QtWait.h"
+#include "reading/ReadingList.h"
+#include "system/DlLibraryLoader.h"
+
+namespace sonavia::qt {
+namespace {
+
+using testing::Pump;
+using testing::WaitFor;
+
+struct NoLibrary : platform::LibraryLoader {
+  Handle Load(const std::string&) override { return nullptr; }
+  void* Symbol(Handle, const char*) override { return nullptr; }
+  void Free(Handle) override {}
+};
+
+struct NoDesktop : platform::Desktop {
+  void OpenWebPage(const std::string&) override {}
+};
+
+// The whole program as the entry builds it, on a start page of its own.
+struct Program {
+  explicit Program(platform::LibraryLoader& loader) : loader_(loader) {
+    QFile page(dir.filePath("index.htm"));
+    page.open(QIODevice::WriteOnly);
+    page.write("<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>");
+    page.close();
+    form = std::make_unique<shell::TFormPrincipal>(
+        loop, loader_, window.Browser(), input, [this] { return dir.path().toStdString(); }, *list,
+        about);
+    window.Bind(*form);
+    shell::StartProgram(*form, about, loop);
+    window.resize(1000, 700);
+    window.show();
+  }
+  ~Program() { form->Speech.FreeSpeechEngine(); }
+
+  QTemporaryDir dir;
+  QtEventLoop loop;
+  platform::LibraryLoader& loader_;
+  NoDesktop desktop;
+  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  MainWindowView window;
+  QtInput input{window.Browser()};
+  about::TAboutBox about{loop, desktop};
+  AboutBoxView aboutView{about, &window};
+  std::unique_ptr<shell::TFormPrincipal> form;
+};
+
+std::vector<std::string> Texts(const QList<QAction*>& actions) {
+  std::vector<std::string> texts;
+  for (QAction* a : actions) texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+  return texts;
+}
+
+// The toolbar button under x = index x 62 + 20, in the window's coordinates.
+QString ButtonAt(MainWindowView& window, int index) {
+  QToolBar* bar = window.ButtonToolBar();
+  const QPoint point(index * shell::kButtonPitch + 20, bar->geometry().top() + 31);
+  QWidget* hit = window.childAt(point);
+  while (hit != nullptr && qobject_cast<QToolButton*>(hit) == nullptr) hit = hit->parentWidget();
+  return hit != nullptr ? hit->objectName() : QStringLiteral("(none at %1)").arg(point.x());
+}
+
+TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
+  system::DlLibraryLoader loader;
+  Program program(loader);
+  MainWindowView& window = program.window;
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Sonavia"));
+  const auto bar = window.menuBar()->actions();
+  ASSERT_EQ(bar.size(), 3);
+  EXPECT_EQ(Texts(bar),
+            (std::vector<std::string>{"&Control", "Opcions de &lectura", "&Parlant de..."}));
+  EXPECT_EQ(Texts(bar[0]->menu()->actions()),
+            (std::vector<std::string>{"&Obrir...", "&Imprimir...", "&Desar com...", "-",
+                                      "&Anterior", "&Següent", "&Parar", "&Refrescar",
+                                      "&Marc següent", "-", "Es&criure directament una adeça", "-",
+                                      "&Escaneig automàtic", "-", "&Sortir"}));
+  EXPECT_EQ(Texts(bar[1]->menu()->actions()),
+            (std::vector<std::string>{"&Anar a link que s'està llegint", "-",
+                                      "Desactivar la &Lectura (pausa)", "&Tornar a començar", "-",
+                                      "Lle&gir Links", "-", "&Català", "Cast&ellà"}));
+  EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
+  EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
+            QKeySequence(QStringLiteral("Ctrl+F9")));
+  EXPECT_TRUE(window.Action(&program.form->mnuParlar)->isChecked());
+
+  ASSERT_TRUE(WaitFor([&] { return window.ButtonToolBar()->isVisible(); }));
+  const char* const names[] = {
+      "SpeedButtonAnterior",   "SpeedButtonSeguent", "SpeedButtonPararCarrega",
+      "SpeedButtonRecarregar", "SpeedButtonRePag",   "SpeedButtonAvPag",
+      "SpeedButtonTab",        "SpeedButtonAlLink",  "SpeedButtonParlar"};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(ButtonAt(window, i).toStdString(), names[i]) << i;
+  EXPECT_EQ(window.Button(&program.form->SpeedButtonParlar)->focusPolicy(), Qt::NoFocus);
+
+  EXPECT_TRUE(WaitFor([&] {
+    try {
+      return program.window.Browser().Document().Title() == "Inici";
+    } catch (const shell::BrowserError&) {
+      return false;
+    }
+  })) << "the start page in the browser area";
+  EXPECT_EQ(program.form->cboAddress.Text(),
+            "file://" + program.dir.path().toStdString() + "/index.htm");
+}
+
+TEST(MainWindowView, WithoutTheSpeechLibraryEightButtonsAndNoSpeechCommands) {
+  NoLibrary loader;
+  Program program(loader);
+  MainWindowView& window = program.window;
+  ASSERT_TRUE(WaitFor([&] { return window.ButtonToolBar()->isVisible(); }));
+  int visible = 0;
+  for (auto* button : program.form->ToolbarButtons())
+    visible += window.Button(button)->isVisible() ? 1 : 0;
+  EXPECT_EQ(visible, 8);
+  EXPECT_EQ(ButtonAt(window, 7).toStdString(), "SpeedButtonAlLink");
+  EXPECT_NE(ButtonAt(window, 8).toStdString(), "SpeedButtonParlar");
+  for (const auto* item :
+       {&program.form->mnuCatala, &program.form->mnuCastella, &program.form->mnuParlar,
+        &program.form->mnuTornarAComencar, &program.form->mnuCanviLlegirLinksLectures,
+        &program.form->mnuAnarALink}) {
+    EXPECT_FALSE(window.Action(item)->isEnabled()) << item->Name();
+  }
+  EXPECT_FALSE(window.Action(&program.form->mnuParlar)->isChecked());
+}
+
+TEST(MainWindowView, ShortcutsFollowTheItemsState) {
+  NoLibrary loader;
+  Program program(loader);
+  MainWindowView& window = program.window;
+  int runs = 0;
+  program.form->mnuEndarrera.OnClick = [&] { ++runs; };
+  // A bare display has no window manager: nothing becomes active by itself.
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(WaitFor([&] { return window.isActiveWindow(); }, 5000));
+  auto press = [&] {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_F9, Qt::NoModifier);
+    QWidget* target =
+        QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &window;
+    QCoreApplication::sendEvent(target, &key);
+    Pump(100);
+  };
+  press();
+  EXPECT_EQ(runs, 1) << "F9 runs Anterior wherever the window has the keyboard";
+  program.form->mnuEndarrera.SetEnabled(false);
+  press();
+  EXPECT_EQ(runs, 1) << "a disabled item's shortcut does nothing";
+  program.form->mnuEndarrera.SetEnabled(true);
+  program.form->PressKey(0x78);  // no Qt key of its own: nothing
+  SendSynthesizedKey(Qt::Key_F9, &window);
+  Pump(300);
+  EXPECT_EQ(runs, 1) << "a synthesized key runs no shortcut";
+}
+
+TEST(MainWindowView, TheAboutBoxShowsFromTheMenuAndClosesWithOk) {
+  NoLibrary loader;
+  Program program(loader);
+  bool shown = false;
+  QTimer::singleShot(300, [&] {
+    shown = program.aboutView.isVisible() && program.aboutView.height() == about::kClientHeight;
+    program.about.OKButton.Click();
+  });
+  program.form->MenuParlantDe.Click();  // modal: returns when closed
+  EXPECT_TRUE(shown);
+  EXPECT_FALSE(program.aboutView.isVisible());
+  EXPECT_FALSE(program.about.Visible());
+}
+
+}  // namespace
+}  // namespace sonavia::qt
