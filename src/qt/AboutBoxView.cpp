@@ -7,34 +7,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "qt/ClickFilter.h"
 #include "qt/QtText.h"
 
 namespace sonavia::qt {
-
-namespace {
-
-class ClickFilter : public QObject {
- public:
-  ClickFilter(QObject* parent, std::function<void()> click)
-      : QObject(parent), click_(std::move(click)) {}
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-      click_();
-      return true;
-    }
-    return false;
-  }
-
- private:
-  std::function<void()> click_;
-};
-
-void OnClick(QWidget* widget, std::function<void()> click) {
-  widget->installEventFilter(new ClickFilter(widget, std::move(click)));
-}
-
-}  // namespace
 
 AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(parent), box_(box) {
   setWindowTitle(QString::fromLatin1(about::kCaption));

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "qt/ClickFilter.h"
 #include "qt/QtText.h"
 
 // The pictures are compiled into this library; a static library's
@@ -49,22 +50,6 @@ QFont SansSerif(int points, bool bold = false) {
 }
 
 // Calls `click` when the widget is clicked with the left button.
-class ClickFilter : public QObject {
- public:
-  ClickFilter(QObject* parent, std::function<void()> click)
-      : QObject(parent), click_(std::move(click)) {}
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-      click_();
-      return true;
-    }
-    return false;
-  }
-
- private:
-  std::function<void()> click_;
-};
 
 }  // namespace
 
@@ -184,7 +169,7 @@ void MainWindowView::BuildToolBars() {
   logo_->setPixmap(QIcon(QStringLiteral(":/logo.svg")).pixmap(113, 62));
   logo_->setFixedSize(113, 62);
   logo_->setCursor(Qt::PointingHandCursor);
-  logo_->installEventFilter(new ClickFilter(logo_, [this] { form_->ImageQuelva2000.Click(); }));
+  OnClick(logo_, [this] { form_->ImageQuelva2000.Click(); });
   layout->addWidget(logo_);
   layout->addStretch(1);
   buttonBar_->addWidget(row);

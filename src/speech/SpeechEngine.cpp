@@ -86,43 +86,43 @@ void SpeechEngine::FreeSpeechEngine() {
   LibraryHandle = nullptr;
 }
 
-void SpeechEngine::SwitchVoice(bool textVoice) {
-  if (TextVoiceActive == textVoice) return;
+void SpeechEngine::StopUnitForReload() {
+  // A unit being spoken is stopped before the library goes; a message is
+  // not, since messages do not set the flag.
   if (Speaking) {
     upcTVStop();
     Speaking = false;
   }
+}
+
+void SpeechEngine::SendVoice(bool catalan, bool textVoice) {
+  upcTVSetLanguage(catalan ? kCatalanCode : kCastilianCode);
+  upcTVSetSpeaker(SpeakerFor(catalan, textVoice));
+}
+
+void SpeechEngine::SwitchVoice(bool textVoice) {
+  if (TextVoiceActive == textVoice) return;
+  StopUnitForReload();
   ReloadSpeechEngine();
-  upcTVSetLanguage(CatalanActive ? kCatalanCode : kCastilianCode);
-  upcTVSetSpeaker(SpeakerFor(CatalanActive, textVoice));
+  SendVoice(CatalanActive, textVoice);
   TextVoiceActive = textVoice;
 }
 
 void SpeechEngine::SwitchLanguage(bool catalan) {
   if (CatalanActive == catalan) return;
-  if (Speaking) {
-    upcTVStop();
-    Speaking = false;
-  }
+  StopUnitForReload();
   ReloadSpeechEngine();
-  upcTVSetLanguage(catalan ? kCatalanCode : kCastilianCode);
-  upcTVSetSpeaker(SpeakerFor(catalan, TextVoiceActive));
+  SendVoice(catalan, TextVoiceActive);
   CatalanActive = catalan;
 }
 
 void SpeechEngine::SetSpeechRate(int32_t rate) {
-  if (Speaking) {
-    upcTVStop();
-    Speaking = false;
-  }
+  StopUnitForReload();
   AppliedRate = rate;
   ReloadSpeechEngine();
   // A fresh library starts in its own language and speaker; without this a
   // Castilian reading would go on with Catalan pronunciation.
-  if (Loaded()) {
-    upcTVSetLanguage(CatalanActive ? kCatalanCode : kCastilianCode);
-    upcTVSetSpeaker(SpeakerFor(CatalanActive, TextVoiceActive));
-  }
+  if (Loaded()) SendVoice(CatalanActive, TextVoiceActive);
 }
 
 void SpeechEngine::SpeakMessage(const std::string& text) {

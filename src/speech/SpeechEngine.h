@@ -83,6 +83,8 @@ class SpeechEngine : public reading::SpeechPort {
  private:
   void LookUpEntryPoints();
   int32_t SpeedFieldValue() const;
+  void StopUnitForReload();
+  void SendVoice(bool catalan, bool textVoice);
   void SwitchVoice(bool textVoice);
   void SwitchLanguage(bool catalan);
 

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/BasicTimer.h"
+
 namespace sonavia::system {
 
 namespace {
@@ -14,12 +16,12 @@ int64_t SteadyNs() {
 }
 }  // namespace
 
-class RealTimeEventLoop::RealTimer : public platform::Timer {
+class RealTimeEventLoop::RealTimer : public platform::BasicTimer {
  public:
   explicit RealTimer(RealTimeEventLoop* loop) : loop_(loop) {
     seq = loop_->seq_++;
     loop_->timers_.push_back(this);
-    Restart();
+    Reschedule();
   }
   ~RealTimer() override {
     if (loop_ != nullptr) {
@@ -27,40 +29,20 @@ class RealTimeEventLoop::RealTimer : public platform::Timer {
       timers.erase(std::remove(timers.begin(), timers.end(), this), timers.end());
     }
   }
-  void SetInterval(uint32_t milliseconds) override {
-    if (milliseconds == interval_) return;
-    interval_ = milliseconds;
-    Restart();
-  }
-  uint32_t Interval() const override { return interval_; }
-  void SetEnabled(bool enabled) override {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    Restart();
-  }
-  bool Enabled() const override { return enabled_; }
-  void SetOnTimer(std::function<void()> handler) override {
-    handler_ = std::move(handler);
-    Restart();
-  }
-  bool Running() const { return loop_ != nullptr && enabled_ && interval_ != 0 && handler_; }
+  bool Due(uint64_t now) const { return loop_ != nullptr && Running() && due <= now; }
   void Fire() {
-    due = loop_->NowMs() + interval_;
-    auto handler = handler_;
-    handler();
+    due = loop_->NowMs() + Interval();
+    RunHandler();
   }
 
   uint64_t due = 0;
   uint64_t seq = 0;
   RealTimeEventLoop* loop_;
 
- private:
-  void Restart() {
-    if (loop_ != nullptr) due = loop_->NowMs() + interval_;
+ protected:
+  void Reschedule() override {
+    if (loop_ != nullptr) due = loop_->NowMs() + Interval();
   }
-  uint32_t interval_ = 1000;
-  bool enabled_ = true;
-  std::function<void()> handler_;
 };
 
 RealTimeEventLoop::RealTimeEventLoop() : originNs_(SteadyNs()) {}
@@ -85,7 +67,7 @@ void RealTimeEventLoop::ProcessMessages() {
   const uint64_t now = NowMs();
   std::vector<RealTimer*> due;
   for (auto* timer : timers_) {
-    if (timer->Running() && timer->due <= now) due.push_back(timer);
+    if (timer->Due(now)) due.push_back(timer);
   }
   if (due.empty()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -97,7 +79,7 @@ void RealTimeEventLoop::ProcessMessages() {
   for (auto* timer : due) {
     // A handler may have stopped, restarted or destroyed a later one.
     if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end()) continue;
-    if (!timer->Running() || timer->due > NowMs()) continue;
+    if (!timer->Due(NowMs())) continue;
     timer->Fire();
   }
 }

@@ -3,52 +3,36 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/BasicTimer.h"
+
 namespace sonavia::testing {
 
-class SimulatedEventLoop::SimTimer : public platform::Timer {
+class SimulatedEventLoop::SimTimer : public platform::BasicTimer {
  public:
-  explicit SimTimer(SimulatedEventLoop* loop) : loop_(loop) { loop_->Register(this); }
+  explicit SimTimer(SimulatedEventLoop* loop) : loop_(loop) {
+    loop_->Register(this);
+    Reschedule();
+  }
   ~SimTimer() override {
     if (loop_ != nullptr) loop_->Unregister(this);
   }
 
-  void SetInterval(uint32_t milliseconds) override {
-    if (milliseconds == interval_) return;
-    interval_ = milliseconds;
-    Restart();
-  }
-  uint32_t Interval() const override { return interval_; }
-  void SetEnabled(bool enabled) override {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    Restart();
-  }
-  bool Enabled() const override { return enabled_; }
-  void SetOnTimer(std::function<void()> handler) override {
-    handler_ = std::move(handler);
-    Restart();
+  bool Due(uint64_t now) const { return loop_ != nullptr && Running() && due <= now; }
+  void Fire() {
+    // The next tick counts from this one; a handler that waits can be
+    // ticked again from inside its own wait, as with a real timer.
+    due = loop_->now_ + Interval();
+    RunHandler();
   }
 
-  bool Running() const { return loop_ != nullptr && enabled_ && interval_ != 0 && handler_; }
   uint64_t due = 0;
   uint64_t seq = 0;
   SimulatedEventLoop* loop_;
 
-  void Fire() {
-    // The next tick counts from this one; a handler that waits can be
-    // ticked again from inside its own wait, as with a real timer.
-    due = loop_->now_ + interval_;
-    auto handler = handler_;
-    handler();
+ protected:
+  void Reschedule() override {
+    if (loop_ != nullptr) due = loop_->now_ + Interval();
   }
-
- private:
-  void Restart() {
-    if (loop_ != nullptr) due = loop_->now_ + interval_;
-  }
-  uint32_t interval_ = 1000;
-  bool enabled_ = true;
-  std::function<void()> handler_;
 };
 
 SimulatedEventLoop::~SimulatedEventLoop() {
@@ -75,7 +59,7 @@ void SimulatedEventLoop::Post(uint32_t delay, std::function<void()> action) {
 uint64_t SimulatedEventLoop::NextDue() const {
   uint64_t next = std::numeric_limits<uint64_t>::max();
   for (const auto* timer : timers_) {
-    if (timer->Running()) next = std::min(next, timer->due);
+    if (timer->loop_ != nullptr && timer->Running()) next = std::min(next, timer->due);
   }
   for (const auto& event : events_) next = std::min(next, event.due);
   return next;
@@ -90,7 +74,7 @@ void SimulatedEventLoop::ProcessMessages() {
   };
   std::vector<Item> due;
   for (auto* timer : timers_) {
-    if (timer->Running() && timer->due <= now_) due.push_back({timer->due, timer->seq, timer});
+    if (timer->Due(now_)) due.push_back({timer->due, timer->seq, timer});
   }
   for (const auto& event : events_) {
     if (event.due <= now_) due.push_back({event.due, event.seq, nullptr});
@@ -117,7 +101,7 @@ void SimulatedEventLoop::ProcessMessages() {
     // The timer may have been disabled, restarted, destroyed or ticked by a
     // nested dispatch since the snapshot.
     if (std::find(timers_.begin(), timers_.end(), item.timer) == timers_.end()) continue;
-    if (!item.timer->Running() || item.timer->due > now_) continue;
+    if (!item.timer->Due(now_)) continue;
     item.timer->Fire();
   }
 }
