@@ -53,6 +53,9 @@ class Edit : public Control {
     if (OnChange) OnChange();
   }
   std::function<void()> OnChange;
+  // The field gains or loses the keyboard focus.
+  std::function<void()> OnEnter;
+  std::function<void()> OnExit;
 
  private:
   std::string text_;
@@ -109,6 +112,9 @@ class ComboBox : public Edit {
     items_.push_back(std::move(item));
     if (OnStateChanged) OnStateChanged();
   }
+  std::function<void()> OnClick;
+  // A key pressed in the box, as a Windows virtual-key code.
+  std::function<void(int virtualKey)> OnKeyDown;
 
  private:
   std::vector<std::string> items_;

@@ -51,6 +51,25 @@ QFont SansSerif(int points, bool bold = false) {
 
 // Calls `click` when the widget is clicked with the left button.
 
+// The Windows virtual-key code of the keys an address box reacts to.
+int VirtualKeyForQtKey(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 0x0D;
+    case Qt::Key_Escape:
+      return 0x1B;
+    case Qt::Key_Tab:
+      return 0x09;
+    case Qt::Key_Up:
+      return 0x26;
+    case Qt::Key_Down:
+      return 0x28;
+    default:
+      return qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z ? qtKey : 0;
+  }
+}
+
 }  // namespace
 
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
@@ -189,6 +208,21 @@ void MainWindowView::BuildToolBars() {
   address_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   connect(address_, &QComboBox::editTextChanged, this,
           [this](const QString& text) { form_->cboAddress.SetText(ToCp1252(text)); });
+  platform::ComboBox& box = form_->cboAddress;
+  auto call = [](const std::function<void()>& handler) {
+    if (handler) handler();
+  };
+  address_->lineEdit()->installEventFilter(new FocusFilter(
+      address_, [&box, call] { call(box.OnEnter); }, [&box, call] { call(box.OnExit); },
+      [&box](int qtKey) {
+        if (box.OnKeyDown) box.OnKeyDown(VirtualKeyForQtKey(qtKey));
+      }));
+  OnClick(
+      address_->lineEdit(),
+      [&box] {
+        if (box.OnClick) box.OnClick();
+      },
+      /*consume=*/false);
   addressBar_->addWidget(address_);
   for (platform::Edit* edit :
        {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo}) {
@@ -199,6 +233,14 @@ void MainWindowView::BuildToolBars() {
     widget->setFocusPolicy(Qt::ClickFocus);
     connect(widget, &QLineEdit::textEdited, this,
             [edit](const QString& text) { edit->SetText(ToCp1252(text)); });
+    widget->installEventFilter(new FocusFilter(
+        widget,
+        [edit] {
+          if (edit->OnEnter) edit->OnEnter();
+        },
+        [edit] {
+          if (edit->OnExit) edit->OnExit();
+        }));
     addressBar_->addWidget(widget);
     edits_[edit] = widget;
   }

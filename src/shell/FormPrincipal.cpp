@@ -120,8 +120,61 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   TimerControlSituacio->SetInterval(1000);
   TimerControlSituacio->SetEnabled(true);
 
-  mnuSortir.OnClick = [this] { mnuSortirClick(); };
-  MenuParlantDe.OnClick = [this] { MenuParlantDeClick(); };
+  WireHandlers();
+}
+
+void TFormPrincipal::WireHandlers() {
+  // A toolbar button and the menu item of the same command share a handler.
+  const std::vector<std::pair<platform::Command*, void (TFormPrincipal::*)()>> clicks = {
+      {&MenuObrir, &TFormPrincipal::MenuObrirClick},
+      {&MenuImprimir, &TFormPrincipal::MenuImprimirClick},
+      {&MenuDesarcom, &TFormPrincipal::MenuDesarcomClick},
+      {&mnuEndarrera, &TFormPrincipal::mnuEndarreraClick},
+      {&mnuEndavant, &TFormPrincipal::mnuEndavantClick},
+      {&MenuPararlaCarrega, &TFormPrincipal::MenuPararlaCarregaClick},
+      {&SpeedButtonPararCarrega, &TFormPrincipal::MenuPararlaCarregaClick},
+      {&menuRecarregar, &TFormPrincipal::menuRecarregarClick},
+      {&SpeedButtonRecarregar, &TFormPrincipal::menuRecarregarClick},
+      {&MenuMarcSeguent, &TFormPrincipal::MenuMarcSeguentClick},
+      {&SpeedButtonMarcSeguent, &TFormPrincipal::MenuMarcSeguentClick},
+      {&MenuEscriureDirectamentUnaAdesa, &TFormPrincipal::MenuEscriureDirectamentUnaAdesaClick},
+      {&mnuEscaneig, &TFormPrincipal::mnuEscaneigClick},
+      {&mnuSortir, &TFormPrincipal::mnuSortirClick},
+      {&mnuAnarALink, &TFormPrincipal::mnuAnarALinkClick},
+      {&mnuParlar, &TFormPrincipal::mnuParlarClick},
+      {&SpeedButtonParlar, &TFormPrincipal::mnuParlarClick},
+      {&mnuTornarAComencar, &TFormPrincipal::mnuTornarAComencarClick},
+      {&mnuCanviLlegirLinksLectures, &TFormPrincipal::mnuCanviLlegirLinksLecturesClick},
+      {&mnuCatala, &TFormPrincipal::mnuCatalaClick},
+      {&mnuCastella, &TFormPrincipal::mnuCastellaClick},
+      {&MenuParlantDe, &TFormPrincipal::MenuParlantDeClick},
+      {&SpeedButtonAnterior, &TFormPrincipal::SpeedButtonAnteriorClick},
+      {&SpeedButtonSeguent, &TFormPrincipal::SpeedButtonSeguentClick},
+      {&SpeedButtonRePag, &TFormPrincipal::SpeedButtonRePagClick},
+      {&SpeedButtonAvPag, &TFormPrincipal::SpeedButtonAvPagClick},
+      {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
+      {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
+  };
+  for (const auto& [command, handler] : clicks)
+    command->OnClick = [this, h = handler] { (this->*h)(); };
+  ImageQuelva2000.OnClick = [this] { ImageQuelva2000Click(); };
+  cboAddress.OnClick = [this] { cboAddressClick(); };
+  cboAddress.OnEnter = [this] { cboAddressEnter(); };
+  cboAddress.OnExit = [this] { cboAddressExit(); };
+  cboAddress.OnKeyDown = [this](int key) { cboAddressKeyDown(key); };
+  EditVelocitat.OnChange = [this] { EditVelocitatChange(); };
+  TextDecimesScan.OnExit = [this] { TextDecimesScanExit(); };
+  TextTimerParo.OnExit = [this] { TextTimerParoExit(); };
+  TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
+  TimerParo->SetOnTimer([this] { TimerParoTimer(); });
+  TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
+  auto& e = browser_.events;
+  e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
+  e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };
+  e.DownloadBegin = [this] { brwWebBrowserDownloadBegin(); };
+  e.DocumentComplete = [this] { brwWebBrowserDocumentComplete(); };
+  e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
+  e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
 }
 
 void TFormPrincipal::SetCaption(std::string caption) {

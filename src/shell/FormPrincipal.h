@@ -104,6 +104,51 @@ class TFormPrincipal {
   // Files dropped on the window; what a drop does comes with the open command.
   void FormDropFiles(const std::vector<std::string>& paths);
 
+  // The handlers of the other commands, controls, timers and browser
+  // events; they come with the commands, scanning, settings and page
+  // loading.
+  void MenuObrirClick() {}
+  void MenuImprimirClick() {}
+  void MenuDesarcomClick() {}
+  void mnuEndarreraClick() {}
+  void mnuEndavantClick() {}
+  void MenuPararlaCarregaClick() {}
+  void menuRecarregarClick() {}
+  void MenuMarcSeguentClick() {}
+  void MenuEscriureDirectamentUnaAdesaClick() {}
+  void mnuEscaneigClick() {}
+  void mnuAnarALinkClick() {}
+  void mnuParlarClick() {}
+  void mnuTornarAComencarClick() {}
+  void mnuCanviLlegirLinksLecturesClick() {}
+  void mnuCatalaClick() {}
+  void mnuCastellaClick() {}
+  void SpeedButtonAnteriorClick() {}
+  void SpeedButtonSeguentClick() {}
+  void SpeedButtonRePagClick() {}
+  void SpeedButtonAvPagClick() {}
+  void SpeedButtonTabClick() {}
+  void SpeedButtonAlLinkClick() {}
+  void ImageQuelva2000Click() {}
+  void ToolBarBotonsClick() {}
+  void ToolBarBotonsContextPopup() {}
+  void cboAddressClick() {}
+  void cboAddressEnter() {}
+  void cboAddressExit() {}
+  void cboAddressKeyDown(int /*virtualKey*/) {}
+  void EditVelocitatChange() {}
+  void TextDecimesScanExit() {}
+  void TextTimerParoExit() {}
+  void TimerEscaneigTimer() {}
+  void TimerParoTimer() {}
+  void TimerControlSituacioTimer() {}
+  void brwWebBrowserStatusTextChange(const std::string& /*text*/) {}
+  void brwWebBrowserProgressChange(int32_t /*progress*/, int32_t /*progressMax*/) {}
+  void brwWebBrowserDownloadBegin() {}
+  void brwWebBrowserDocumentComplete() {}
+  void brwWebBrowserDownloadComplete() {}
+  void brwWebBrowserNavigateComplete2() {}
+
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;
   std::function<void()> OnStateChanged;
@@ -112,6 +157,7 @@ class TFormPrincipal {
   void Notify() {
     if (OnStateChanged) OnStateChanged();
   }
+  void WireHandlers();
 
   platform::EventLoop& loop_;
   BrowserComponent& browser_;
