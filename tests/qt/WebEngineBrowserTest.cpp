@@ -146,6 +146,8 @@ TEST_F(WebEngineBrowserTest, EventsComeInOrderAndTheSnapshotIsWhatIsShown) {
   EXPECT_EQ(browser->QueryStatusWB(shell::OLECMDID_PRINT),
             shell::OLECMDF_SUPPORTED | shell::OLECMDF_ENABLED);
   EXPECT_EQ(browser->QueryStatusWB(shell::OLECMDID_SAVECOPYAS) & shell::OLECMDF_ENABLED, 0);
+  EXPECT_THROW(browser->ExecWB(shell::OLECMDID_SAVECOPYAS, shell::OLECMDEXECOPT_PROMPTUSER),
+               shell::BrowserError);
 }
 
 TEST_F(WebEngineBrowserTest, NoDocumentBeforeTheFirstPage) {
