@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
         UnitsCase{"AnchorAddressHoldsAnchor",
                   "<!-- <a href=\"<a href\"> -->ok <a href=\"<a href\">",
                   {{"OK ", kText}, {"LINK", kItem}, {"", kItem}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct LinkCase {
   const char* name;
@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"NoQuotes", "<A HREF=x>y</A>", "", "Y", 4},
         LinkCase{"AfterText", "one. two <A href=\"u\">w</A>", "U", "W", 6},
         LinkCase{"UnclosedMarkInPage", "(l)x", "", "", 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(PageConverter, ResetsThePreviousPageAndKeepsWhatItDoesNotOwn) {
   auto list = std::make_unique<ReadingList>();
