@@ -2,8 +2,6 @@
 // WebEngine, the speech library loaded by name), hands it to the window's
 // behaviour and runs the message loop.
 #include <QDir>
-#include <QFileInfo>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <memory>
@@ -21,16 +19,6 @@
 
 namespace {
 
-// Whether the web browser component can be hosted: its helper process must
-// be there for any page to show.
-bool BrowserComponentAvailable() {
-  const QByteArray configured = qgetenv("QTWEBENGINEPROCESS_PATH");
-  if (!configured.isEmpty()) return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
-  const QString helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
-                         QStringLiteral("/QtWebEngineProcess");
-  return QFileInfo(helper).isExecutable();
-}
-
 std::string CurrentDirectory() {
   return sonavia::qt::ToCp1252(QDir::currentPath());
 }
@@ -44,7 +32,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Sonavia"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
 
-  if (!BrowserComponentAvailable()) {
+  if (!qt::BrowserComponentAvailable()) {
     QMessageBox box(
         QMessageBox::Information, QStringLiteral("Quelva 2001 - Sonavia"),
         QStringLiteral("No est\u00e0 instal\u00b7lat el component de navegador web (Qt WebEngine). "

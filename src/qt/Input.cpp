@@ -1,7 +1,9 @@
 #include "qt/Input.h"
 
 #include <unistd.h>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -50,6 +52,14 @@ void ConfigureWebEngineEnvironment() {
       qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
     }
   }
+}
+
+bool BrowserComponentAvailable() {
+  const QByteArray configured = qgetenv("QTWEBENGINEPROCESS_PATH");
+  if (!configured.isEmpty()) return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
+  const QString helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
+                         QStringLiteral("/QtWebEngineProcess");
+  return QFileInfo(helper).isExecutable();
 }
 
 int QtKeyForVirtualKey(int virtualKey) {
@@ -103,6 +113,9 @@ void SendSynthesizedKey(int qtKey, QWidget* fallback) {
 
 void SendClick(QWidget* widget, QPoint point) {
   if (widget == nullptr) return;
+  // A real click gives the keyboard focus to what it lands on; a click
+  // that is sent does not do it by itself.
+  if ((widget->focusPolicy() & Qt::ClickFocus) != 0) widget->setFocus(Qt::MouseFocusReason);
   const QPointF local(point);
   const QPointF global(widget->mapToGlobal(point));
   QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,

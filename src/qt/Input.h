@@ -25,6 +25,10 @@ class SonaviaApplication : public QApplication {
 // no sandbox when running as root, no GPU where the display has none.
 void ConfigureWebEngineEnvironment();
 
+// Whether the web browser component can be hosted: its helper process must
+// be there for any page to show.
+bool BrowserComponentAvailable();
+
 // A Windows virtual-key code as a Qt key; 0 when it has no equivalent.
 int QtKeyForVirtualKey(int virtualKey);
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "qt/Input.h"
+#include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
 #include "reading/PageConverter.h"
 
@@ -246,6 +248,43 @@ TEST_F(WebEngineBrowserTest, ASynthesizedKeyRunsNoShortcut) {
   QCoreApplication::sendEvent(QApplication::focusWidget(), &press);
   Pump(700);
   EXPECT_GE(triggered, 1);
+}
+
+}  // namespace
+}  // namespace sonavia::qt
+
+namespace sonavia::qt {
+namespace {
+
+TEST_F(WebEngineBrowserTest, AClickGivesThePageTheKeyboardAndKeysThenReachIt) {
+  const std::string path = Write("focus.htm", R"(<html><body><p>text</p>
+<p><a href="primer.htm">primer</a></p></body></html>)");
+  ASSERT_TRUE(Load(path));
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(WaitFor([&] { return window.isActiveWindow(); }, 5000));
+  auto* other = new QLineEdit(&window);
+  window.setMenuWidget(other);  // something else holds the keyboard first
+  other->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == other; }, 5000));
+
+  QtInput input(*browser);
+  input.ClickPage(1, 1);
+  EXPECT_TRUE(
+      WaitFor([&] { return QApplication::focusWidget() == browser->View()->focusProxy(); }, 5000));
+  log.clear();
+  input.PressKey(0x09);  // Tab
+  const std::string expected =
+      "StatusTextChange(file://" + dir.path().toStdString() + "/primer.htm)";
+  EXPECT_TRUE(
+      WaitFor([&] { return std::find(log.begin(), log.end(), expected) != log.end(); }, 5000));
+}
+
+TEST(BrowserComponent, IsAvailableOnlyWithItsHelperProcess) {
+  EXPECT_TRUE(BrowserComponentAvailable());
+  qputenv("QTWEBENGINEPROCESS_PATH", "/nonexistent/QtWebEngineProcess");
+  EXPECT_FALSE(BrowserComponentAvailable());
+  qunsetenv("QTWEBENGINEPROCESS_PATH");
 }
 
 }  // namespace
