@@ -1,11 +1,13 @@
 #include "qt/AboutBoxView.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "qt/ClickFilter.h"
 #include "qt/QtText.h"
@@ -110,7 +112,13 @@ void AboutBoxView::Refresh() {
   memo_->setReadOnly(box_.MemoReadOnly());
   ok_->setVisible(box_.OKButton.Visible());
   if (height() != box_.Height()) setFixedSize(about::kClientWidth, box_.Height());
-  if (box_.Visible() && !isVisible()) show();
+  if (box_.Visible() && !isVisible()) {
+    // Centred on the screen, also where no window manager places it.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      move(screen->availableGeometry().center() - rect().center());
+    }
+    show();
+  }
   // Hiding also ends the dialog's own loop when it was shown modally.
   if (!box_.Visible() && isVisible()) hide();
 }
