@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   shell::TFormPrincipal form(loop, loader, window->Browser(), input, CurrentDirectory,
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
-  qt::AboutBoxView aboutView(aboutBox, window.get());
+  auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
 
   shell::StartProgram(form, aboutBox, loop);
   // Without a window manager (a bare display) maximising does nothing; the
@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
     window->setGeometry(screen->availableGeometry());
   window->showMaximized();
   const int result = QApplication::exec();
-  window.reset();  // the window's destruction handler runs while the rest still exists
+  // The dialog before its parent window, and the window (whose destruction
+  // handler uses the behaviour) before the behaviour.
+  aboutView.reset();
+  window.reset();
   return result;
 }

@@ -191,3 +191,41 @@ TEST(MainWindowView, TheAboutBoxShowsFromTheMenuAndClosesWithOk) {
 
 }  // namespace
 }  // namespace sonavia::qt
+
+namespace sonavia::qt {
+namespace {
+
+TEST(MainWindowView, SortirClosesAfterTheCloseWaitAndEverythingComesDown) {
+  system::DlLibraryLoader loader;
+  QtEventLoop loop;
+  NoDesktop desktop;
+  QTemporaryDir dir;
+  auto list = std::make_unique<reading::ReadingList>();
+  // Owned as the program's entry owns them, and taken down in its order.
+  auto window = std::make_unique<MainWindowView>();
+  QtInput input(window->Browser());
+  about::TAboutBox aboutBox(loop, desktop);
+  shell::TFormPrincipal form(
+      loop, loader, window->Browser(), input, [&] { return dir.path().toStdString(); }, *list,
+      aboutBox);
+  window->Bind(form);
+  auto aboutView = std::make_unique<AboutBoxView>(aboutBox, window.get());
+  shell::StartProgram(form, aboutBox, loop);
+  window->show();
+  ASSERT_TRUE(form.Speech.Loaded());
+  form.Sequencer.SpeakUnit("UNA FRASE ");
+
+  QElapsedTimer clock;
+  clock.start();
+  form.mnuSortir.Click();
+  EXPECT_GE(clock.elapsed(), 1500);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(form.Speech.Loaded());
+  EXPECT_FALSE(form.Speech.Speaking);
+  aboutView.reset();
+  window.reset();
+  EXPECT_FALSE(form.AcceptsDrops()) << "the destruction handler ran";
+}
+
+}  // namespace
+}  // namespace sonavia::qt
