@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -311,7 +310,6 @@ TEST(SpeechLibrary, TheBindingSpeaksBothVoicesAndLanguages) {
   ASSERT_TRUE(waiter.WaitIdle());
   engine.FreeSpeechEngine();
   const auto lines = rec.Lines();
-  for (const auto& l : lines) std::cerr << l.language << " " << l.speaker << " " << l.text << "\n";
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].language, 99);
   EXPECT_EQ(lines[0].speaker, 0);
