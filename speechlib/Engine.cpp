@@ -256,6 +256,12 @@ std::shared_ptr<Session> EnsureStarted() {
   if (rate <= 0) return nullptr;
   espeak_SetSynthCallback(SynthCallback);
   auto session = std::make_shared<Session>(rate);
+  // eSpeak NG's queue hangs in a cancel or a terminate until it has taken
+  // a first command; the fresh session's voice is that command, and it is
+  // then ready when the first text comes.
+  session->appliedVoice = std::string("ca+") + kSpeakers[0].variant;
+  espeak_SetVoiceByName(session->appliedVoice.c_str());
+  espeak_SetParameter(espeakRATE, kDefaultRate, 0);
   {
     std::lock_guard lock(gSessionMu);
     gSession = session;
@@ -293,10 +299,14 @@ void Speak(const std::string& text1252) {
   }
   if (stopped) espeak_Cancel();
   const std::string utf8 = PrepareForSpeech(text1252);
-  if (utf8.find_first_not_of(' ') == std::string::npos) {
+  // Ends the utterance at once: nothing of it will be heard.
+  auto endNow = [&s, g] {
     std::lock_guard lock(s.mu);
     if (s.gen == g) s.queue.push_back(Chunk{g, {}, true});
     s.cv.notify_all();
+  };
+  if (utf8.find_first_not_of(' ') == std::string::npos) {
+    endNow();
     return;
   }
   const std::string voice =
@@ -307,8 +317,11 @@ void Speak(const std::string& text1252) {
   }
   espeak_SetParameter(espeakRATE, rate, 0);
   espeak_SetParameter(espeakPITCH, kSpeakers[speaker].pitch, 0);
-  espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
-               reinterpret_cast<void*>(static_cast<uintptr_t>(g)));
+  // A text eSpeak NG refuses would otherwise keep the status busy for ever.
+  if (espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                   reinterpret_cast<void*>(static_cast<uintptr_t>(g))) != EE_OK) {
+    endNow();
+  }
 }
 
 }  // namespace

@@ -233,6 +233,19 @@ TEST(SpeechLibrary, AReadWhileSpeakingReplacesTheText) {
   EXPECT_EQ(lines[1].text, "Hola. ");
 }
 
+TEST(SpeechLibrary, ABlankUnitEndsAtOnce) {
+  RecordingDir rec;
+  Library lib;
+  lib.Read(" ");
+  ASSERT_TRUE(lib.WaitIdle(1000ms));
+  lib.Read("");
+  ASSERT_TRUE(lib.WaitIdle(1000ms));
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].playedMs, 0);
+  EXPECT_EQ(lines[0].stopped, 0);
+}
+
 TEST(SpeechLibrary, ReadsFiles) {
   RecordingDir rec;
   Library lib;
@@ -264,6 +277,12 @@ TEST(SpeechLibrary, LoadSpeakFreeCyclesReleaseEverything) {
     lib.SetSpeaker(i % 3);
     lib.Read("Prova de c\xE0rrega. ");
     if (i % 10 == 0) std::this_thread::sleep_for(20ms);
+  }
+  // Loads freed before anything was spoken, as quick voice switches do.
+  for (int i = 0; i < 10; ++i) {
+    Library lib;
+    lib.SetSpeed(140 + i);
+    if (i % 2 == 0) lib.Stop();
   }
   std::this_thread::sleep_for(200ms);
   EXPECT_LE(Count("/proc/self/fd"), fds + 1);
