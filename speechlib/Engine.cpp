@@ -74,7 +74,6 @@ class Session {
   std::optional<Utterance> current;
   bool quit = false;
   bool exited = false;
-  std::atomic<bool> hasDevice{false};
   std::atomic<int64_t> firstSample{0};
 
   int32_t language = kCatalan;
@@ -148,7 +147,6 @@ void Session::OpenDevice() {
   // own result says whether sound can be heard.
   if (device_ != nullptr && audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE,
                                               static_cast<uint32_t>(sampleRate_), 1) == 0) {
-    hasDevice = true;
     return;
   }
   if (device_ != nullptr) {
@@ -358,31 +356,27 @@ void Stop() {
   AwaitPlayer(*session, lk);
 }
 
-void SetLanguage(int32_t language) {
-  if (language != kCatalan && language != kCastilian) return;
+namespace {
+
+// The settings are only touched by callers, one at a time: they apply to
+// the next Read.
+void Apply(int32_t Session::*setting, int32_t value) {
   std::lock_guard api(gApiMu);
-  if (auto s = EnsureStarted()) {
-    std::lock_guard lock(s->mu);
-    s->language = language;
-  }
+  if (auto s = EnsureStarted()) (*s).*setting = value;
+}
+
+}  // namespace
+
+void SetLanguage(int32_t language) {
+  if (language == kCatalan || language == kCastilian) Apply(&Session::language, language);
 }
 
 void SetSpeed(int32_t rate) {
-  if (rate < 1 || rate > 255) return;
-  std::lock_guard api(gApiMu);
-  if (auto s = EnsureStarted()) {
-    std::lock_guard lock(s->mu);
-    s->rate = rate;
-  }
+  if (rate >= 1 && rate <= 255) Apply(&Session::rate, rate);
 }
 
 void SetSpeaker(int32_t speaker) {
-  if (speaker < 0 || speaker > 2) return;
-  std::lock_guard api(gApiMu);
-  if (auto s = EnsureStarted()) {
-    std::lock_guard lock(s->mu);
-    s->speaker = speaker;
-  }
+  if (speaker >= 0 && speaker <= 2) Apply(&Session::speaker, speaker);
 }
 
 int32_t Status() {
@@ -419,11 +413,6 @@ void Shutdown() {
 int64_t FirstSampleTime() {
   auto s = CurrentSession();
   return s ? s->firstSample.load() : 0;
-}
-
-bool HasSoundDevice() {
-  auto s = CurrentSession();
-  return s && s->hasDevice;
 }
 
 }  // namespace upctv::engine

@@ -24,7 +24,5 @@ UPCTV_ENGINE_API void Shutdown();
 // For benchmarks and tests: steady-clock nanoseconds at which the first
 // sample of the latest text went out, or 0 before that.
 UPCTV_ENGINE_API int64_t FirstSampleTime();
-// Whether the session plays to a sound device (false: it keeps time).
-UPCTV_ENGINE_API bool HasSoundDevice();
 
 }  // namespace upctv::engine

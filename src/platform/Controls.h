@@ -25,6 +25,13 @@ class Control {
   // Called after any property changes; the view refreshes its widget.
   std::function<void()> OnStateChanged;
 
+  // Runs the click handler, as a user's click would; a disabled or hidden
+  // control does nothing.
+  void Click() {
+    if (enabled_ && visible_ && OnClick) OnClick();
+  }
+  std::function<void()> OnClick;
+
  protected:
   template <typename T>
   void Set(T& field, T value) {
@@ -61,7 +68,7 @@ class Edit : public Control {
   std::string text_;
 };
 
-// A toolbar button or a menu item: a caption, a check mark, a click.
+// A toolbar button or a menu item: a caption, a check mark, a shortcut.
 class Command : public Control {
  public:
   using Control::Control;
@@ -72,12 +79,6 @@ class Command : public Control {
   // As written in a menu: "F7", "Ctrl+F9", "-"; empty for none.
   const std::string& Shortcut() const { return shortcut_; }
   void SetShortcut(std::string shortcut) { Set(shortcut_, std::move(shortcut)); }
-  // Runs the click handler, as a user's click would; a disabled or hidden
-  // command does nothing.
-  void Click() {
-    if (Enabled() && Visible() && OnClick) OnClick();
-  }
-  std::function<void()> OnClick;
 
  private:
   std::string caption_;
@@ -94,10 +95,6 @@ class Label : public Control {
   using Control::Control;
   const std::string& Text() const { return text_; }
   void SetText(std::string text) { Set(text_, std::move(text)); }
-  std::function<void()> OnClick;
-  void Click() {
-    if (Enabled() && Visible() && OnClick) OnClick();
-  }
 
  private:
   std::string text_;
@@ -112,7 +109,6 @@ class ComboBox : public Edit {
     items_.push_back(std::move(item));
     if (OnStateChanged) OnStateChanged();
   }
-  std::function<void()> OnClick;
   // A key pressed in the box, as a Windows virtual-key code.
   std::function<void(int virtualKey)> OnKeyDown;
 

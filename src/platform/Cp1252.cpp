@@ -34,12 +34,12 @@ char FromCodePoint(char32_t c) {
   return '?';
 }
 
-}  // namespace
-
 char32_t Cp1252ToCodePoint(unsigned char byte) {
   if (byte >= 0x80 && byte < 0xA0) return kHigh[byte - 0x80];
   return byte;
 }
+
+}  // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;

@@ -13,7 +13,4 @@ std::string Cp1252ToUtf8(std::string_view text);
 // Characters Windows-1252 cannot hold, and malformed UTF-8, become "?".
 std::string Utf8ToCp1252(std::string_view text);
 
-// The code point of one Windows-1252 byte.
-char32_t Cp1252ToCodePoint(unsigned char byte);
-
 }  // namespace sonavia::platform

@@ -51,6 +51,10 @@ QFont SansSerif(int points, bool bold = false) {
 
 // Calls `click` when the widget is clicked with the left button.
 
+void Run(const std::function<void()>& handler) {
+  if (handler) handler();
+}
+
 // The Windows virtual-key code of the keys an address box reacts to.
 int VirtualKeyForQtKey(int qtKey) {
   switch (qtKey) {
@@ -209,20 +213,13 @@ void MainWindowView::BuildToolBars() {
   connect(address_, &QComboBox::editTextChanged, this,
           [this](const QString& text) { form_->cboAddress.SetText(ToCp1252(text)); });
   platform::ComboBox& box = form_->cboAddress;
-  auto call = [](const std::function<void()>& handler) {
-    if (handler) handler();
-  };
   address_->lineEdit()->installEventFilter(new FocusFilter(
-      address_, [&box, call] { call(box.OnEnter); }, [&box, call] { call(box.OnExit); },
+      address_, [&box] { Run(box.OnEnter); }, [&box] { Run(box.OnExit); },
       [&box](int qtKey) {
         if (box.OnKeyDown) box.OnKeyDown(VirtualKeyForQtKey(qtKey));
       }));
   OnClick(
-      address_->lineEdit(),
-      [&box] {
-        if (box.OnClick) box.OnClick();
-      },
-      /*consume=*/false);
+      address_->lineEdit(), [&box] { box.Click(); }, /*consume=*/false);
   addressBar_->addWidget(address_);
   for (platform::Edit* edit :
        {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo}) {
@@ -234,13 +231,7 @@ void MainWindowView::BuildToolBars() {
     connect(widget, &QLineEdit::textEdited, this,
             [edit](const QString& text) { edit->SetText(ToCp1252(text)); });
     widget->installEventFilter(new FocusFilter(
-        widget,
-        [edit] {
-          if (edit->OnEnter) edit->OnEnter();
-        },
-        [edit] {
-          if (edit->OnExit) edit->OnExit();
-        }));
+        widget, [edit] { Run(edit->OnEnter); }, [edit] { Run(edit->OnExit); }));
     addressBar_->addWidget(widget);
     edits_[edit] = widget;
   }
@@ -251,12 +242,14 @@ void MainWindowView::Refresh() {
   setWindowTitle(FromCp1252(form_->Caption()));
   setAcceptDrops(form_->AcceptsDrops());
   for (auto& [item, action] : actions_) {
-    if (!action->isSeparator()) action->setText(FromCp1252(item->Caption()));
     action->setEnabled(item->Enabled());
     action->setVisible(item->Visible());
     if (action->isCheckable()) action->setChecked(item->Checked());
-    const std::string& shortcut = item->Shortcut();
-    if (!action->isSeparator()) action->setShortcut(QKeySequence(FromCp1252(shortcut)));
+    if (action->isSeparator()) continue;
+    action->setText(FromCp1252(item->Caption()));
+    // Setting a shortcut registers it anew; only a changed one is set.
+    const QKeySequence shortcut(FromCp1252(item->Shortcut()));
+    if (action->shortcut() != shortcut) action->setShortcut(shortcut);
   }
   for (auto& [button, widget] : buttons_) {
     widget->setText(FromCp1252(button->Caption()));

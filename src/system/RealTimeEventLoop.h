@@ -6,30 +6,27 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "platform/EventLoop.h"
+#include "platform/TimerSchedule.h"
 
 namespace sonavia::system {
 
 class RealTimeEventLoop : public platform::EventLoop {
  public:
   RealTimeEventLoop();
-  ~RealTimeEventLoop() override;
 
-  uint32_t TickCount() override;
+  uint32_t TickCount() override { return static_cast<uint32_t>(NowMs()); }
   void ProcessMessages() override;
-  std::unique_ptr<platform::Timer> CreateTimer() override;
+  std::unique_ptr<platform::Timer> CreateTimer() override { return timers_.CreateTimer(); }
 
   // Dispatches until `done()` holds.
   void RunUntil(const std::function<bool()>& done);
 
  private:
-  class RealTimer;
   uint64_t NowMs() const;
-  std::vector<RealTimer*> timers_;
-  uint64_t seq_ = 0;
   int64_t originNs_;
+  platform::TimerSchedule timers_{[this] { return NowMs(); }};
 };
 
 }  // namespace sonavia::system

@@ -120,6 +120,9 @@ TEST_F(WebEngineBrowserTest, EventsComeInOrderAndTheSnapshotIsWhatIsShown) {
   };
   EXPECT_LT(find("ProgressChange(100,100)"), find("DocumentComplete busy=0"));
   EXPECT_LT(find("StatusTextChange(Listo)"), find("DocumentComplete busy=0"));
+  EXPECT_LT(find("DownloadBegin"), find("NavigateComplete2"));
+  EXPECT_LT(find("NavigateComplete2"), find("DownloadComplete"));
+  EXPECT_LT(find("DownloadComplete"), find("DocumentComplete busy=0"));
   EXPECT_EQ(log.back(), "DocumentComplete busy=0");
 
   const shell::BrowserDocument& doc = browser->Document();

@@ -127,6 +127,26 @@ TEST_F(SequencerTest, PauseAndResumeRepeatTheInterruptedUnit) {
   }
 }
 
+TEST_F(SequencerTest, PauseInTheLinksWalkStepsBackTheLinkAlone) {
+  Page("Text. <a href=\"a\">Primer</a> more <a href=\"b\">Segon</a>");
+  list->SetReadingMode(ReadingMode::Links);
+  sequencer.StartReadingAt(1);
+  At(510, [&] {
+    list->UnitCursor = 7;  // left alone: the links walk moves only its own cursor
+    speechButton.SetCaption("Parlar");
+    sequencer.StepBackAndStop();
+  });
+  At(600, [&] {
+    EXPECT_EQ(list->LinkCursor, 0);
+    EXPECT_EQ(list->UnitCursor, 7);
+    speechButton.SetCaption("No parlar");
+    sequencer.SpeakNext();
+  });
+  loop.RunFor(3000);
+  EXPECT_EQ(Reads(),
+            (Lines{"500 Read(PRIMER )", "510 Stop", "1100 Read(PRIMER )", "1700 Read(SEGON )"}));
+}
+
 TEST_F(SequencerTest, TheJumpContinuesFromTheNewUnit) {
   Page("Un. Dos. Tres. Quatre.");
   sequencer.StartReadingAt(1);

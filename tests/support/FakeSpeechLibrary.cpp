@@ -100,9 +100,8 @@ bool FakeSpeechLibrary::Speaking() const {
 }
 
 void FakeSpeechLibrary::Read(const char* text) {
-  lastRead_ = text;
   speakingUntil_ = loop_.Elapsed() + msPerCharacter * std::strlen(text);
-  Log("Read(" + lastRead_ + ")");
+  Log(std::string("Read(") + text + ")");
 }
 
 void FakeSpeechLibrary::Stop() {
@@ -111,9 +110,7 @@ void FakeSpeechLibrary::Stop() {
 }
 
 int32_t FakeSpeechLibrary::Status() {
-  const int32_t s = Speaking() ? 1 : 0;
-  if (logStatus) Log("Status=" + std::to_string(s));
-  return s;
+  return Speaking() ? 1 : 0;
 }
 
 }  // namespace sonavia::testing

@@ -23,11 +23,10 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
   void Free(Handle library) override;
 
   // Calls in order, such as "Load", "Free", "SetSpeed(140)", "Read(HOLA )",
-  // "Stop", "Status=1". Status polls are not logged unless asked for.
+  // "Stop"; status polls are not logged.
   std::vector<std::string> calls;
   // The same calls with the virtual time (ms since the loop began) in front.
   std::vector<std::string> timeline;
-  bool logStatus = false;
 
   bool available = true;          // whether Load succeeds
   std::set<std::string> missing;  // entry points the library lacks
@@ -36,7 +35,6 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
 
   // Inspection of what is being spoken.
   bool Speaking() const;
-  const std::string& LastRead() const { return lastRead_; }
   int32_t language = 0, speaker = 0, rate = 0;  // as last set
   int loads = 0, frees = 0;
   void ClearLog() {
@@ -53,7 +51,6 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
  private:
   SimulatedEventLoop& loop_;
   uint64_t speakingUntil_ = 0;
-  std::string lastRead_;
   uintptr_t nextHandle_ = 1;
   std::set<uintptr_t> open_;
 };

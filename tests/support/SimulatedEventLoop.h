@@ -9,50 +9,44 @@
 #include <vector>
 
 #include "platform/EventLoop.h"
+#include "platform/TimerSchedule.h"
 
 namespace sonavia::testing {
 
 class SimulatedEventLoop : public platform::EventLoop {
  public:
-  explicit SimulatedEventLoop(uint32_t startTick = 0) : now_(startTick) {}
-  ~SimulatedEventLoop() override;
+  explicit SimulatedEventLoop(uint32_t startTick = 0) : now_(startTick), start_(startTick) {}
 
   uint32_t TickCount() override { return static_cast<uint32_t>(now_); }
   // Dispatches every timer and event due now, each once, in order of due
   // time. When nothing is due, lets one idle step of virtual time pass (as
   // a busy wait would) without running past the next due message.
   void ProcessMessages() override;
-  std::unique_ptr<platform::Timer> CreateTimer() override;
+  std::unique_ptr<platform::Timer> CreateTimer() override { return timers_.CreateTimer(); }
 
   // Schedules `action` to run as a message `delay` ms from now.
   void Post(uint32_t delay, std::function<void()> action);
   // Runs the loop as the application's message loop would until the clock
   // reaches `now + duration`.
   void RunFor(uint64_t duration);
-  // Runs until `done()` holds or `limit` ms have passed; returns done().
-  bool RunUntil(const std::function<bool()>& done, uint64_t limit = 600000);
 
   // Milliseconds since the loop began (does not wrap).
   uint64_t Elapsed() const { return now_ - start_; }
   void SetIdleStep(uint32_t milliseconds) { idleStep_ = milliseconds; }
 
  private:
-  class SimTimer;
   struct Event {
     uint64_t due;
-    uint64_t seq;
+    uint64_t order;
     std::function<void()> action;
   };
   // Earliest due time of anything pending, or UINT64_MAX.
   uint64_t NextDue() const;
-  void Register(SimTimer* timer);
-  void Unregister(SimTimer* timer);
 
   uint64_t now_;
-  uint64_t start_ = now_;
+  uint64_t start_;
   uint32_t idleStep_ = 1;
-  uint64_t seq_ = 0;
-  std::vector<SimTimer*> timers_;
+  platform::TimerSchedule timers_{[this] { return now_; }};
   std::vector<Event> events_;
 };
 
