@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   system::DlLibraryLoader loader;
   qt::QtDesktop desktop;
   auto window = std::make_unique<qt::MainWindowView>();
-  qt::QtInput input(window->Browser());
+  qt::QtInput input(window->Browser(), window.get());
   about::TAboutBox aboutBox(loop, desktop);
   shell::TFormPrincipal form(loop, loader, window->Browser(), input, CurrentDirectory,
                              reading::TheReadingList(), aboutBox);

@@ -1,7 +1,14 @@
-// The input seam: keys and clicks synthesized for the program's own window.
+// The input seam: keys, clicks and pointer moves synthesized for the
+// program's own window.
 #pragma once
 
 namespace sonavia::platform {
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Point&) const = default;
+};
 
 class Input {
  public:
@@ -13,6 +20,16 @@ class Input {
   // A left-button press and release at a point of the browser area, which
   // gives the page the keyboard focus. The user's pointer does not move.
   virtual void ClickPage(int x, int y) = 0;
+  // A left-button press and release at a point of the main window's client
+  // area (below its menu bar), given to whatever control is there.
+  virtual void ClickWindow(Point client) = 0;
+  // The top of the browser area, in the main window's client coordinates.
+  virtual int BrowserTop() = 0;
+  // The main window's client point on the screen.
+  virtual Point ClientToScreen(Point client) = 0;
+  // The pointer's position on the screen, and moving it there.
+  virtual Point CursorPos() = 0;
+  virtual void SetCursorPos(Point screen) = 0;
 };
 
 }  // namespace sonavia::platform

@@ -9,8 +9,8 @@ namespace sonavia::platform {
 
 class TimerSchedule::ScheduledTimer : public BasicTimer {
  public:
-  ScheduledTimer(TimerSchedule* schedule, uint64_t order, uint64_t id)
-      : order(order), id(id), schedule_(schedule) {
+  ScheduledTimer(TimerSchedule* schedule, uint64_t createdOrder, uint64_t timerId)
+      : order(createdOrder), id(timerId), schedule_(schedule) {
     schedule_->timers_.push_back(this);
     Reschedule();
   }
@@ -19,9 +19,22 @@ class TimerSchedule::ScheduledTimer : public BasicTimer {
     auto& timers = schedule_->timers_;
     timers.erase(std::remove(timers.begin(), timers.end(), this), timers.end());
   }
-  bool DueAt(uint64_t now) const { return schedule_ != nullptr && Running() && due <= now; }
+  // When the next tick is delivered; UINT64_MAX when none is coming.
+  uint64_t Delivery() const {
+    uint64_t next = stale_;
+    if (Running()) next = std::min(next, due + schedule_->lateness_);
+    return next;
+  }
+  bool DueAt(uint64_t now) const { return schedule_ != nullptr && Delivery() <= now; }
   void Fire() {
-    due = schedule_->clock_() + Interval();
+    const uint64_t now = schedule_->clock_();
+    if (stale_ <= now) {
+      // A tick queued before the timer changed: its handler runs all the same.
+      stale_ = kNone;
+      RunHandler();
+      return;
+    }
+    due = now + Interval();
     RunHandler();
   }
   void Detach() { schedule_ = nullptr; }
@@ -32,11 +45,22 @@ class TimerSchedule::ScheduledTimer : public BasicTimer {
 
  protected:
   void Reschedule() override {
-    if (schedule_ != nullptr) due = schedule_->clock_() + Interval();
+    if (schedule_ == nullptr) return;
+    const uint64_t now = schedule_->clock_();
+    // A tick that fell due but waits for delivery stays queued.
+    if (schedule_->staleTicks_ && schedule_->lateness_ > 0 && wasRunning_ && due <= now &&
+        stale_ == kNone) {
+      stale_ = due + schedule_->lateness_;
+    }
+    wasRunning_ = Running();
+    due = now + Interval();
   }
 
  private:
+  static constexpr uint64_t kNone = std::numeric_limits<uint64_t>::max();
   TimerSchedule* schedule_;
+  uint64_t stale_ = kNone;
+  bool wasRunning_ = false;
 };
 
 TimerSchedule::~TimerSchedule() {
@@ -50,7 +74,7 @@ std::unique_ptr<Timer> TimerSchedule::CreateTimer() {
 uint64_t TimerSchedule::NextDue() const {
   uint64_t next = std::numeric_limits<uint64_t>::max();
   for (const auto* timer : timers_) {
-    if (timer->Running()) next = std::min(next, timer->due);
+    next = std::min(next, timer->Delivery());
   }
   return next;
 }
@@ -58,7 +82,7 @@ uint64_t TimerSchedule::NextDue() const {
 std::vector<TimerSchedule::Entry> TimerSchedule::DueAt(uint64_t now) const {
   std::vector<Entry> due;
   for (const auto* timer : timers_) {
-    if (timer->DueAt(now)) due.push_back({timer->due, timer->order, timer->id});
+    if (timer->DueAt(now)) due.push_back({timer->Delivery(), timer->order, timer->id});
   }
   std::sort(due.begin(), due.end(), [](const Entry& a, const Entry& b) {
     return a.due != b.due ? a.due < b.due : a.order < b.order;

@@ -40,12 +40,23 @@ class TimerSchedule {
   // A place in the order of creation, shared with the owner's other messages.
   uint64_t NextOrder() { return order_++; }
 
+  // Ticks delivered `milliseconds` after they fall due, as a busy thread
+  // delivers them. With `staleTicks`, a tick that fell due before its timer
+  // was stopped or changed is still delivered, once, as a message already
+  // queued would be.
+  void SetLateness(uint32_t milliseconds, bool staleTicks) {
+    lateness_ = milliseconds;
+    staleTicks_ = staleTicks;
+  }
+
  private:
   class ScheduledTimer;
   std::function<uint64_t()> clock_;
   std::vector<ScheduledTimer*> timers_;
   uint64_t order_ = 0;
   uint64_t nextId_ = 0;
+  uint64_t lateness_ = 0;
+  bool staleTicks_ = false;
 };
 
 }  // namespace sonavia::platform

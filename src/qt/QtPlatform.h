@@ -1,7 +1,9 @@
 // The input and desktop seams on Qt.
 #pragma once
 
+#include <QCursor>
 #include <QDesktopServices>
+#include <QMainWindow>
 #include <QUrl>
 
 #include "platform/Desktop.h"
@@ -14,7 +16,10 @@ namespace sonavia::qt {
 
 class QtInput : public platform::Input {
  public:
-  explicit QtInput(WebEngineBrowser& browser) : browser_(browser) {}
+  // `window` is the main window whose client area the points are in; the
+  // area begins below its menu bar.
+  explicit QtInput(WebEngineBrowser& browser, QMainWindow* window = nullptr)
+      : browser_(browser), window_(window) {}
   void PressKey(int virtualKey) override {
     SendSynthesizedKey(QtKeyForVirtualKey(virtualKey), browser_.View()->focusProxy());
   }
@@ -23,9 +28,35 @@ class QtInput : public platform::Input {
     if (target == nullptr) target = browser_.View();
     SendClick(target, QPoint(x, y));
   }
+  void ClickWindow(platform::Point client) override {
+    if (window_ == nullptr) return;
+    const QPoint point = ClientOrigin() + QPoint(client.x, client.y);
+    QWidget* target = window_->childAt(point);
+    if (target == nullptr) target = window_;
+    SendClick(target, target->mapFrom(window_, point));
+  }
+  int BrowserTop() override {
+    if (window_ == nullptr) return 0;
+    return browser_.View()->mapTo(window_, QPoint(0, 0)).y() - ClientOrigin().y();
+  }
+  platform::Point ClientToScreen(platform::Point client) override {
+    if (window_ == nullptr) return client;
+    const QPoint global = window_->mapToGlobal(ClientOrigin() + QPoint(client.x, client.y));
+    return {global.x(), global.y()};
+  }
+  platform::Point CursorPos() override {
+    const QPoint pos = QCursor::pos();
+    return {pos.x(), pos.y()};
+  }
+  void SetCursorPos(platform::Point screen) override { QCursor::setPos(screen.x, screen.y); }
 
  private:
+  QPoint ClientOrigin() const {
+    QWidget* menu = window_->menuWidget();
+    return QPoint(0, menu != nullptr && menu->isVisible() ? menu->height() : 0);
+  }
   WebEngineBrowser& browser_;
+  QMainWindow* window_;
 };
 
 class QtDesktop : public platform::Desktop {

@@ -143,3 +143,39 @@ TEST(SimulatedEventLoop, DestroyedTimerNeverFires) {
 
 }  // namespace
 }  // namespace sonavia::testing
+
+namespace sonavia::testing {
+namespace {
+
+// Late delivery: the next tick counts from the late one, and a tick that
+// fell due before its timer stopped is still delivered once when asked.
+TEST(SimulatedEventLoop, LateTicksRearmFromTheirDelivery) {
+  struct Case {
+    const char* name;
+    uint32_t lateness;
+    bool stale;
+    uint32_t stopAt;  // 0: never stopped
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {"on time", 0, false, 0, {"100 tick", "200 tick", "300 tick"}},
+      {"late", 30, false, 0, {"130 tick", "260 tick"}},
+      {"stopped before a late tick, stale off", 30, false, 115, {}},
+      {"stopped before a late tick, stale on", 30, true, 115, {"130 tick"}},
+      {"stopped before falling due, stale on", 30, true, 90, {}},
+  };
+  for (const auto& c : cases) {
+    SimulatedEventLoop loop;
+    loop.SetTimerLateness(c.lateness, c.stale);
+    Log log{loop, {}};
+    auto timer = loop.CreateTimer();
+    timer->SetInterval(100);
+    timer->SetOnTimer([&] { log.Add("tick"); });
+    if (c.stopAt != 0) loop.Post(c.stopAt, [&] { timer->SetEnabled(false); });
+    loop.RunFor(300);
+    EXPECT_EQ(log.lines, c.expected) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace sonavia::testing

@@ -63,7 +63,7 @@ struct Program {
   NoDesktop desktop;
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   MainWindowView window;
-  QtInput input{window.Browser()};
+  QtInput input{window.Browser(), &window};
   about::TAboutBox about{loop, desktop};
   AboutBoxView aboutView{about, &window};
   std::unique_ptr<shell::TFormPrincipal> form;
@@ -203,7 +203,7 @@ TEST(MainWindowView, SortirClosesAfterTheCloseWaitAndEverythingComesDown) {
   auto list = std::make_unique<reading::ReadingList>();
   // Owned as the program's entry owns them, and taken down in its order.
   auto window = std::make_unique<MainWindowView>();
-  QtInput input(window->Browser());
+  QtInput input(window->Browser(), window.get());
   about::TAboutBox aboutBox(loop, desktop);
   shell::TFormPrincipal form(
       loop, loader, window->Browser(), input, [&] { return dir.path().toStdString(); }, *list,

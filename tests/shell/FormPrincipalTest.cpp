@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/FakeSpeechLibrary.h"
+#include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
 
@@ -15,15 +16,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct RecordingInput : platform::Input {
-  Lines calls;
-  void PressKey(int virtualKey) override {
-    calls.push_back("PressKey(" + std::to_string(virtualKey) + ")");
-  }
-  void ClickPage(int x, int y) override {
-    calls.push_back("ClickPage(" + std::to_string(x) + "," + std::to_string(y) + ")");
-  }
-};
+using testing::RecordingInput;
 
 struct RecordingDesktop : platform::Desktop {
   Lines opened;

@@ -33,6 +33,11 @@ class SimulatedEventLoop : public platform::EventLoop {
   // Milliseconds since the loop began (does not wrap).
   uint64_t Elapsed() const { return now_ - start_; }
   void SetIdleStep(uint32_t milliseconds) { idleStep_ = milliseconds; }
+  // Timer ticks come `milliseconds` late, as on a busy thread; with
+  // `staleTicks` a tick due before its timer was stopped still comes.
+  void SetTimerLateness(uint32_t milliseconds, bool staleTicks = false) {
+    timers_.SetLateness(milliseconds, staleTicks);
+  }
 
  private:
   struct Event {
