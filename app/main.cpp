@@ -13,6 +13,7 @@
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtText.h"
+#include "qt/QtWindowList.h"
 #include "reading/ReadingList.h"
 #include "shell/FormPrincipal.h"
 #include "system/DlLibraryLoader.h"
@@ -47,8 +48,9 @@ int main(int argc, char** argv) {
   qt::QtDesktop desktop;
   auto window = std::make_unique<qt::MainWindowView>();
   qt::QtInput input(window->Browser(), window.get());
+  qt::QtWindowList windows;
   about::TAboutBox aboutBox(loop, desktop);
-  shell::TFormPrincipal form(loop, loader, window->Browser(), input, CurrentDirectory,
+  shell::TFormPrincipal form(loop, loader, window->Browser(), input, windows, CurrentDirectory,
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());

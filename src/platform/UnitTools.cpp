@@ -130,4 +130,27 @@ int32_t ReadWholeNumber(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
+std::optional<WindowInfo> FindWindowByTitle(WindowList& windows, std::string_view titlePart,
+                                            std::string_view classPart) {
+  constexpr size_t kLongestRead = 254;
+  if (titlePart.empty()) return std::nullopt;
+  for (const WindowInfo& window : windows.TopLevelWindows()) {
+    const std::string_view title = std::string_view(window.title).substr(0, kLongestRead);
+    if (title.empty() || title.find(titlePart) == std::string_view::npos) continue;
+    if (!classPart.empty()) {
+      const std::string_view name = std::string_view(window.className).substr(0, kLongestRead);
+      if (name.find(classPart) == std::string_view::npos) continue;
+    }
+    return window;
+  }
+  return std::nullopt;
+}
+
+std::optional<WindowInfo> FindWindow(WindowList& windows, std::string_view title) {
+  for (const WindowInfo& window : windows.TopLevelWindows()) {
+    if (window.title == title) return window;
+  }
+  return std::nullopt;
+}
+
 }  // namespace sonavia::platform

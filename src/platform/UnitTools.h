@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/WindowList.h"
 
 namespace sonavia::platform {
 
@@ -28,5 +31,15 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
 // hexadecimal ones), stopping at the first other character. A text that does
 // not start with a number gives 0. Values beyond 32 bits saturate.
 int32_t ReadWholeNumber(std::string_view text);
+
+// The first top-level window, topmost first, whose title (its first 254
+// characters) is not empty and contains `titlePart`, and whose class name
+// contains `classPart` when that is not empty. An empty title part finds
+// nothing. Case-sensitive.
+std::optional<WindowInfo> FindWindowByTitle(WindowList& windows, std::string_view titlePart,
+                                            std::string_view classPart);
+
+// The top-level window whose whole title is `title`, of any class.
+std::optional<WindowInfo> FindWindow(WindowList& windows, std::string_view title);
 
 }  // namespace sonavia::platform

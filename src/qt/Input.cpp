@@ -16,12 +16,14 @@ namespace {
 // same event, marker included.
 constexpr quint32 kSynthesizedKeyMarker = 0x50A0;
 
+}  // namespace
+
 bool IsSynthesizedKey(QEvent* event) {
-  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease &&
+      event->type() != QEvent::ShortcutOverride)
+    return false;
   return static_cast<QKeyEvent*>(event)->nativeScanCode() == kSynthesizedKeyMarker;
 }
-
-}  // namespace
 
 SonaviaApplication::SonaviaApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -29,6 +29,9 @@ void ConfigureWebEngineEnvironment();
 // be there for any page to show.
 bool BrowserComponentAvailable();
 
+// Whether a key event is one of the program's own synthesized keys.
+bool IsSynthesizedKey(QEvent* event);
+
 // A Windows virtual-key code as a Qt key; 0 when it has no equivalent.
 int QtKeyForVirtualKey(int virtualKey);
 

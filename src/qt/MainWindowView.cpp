@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "qt/ClickFilter.h"
+#include "qt/Input.h"
 #include "qt/QtText.h"
 
 // The pictures are compiled into this library; a static library's
@@ -76,10 +77,54 @@ int VirtualKeyForQtKey(int qtKey) {
 
 }  // namespace
 
+// While the window is disabled, the user's presses, keys and shortcuts to
+// it and its children (the page included) go nowhere; unlike disabling the
+// widgets, it leaves the keyboard focus where it was.
+class MainWindowView::InputBlocker : public QObject {
+ public:
+  explicit InputBlocker(QWidget* window) : QObject(window), window_(window) {}
+  void SetBlocking(bool blocking) {
+    if (blocking == blocking_) return;
+    blocking_ = blocking;
+    if (blocking) {
+      qApp->installEventFilter(this);
+    } else {
+      qApp->removeEventFilter(this);
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+        break;
+      default:
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (widget == nullptr || widget->window() != window_ || IsSynthesizedKey(event)) return false;
+    // An accepted override keeps the key from any shortcut.
+    event->accept();
+    return true;
+  }
+
+ private:
+  QWidget* window_;
+  bool blocking_ = false;
+};
+
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
   setCentralWidget(browser_->View());
   setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
   setFont(SansSerif(8));
+  blocker_ = new InputBlocker(this);
 }
 
 MainWindowView::~MainWindowView() {
@@ -240,6 +285,7 @@ void MainWindowView::BuildToolBars() {
 void MainWindowView::Refresh() {
   if (form_ == nullptr) return;
   setWindowTitle(FromCp1252(form_->Caption()));
+  blocker_->SetBlocking(!form_->Enabled());
   setAcceptDrops(form_->AcceptsDrops());
   for (auto& [item, action] : actions_) {
     action->setEnabled(item->Enabled());
@@ -288,6 +334,8 @@ void MainWindowView::closeEvent(QCloseEvent* event) {
   }
   closing_ = true;
   if (form_ != nullptr) form_->FormClose();
+  // A page's dialog left open would keep the program waiting for its answer.
+  browser_->CloseDialogs();
   event->accept();
 }
 

@@ -41,7 +41,9 @@ class MainWindowView : public QMainWindow {
   void BuildMenus();
   void BuildToolBars();
 
+  class InputBlocker;
   shell::TFormPrincipal* form_ = nullptr;
+  InputBlocker* blocker_ = nullptr;
   WebEngineBrowser* browser_;
   QToolBar* buttonBar_ = nullptr;
   QToolBar* addressBar_ = nullptr;

@@ -1,6 +1,13 @@
 #include "qt/WebEngineBrowser.h"
 
+#include <QAuthenticator>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QRandomGenerator>
+#include <QWebEngineCertificateError>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QUrl>
@@ -14,20 +21,29 @@
 
 #include "platform/UnitTools.h"
 #include "qt/QtText.h"
+#include "qt/QtWindowList.h"
 
 namespace sonavia::qt {
 
 namespace {
 
-// Console messages with this prefix come from our own script, from any
-// frame (the web channel would reach only the top one).
-const QString kPrefix = QStringLiteral("\x01sonavia:");
+// Console messages from our own script, from any frame (the web channel
+// would reach only the top one), begin with a secret chosen at each start:
+// the script runs in the application's isolated world, so the page's own
+// scripts can neither read it nor forge our events.
+QString NewChannelPrefix() {
+  quint64 secret[2];
+  QRandomGenerator::system()->fillRange(secret);
+  return QStringLiteral("\x01sonavia-%1%2:")
+      .arg(secret[0], 16, 16, QLatin1Char('0'))
+      .arg(secret[1], 16, 16, QLatin1Char('0'));
+}
 
 // Runs in every frame as it is created: reports a keyboard focus moving
 // onto a link, and the completion of a frame's document.
 const char* const kEventScript = R"JS(
 (function () {
-  var prefix = '\x01sonavia:';
+  var prefix = '%1';
   document.addEventListener('focusin', function (e) {
     var t = e.target;
     while (t && !(t.tagName === 'A' && t.hasAttribute('href'))) t = t.parentElement;
@@ -53,8 +69,11 @@ const char* const kSnapshotScript = R"JS(
     return s.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;')
             .replace(/</g, '&lt;').replace(/>/g, '&gt;');
   }
+  // Markup characters in an attribute would end or open a tag for the
+  // conversion, which reads attributes as plain text.
   function attr(s) {
-    return s.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;').replace(/"/g, '&quot;');
+    return s.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;').replace(/"/g, '&quot;')
+            .replace(/</g, '&lt;').replace(/>/g, '&gt;');
   }
   function hidden(el) {
     if (el.hasAttribute('hidden') || el.getAttribute('aria-hidden') === 'true') return true;
@@ -103,19 +122,48 @@ class WebEnginePage : public QWebEnginePage {
  protected:
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                 const QString&) override {
-    if (message.startsWith(kPrefix)) browser_->OnScriptMessage(message.mid(kPrefix.size()));
+    const QString& prefix = browser_->ChannelPrefix();
+    if (message.startsWith(prefix)) browser_->OnScriptMessage(message.mid(prefix.size()));
+  }
+  void javaScriptAlert(const QUrl&, const QString& message) override {
+    browser_->RunPageDialog(WebEngineBrowser::PageDialog::Alert, message, nullptr);
+  }
+  bool javaScriptConfirm(const QUrl&, const QString& message) override {
+    // The engine asks before leaving a page through this call too, with
+    // its own fixed text.
+    const bool leaving =
+        message == QCoreApplication::translate(
+                       "QWebEnginePage",
+                       "Are you sure you want to leave this page? Changes that you made may not "
+                       "be saved.");
+    if (leaving) {
+      return browser_->RunPageDialog(
+          WebEngineBrowser::PageDialog::Leave,
+          QStringLiteral("Voleu sortir d'aquesta p\u00e0gina? Potser no es desaran els canvis "
+                         "que hi heu fet."),
+          nullptr);
+    }
+    return browser_->RunPageDialog(WebEngineBrowser::PageDialog::Confirm, message, nullptr);
+  }
+  bool javaScriptPrompt(const QUrl&, const QString& message, const QString& defaultValue,
+                        QString* result) override {
+    QString text = defaultValue;
+    const bool accepted =
+        browser_->RunPageDialog(WebEngineBrowser::PageDialog::Prompt, message, &text);
+    if (accepted && result != nullptr) *result = text;
+    return accepted;
   }
 
  private:
   WebEngineBrowser* browser_;
 };
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent) : QObject(parent) {
+WebEngineBrowser::WebEngineBrowser(QWidget* parent) : QObject(parent), prefix_(NewChannelPrefix()) {
   view_ = new QWebEngineView(parent);
   page_ = new WebEnginePage(QWebEngineProfile::defaultProfile(), this);
   QWebEngineScript script;
   script.setName(QStringLiteral("sonavia-events"));
-  script.setSourceCode(QString::fromUtf8(kEventScript));
+  script.setSourceCode(QString::fromUtf8(kEventScript).arg(prefix_));
   script.setInjectionPoint(QWebEngineScript::DocumentCreation);
   script.setWorldId(QWebEngineScript::ApplicationWorld);
   script.setRunsOnSubFrames(true);
@@ -129,6 +177,20 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : QObject(parent) {
   connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
   connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::OnLinkHovered);
+  // Nobody can answer a password or certificate question for our users:
+  // both are refused, and the page fails as any other.
+  connect(page_, &QWebEnginePage::authenticationRequired, this,
+          [this](const QUrl& url, QAuthenticator* authenticator) {
+            *authenticator = QAuthenticator();
+            ShowNavigationError(url.toDisplayString(),
+                                QStringLiteral("la p\u00e0gina demana una contrasenya"));
+          });
+  connect(page_, &QWebEnginePage::proxyAuthenticationRequired, this,
+          [](const QUrl&, QAuthenticator* authenticator, const QString&) {
+            *authenticator = QAuthenticator();
+          });
+  connect(page_, &QWebEnginePage::certificateError, this,
+          [](QWebEngineCertificateError error) { error.rejectCertificate(); });
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -205,6 +267,10 @@ std::string WebEngineBrowser::LocationName() {
 void WebEngineBrowser::OnLoadStarted() {
   ++load_;
   busy_ = true;
+  framesInFlight_ = 0;
+  topFinished_ = false;
+  topWaiting_ = false;
+  dialogTimes_.clear();
   Raise(events.DownloadBegin);
 }
 
@@ -219,21 +285,52 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
 
 void WebEngineBrowser::OnLoadFinished(bool /*ok*/) {
   Raise(events.DownloadComplete);
-  TakeSnapshot([this] {
-    busy_ = false;
-    RaiseStatus(QString::fromLatin1(shell::kStatusDone));
-    Raise(events.DocumentComplete);
-  });
+  topFinished_ = true;
+  // The frames' completions go first, whatever order the engine reports.
+  if (framesInFlight_ > 0) {
+    topWaiting_ = true;
+    return;
+  }
+  TakeTopSnapshot();
+}
+
+void WebEngineBrowser::TakeTopSnapshot() {
+  topWaiting_ = false;
+  TakeSnapshot([this] { QueueCompletion(true); });
 }
 
 void WebEngineBrowser::OnScriptMessage(const QString& message) {
   if (message.startsWith(QStringLiteral("focus:"))) {
-    const QString text = WithSpaces(message.mid(6));
-    // A focus move that the hover signal has just reported already.
-    if (text != lastStatus_) RaiseStatus(text);
-  } else if (message == QStringLiteral("frame-complete") && busy_) {
-    TakeSnapshot([this] { Raise(events.DocumentComplete); });
+    // Every move onto a link counts, the one the pointer rests on too.
+    RaiseStatus(WithSpaces(message.mid(6)));
+  } else if (message == QStringLiteral("frame-complete") && busy_ && !topFinished_) {
+    ++framesInFlight_;
+    const uint64_t load = load_;
+    TakeSnapshot([this, load] {
+      if (load != load_) return;
+      --framesInFlight_;
+      QueueCompletion(false);
+      if (framesInFlight_ == 0 && topWaiting_) TakeTopSnapshot();
+    });
   }
+}
+
+void WebEngineBrowser::QueueCompletion(bool top) {
+  completions_.push_back({load_, top});
+  if (raising_) return;
+  raising_ = true;
+  QPointer<WebEngineBrowser> self(this);
+  while (self != nullptr && !completions_.empty()) {
+    const Completion next = completions_.front();
+    completions_.pop_front();
+    if (next.load != load_) continue;  // a newer load began meanwhile
+    if (next.top) {
+      busy_ = false;
+      RaiseStatus(QString::fromLatin1(shell::kStatusDone));
+    }
+    Raise(events.DocumentComplete);
+  }
+  if (self != nullptr) raising_ = false;
 }
 
 void WebEngineBrowser::OnLinkHovered(const QString& url) {
@@ -244,7 +341,6 @@ void WebEngineBrowser::OnLinkHovered(const QString& url) {
 }
 
 void WebEngineBrowser::RaiseStatus(const QString& text) {
-  lastStatus_ = text;
   Raise(events.StatusTextChange, ToCp1252(text));
 }
 
@@ -269,6 +365,66 @@ void WebEngineBrowser::TakeSnapshot(std::function<void()> then) {
                              std::move(body), std::move(links));
                          then();
                        });
+}
+
+bool WebEngineBrowser::RunPageDialog(PageDialog kind, const QString& message, QString* text) {
+  const bool accepting = kind == PageDialog::Alert || kind == PageDialog::Leave;
+  // A page that keeps opening dialogs is answered without a window.
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  std::erase_if(dialogTimes_, [now](qint64 t) { return now - t > kDialogFloodWindowMs; });
+  if (static_cast<int>(dialogTimes_.size()) >= kDialogsShownInWindow) return accepting;
+  dialogTimes_.push_back(now);
+
+  QWidget* owner = view_ != nullptr ? view_->window() : nullptr;
+  const QString title = FromCp1252(shell::kPageDialogTitle);
+  QPointer<QDialog> dialog;
+  if (kind == PageDialog::Prompt) {
+    auto* input = new QInputDialog(owner);
+    input->setLabelText(message);
+    if (text != nullptr) input->setTextValue(*text);
+    dialog = input;
+  } else {
+    auto* box = new QMessageBox(QMessageBox::Information, title, message,
+                                accepting && kind == PageDialog::Alert
+                                    ? QMessageBox::Ok
+                                    : QMessageBox::Ok | QMessageBox::Cancel,
+                                owner);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setEscapeButton(kind == PageDialog::Alert ? QMessageBox::Ok : QMessageBox::Cancel);
+    dialog = box;
+  }
+  dialog->setWindowTitle(title);
+  // Return accepts, Escape cancels: the watchdog answers with the key that
+  // changes nothing.
+  dialog->setProperty(kAnswerKeyProperty, accepting ? 0x0D : 0x1B);
+  // Not modal: the main window stays usable, and its close ends the dialog.
+  dialog->setWindowModality(Qt::NonModal);
+  dialogs_.push_back(QPointer<QWidget>(dialog.data()));
+  QEventLoop wait;
+  connect(dialog, &QDialog::finished, &wait, &QEventLoop::quit);
+  connect(dialog, &QObject::destroyed, &wait, &QEventLoop::quit);
+  dialog->show();
+  if (dialog != nullptr && dialog->isVisible()) wait.exec();
+  bool accepted = accepting;
+  if (dialog != nullptr) {
+    if (auto* box = qobject_cast<QMessageBox*>(dialog.data())) {
+      accepted = box->clickedButton() != nullptr &&
+                 box->standardButton(box->clickedButton()) == QMessageBox::Ok;
+    } else {
+      accepted = dialog->result() == QDialog::Accepted;
+    }
+    if (auto* input = qobject_cast<QInputDialog*>(dialog.data()); input != nullptr && text)
+      *text = input->textValue();
+    dialog->deleteLater();
+  }
+  std::erase_if(dialogs_, [](const QPointer<QWidget>& d) { return d.isNull(); });
+  return accepted;
+}
+
+void WebEngineBrowser::CloseDialogs() {
+  for (const QPointer<QWidget>& widget : dialogs_) {
+    if (auto* dialog = qobject_cast<QDialog*>(widget.data())) dialog->reject();
+  }
 }
 
 void WebEngineBrowser::ShowNavigationError(const QString& address, const QString& reason) {

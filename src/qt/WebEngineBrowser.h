@@ -9,7 +9,9 @@
 #include <QString>
 #include <QWebEngineView>
 #include <cstdint>
+#include <deque>
 #include <optional>
+#include <vector>
 
 #include "shell/BrowserComponent.h"
 
@@ -25,7 +27,10 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
 
  public:
   // The title of the component's own message window for failed navigations.
-  static constexpr const char* kMessageTitle = "Navegador web";
+  static constexpr const char* kMessageTitle = shell::kNavigationErrorTitle;
+  // A page's dialogs after the third within this time are answered here.
+  static constexpr int kDialogFloodWindowMs = 10000;
+  static constexpr int kDialogsShownInWindow = 3;
 
   explicit WebEngineBrowser(QWidget* parent);
   ~WebEngineBrowser() override;
@@ -48,6 +53,16 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // From the page's injected script, in any frame.
   void OnScriptMessage(const QString& message);
 
+  enum class PageDialog { Alert, Confirm, Prompt, Leave };
+  // Shows a page's dialog as a message window of its own and waits for its
+  // answer; `text` receives a prompt's answer.
+  bool RunPageDialog(PageDialog kind, const QString& message, QString* text);
+  // Answers every open page dialog with its cancelling answer.
+  void CloseDialogs();
+  // What the page's own scripts cannot write: the console messages of the
+  // component's injected script begin with it.
+  const QString& ChannelPrefix() const { return prefix_; }
+
  private:
   void OnLoadStarted();
   void OnLoadFinished(bool ok);
@@ -56,6 +71,10 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void RaiseStatus(const QString& text);
   // Reads the top document, then runs `then` unless a newer load began.
   void TakeSnapshot(std::function<void()> then);
+  // Raises the document completions one at a time, in the order queued:
+  // one whose handler is still running is never overtaken by the next.
+  void QueueCompletion(bool top);
+  void TakeTopSnapshot();
   void ShowNavigationError(const QString& address, const QString& reason);
 
   QPointer<QWebEngineView> view_;
@@ -63,7 +82,18 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   std::optional<shell::BrowserDocument> document_;
   bool busy_ = false;
   uint64_t load_ = 0;  // counts loads, so late script results are dropped
-  QString lastStatus_;
+  QString prefix_;
+  int framesInFlight_ = 0;     // frame snapshots not yet returned
+  bool topFinished_ = false;   // the top document's load has finished
+  bool topWaiting_ = false;    // its snapshot waits for the frames'
+  struct Completion {
+    uint64_t load;
+    bool top;
+  };
+  std::deque<Completion> completions_;
+  bool raising_ = false;
+  std::vector<qint64> dialogTimes_;  // this load's dialogs shown, ms
+  std::vector<QPointer<QWidget>> dialogs_;
 };
 
 }  // namespace sonavia::qt

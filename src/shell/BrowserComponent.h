@@ -94,4 +94,9 @@ class BrowserComponent {
 // The status texts the component gives.
 inline constexpr const char* kStatusDone = "Listo";
 
+// The whole titles of the component's own message windows: a navigation
+// that failed, and a page's own dialog (alert, confirm, prompt, leaving).
+inline constexpr const char* kNavigationErrorTitle = "Navegador web";
+inline constexpr const char* kPageDialogTitle = "Missatge de la p\xE0gina";
+
 }  // namespace sonavia::shell

@@ -15,6 +15,7 @@ void Item(platform::MenuItem& item, const char* caption, const char* shortcut = 
 
 TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
                                BrowserComponent& browser, platform::Input& input,
+                               platform::WindowList& windows,
                                std::function<std::string()> currentDirectory,
                                reading::ReadingList& list, about::TAboutBox& about)
     : TimerEscaneig(loop.CreateTimer()),
@@ -23,6 +24,12 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       Speech(loader, list, EditVelocitat, currentDirectory),
       Sequencer(list, Speech, loop, *about.TimerStatusUpcTV, SpeedButtonParlar, EditVelocitat),
       Converter(list, &Sequencer),
+      Pages(PageWindow{mnuParlar, mnuCanviLlegirLinksLectures, SpeedButtonAlLink, SpeedButtonTab,
+                       StatusBar1, *TimerControlSituacio, LastStatusText, HoverSpeechArmed,
+                       [this](const std::string& caption) { SetCaption(caption); },
+                       [this](bool enabled) { SetEnabled(enabled); }, [this] { FocusPage(); },
+                       [this](int key) { PressKey(key); }},
+            browser, loop, windows, list, Sequencer, Converter, Speech),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -180,6 +187,12 @@ void TFormPrincipal::WireHandlers() {
 void TFormPrincipal::SetCaption(std::string caption) {
   if (caption == caption_) return;
   caption_ = std::move(caption);
+  Notify();
+}
+
+void TFormPrincipal::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
   Notify();
 }
 

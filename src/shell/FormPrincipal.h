@@ -13,10 +13,12 @@
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
 #include "platform/LibraryLoader.h"
+#include "platform/WindowList.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
 #include "reading/ReadingSequencer.h"
 #include "shell/BrowserComponent.h"
+#include "shell/PageEvents.h"
 #include "speech/SpeechEngine.h"
 
 namespace sonavia::shell {
@@ -28,8 +30,8 @@ class TFormPrincipal {
  public:
   TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
                  BrowserComponent& browser, platform::Input& input,
-                 std::function<std::string()> currentDirectory, reading::ReadingList& list,
-                 about::TAboutBox& about);
+                 platform::WindowList& windows, std::function<std::string()> currentDirectory,
+                 reading::ReadingList& list, about::TAboutBox& about);
   TFormPrincipal(const TFormPrincipal&) = delete;
   TFormPrincipal& operator=(const TFormPrincipal&) = delete;
 
@@ -69,6 +71,9 @@ class TFormPrincipal {
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
   bool AcceptsDrops() const { return acceptDrops_; }
+  // Whether the window takes the user's input; the page keeps its focus.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
 
   int ScanPosition = 0;
   int ScanLast = 0;
@@ -81,6 +86,7 @@ class TFormPrincipal {
   speech::SpeechEngine Speech;
   reading::ReadingSequencer Sequencer;
   reading::PageConverter Converter;
+  PageEvents Pages;
 
   struct Menu {
     platform::MenuItem* title;
@@ -141,11 +147,13 @@ class TFormPrincipal {
   void TextTimerParoExit() {}
   void TimerEscaneigTimer() {}
   void TimerParoTimer() {}
-  void TimerControlSituacioTimer() {}
-  void brwWebBrowserStatusTextChange(const std::string& /*text*/) {}
-  void brwWebBrowserProgressChange(int32_t /*progress*/, int32_t /*progressMax*/) {}
-  void brwWebBrowserDownloadBegin() {}
-  void brwWebBrowserDocumentComplete() {}
+  void TimerControlSituacioTimer() { Pages.WatchdogTick(); }
+  void brwWebBrowserStatusTextChange(const std::string& text) { Pages.StatusTextChange(text); }
+  void brwWebBrowserProgressChange(int32_t progress, int32_t progressMax) {
+    Pages.ProgressChange(progress, progressMax);
+  }
+  void brwWebBrowserDownloadBegin() { Pages.DownloadBegin(); }
+  void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
   void brwWebBrowserDownloadComplete() {}
   void brwWebBrowserNavigateComplete2() {}
 
@@ -166,6 +174,7 @@ class TFormPrincipal {
   about::TAboutBox& about_;
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;
+  bool enabled_ = true;
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
 };

@@ -21,6 +21,7 @@
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
+#include "qt/QtWindowList.h"
 #include "reading/ReadingList.h"
 #include "system/DlLibraryLoader.h"
 
@@ -48,8 +49,8 @@ struct Program {
     page.write("<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>");
     page.close();
     form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader_, window.Browser(), input, [this] { return dir.path().toStdString(); }, *list,
-        about);
+        loop, loader_, window.Browser(), input, windows, [this] { return dir.path().toStdString(); },
+        *list, about);
     window.Bind(*form);
     shell::StartProgram(*form, about, loop);
     window.resize(1000, 700);
@@ -62,11 +63,14 @@ struct Program {
   platform::LibraryLoader& loader_;
   NoDesktop desktop;
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  // Declared before the window, so that it outlives the window, whose
+  // destruction handler uses it.
+  std::unique_ptr<shell::TFormPrincipal> form;
   MainWindowView window;
   QtInput input{window.Browser(), &window};
-  about::TAboutBox about{loop, desktop};
+  QtWindowList windows;
   AboutBoxView aboutView{about, &window};
-  std::unique_ptr<shell::TFormPrincipal> form;
 };
 
 std::vector<std::string> Texts(const QList<QAction*>& actions) {
@@ -204,10 +208,11 @@ TEST(MainWindowView, SortirClosesAfterTheCloseWaitAndEverythingComesDown) {
   // Owned as the program's entry owns them, and taken down in its order.
   auto window = std::make_unique<MainWindowView>();
   QtInput input(window->Browser(), window.get());
+  QtWindowList windows;
   about::TAboutBox aboutBox(loop, desktop);
   shell::TFormPrincipal form(
-      loop, loader, window->Browser(), input, [&] { return dir.path().toStdString(); }, *list,
-      aboutBox);
+      loop, loader, window->Browser(), input, windows, [&] { return dir.path().toStdString(); },
+      *list, aboutBox);
   window->Bind(form);
   auto aboutView = std::make_unique<AboutBoxView>(aboutBox, window.get());
   shell::StartProgram(form, aboutBox, loop);

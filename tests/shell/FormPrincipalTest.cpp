@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/FakeSpeechLibrary.h"
+#include "support/FakeWindowList.h"
 #include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
@@ -32,7 +33,8 @@ class ProgramTest : public ::testing::Test {
   RecordingDesktop desktop;
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   about::TAboutBox about{loop, desktop};
-  TFormPrincipal main{loop,  library, browser, input, [] { return std::string("/home/u"); },
+  testing::FakeWindowList windows;
+  TFormPrincipal main{loop,    library, browser, input, windows, [] { return std::string("/home/u"); },
                       *list, about};
 
   std::vector<std::string> VisibleButtons() const {
@@ -105,6 +107,7 @@ TEST_F(ProgramTest, WithoutTheSpeechLibraryTheWindowIsABrowserWithScanning) {
 }
 
 TEST_F(ProgramTest, ClosingStopsWaitsAndFrees) {
+  browser.failCalls = true;  // no start page to read
   for (const bool speaking : {true, false}) {
     StartProgram(main, about, loop);
     if (speaking) main.Sequencer.SpeakUnit("UNA FRASE PROU LLARGA ");
@@ -204,6 +207,7 @@ TEST_F(ProgramTest, TheAboutBoxRotatesAnimatesAndAnswersClicks) {
 }
 
 TEST_F(ProgramTest, TheReadingGoesOnWhetherTheAboutBoxIsShownOrNot) {
+  browser.failCalls = true;  // the list below is the only one read
   StartProgram(main, about, loop);
   list->SetPageTitle("T");
   main.Converter.ConvertPage("Un. Dos. Tres.");

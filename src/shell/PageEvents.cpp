@@ -1,0 +1,198 @@
+#include "shell/PageEvents.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+
+#include "platform/UnitTools.h"
+
+namespace sonavia::shell {
+
+namespace {
+
+constexpr int kEscape = 0x1B;
+constexpr int kReturn = 0x0D;
+constexpr uint32_t kSpeechPoll = 100;
+
+}  // namespace
+
+std::string ProgressFigure(int32_t progress, int32_t progressMax) {
+  const double percent = static_cast<double>(progress) / progressMax * 100.0;
+  // Ties go to the even neighbour, whatever rounding mode is in force.
+  const int previous = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const long long rounded = std::llrint(percent);
+  std::fesetround(previous);
+  return std::to_string(rounded) + " % carregat";
+}
+
+PageEvents::PageEvents(PageWindow window, BrowserComponent& browser, platform::EventLoop& loop,
+                       platform::WindowList& windows, reading::ReadingList& list,
+                       reading::ReadingSequencer& sequencer, reading::PageConverter& converter,
+                       speech::SpeechEngine& speech)
+    : w_(std::move(window)),
+      browser_(browser),
+      loop_(loop),
+      windows_(windows),
+      list_(list),
+      sequencer_(sequencer),
+      converter_(converter),
+      speech_(speech) {}
+
+void PageEvents::DownloadBegin() {
+  ++downloads_;
+  sequencer_.StartReadingAt(0);
+  LastProgressSpeech = loop_.TickCount();
+  Downloading = true;
+  w_.HoverSpeechArmed = false;
+}
+
+void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
+  if (progressMax <= 0) return;
+  const std::string figure = ProgressFigure(progress, progressMax);
+  if (!Downloading) return;
+  w_.StatusBar1.SetText(w_.LastStatusText + " || " + figure);
+  // An unsigned difference: a wrap of the tick count changes nothing.
+  if (ReadingOn() && progress > 0 &&
+      static_cast<uint32_t>(loop_.TickCount() - LastProgressSpeech) > kProgressSpeechGap) {
+    speech_.UseItemVoice();
+    speech_.SpeakMessage(figure);
+    LastProgressSpeech = loop_.TickCount();
+  }
+}
+
+void PageEvents::StatusTextChange(const std::string& text) {
+  if (text.empty()) return;
+  if (text == kStatusDone) Downloading = false;
+  w_.LastStatusText = text;
+  w_.StatusBar1.SetText(text);
+  const std::string& shown = w_.StatusBar1.Text();
+  const int32_t count = std::min(list_.LinkCount, reading::ResolvedLinkCapacity);
+  if (count <= 0) return;
+  const bool announce = w_.HoverSpeechArmed && ReadingOn();
+  for (int32_t k = 1; k <= count; ++k) {
+    if (list_.ResolvedLink(k) != shown) continue;
+    if (announce) {
+      if (w_.mnuCanviLlegirLinksLectures.Caption() == kPageLinksCaption) {
+        // The poll finds the engine idle and goes on with the link's "LINK".
+        speech_.upcTVStop();
+        list_.UnitCursor = std::max(0, list_.Link(k).UnitIndex - 2);
+      } else {
+        sequencer_.StopSpeaking();
+        speech_.SpeakMessage(list_.Link(k).Text);
+      }
+    }
+    w_.SpeedButtonAlLink.SetEnabled(true);
+    return;
+  }
+  for (int32_t k = 1; k <= count; ++k) {
+    const std::string& address = list_.ResolvedLink(k);
+    if (address.empty() || shown.find(address) == std::string::npos) continue;
+    if (announce) {
+      sequencer_.StartReadingAt(0);
+      speech_.UseItemVoice();
+      speech_.SpeakMessage(list_.Link(k).Text);
+    }
+    w_.SpeedButtonAlLink.SetEnabled(true);
+    return;
+  }
+  w_.SpeedButtonAlLink.SetEnabled(false);
+}
+
+void PageEvents::DocumentComplete() {
+  Downloading = false;
+  w_.FocusPage();
+  w_.LastStatusText.clear();
+  if (ReadingOn()) {
+    sequencer_.StartReadingAt(0);
+    speech_.UseItemVoice();
+    speech_.SpeakMessage(kPageLoaded);
+    w_.SetEnabled(false);
+    platform::WaitProcessingMessages(loop_, kPageLoadedWait);
+    w_.SetEnabled(true);
+  }
+  // A failure anywhere in the harvest ends it there, without a word.
+  try {
+    Harvest();
+  } catch (...) {
+  }
+  w_.HoverSpeechArmed = true;
+  w_.SpeedButtonAlLink.SetEnabled(false);
+  w_.SpeedButtonTab.SetEnabled(list_.LinkCount != 0);
+}
+
+void PageEvents::Harvest() {
+  // A copy: the waits below may let a newer document replace the component's.
+  const BrowserDocument document = browser_.Document();
+  const int32_t n = document.links_length();
+  const int32_t stored = std::min(n, reading::ResolvedLinkCapacity);
+  for (int32_t i = 0; i < stored; ++i) {
+    list_.ResolvedLink(i + 1) = platform::ReplaceAll(document.Links_Item(i), "%20", " ");
+  }
+  // An earlier page's addresses must never match this page's status texts.
+  for (int32_t k = std::max(stored, 0) + 1; k <= reading::ResolvedLinkCapacity; ++k) {
+    list_.ResolvedLink(k).clear();
+  }
+  w_.SetCaption("Sonavia - " + document.Title());
+  w_.mnuCanviLlegirLinksLectures.SetCaption(kPageLinksCaption);
+  list_.SetReadingMode(reading::ReadingMode::Page);
+  list_.SetPageTitle(document.Title());
+  converter_.ConvertPage(document.body_outerHtml());
+  const std::string name = browser_.LocationName();
+  const std::string address = browser_.LocationURL();
+  const std::string base =
+      name.size() >= address.size() ? std::string() : address.substr(0, address.size() - name.size());
+  list_.SetPageAddresses(base, address);
+  if (!browser_.Busy() && ReadingOn()) sequencer_.StartReadingAt(1);
+}
+
+void PageEvents::WatchdogTick() {
+  if (auto dialUp = platform::FindWindowByTitle(windows_, kDialUpTitle, "")) {
+    DismissWindow(*dialUp, kNotConnected, 5000, kEscape);
+  } else if (auto failure = platform::FindWindow(windows_, kNavigationErrorTitle)) {
+    DismissWindow(*failure, kCannotFind, 2500, kReturn);
+  } else if (auto dialog = platform::FindWindow(windows_, kPageDialogTitle)) {
+    DismissPageDialog(*dialog);
+  }
+}
+
+void PageEvents::DismissWindow(const platform::WindowInfo& window, const char* message,
+                               uint32_t wait, int key) {
+  w_.TimerControlSituacio.SetEnabled(false);
+  if (ReadingOn()) {
+    speech_.UseItemVoice();
+    speech_.SpeakMessage(message);
+  }
+  platform::WaitProcessingMessages(loop_, wait);
+  windows_.BringToTop(window.handle);
+  w_.PressKey(key);
+  w_.TimerControlSituacio.SetEnabled(true);
+}
+
+void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
+  w_.TimerControlSituacio.SetEnabled(false);
+  const uint64_t download = downloads_;
+  bool resume = false;
+  if (ReadingOn()) {
+    // The unit being read gives way to the dialog and is read again after it.
+    if (speech_.IsSpeaking()) {
+      sequencer_.StepBackAndStop();
+      resume = true;
+    }
+    speech_.UseItemVoice();
+    speech_.SpeakMessage(kPageDialogPrefix + window.text.substr(0, kPageDialogTextSpoken));
+    const uint32_t start = loop_.TickCount();
+    while (speech_.upcTVStatus() != 0 &&
+           static_cast<uint32_t>(loop_.TickCount() - start) < kPageDialogLongestWait) {
+      platform::WaitProcessingMessages(loop_, kSpeechPoll);
+    }
+  }
+  windows_.BringToTop(window.handle);
+  w_.PressKey(window.answerKey != 0 ? window.answerKey : kReturn);
+  w_.TimerControlSituacio.SetEnabled(true);
+  if (resume && ReadingOn() && download == downloads_ && !speech_.IsSpeaking()) {
+    sequencer_.SpeakNext();
+  }
+}
+
+}  // namespace sonavia::shell

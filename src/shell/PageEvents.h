@@ -1,0 +1,91 @@
+// The main window's side of the browser component: status and progress,
+// the hover passes that move the reading onto a pointed link, the harvest
+// of a completed document into the reading list, and the watchdog that
+// speaks and closes the message windows a user may not see.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+#include "platform/WindowList.h"
+#include "reading/PageConverter.h"
+#include "reading/ReadingList.h"
+#include "reading/ReadingSequencer.h"
+#include "shell/BrowserComponent.h"
+#include "speech/SpeechEngine.h"
+
+namespace sonavia::shell {
+
+inline constexpr const char* kPageLoaded = "P\xE0gina carregada";
+inline constexpr uint32_t kPageLoadedWait = 2500;
+inline constexpr uint32_t kProgressSpeechGap = 4000;
+inline constexpr const char* kDialUpTitle =
+    "Conexi\xF3n de acceso telef\xF3nico a redes";
+inline constexpr const char* kNotConnected =
+    "No estem conectats a la xarxa, cal fer la conexi\xF3 manual";
+inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
+inline constexpr const char* kPageDialogPrefix = "Missatge de la p\xE0gina: ";
+inline constexpr size_t kPageDialogTextSpoken = 300;
+inline constexpr uint32_t kPageDialogLongestWait = 15000;
+inline constexpr const char* kPageLinksCaption = "Lle&gir Links";
+
+// The window's controls and fields that the page events read and write.
+struct PageWindow {
+  platform::MenuItem& mnuParlar;
+  platform::MenuItem& mnuCanviLlegirLinksLectures;
+  platform::Button& SpeedButtonAlLink;
+  platform::Button& SpeedButtonTab;
+  platform::Label& StatusBar1;
+  platform::Timer& TimerControlSituacio;
+  std::string& LastStatusText;
+  bool& HoverSpeechArmed;
+  std::function<void(const std::string&)> SetCaption;
+  // Blocks and gives back the user's input to the window.
+  std::function<void(bool)> SetEnabled;
+  std::function<void()> FocusPage;
+  std::function<void(int)> PressKey;
+};
+
+class PageEvents {
+ public:
+  PageEvents(PageWindow window, BrowserComponent& browser, platform::EventLoop& loop,
+             platform::WindowList& windows, reading::ReadingList& list,
+             reading::ReadingSequencer& sequencer, reading::PageConverter& converter,
+             speech::SpeechEngine& speech);
+
+  void DownloadBegin();
+  void ProgressChange(int32_t progress, int32_t progressMax);
+  void StatusTextChange(const std::string& text);
+  void DocumentComplete();
+  void WatchdogTick();
+
+  // True from a download's start until its document completes or "Listo".
+  bool Downloading = false;
+  // When the download began or a progress figure was last spoken.
+  uint32_t LastProgressSpeech = 0;
+
+ private:
+  bool ReadingOn() const { return w_.mnuParlar.Checked(); }
+  void Harvest();
+  void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
+                     int key);
+  void DismissPageDialog(const platform::WindowInfo& window);
+
+  PageWindow w_;
+  BrowserComponent& browser_;
+  platform::EventLoop& loop_;
+  platform::WindowList& windows_;
+  reading::ReadingList& list_;
+  reading::ReadingSequencer& sequencer_;
+  reading::PageConverter& converter_;
+  speech::SpeechEngine& speech_;
+  uint64_t downloads_ = 0;  // counts download starts
+};
+
+// "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.
+std::string ProgressFigure(int32_t progress, int32_t progressMax);
+
+}  // namespace sonavia::shell
