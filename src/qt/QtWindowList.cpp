@@ -1,7 +1,7 @@
 #include "qt/QtWindowList.h"
 
-#include <QPushButton>
 #include <QInputDialog>
+#include <QPushButton>
 #include <algorithm>
 
 namespace sonavia::qt {

@@ -6,12 +6,12 @@
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QRandomGenerator>
-#include <QWebEngineCertificateError>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRandomGenerator>
 #include <QUrl>
 #include <QVariantMap>
+#include <QWebEngineCertificateError>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>

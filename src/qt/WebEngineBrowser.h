@@ -83,9 +83,9 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   bool busy_ = false;
   uint64_t load_ = 0;  // counts loads, so late script results are dropped
   QString prefix_;
-  int framesInFlight_ = 0;     // frame snapshots not yet returned
-  bool topFinished_ = false;   // the top document's load has finished
-  bool topWaiting_ = false;    // its snapshot waits for the frames'
+  int framesInFlight_ = 0;    // frame snapshots not yet returned
+  bool topFinished_ = false;  // the top document's load has finished
+  bool topWaiting_ = false;   // its snapshot waits for the frames'
   struct Completion {
     uint64_t load;
     bool top;

@@ -221,8 +221,11 @@ void TFormPrincipal::FormCreate() {
 }
 
 void TFormPrincipal::FormClose() {
+  // A page completing during the wait below must not start a reading.
+  Pages.Close();
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   platform::WaitProcessingMessages(loop_, 1500);
+  if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   Speech.FreeSpeechEngine();
 }
 

@@ -29,9 +29,9 @@ inline constexpr int kButtonPitch = 62;
 class TFormPrincipal {
  public:
   TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
-                 BrowserComponent& browser, platform::Input& input,
-                 platform::WindowList& windows, std::function<std::string()> currentDirectory,
-                 reading::ReadingList& list, about::TAboutBox& about);
+                 BrowserComponent& browser, platform::Input& input, platform::WindowList& windows,
+                 std::function<std::string()> currentDirectory, reading::ReadingList& list,
+                 about::TAboutBox& about);
   TFormPrincipal(const TFormPrincipal&) = delete;
   TFormPrincipal& operator=(const TFormPrincipal&) = delete;
 

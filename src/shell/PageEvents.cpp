@@ -39,7 +39,13 @@ PageEvents::PageEvents(PageWindow window, BrowserComponent& browser, platform::E
       converter_(converter),
       speech_(speech) {}
 
+void PageEvents::Close() {
+  closed_ = true;
+  w_.TimerControlSituacio.SetEnabled(false);
+}
+
 void PageEvents::DownloadBegin() {
+  if (closed_) return;
   ++downloads_;
   sequencer_.StartReadingAt(0);
   LastProgressSpeech = loop_.TickCount();
@@ -48,7 +54,7 @@ void PageEvents::DownloadBegin() {
 }
 
 void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
-  if (progressMax <= 0) return;
+  if (closed_ || progressMax <= 0) return;
   const std::string figure = ProgressFigure(progress, progressMax);
   if (!Downloading) return;
   w_.StatusBar1.SetText(w_.LastStatusText + " || " + figure);
@@ -62,7 +68,7 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
 }
 
 void PageEvents::StatusTextChange(const std::string& text) {
-  if (text.empty()) return;
+  if (closed_ || text.empty()) return;
   if (text == kStatusDone) Downloading = false;
   w_.LastStatusText = text;
   w_.StatusBar1.SetText(text);
@@ -100,6 +106,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
 }
 
 void PageEvents::DocumentComplete() {
+  if (closed_) return;
   Downloading = false;
   w_.FocusPage();
   w_.LastStatusText.clear();
@@ -140,13 +147,15 @@ void PageEvents::Harvest() {
   converter_.ConvertPage(document.body_outerHtml());
   const std::string name = browser_.LocationName();
   const std::string address = browser_.LocationURL();
-  const std::string base =
-      name.size() >= address.size() ? std::string() : address.substr(0, address.size() - name.size());
+  const std::string base = name.size() >= address.size()
+                               ? std::string()
+                               : address.substr(0, address.size() - name.size());
   list_.SetPageAddresses(base, address);
   if (!browser_.Busy() && ReadingOn()) sequencer_.StartReadingAt(1);
 }
 
 void PageEvents::WatchdogTick() {
+  if (closed_) return;
   if (auto dialUp = platform::FindWindowByTitle(windows_, kDialUpTitle, "")) {
     DismissWindow(*dialUp, kNotConnected, 5000, kEscape);
   } else if (auto failure = platform::FindWindow(windows_, kNavigationErrorTitle)) {

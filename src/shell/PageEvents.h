@@ -22,8 +22,7 @@ namespace sonavia::shell {
 inline constexpr const char* kPageLoaded = "P\xE0gina carregada";
 inline constexpr uint32_t kPageLoadedWait = 2500;
 inline constexpr uint32_t kProgressSpeechGap = 4000;
-inline constexpr const char* kDialUpTitle =
-    "Conexi\xF3n de acceso telef\xF3nico a redes";
+inline constexpr const char* kDialUpTitle = "Conexi\xF3n de acceso telef\xF3nico a redes";
 inline constexpr const char* kNotConnected =
     "No estem conectats a la xarxa, cal fer la conexi\xF3 manual";
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
@@ -61,6 +60,8 @@ class PageEvents {
   void StatusTextChange(const std::string& text);
   void DocumentComplete();
   void WatchdogTick();
+  // The window is closing: later events neither speak nor start a reading.
+  void Close();
 
   // True from a download's start until its document completes or "Listo".
   bool Downloading = false;
@@ -83,6 +84,7 @@ class PageEvents {
   reading::PageConverter& converter_;
   speech::SpeechEngine& speech_;
   uint64_t downloads_ = 0;  // counts download starts
+  bool closed_ = false;
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

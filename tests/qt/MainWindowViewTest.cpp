@@ -49,8 +49,8 @@ struct Program {
     page.write("<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>");
     page.close();
     form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader_, window.Browser(), input, windows, [this] { return dir.path().toStdString(); },
-        *list, about);
+        loop, loader_, window.Browser(), input, windows,
+        [this] { return dir.path().toStdString(); }, *list, about);
     window.Bind(*form);
     shell::StartProgram(*form, about, loop);
     window.resize(1000, 700);

@@ -34,8 +34,8 @@ class ProgramTest : public ::testing::Test {
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   about::TAboutBox about{loop, desktop};
   testing::FakeWindowList windows;
-  TFormPrincipal main{loop,    library, browser, input, windows, [] { return std::string("/home/u"); },
-                      *list, about};
+  TFormPrincipal main{
+      loop, library, browser, input, windows, [] { return std::string("/home/u"); }, *list, about};
 
   std::vector<std::string> VisibleButtons() const {
     std::vector<std::string> names;
