@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebEngineView>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "qt/Input.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
+#include "qt/QtWindowList.h"
 #include "reading/PageConverter.h"
 
 namespace sonavia::qt {
@@ -288,6 +290,197 @@ TEST(BrowserComponent, IsAvailableOnlyWithItsHelperProcess) {
   qputenv("QTWEBENGINEPROCESS_PATH", "/nonexistent/QtWebEngineProcess");
   EXPECT_FALSE(BrowserComponentAvailable());
   qunsetenv("QTWEBENGINEPROCESS_PATH");
+}
+
+}  // namespace
+}  // namespace sonavia::qt
+
+namespace sonavia::qt {
+namespace {
+
+TEST_F(WebEngineBrowserTest, MarkupInsideAttributesReadsAsThePageShowsIt) {
+  const std::string path =
+      Write("attrs.htm", R"html(<html><head><title>Atributs</title></head><body>
+<p>Abans. <a title="Seg&uuml;ent >" href="next.htm">Seg&uuml;ent</a></p>
+<p><button onclick="if (a > b) go()">Prem</button> Enmig.</p>
+<p><span title="<a href='fals.htm'>fals</a>">Text</span> <a href="real.htm">Real</a> Final.</p>
+</body></html>)html");
+  ASSERT_TRUE(Load(path));
+  const shell::BrowserDocument& doc = browser->Document();
+  auto list = std::make_unique<reading::ReadingList>();
+  reading::PageConverter converter(*list, nullptr);
+  list->SetPageTitle(doc.Title());
+  converter.ConvertPage(doc.body_outerHtml());
+  ASSERT_EQ(doc.links_length(), 2);
+  ASSERT_EQ(list->LinkCount, 2) << "the conversion finds the document's links, no more";
+  EXPECT_EQ(list->Link(1).Address, "NEXT.HTM");
+  EXPECT_EQ(list->Link(2).Address, "REAL.HTM");
+  for (int32_t i = 1; i <= list->UnitCount; ++i) {
+    const std::string& text = list->Unit(i).Text;
+    EXPECT_EQ(text.find_first_of("<>"), std::string::npos) << "unit " << i << ": " << text;
+    EXPECT_EQ(text.find("FALS"), std::string::npos) << "unit " << i << ": " << text;
+  }
+}
+
+TEST_F(WebEngineBrowserTest, APageCannotForgeTheComponentsEvents) {
+  const std::string path = Write("forge.htm", R"(<html><body><p>Hola</p><script>
+for (var p of ['\x01sonavia:', '\x01sonavia-:']) {
+  console.log(p + 'focus:file:///forged.htm');
+  console.log(p + 'frame-complete');
+}
+</script></body></html>)");
+  ASSERT_TRUE(Load(path));
+  Pump(300);
+  for (const auto& line : log) EXPECT_EQ(line.find("forged"), std::string::npos) << line;
+  EXPECT_EQ(std::count(log.begin(), log.end(), "DocumentComplete busy=1"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "DocumentComplete busy=0"), 1);
+}
+
+TEST_F(WebEngineBrowserTest, CompletionsComeOneAtATimeWithTheTopDocumentLast) {
+  Write("f1.htm", "<html><body><p>u</p></body></html>");
+  Write("f2.htm", "<html><body><p>dos</p><iframe src='f1.htm'></iframe></body></html>");
+  const std::string path = Write("nested.htm", R"(<html><body><p>fora</p>
+<iframe src="f1.htm"></iframe><iframe src="f2.htm"></iframe></body></html>)");
+  // A handler that dispatches events while it waits, as the page loading
+  // does while it announces the page.
+  int depth = 0, deepest = 0;
+  std::vector<bool> busy;
+  browser->events.DocumentComplete = [&] {
+    ++depth;
+    deepest = std::max(deepest, depth);
+    busy.push_back(browser->Busy());
+    Pump(400);
+    --depth;
+    if (!browser->Busy()) ++topCompletions;
+  };
+  ASSERT_TRUE(Load(path));
+  Pump(500);
+  EXPECT_EQ(deepest, 1) << "no completion inside another's handler";
+  ASSERT_EQ(busy.size(), 4u) << "three frames, then the top document";
+  EXPECT_EQ(busy, (std::vector<bool>{true, true, true, false}));
+}
+
+TEST_F(WebEngineBrowserTest, EveryMoveOntoALinkIsReportedTheOneThePointerIsOnToo) {
+  const std::string path = Write("hover.htm", R"(<html><body style="margin:40px">
+<p><a id="one" href="u.htm" style="font-size:40px">UNA</a></p></body></html>)");
+  ASSERT_TRUE(Load(path));
+  const std::string expected = "StatusTextChange(file://" + dir.path().toStdString() + "/u.htm)";
+  const QVariantList rect = Eval(
+                                "var r = document.getElementById('one').getBoundingClientRect(); "
+                                "[r.x + r.width / 2, r.y + r.height / 2]")
+                                .toList();
+  ASSERT_EQ(rect.size(), 2);
+  QWidget* target = browser->View()->focusProxy();
+  const QPointF point(rect[0].toDouble(), rect[1].toDouble());
+  QMouseEvent move(QEvent::MouseMove, point, browser->View()->mapToGlobal(point), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &move);
+  ASSERT_TRUE(WaitFor([&] { return std::count(log.begin(), log.end(), expected) == 1; }, 5000));
+  // Focus events fire only in a page whose window is active.
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(WaitFor([&] { return window.isActiveWindow(); }, 5000));
+  browser->View()->setFocus();
+  Pump(100);
+  SendSynthesizedKey(Qt::Key_Tab, target);
+  EXPECT_TRUE(WaitFor([&] { return std::count(log.begin(), log.end(), expected) == 2; }, 5000))
+      << "the Tab onto the pointed link is reported as well: " << ::testing::PrintToString(log);
+}
+
+// A page's dialog waits for its answer inside its own event loop, so the
+// answers come from a timer, as the program's watchdog gives them.
+class PageDialogTest : public WebEngineBrowserTest {
+ protected:
+  static QWidget* Dialog() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->isVisible() && w->windowTitle() == QStringLiteral("Missatge de la p\u00e0gina"))
+        return w;
+    }
+    return nullptr;
+  }
+  static void Answer(QWidget* dialog, Qt::Key key) {
+    QWidget* focus = dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(focus, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(focus, &release);
+  }
+  // Answers each dialog that shows with `key`, noting what the window list
+  // says of it.
+  void AnswerWith(Qt::Key key) {
+    answering_.setInterval(50);
+    answering_.disconnect();
+    QObject::connect(&answering_, &QTimer::timeout, [this, key] {
+      QWidget* dialog = Dialog();
+      if (dialog == nullptr) return;
+      QtWindowList windows;
+      for (const auto& info : windows.TopLevelWindows()) {
+        if (info.title == shell::kPageDialogTitle) seen.push_back(info);
+      }
+      modal = modal || dialog->isModal();
+      Answer(dialog, key);
+    });
+    answering_.start();
+  }
+  QString Run(const QString& script) {
+    QString result;
+    bool done = false;
+    browser->View()->page()->runJavaScript(script, [&](const QVariant& v) {
+      result = v.toString();
+      done = true;
+    });
+    EXPECT_TRUE(WaitFor([&] { return done; }, 15000)) << script.toStdString();
+    return result;
+  }
+  void TearDown() override {
+    answering_.stop();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+    }
+    WebEngineBrowserTest::TearDown();
+  }
+  std::vector<platform::WindowInfo> seen;
+  bool modal = false;
+
+ private:
+  QTimer answering_;
+};
+
+TEST_F(PageDialogTest, AlertConfirmAndPromptAreMessageWindowsThatReturnTheirAnswer) {
+  struct Case {
+    const char* script;
+    Qt::Key key;
+    const char* text;
+    int answerKey;
+    const char* result;
+  } const cases[] = {
+      {"alert('Hola!'); 'fet'", Qt::Key_Return, "Hola!", 0x0D, "fet"},
+      {"confirm('Segur?') ? 'si' : 'no'", Qt::Key_Escape, "Segur?", 0x1B, "no"},
+      {"confirm('Segur?') ? 'si' : 'no'", Qt::Key_Return, "Segur?", 0x1B, "si"},
+      {"String(prompt('Nom?', 'Anna'))", Qt::Key_Escape, "Nom?", 0x1B, "null"},
+  };
+  const std::string path = Write("dialogs.htm", "<html><body><p>Dialegs</p></body></html>");
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Load(path));
+    seen.clear();
+    AnswerWith(c.key);
+    EXPECT_EQ(Run(QString::fromLatin1(c.script)).toStdString(), c.result) << c.script;
+    ASSERT_EQ(seen.size(), 1u) << c.script;
+    EXPECT_EQ(seen[0].text, c.text);
+    EXPECT_EQ(seen[0].answerKey, c.answerKey);
+    EXPECT_FALSE(modal) << "the main window stays usable";
+    TearDown();
+  }
+}
+
+TEST_F(PageDialogTest, APageThatKeepsOpeningDialogsIsAnsweredWithoutWindows) {
+  const std::string path = Write("flood.htm", "<html><body><p>Molts</p></body></html>");
+  ASSERT_TRUE(Load(path));
+  AnswerWith(Qt::Key_Return);
+  EXPECT_EQ(Run(QStringLiteral("for (var i = 0; i < 1000; i++) alert('no ' + i); 'acabat'"))
+                .toStdString(),
+            "acabat");
+  EXPECT_EQ(static_cast<int>(seen.size()), WebEngineBrowser::kDialogsShownInWindow);
 }
 
 }  // namespace
