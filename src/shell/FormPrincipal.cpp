@@ -23,6 +23,10 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       Speech(loader, list, EditVelocitat, currentDirectory),
       Sequencer(list, Speech, loop, *about.TimerStatusUpcTV, SpeedButtonParlar, EditVelocitat),
       Converter(list, &Sequencer),
+      Scan(
+          {mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo},
+          {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input, [this] { FocusPage(); },
+          [this] { Notify(); }),
       loop_(loop),
       browser_(browser),
       input_(input),
