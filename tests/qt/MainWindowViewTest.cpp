@@ -62,11 +62,12 @@ struct Program {
   platform::LibraryLoader& loader_;
   NoDesktop desktop;
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  // The window, whose destruction handler uses the behaviour, goes first.
+  std::unique_ptr<shell::TFormPrincipal> form;
   MainWindowView window;
   QtInput input{window.Browser(), &window};
-  about::TAboutBox about{loop, desktop};
   AboutBoxView aboutView{about, &window};
-  std::unique_ptr<shell::TFormPrincipal> form;
 };
 
 std::vector<std::string> Texts(const QList<QAction*>& actions) {
