@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +97,12 @@ struct Program {
     Pump(50);
     return name;
   }
+  // A bare display has no window manager: nothing becomes active by itself.
+  bool Activate() {
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    return WaitFor([&] { return window.isActiveWindow(); }, 5000);
+  }
   bool Scanning() { return form->mnuEscaneig.Checked(); }
   bool Holding() { return form->TimerParo->Enabled(); }
 
@@ -116,9 +123,7 @@ TEST(ScanningView, CtrlF2WalksTheRealPointerOverTheNineButtonsWithTheFrame) {
   system::DlLibraryLoader loader;
   Program p(loader);
   p.form->TextDecimesScan.SetText("4");
-  p.window.activateWindow();
-  QApplication::setActiveWindow(&p.window);
-  ASSERT_TRUE(WaitFor([&] { return p.window.isActiveWindow(); }, 5000));
+  ASSERT_TRUE(p.Activate());
   QTest::keyClick(&p.window, Qt::Key_F2, Qt::ControlModifier);
   ASSERT_TRUE(p.Scanning()) << "Ctrl+F2 starts the scan";
   EXPECT_EQ(p.FramedButton(), nullptr);
@@ -220,6 +225,37 @@ TEST(ScanningView, APressOnADisabledButtonReachesTheToolbarAndRightClicksToggle)
     EXPECT_EQ(p.PressAt(bare, Qt::LeftButton).toStdString(), "");
     EXPECT_EQ(p.Holding(), index > 3);
   }
+}
+
+TEST(ScanningView, AnEditLeftWithAValueOutOfRangeFallsBackAndThePageGetsTheKeyboard) {
+  NoLibrary loader;
+  Program p(loader);
+  QWidget* page = p.window.Browser().View()->focusProxy();
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(p.Activate());
+  const struct {
+    const char* edit;
+    const char* typed;
+    const char* after;
+  } cases[] = {{"TextDecimesScan", "0", "15"},
+               {"TextTimerParo", "101", "30"},
+               {"TextDecimesScan", "pas", "15"},
+               {"TextTimerParo", "45", "45"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.edit << " \"" << c.typed << '"');
+    auto* edit = p.window.findChild<QLineEdit*>(QString::fromLatin1(c.edit));
+    p.PressAt(edit->mapToGlobal(edit->rect().center()), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return edit->hasFocus(); }, 3000));
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+    EXPECT_EQ(edit->text().toStdString(), c.typed) << "kept while typed";
+    // Left with the focus going nowhere: the check hands it to the page.
+    edit->clearFocus();
+    EXPECT_TRUE(WaitFor([&] { return edit->text() == QLatin1String(c.after); }, 3000));
+    EXPECT_EQ(QApplication::focusWidget(), page);
+  }
+  EXPECT_EQ(p.form->TextDecimesScan.Text(), "15");
+  EXPECT_EQ(p.form->TextTimerParo.Text(), "45");
 }
 
 }  // namespace
