@@ -18,6 +18,7 @@
 #include "qt/ClickFilter.h"
 #include "qt/Input.h"
 #include "qt/QtText.h"
+#include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's
 // resources must be named to be kept.
@@ -240,6 +241,16 @@ void MainWindowView::BuildToolBars() {
   OnClick(logo_, [this] { form_->ImageQuelva2000.Click(); });
   layout->addWidget(logo_);
   layout->addStretch(1);
+  // Scanning: clicks on the bare toolbar and its disabled buttons, right
+  // clicks anywhere on it, and the frame on the scanned button.
+  auto* scanInput = new ToolBarInputFilter(
+      this, [this] { form_->ToolBarBotonsClick(); },
+      [this] { form_->ToolBarBotonsContextPopup(); });
+  scanInput->WatchSurface(buttonBar_);
+  scanInput->WatchSurface(row);
+  for (auto& [button, widget] : buttons_) scanInput->WatchControl(widget);
+  scanInput->WatchControl(logo_);
+  scanFrame_ = new ScanFrame(row);
   buttonBar_->addWidget(row);
   row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
@@ -304,6 +315,16 @@ void MainWindowView::Refresh() {
     widget->setToolTip(FromCp1252(button->Hint()));
   }
   logo_->setToolTip(FromCp1252(form_->ImageQuelva2000.Hint()));
+  // The frame goes on the scanned index among the buttons shown.
+  QWidget* framed = nullptr;
+  int index = form_->Scan.FramedIndex();
+  for (const platform::Button* button : form_->ToolbarButtons()) {
+    if (button->Visible() && index-- == 0) {
+      framed = buttons_.at(button);
+      break;
+    }
+  }
+  scanFrame_->Follow(framed);
   const QString text = FromCp1252(form_->cboAddress.Text());
   if (address_->currentText() != text) {
     const QSignalBlocker block(address_);

@@ -18,6 +18,8 @@ class QToolButton;
 
 namespace sonavia::qt {
 
+class ScanFrame;
+
 class MainWindowView : public QMainWindow {
  public:
   MainWindowView();
@@ -51,6 +53,7 @@ class MainWindowView : public QMainWindow {
   std::map<const platform::Edit*, QLineEdit*> edits_;
   QLabel* status_ = nullptr;
   QLabel* logo_ = nullptr;
+  ScanFrame* scanFrame_ = nullptr;
   std::map<const platform::MenuItem*, QAction*> actions_;
   std::map<const platform::Button*, QToolButton*> buttons_;
   bool closing_ = false;

@@ -30,6 +30,10 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                        [this](bool enabled) { SetEnabled(enabled); }, [this] { FocusPage(); },
                        [this](int key) { PressKey(key); }},
             browser, loop, windows, list, Sequencer, Converter, Speech),
+      Scan(
+          {mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo},
+          {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input, [this] { FocusPage(); },
+          [this] { Notify(); }),
       loop_(loop),
       browser_(browser),
       input_(input),

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/Scanning.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -87,6 +88,7 @@ class TFormPrincipal {
   reading::ReadingSequencer Sequencer;
   reading::PageConverter Converter;
   PageEvents Pages;
+  controls::Scanning Scan;
 
   struct Menu {
     platform::MenuItem* title;
@@ -122,7 +124,7 @@ class TFormPrincipal {
   void menuRecarregarClick() {}
   void MenuMarcSeguentClick() {}
   void MenuEscriureDirectamentUnaAdesaClick() {}
-  void mnuEscaneigClick() {}
+  void mnuEscaneigClick() { Scan.Toggle(); }
   void mnuAnarALinkClick() {}
   void mnuParlarClick() {}
   void mnuTornarAComencarClick() {}
@@ -136,17 +138,17 @@ class TFormPrincipal {
   void SpeedButtonTabClick() {}
   void SpeedButtonAlLinkClick() {}
   void ImageQuelva2000Click() {}
-  void ToolBarBotonsClick() {}
-  void ToolBarBotonsContextPopup() {}
+  void ToolBarBotonsClick() { Scan.Hold(); }
+  void ToolBarBotonsContextPopup() { mnuEscaneigClick(); }
   void cboAddressClick() {}
   void cboAddressEnter() {}
   void cboAddressExit() {}
   void cboAddressKeyDown(int /*virtualKey*/) {}
   void EditVelocitatChange() {}
-  void TextDecimesScanExit() {}
-  void TextTimerParoExit() {}
-  void TimerEscaneigTimer() {}
-  void TimerParoTimer() {}
+  void TextDecimesScanExit() { Scan.CheckStepEdit(); }
+  void TextTimerParoExit() { Scan.CheckPauseEdit(); }
+  void TimerEscaneigTimer() { Scan.Step(); }
+  void TimerParoTimer() { Scan.EndHold(); }
   void TimerControlSituacioTimer() { Pages.WatchdogTick(); }
   void brwWebBrowserStatusTextChange(const std::string& text) { Pages.StatusTextChange(text); }
   void brwWebBrowserProgressChange(int32_t progress, int32_t progressMax) {
