@@ -205,12 +205,14 @@ void TFormPrincipal::FormCreate() {
   acceptDrops_ = true;
   Notify();
   EnterArmed = true;
+  Settings.ReadAndApply();
 }
 
 void TFormPrincipal::FormClose() {
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   platform::WaitProcessingMessages(loop_, 1500);
   Speech.FreeSpeechEngine();
+  Settings.Write();
 }
 
 void TFormPrincipal::FormDestroy() {

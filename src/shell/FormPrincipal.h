@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/SettingsFile.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -81,6 +82,14 @@ class TFormPrincipal {
   speech::SpeechEngine Speech;
   reading::ReadingSequencer Sequencer;
   reading::PageConverter Converter;
+  // Read at the end of FormCreate, written at the end of FormClose; the
+  // program's entry gives it the file's path.
+  controls::SettingsFile Settings{
+      {mnuCatala, mnuParlar, mnuEscaneig, SpeedButtonParlar, EditVelocitat, TextDecimesScan,
+       TextTimerParo, *TimerEscaneig, *TimerParo},
+      Speech,
+      [this] { mnuCastellaClick(); },
+      [this] { mnuEscaneigClick(); }};
 
   struct Menu {
     platform::MenuItem* title;
