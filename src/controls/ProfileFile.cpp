@@ -16,13 +16,10 @@ namespace {
 
 // Beyond this a file is not a profile anyone wrote; reading it would only
 // cost memory, and rewriting it would cost the close its speed.
-constexpr off_t kLargestReadable = 256 * 1024 * 1024;
+constexpr off_t kLargestReadable = 4 * 1024 * 1024;
 
-struct Line {
-  std::size_t begin;  // first byte
-  std::size_t end;    // past the last byte before the line end
-  std::size_t next;   // first byte of the next line
-};
+using profile_detail::Line;
+using profile_detail::Section;
 
 // The line that starts at `begin`; a line ends in LF or CR LF.
 Line LineAt(std::string_view text, std::size_t begin) {
@@ -77,40 +74,63 @@ struct KeyLine {
   std::string_view value;  // after the equals sign, blanks included
 };
 
-struct Section {
-  Line header;
-  std::size_t bodyEnd;  // where the next section's header starts
-};
+// Where the line holding `at` starts, not before `floor` (a line start).
+std::size_t LineStart(std::string_view text, std::size_t floor, std::size_t at) {
+  const void* lf = ::memrchr(text.data() + floor, '\n', at - floor);
+  return lf == nullptr ? floor : static_cast<const char*>(lf) - text.data() + 1;
+}
+
+// The next section header line from the line start `from` on. Lines are
+// skipped by searching for their one telling character, so that files of
+// millions of short lines are read at the pace of a memory search.
+std::optional<Line> NextHeader(std::string_view text, std::size_t from) {
+  while (from < text.size()) {
+    const void* found = std::memchr(text.data() + from, '[', text.size() - from);
+    if (found == nullptr) return std::nullopt;
+    const auto bracket = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    const std::size_t start = LineStart(text, from, bracket);
+    const Line line = LineAt(text, start);
+    if (Trim(text.substr(start, bracket - start)).empty()) return line;
+    from = line.next;
+  }
+  return std::nullopt;
+}
 
 std::optional<Section> FindSection(std::string_view text, std::string_view name) {
-  for (std::size_t at = 0; at < text.size();) {
-    const Line line = LineAt(text, at);
-    at = line.next;
-    const auto header = HeaderName(text.substr(line.begin, line.end - line.begin));
-    if (!header || !SameName(*header, name)) continue;
-    std::size_t end = at;
-    while (end < text.size()) {
-      const Line body = LineAt(text, end);
-      if (HeaderName(text.substr(body.begin, body.end - body.begin))) break;
-      end = body.next;
-    }
-    return Section{line, end};
+  for (auto header = NextHeader(text, 0); header; header = NextHeader(text, header->next)) {
+    const auto found = HeaderName(text.substr(header->begin, header->end - header->begin));
+    if (!SameName(*found, name)) continue;
+    const auto next = NextHeader(text, header->next);
+    return Section{*header, next ? next->begin : text.size()};
   }
   return std::nullopt;
 }
 
 std::optional<KeyLine> FindKey(std::string_view text, const Section& section,
                                std::string_view key) {
-  for (std::size_t at = section.header.next; at < section.bodyEnd;) {
-    const Line line = LineAt(text, at);
-    at = line.next;
-    const std::string_view content = text.substr(line.begin, line.end - line.begin);
-    const std::size_t equals = content.find('=');
-    if (equals == std::string_view::npos) continue;
-    if (SameName(Trim(content.substr(0, equals)), key))
-      return KeyLine{line, content.substr(equals + 1)};
+  std::size_t from = section.header.next;
+  while (from < section.bodyEnd) {
+    const void* found = std::memchr(text.data() + from, '=', section.bodyEnd - from);
+    if (found == nullptr) break;
+    const auto equals = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    const Line line = LineAt(text, LineStart(text, from, equals));
+    if (SameName(Trim(text.substr(line.begin, equals - line.begin)), key))
+      return KeyLine{line, text.substr(equals + 1, line.end - equals - 1)};
+    from = line.next;
   }
   return std::nullopt;
+}
+
+// The section's last line that is not blank: its header when it has none.
+Line LastFilledLine(std::string_view text, const Section& section) {
+  std::size_t end = section.bodyEnd;
+  while (end > section.header.next) {
+    const char c = text[end - 1];
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') break;
+    --end;
+  }
+  if (end == section.header.next) return section.header;
+  return LineAt(text, LineStart(text, section.header.next, end - 1));
 }
 
 // What a fixed buffer of `size` characters holds of a C string.
@@ -186,7 +206,9 @@ ProfileFile ProfileFile::Load(const std::string& path) {
 
 std::string ProfileFile::Read(std::string_view section, std::string_view key,
                               std::string_view fallback, std::size_t size) const {
-  const auto found = FindSection(content_, section);
+  if (!lastSection_ || !SameName(lastSection_->name, section))
+    lastSection_ = Found{std::string(section), FindSection(content_, section)};
+  const auto& found = lastSection_->place;
   const auto line = found ? FindKey(content_, *found, key) : std::nullopt;
   if (!line) return Cut(fallback, size);
   std::string_view value = Trim(line->value);
@@ -198,6 +220,7 @@ std::string ProfileFile::Read(std::string_view section, std::string_view key,
 }
 
 void ProfileFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+  lastSection_.reset();
   section = OneLine(section);
   const std::string eol = LineEndOf(content_);
   std::string entry(OneLine(key));
@@ -215,13 +238,7 @@ void ProfileFile::Write(std::string_view section, std::string_view key, std::str
   }
   // After the section's last line that is not blank, so that a blank line
   // that parts it from the next section stays where it is.
-  Line last = found->header;
-  for (std::size_t at = found->header.next; at < found->bodyEnd;) {
-    const Line line = LineAt(content_, at);
-    at = line.next;
-    if (!Trim(std::string_view(content_).substr(line.begin, line.end - line.begin)).empty())
-      last = line;
-  }
+  const Line last = LastFilledLine(content_, *found);
   if (last.next == last.end)  // the file's last line, without a line end
     content_.insert(last.next, eol + entry);
   else

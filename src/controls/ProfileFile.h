@@ -7,10 +7,23 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace sonavia::controls {
+
+namespace profile_detail {
+struct Line {
+  std::size_t begin;  // first byte
+  std::size_t end;    // past the last byte before the line end
+  std::size_t next;   // first byte of the next line
+};
+struct Section {
+  Line header;
+  std::size_t bodyEnd;  // where the next section's header starts
+};
+}  // namespace profile_detail
 
 class ProfileFile {
  public:
@@ -47,6 +60,13 @@ class ProfileFile {
   std::string content_;
   // Why the file could not be read; empty when it was read or is missing.
   std::string loadError_;
+  // The section last read from, looked for once for all its keys; forgotten
+  // when the content changes.
+  struct Found {
+    std::string name;
+    std::optional<profile_detail::Section> place;
+  };
+  mutable std::optional<Found> lastSection_;
 };
 
 }  // namespace sonavia::controls

@@ -166,13 +166,20 @@ TEST_F(ProfileFileOnDisk, HostileFilesGiveTheFallbackAndAreNotReplacedByAccident
     EXPECT_EQ(ProfileFile::Load(path).Read("S", "k", "NO", 50), "v");
   }
 
-  // A folder or a pipe in the file's place: nothing read, nothing replaced.
+  // A file far larger than any settings file, a folder or a pipe in the
+  // file's place: nothing read, nothing replaced.
+  std::filesystem::resize_file(path, std::uintmax_t{100} << 20);
+  ProfileFile huge = ProfileFile::Load(path);
+  EXPECT_FALSE(huge.Readable());
+  EXPECT_EQ(huge.Read("S", "k", "NO", 50), "NO");
+  std::string error;
+  EXPECT_FALSE(huge.Save(path, error));
+  EXPECT_EQ(std::filesystem::file_size(path), std::uintmax_t{100} << 20);
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
   ProfileFile folder = ProfileFile::Load(path);
   EXPECT_FALSE(folder.Readable());
   EXPECT_EQ(folder.Read("S", "k", "NO", 50), "NO");
-  std::string error;
   EXPECT_FALSE(folder.Save(path, error));
   EXPECT_FALSE(error.empty());
   EXPECT_TRUE(std::filesystem::is_directory(path));
