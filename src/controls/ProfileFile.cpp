@@ -187,7 +187,13 @@ ProfileFile ProfileFile::Load(const std::string& path) {
     content.resize(static_cast<std::size_t>(info.st_size));
     std::size_t got = 0;
     for (;;) {
-      if (got == content.size()) content.resize(got + 4096);  // the file grew
+      if (got == content.size()) {  // the file grew while being read
+        if (content.size() > static_cast<std::size_t>(kLargestReadable)) {
+          profile.loadError_ = "too large to be a settings file";
+          break;
+        }
+        content.resize(got + 4096);
+      }
       const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {

@@ -30,7 +30,7 @@ struct Seen {
   bool speechOn = true;
   bool scanning = false;
   std::string rate = "180";
-  std::vector<int32_t> ratesSent;
+  std::vector<int32_t> ratesSent = {};
   std::string step = "15";
   uint32_t stepInterval = 1500;
   std::string pause = "30";
@@ -161,52 +161,31 @@ struct StoredCase {
 };
 
 TEST_F(Settings, StoredValuesAreTakenOnlyWhenExactAndInRange) {
-  auto seen = [](auto change) {
-    Seen s;
-    change(s);
-    return s;
-  };
+  const std::string rate = "Velocitat de lectura";
   const StoredCase cases[] = {
-      {"Castilian", {{"Llengua", "Castell\xE0"}}, seen([](Seen& s) { s.castilian = true; })},
-      {"castilian in lower case", {{"Llengua", "castell\xE0"}}, Seen{}},
-      {"speech off", {{"Parlar", "no"}}, seen([](Seen& s) { s.speechOn = false; })},
-      {"No with a capital", {{"Parlar", "No"}}, Seen{}},
-      {"scanning on", {{"Escaneig", "s\xED"}}, seen([](Seen& s) { s.scanning = true; })},
-      {"si without its accent", {{"Escaneig", "si"}}, Seen{}},
-      {"Si with a capital", {{"Escaneig", "S\xED"}}, Seen{}},
-      {"Castilian then silence", {{"Parlar", "no"}, {"Llengua", "Castell\xE0"}}, seen([](Seen& s) {
-         s.castilian = true;
-         s.speechOn = false;
-       })},
-      {"rate 120", {{"Velocitat de lectura", "120"}}, seen([](Seen& s) {
-         s.rate = "120";
-         s.ratesSent = {120};
-       })},
-      {"rate 254 and text after the number",
-       {{"Velocitat de lectura", "254 ppm"}},
-       seen([](Seen& s) {
-         s.rate = "254 ppm";
-         s.ratesSent = {254};
-       })},
-      {"rate 255", {{"Velocitat de lectura", "255"}}, Seen{}},
-      {"rate 0", {{"Velocitat de lectura", "0"}}, Seen{}},
-      {"rate not a number", {{"Velocitat de lectura", "r\xE0pid"}}, Seen{}},
-      {"step 101", {{kStep, "101"}}, Seen{}},
-      {"step 0", {{kStep, "0"}}, Seen{}},
-      {"step 1", {{kStep, "1"}}, seen([](Seen& s) {
-         s.step = "1";
-         s.stepInterval = 100;
-       })},
-      {"pause 100", {{kPause, "100"}}, seen([](Seen& s) {
-         s.pause = "100";
-         s.pauseInterval = 10000;
-       })},
-      {"pause not a number", {{kPause, "llarg"}}, Seen{}},
-      {"scanning at the stored step", {{"Escaneig", "s\xED"}, {kStep, "5"}}, seen([](Seen& s) {
-         s.scanning = true;
-         s.step = "5";
-         s.stepInterval = 500;
-       })},
+      {"Castilian", {{"Llengua", "Castell\xE0"}}, {.castilian = true}},
+      {"castilian in lower case", {{"Llengua", "castell\xE0"}}, {}},
+      {"speech off", {{"Parlar", "no"}}, {.speechOn = false}},
+      {"No with a capital", {{"Parlar", "No"}}, {}},
+      {"scanning on", {{"Escaneig", "s\xED"}}, {.scanning = true}},
+      {"si without its accent", {{"Escaneig", "si"}}, {}},
+      {"Si with a capital", {{"Escaneig", "S\xED"}}, {}},
+      {"Castilian, then silence",
+       {{"Parlar", "no"}, {"Llengua", "Castell\xE0"}},
+       {.castilian = true, .speechOn = false}},
+      {"rate 120", {{rate, "120"}}, {.rate = "120", .ratesSent = {120}}},
+      {"rate 254, text as read", {{rate, "254 ppm"}}, {.rate = "254 ppm", .ratesSent = {254}}},
+      {"rate 255", {{rate, "255"}}, {}},
+      {"rate 0", {{rate, "0"}}, {}},
+      {"rate not a number", {{rate, "r\xE0pid"}}, {}},
+      {"step 101", {{kStep, "101"}}, {}},
+      {"step 0", {{kStep, "0"}}, {}},
+      {"step 1", {{kStep, "1"}}, {.step = "1", .stepInterval = 100}},
+      {"pause 100", {{kPause, "100"}}, {.pause = "100", .pauseInterval = 10000}},
+      {"pause not a number", {{kPause, "llarg"}}, {}},
+      {"scanning at the stored step",
+       {{"Escaneig", "s\xED"}, {kStep, "5"}},
+       {.scanning = true, .step = "5", .stepInterval = 500}},
   };
   for (const auto& c : cases) {
     Store(c.keys);
