@@ -172,7 +172,8 @@ ProfileFile ProfileFile::Load(const std::string& path) {
   // Non-blocking, so that a pipe put in the file's place cannot hang the start.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    if (errno != ENOENT) profile.loadError_ = Reason("cannot open");
+    // A missing file or folder is a profile yet to be written.
+    if (errno != ENOENT && errno != ENOTDIR) profile.loadError_ = Reason("cannot open");
     return profile;
   }
   struct stat info {};
