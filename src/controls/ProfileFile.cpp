@@ -257,8 +257,19 @@ bool ProfileFile::Save(const std::string& path, std::string& error) const {
     error = "the file was not read (" + loadError_ + ")";
     return false;
   }
-  const std::filesystem::path target(path);
+  // A file that is a link to another (kept with the user's other
+  // configuration files, say) is replaced where the link points.
   std::error_code ec;
+  std::filesystem::path target(path);
+  if (std::filesystem::is_symlink(target, ec)) {
+    const auto resolved = std::filesystem::weakly_canonical(target, ec);
+    if (ec) {
+      error = "cannot follow its link: " + ec.message();
+      return false;
+    }
+    target = resolved;
+  }
+  const std::string file = target.string();
   if (target.has_parent_path()) {
     std::filesystem::create_directories(target.parent_path(), ec);
     if (ec) {
@@ -267,13 +278,13 @@ bool ProfileFile::Save(const std::string& path, std::string& error) const {
     }
   }
   struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
+  const bool exists = ::stat(file.c_str(), &old) == 0;
   // A file made read-only keeps its content, as it would if written in place.
-  if (exists && ::access(path.c_str(), W_OK) != 0) {
+  if (exists && ::access(file.c_str(), W_OK) != 0) {
     error = Reason("cannot write");
     return false;
   }
-  std::vector<char> temporary(path.begin(), path.end());
+  std::vector<char> temporary(file.begin(), file.end());
   const char suffix[] = ".XXXXXX";
   temporary.insert(temporary.end(), suffix, suffix + sizeof suffix);
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -294,7 +305,7 @@ bool ProfileFile::Save(const std::string& path, std::string& error) const {
     error = Reason("cannot close");
     ok = false;
   }
-  if (ok && ::rename(temporary.data(), path.c_str()) != 0) {
+  if (ok && ::rename(temporary.data(), file.c_str()) != 0) {
     error = Reason("cannot replace");
     ok = false;
   }

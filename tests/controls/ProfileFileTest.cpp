@@ -56,6 +56,7 @@ TEST(ProfileFile, ReadsAsThePlatformsProfileFunctions) {
       {"last line without its end", "[S]\nk=v", "S", "k", "v"},
       {"empty value", "[S]\nk=\n", "S", "k", ""},
       {"equals signs in the value", "[S]\nk=a=b\n", "S", "k", "a=b"},
+      {"brackets in the value", "[S]\nk=[T]\n", "S", "k", "[T]"},
       {"Windows-1252 bytes as they are", "[S]\nk=s\xED\n", "S", "k", "s\xED"},
       {"empty file", "", "S", "k", "NO"},
       {"missing section", "[T]\nk=v\n", "S", "k", "NO"},
@@ -190,6 +191,20 @@ TEST_F(ProfileFileOnDisk, HostileFilesGiveTheFallbackAndAreNotReplacedByAccident
   EXPECT_FALSE(pipe.Save(path, error));
   EXPECT_TRUE(std::filesystem::is_fifo(path));
   EXPECT_EQ(Entries(dir.Path() / "sonavia"), 1u);
+}
+
+TEST_F(ProfileFileOnDisk, ALinkedFileIsReplacedWhereTheLinkPoints) {
+  std::filesystem::create_directories(dir.Path() / "sonavia");
+  std::filesystem::create_directories(dir.Path() / "dotfiles");
+  const std::string real = dir.File("dotfiles/settings.ini");
+  WriteBytes(real, "[S]\nk=1\n");
+  std::filesystem::create_symlink("../dotfiles/settings.ini", path);
+  ProfileFile profile = ProfileFile::Load(path);
+  profile.Write("S", "k", "2");
+  std::string error;
+  ASSERT_TRUE(profile.Save(path, error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(ReadBytes(real), "[S]\nk=2\n");
 }
 
 TEST_F(ProfileFileOnDisk, AFolderThatIsAFileCannotBeWritten) {
