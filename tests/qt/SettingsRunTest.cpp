@@ -1,5 +1,5 @@
-// The real window twice, with the settings in a configuration folder of the
-// test's own: what the first run leaves at its close, the second starts with.
+// The real window run after run, with the settings in a configuration folder
+// of the test's own: what one run leaves at its close, the next starts with.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -80,8 +80,19 @@ QByteArray FileBytes(const QString& path) {
 
 TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
   QTemporaryDir home;
-  const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-  qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+  // The configuration folder the program finds as it would at any start.
+  struct ConfigHome {
+    explicit ConfigHome(const QString& path) : saved(qgetenv("XDG_CONFIG_HOME")) {
+      qputenv("XDG_CONFIG_HOME", path.toUtf8());
+    }
+    ~ConfigHome() {
+      if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+      else
+        qputenv("XDG_CONFIG_HOME", saved);
+    }
+    QByteArray saved;
+  } config(home.filePath(QStringLiteral("config")));
   const QString file = home.filePath(QStringLiteral("config/sonavia/Quelva2001.ini"));
   const QByteArray step = controls::kScanStepKey, pause = controls::kScanPauseKey;
 
@@ -133,11 +144,6 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
     // EXPECT_TRUE(form.mnuEscaneig.Checked());
     // EXPECT_TRUE(form.TimerEscaneig->Enabled());
   }
-
-  if (savedConfig.isNull())
-    qunsetenv("XDG_CONFIG_HOME");
-  else
-    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 }  // namespace
