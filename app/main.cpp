@@ -17,6 +17,7 @@
 #include "reading/ReadingList.h"
 #include "shell/FormPrincipal.h"
 #include "system/DlLibraryLoader.h"
+#include "system/SettingsLocation.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   shell::TFormPrincipal form(loop, loader, window->Browser(), input, windows, CurrentDirectory,
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
+  form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
 
   shell::StartProgram(form, aboutBox, loop);

@@ -222,6 +222,7 @@ void TFormPrincipal::FormCreate() {
   acceptDrops_ = true;
   Notify();
   EnterArmed = true;
+  Settings.ReadAndApply();
 }
 
 void TFormPrincipal::FormClose() {
@@ -231,6 +232,7 @@ void TFormPrincipal::FormClose() {
   platform::WaitProcessingMessages(loop_, 1500);
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   Speech.FreeSpeechEngine();
+  Settings.Write();
 }
 
 void TFormPrincipal::FormDestroy() {

@@ -10,6 +10,7 @@
 
 #include "about/AboutBox.h"
 #include "controls/Scanning.h"
+#include "controls/SettingsFile.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -89,6 +90,14 @@ class TFormPrincipal {
   reading::PageConverter Converter;
   PageEvents Pages;
   controls::Scanning Scan;
+  // Read at the end of FormCreate, written at the end of FormClose; the
+  // program's entry gives it the file's path.
+  controls::SettingsFile Settings{
+      {mnuCatala, mnuParlar, mnuEscaneig, SpeedButtonParlar, EditVelocitat, TextDecimesScan,
+       TextTimerParo, *TimerEscaneig, *TimerParo},
+      Speech,
+      [this] { mnuCastellaClick(); },
+      [this] { mnuEscaneigClick(); }};
 
   struct Menu {
     platform::MenuItem* title;

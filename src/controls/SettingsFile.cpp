@@ -1,0 +1,91 @@
+#include "controls/SettingsFile.h"
+
+#include <cstdio>
+
+#include "controls/ProfileFile.h"
+#include "platform/UnitTools.h"
+
+namespace sonavia::controls {
+
+namespace {
+
+// What a missing file, section or key reads as, and the buffer a value is
+// read into.
+constexpr const char* kAbsent = "NO";
+constexpr std::size_t kValueSize = 50;
+
+constexpr const char* kCatalan = "Catal\xE0";
+constexpr const char* kCastilian = "Castell\xE0";
+constexpr const char* kYes = "s\xED";
+constexpr const char* kNo = "no";
+
+bool InRange(int32_t value, int32_t low, int32_t high) {
+  return value >= low && value <= high;
+}
+
+// A scan time in tenths of a second: taken as written when in range, the
+// fallback otherwise; its timer follows the edit.
+void ApplyScanTime(const std::string& stored, const char* fallback, platform::Edit& edit,
+                   platform::Timer& timer) {
+  edit.SetText(InRange(platform::ReadWholeNumber(stored), 1, 100) ? stored : fallback);
+  timer.SetInterval(static_cast<uint32_t>(platform::ReadWholeNumber(edit.Text())) * 100);
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(SettingsControls controls, speech::SpeechEngine& speech,
+                           std::function<void()> selectCastilian,
+                           std::function<void()> toggleScanning)
+    : c_(controls),
+      speech_(speech),
+      selectCastilian_(std::move(selectCastilian)),
+      toggleScanning_(std::move(toggleScanning)) {}
+
+void SettingsFile::ReadAndApply() {
+  const ProfileFile file = path_.empty() ? ProfileFile() : ProfileFile::Load(path_);
+  auto read = [&](const char* key) {
+    return file.Read(kSettingsSection, key, kAbsent, kValueSize);
+  };
+
+  // Without the speech library both language items stay disabled, so the
+  // stored language waits for a run that has it.
+  if (read(kLanguageKey) == kCastilian && speech_.Loaded() && selectCastilian_) selectCastilian_();
+
+  if (read(kSpeechKey) == kNo) {
+    c_.mnuParlar.SetChecked(false);
+    c_.SpeedButtonParlar.SetCaption("Parlar");
+    c_.mnuParlar.SetCaption("Activar la &Lectura (continuar)");
+  }
+
+  if (read(kScanningKey) == kYes && toggleScanning_) toggleScanning_();
+
+  // 255 is a rate the edit takes but the file does not.
+  const std::string rate = read(kRateKey);
+  const int32_t value = platform::ReadWholeNumber(rate);
+  if (InRange(value, 1, 254)) {
+    c_.EditVelocitat.SetText(rate);
+    if (speech_.Loaded()) speech_.upcTVSetSpeed(value);
+  }
+
+  ApplyScanTime(read(kScanStepKey), "15", c_.TextDecimesScan, c_.TimerEscaneig);
+  ApplyScanTime(read(kScanPauseKey), "30", c_.TextTimerParo, c_.TimerParo);
+}
+
+bool SettingsFile::Write() {
+  if (path_.empty()) return false;
+  ProfileFile file = ProfileFile::Load(path_);
+  file.Write(kSettingsSection, kLanguageKey, c_.mnuCatala.Checked() ? kCatalan : kCastilian);
+  file.Write(kSettingsSection, kSpeechKey, c_.mnuParlar.Checked() ? kYes : kNo);
+  file.Write(kSettingsSection, kScanningKey, c_.mnuEscaneig.Checked() ? kYes : kNo);
+  // The edits as they stand: a value out of range is corrected when read.
+  file.Write(kSettingsSection, kRateKey, c_.EditVelocitat.Text());
+  file.Write(kSettingsSection, kScanStepKey, c_.TextDecimesScan.Text());
+  file.Write(kSettingsSection, kScanPauseKey, c_.TextTimerParo.Text());
+  std::string error;
+  if (file.Save(path_, error)) return true;
+  std::fprintf(stderr, "sonavia: the settings could not be written to %s: %s\n", path_.c_str(),
+               error.c_str());
+  return false;
+}
+
+}  // namespace sonavia::controls

@@ -1,0 +1,69 @@
+// The six settings that survive from one run to the next: language, speech
+// on or off, scanning on or off, reading rate, scanning step and pause. They
+// are read and applied once at the end of the window's creation and written
+// once at its close.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+#include "speech/SpeechEngine.h"
+
+namespace sonavia::controls {
+
+inline constexpr const char* kSettingsFileName = "Quelva2001.ini";
+inline constexpr const char* kSettingsSection = "Ombrix Sonavia";
+inline constexpr const char* kLanguageKey = "Llengua";
+inline constexpr const char* kSpeechKey = "Parlar";
+inline constexpr const char* kScanningKey = "Escaneig";
+inline constexpr const char* kRateKey = "Velocitat de lectura";
+inline constexpr const char* kScanStepKey =
+    "D\xE8"
+    "cimes de segon que dura el pas d'escaneig";
+inline constexpr const char* kScanPauseKey =
+    "D\xE8"
+    "cimes de segon que dura el paro de l'escaneig";
+
+// The window's controls the settings read and set.
+struct SettingsControls {
+  platform::MenuItem& mnuCatala;
+  platform::MenuItem& mnuParlar;
+  platform::MenuItem& mnuEscaneig;
+  platform::Button& SpeedButtonParlar;
+  platform::Edit& EditVelocitat;
+  platform::Edit& TextDecimesScan;
+  platform::Edit& TextTimerParo;
+  platform::Timer& TimerEscaneig;
+  platform::Timer& TimerParo;
+};
+
+class SettingsFile {
+ public:
+  // `selectCastilian` and `toggleScanning` are the window's own commands,
+  // run as a user's choice would run them.
+  SettingsFile(SettingsControls controls, speech::SpeechEngine& speech,
+               std::function<void()> selectCastilian, std::function<void()> toggleScanning);
+
+  // The file's full path; empty keeps no settings (the defaults apply and
+  // nothing is written).
+  void SetPath(std::string path) { path_ = std::move(path); }
+  const std::string& Path() const { return path_; }
+
+  // Applies the stored settings in the order that makes them agree: the
+  // language first, since choosing it turns speech on, then speech.
+  void ReadAndApply();
+  // Writes all six; when the file cannot be written it is left as it was and
+  // one line on standard error names it. Returns whether it was written.
+  bool Write();
+
+ private:
+  SettingsControls c_;
+  speech::SpeechEngine& speech_;
+  std::function<void()> selectCastilian_;
+  std::function<void()> toggleScanning_;
+  std::string path_;
+};
+
+}  // namespace sonavia::controls

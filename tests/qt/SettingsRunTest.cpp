@@ -1,0 +1,153 @@
+// The real window run after run, with the settings in a configuration folder
+// of the test's own: what one run leaves at its close, the next starts with.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <memory>
+
+#include "about/AboutBox.h"
+#include "controls/SettingsFile.h"
+#include "qt/AboutBoxView.h"
+#include "qt/Input.h"
+#include "qt/MainWindowView.h"
+#include "qt/QtEventLoop.h"
+#include "qt/QtPlatform.h"
+#include "qt/QtWindowList.h"
+#include "reading/ReadingList.h"
+#include "system/DlLibraryLoader.h"
+#include "system/SettingsLocation.h"
+
+namespace sonavia::qt {
+namespace {
+
+struct NoDesktop : platform::Desktop {
+  void OpenWebPage(const std::string&) override {}
+};
+
+// One run of the program, built and taken down as its entry does.
+class ProgramRun {
+ public:
+  explicit ProgramRun(const QString& startDir) : startDir_(startDir.toStdString()) {
+    window = std::make_unique<MainWindowView>();
+    input = std::make_unique<QtInput>(window->Browser(), window.get());
+    form = std::make_unique<shell::TFormPrincipal>(
+        loop, loader, window->Browser(), *input, windows, [this] { return startDir_; }, *list,
+        about);
+    window->Bind(*form);
+    form->Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
+    aboutView = std::make_unique<AboutBoxView>(about, window.get());
+    shell::StartProgram(*form, about, loop);
+    window->show();
+  }
+  ~ProgramRun() {
+    if (window->isVisible()) form->mnuSortir.Click();
+    aboutView.reset();
+    window.reset();
+  }
+
+  QLineEdit* EditOf(const platform::Edit& edit) const {
+    return window->findChild<QLineEdit*>(QString::fromStdString(edit.Name()));
+  }
+  // Typed over the edit's whole text, key by key, as a user types.
+  void Type(const platform::Edit& edit, const QString& text) const {
+    QLineEdit* widget = EditOf(edit);
+    widget->selectAll();
+    for (const QChar c : text) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QCoreApplication::sendEvent(widget, &press);
+    }
+  }
+
+  std::string startDir_;
+  QtEventLoop loop;
+  system::DlLibraryLoader loader;
+  NoDesktop desktop;
+  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  std::unique_ptr<MainWindowView> window;
+  std::unique_ptr<QtInput> input;
+  QtWindowList windows;
+  std::unique_ptr<shell::TFormPrincipal> form;
+  std::unique_ptr<AboutBoxView> aboutView;
+};
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
+  QTemporaryDir home;
+  // The configuration folder the program finds as it would at any start.
+  struct ConfigHome {
+    explicit ConfigHome(const QString& path) : saved(qgetenv("XDG_CONFIG_HOME")) {
+      qputenv("XDG_CONFIG_HOME", path.toUtf8());
+    }
+    ~ConfigHome() {
+      if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+      else
+        qputenv("XDG_CONFIG_HOME", saved);
+    }
+    QByteArray saved;
+  } config(home.filePath(QStringLiteral("config")));
+  const QString file = home.filePath(QStringLiteral("config/sonavia/Quelva2001.ini"));
+  const QByteArray step = controls::kScanStepKey, pause = controls::kScanPauseKey;
+
+  {
+    ProgramRun first(home.path());
+    ASSERT_TRUE(first.form->Speech.Loaded());
+    EXPECT_EQ(FileBytes(file), "(none)");
+    first.form->mnuSortir.Click();
+    EXPECT_EQ(FileBytes(file),
+              "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
+              "Escaneig=no\nVelocitat de lectura=180\n" +
+                  step + "=15\n" + pause + "=30\n");
+  }
+  {
+    ProgramRun second(home.path());
+    // TODO(lead): once mnuCastellaClick, mnuParlarClick and mnuEscaneigClick
+    // are merged, trigger their actions here instead of setting the marks.
+    second.form->mnuCatala.SetChecked(false);
+    second.form->mnuCastella.SetChecked(true);
+    second.form->mnuParlar.SetChecked(false);
+    second.form->mnuEscaneig.SetChecked(true);
+    second.Type(second.form->EditVelocitat, QStringLiteral("120"));
+    second.Type(second.form->TextDecimesScan, QStringLiteral("5"));
+    second.Type(second.form->TextTimerParo, QStringLiteral("100"));
+    EXPECT_EQ(second.form->EditVelocitat.Text(), "120") << "typed into the real edit";
+    second.form->mnuSortir.Click();
+    EXPECT_EQ(FileBytes(file),
+              "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
+              "Escaneig=s\xED\nVelocitat de lectura=120\n" +
+                  step + "=5\n" + pause + "=100\n");
+  }
+  {
+    ProgramRun third(home.path());
+    shell::TFormPrincipal& form = *third.form;
+    EXPECT_FALSE(form.mnuParlar.Checked());
+    EXPECT_FALSE(third.window->Action(&form.mnuParlar)->isChecked());
+    EXPECT_EQ(third.window->Action(&form.mnuParlar)->text(),
+              QStringLiteral("Activar la &Lectura (continuar)"));
+    EXPECT_EQ(third.window->Button(&form.SpeedButtonParlar)->text(), QStringLiteral("Parlar"));
+    EXPECT_EQ(third.EditOf(form.EditVelocitat)->text(), QStringLiteral("120"));
+    EXPECT_EQ(third.EditOf(form.TextDecimesScan)->text(), QStringLiteral("5"));
+    EXPECT_EQ(third.EditOf(form.TextTimerParo)->text(), QStringLiteral("100"));
+    EXPECT_EQ(form.TimerEscaneig->Interval(), 500u);
+    EXPECT_EQ(form.TimerParo->Interval(), 10000u);
+    // TODO(lead): with mnuCastellaClick (issue 10) and mnuEscaneigClick
+    // (issue 12) merged, the start is in Castilian and scanning; enable:
+    // EXPECT_TRUE(form.mnuCastella.Checked());
+    // EXPECT_FALSE(form.mnuCatala.Checked());
+    // EXPECT_TRUE(form.mnuEscaneig.Checked());
+    // EXPECT_TRUE(form.TimerEscaneig->Enabled());
+  }
+}
+
+}  // namespace
+}  // namespace sonavia::qt

@@ -1,0 +1,62 @@
+// The window keeps its settings: read as the last step of its creation,
+// written as the last step of its close, after the speech library is gone.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "shell/FormPrincipal.h"
+#include "support/FakeSpeechLibrary.h"
+#include "support/FakeWindowList.h"
+#include "support/RecordingInput.h"
+#include "support/ScriptedBrowser.h"
+#include "support/SimulatedEventLoop.h"
+#include "support/TempDir.h"
+
+namespace sonavia::shell {
+namespace {
+
+struct NoDesktop : platform::Desktop {
+  void OpenWebPage(const std::string&) override {}
+};
+
+TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
+  testing::TempDir dir;
+  const std::string path = dir.File("sonavia/Quelva2001.ini");
+  std::filesystem::create_directories(dir.Path() / "sonavia");
+  const std::string step = controls::kScanStepKey, pause = controls::kScanPauseKey;
+  testing::WriteBytes(path, "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=120\n" + step +
+                                "=5\n" + pause + "=100\n");
+
+  testing::SimulatedEventLoop loop;
+  testing::FakeSpeechLibrary library{loop};
+  testing::ScriptedBrowser browser{loop};
+  testing::RecordingInput input;
+  NoDesktop desktop;
+  auto list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  testing::FakeWindowList windows;
+  TFormPrincipal main{
+      loop, library, browser, input, windows, [] { return std::string("/home/u"); }, *list, about};
+  main.Settings.SetPath(path);
+  StartProgram(main, about, loop);
+  EXPECT_FALSE(main.mnuParlar.Checked());
+  EXPECT_EQ(main.SpeedButtonParlar.Caption(), "Parlar");
+  EXPECT_EQ(main.EditVelocitat.Text(), "120");
+  EXPECT_EQ(library.rate, 120);
+  EXPECT_EQ(main.TimerEscaneig->Interval(), 500u);
+  EXPECT_EQ(main.TimerParo->Interval(), 10000u);
+
+  main.EditVelocitat.SetText("90");
+  std::string atFree;
+  loop.Post(1499, [&] { atFree = testing::ReadBytes(path); });
+  main.FormClose();
+  EXPECT_NE(atFree.find("=120\n"), std::string::npos) << "not written before the close's end";
+  EXPECT_EQ(testing::ReadBytes(path), "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" +
+                                          step + "=5\n" + pause +
+                                          "=100\nLlengua=Catal\xE0\nEscaneig=no\n");
+}
+
+}  // namespace
+}  // namespace sonavia::shell
