@@ -63,8 +63,13 @@ AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(par
   Picture(this, box.Image3, ":/pallasso.svg",
           QRect(0, 0, about::kClientWidth, about::kClientHeight));
 
-  // A modal showing runs the dialog's own loop until the box is closed.
-  box_.RunModal = [this] { exec(); };
+  // A modal showing runs the dialog's own loop until the box is closed. The
+  // box is already on the screen by then, and a dialog takes its modality
+  // only as it is shown: it is shown again.
+  box_.RunModal = [this] {
+    if (isVisible()) hide();
+    exec();
+  };
   box_.OnStateChanged = [this] { Refresh(); };
   for (auto& [part, widget] : parts_)
     const_cast<platform::Label*>(part)->OnStateChanged = [this] { Refresh(); };

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -121,6 +122,30 @@ class MainWindowView::InputBlocker : public QObject {
   bool blocking_ = false;
 };
 
+// Sees every press of Return or Enter the user makes, in any window of the
+// program, auto-repeats included, and lets it go on. A key comes once to the
+// window system's window and then travels among widgets (and the page may
+// hand it back as a copy); only the first is counted. The program's own
+// keys are not the user's.
+class MainWindowView::EnterKeyObserver : public QObject {
+ public:
+  EnterKeyObserver(QObject* parent, std::function<void()> enter)
+      : QObject(parent), enter_(std::move(enter)) {
+    qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !receiver->isWindowType()) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !IsSynthesizedKey(event)) enter_();
+    return false;
+  }
+
+ private:
+  std::function<void()> enter_;
+};
+
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
   setCentralWidget(browser_->View());
   setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
@@ -165,6 +190,9 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form.cboAddress.OnStateChanged = refresh;
   form.StatusBar1.OnStateChanged = refresh;
   form.OnCloseRequested = [this] { close(); };
+  new EnterKeyObserver(this, [this] {
+    if (form_ != nullptr) form_->ApplicationEvents1Message(0x0D);
+  });
   Refresh();
 }
 

@@ -44,6 +44,7 @@ class MainWindowView : public QMainWindow {
   void BuildToolBars();
 
   class InputBlocker;
+  class EnterKeyObserver;
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;
   WebEngineBrowser* browser_;

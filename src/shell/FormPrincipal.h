@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsFile.h"
 #include "platform/Controls.h"
@@ -90,6 +91,7 @@ class TFormPrincipal {
   reading::PageConverter Converter;
   PageEvents Pages;
   controls::Scanning Scan;
+  controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
   controls::SettingsFile Settings{
@@ -134,26 +136,31 @@ class TFormPrincipal {
   void MenuMarcSeguentClick() {}
   void MenuEscriureDirectamentUnaAdesaClick() {}
   void mnuEscaneigClick() { Scan.Toggle(); }
-  void mnuAnarALinkClick() {}
-  void mnuParlarClick() {}
-  void mnuTornarAComencarClick() {}
-  void mnuCanviLlegirLinksLecturesClick() {}
-  void mnuCatalaClick() {}
-  void mnuCastellaClick() {}
-  void SpeedButtonAnteriorClick() {}
-  void SpeedButtonSeguentClick() {}
-  void SpeedButtonRePagClick() {}
-  void SpeedButtonAvPagClick() {}
-  void SpeedButtonTabClick() {}
-  void SpeedButtonAlLinkClick() {}
+  void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
+  void mnuParlarClick() { Commands.SpeechOnOff(); }
+  void mnuTornarAComencarClick() { Commands.Restart(); }
+  void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
+  void mnuCatalaClick() { Commands.SelectCatalan(); }
+  void mnuCastellaClick() { Commands.SelectCastilian(); }
+  void SpeedButtonAnteriorClick() { Commands.HistoryBack(); }
+  void SpeedButtonSeguentClick() { Commands.HistoryForward(); }
+  void SpeedButtonRePagClick() { Commands.PressPageKey(controls::kPageUpKey); }
+  void SpeedButtonAvPagClick() { Commands.PressPageKey(controls::kPageDownKey); }
+  void SpeedButtonTabClick() { Commands.PressPageKey(controls::kTabKey); }
+  void SpeedButtonAlLinkClick() { Commands.GoToPointedLink(); }
   void ImageQuelva2000Click() {}
   void ToolBarBotonsClick() { Scan.Hold(); }
   void ToolBarBotonsContextPopup() { mnuEscaneigClick(); }
   void cboAddressClick() {}
-  void cboAddressEnter() {}
+  void cboAddressEnter() { Commands.AddressBoxEntered(); }
   void cboAddressExit() {}
   void cboAddressKeyDown(int /*virtualKey*/) {}
-  void EditVelocitatChange() {}
+  void EditVelocitatChange() { Commands.RateChanged(); }
+  // Every press of Return or Enter that the user makes, in any window of the
+  // program; the key then goes on to its window.
+  void ApplicationEvents1Message(int virtualKey) {
+    if (virtualKey == 0x0D) Commands.EnterKey();
+  }
   void TextDecimesScanExit() { Scan.CheckStepEdit(); }
   void TextTimerParoExit() { Scan.CheckPauseEdit(); }
   void TimerEscaneigTimer() { Scan.Step(); }

@@ -160,11 +160,6 @@ TEST(ScanningView, APressOnAvPagScrollsThePageAndHoldsThePointer) {
     }
   }));
   p.form->FocusPage();
-  // Av pag's command, as the key buttons run it: the hold, then the key.
-  p.form->SpeedButtonAvPag.OnClick = [&] {
-    p.form->ToolBarBotonsClick();
-    p.form->PressKey(0x22);
-  };
   QWebEnginePage* page = p.window.Browser().View()->page();
   p.form->TextDecimesScan.SetText("8");
   p.form->TextTimerParo.SetText("20");

@@ -1,0 +1,279 @@
+// The reading commands as timelines on the simulated platform: a page is
+// loaded and read through the window's handlers, the fake library speaks.
+#include "controls/ReadingCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/FormPrincipal.h"
+#include "support/FakeSpeechLibrary.h"
+#include "support/FakeWindowList.h"
+#include "support/RecordingInput.h"
+#include "support/ScriptedBrowser.h"
+#include "support/SimulatedEventLoop.h"
+
+namespace sonavia::controls {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct NoDesktop : platform::Desktop {
+  void OpenWebPage(const std::string&) override {}
+};
+
+class ReadingCommandsTest : public ::testing::Test {
+ protected:
+  testing::SimulatedEventLoop loop;
+  testing::FakeSpeechLibrary library{loop};
+  testing::ScriptedBrowser browser{loop};
+  testing::RecordingInput input;
+  testing::FakeWindowList windows;
+  NoDesktop desktop;
+  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  shell::TFormPrincipal main{
+      loop, library, browser, input, windows, [] { return std::string("/w"); }, *list, about};
+
+  void Start(bool speech = true, bool links = true) {
+    library.available = speech;
+    testing::ScriptedPage page;
+    page.title = "Inici";
+    page.body = links ? "<body><p>Primera frase. Segona frase. <a href=\"a.htm\">Primer</a> "
+                        "<a href=\"b.htm\">Segon</a> Tercera frase.</p></body>"
+                      : "<body><p>Primera frase. Segona frase.</p></body>";
+    if (links) page.links = {"file:///w/a.htm", "file:///w/b.htm"};
+    browser.AddPage("file:///w/index.htm", page);
+    main.TimerControlSituacio->SetEnabled(false);
+    shell::StartProgram(main, about, loop);
+    loop.RunFor(300 + 2500 + 50);  // loaded, announced, the title being read
+    library.ClearLog();
+    browser.calls.clear();
+  }
+  // Runs until the engine has begun the unit `text`.
+  bool RunUntilReading(const std::string& text, uint64_t limit = 30000) {
+    const uint64_t end = loop.Elapsed() + limit;
+    while (loop.Elapsed() < end) {
+      if (main.Speech.Speaking && list->Unit(list->UnitCursor).Text.find(text) != std::string::npos)
+        return true;
+      loop.RunFor(5);
+    }
+    return false;
+  }
+  Lines ReadTexts() const {
+    Lines reads;
+    for (const auto& call : library.calls) {
+      if (call.rfind("Read(", 0) == 0) reads.push_back(call.substr(5, call.size() - 6));
+    }
+    return reads;
+  }
+  bool SpeechOn() const {
+    return main.mnuParlar.Checked() && main.SpeedButtonParlar.Caption() == "No parlar" &&
+           main.mnuParlar.Caption() == kSpeechOnMenuCaption;
+  }
+  bool SpeechOff() const {
+    return !main.mnuParlar.Checked() && main.SpeedButtonParlar.Caption() == "Parlar" &&
+           main.mnuParlar.Caption() == kSpeechOffMenuCaption;
+  }
+};
+
+TEST_F(ReadingCommandsTest, F3TwiceRepeatsTheInterruptedUnitFromItsStart) {
+  Start();
+  ASSERT_TRUE(RunUntilReading("SEGONA"));
+  const int32_t cursor = list->UnitCursor;
+  library.ClearLog();
+  main.mnuParlar.Click();
+  EXPECT_TRUE(SpeechOff());
+  EXPECT_EQ(library.calls, Lines{"Stop"}) << "silenced at once";
+  EXPECT_EQ(list->UnitCursor, cursor - 1);
+  loop.RunFor(3000);
+  EXPECT_EQ(ReadTexts(), Lines{}) << "nothing while off";
+  main.mnuParlar.Click();
+  EXPECT_TRUE(SpeechOn());
+  EXPECT_TRUE(main.HoverSpeechArmed);
+  loop.RunFor(600);
+  ASSERT_FALSE(ReadTexts().empty());
+  EXPECT_NE(ReadTexts().front().find("SEGONA"), std::string::npos);
+}
+
+TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {
+  Start();
+  main.mnuCanviLlegirLinksLectures.Click();
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), kReadPageCaption);
+  EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Links);
+  EXPECT_TRUE(SpeechOn());
+  loop.RunFor(5000);
+  EXPECT_EQ(ReadTexts(), (Lines{"PRIMER ", "SEGON "})) << "the links from the first";
+  library.ClearLog();
+  main.mnuCanviLlegirLinksLectures.Click();
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), kReadLinksCaption);
+  EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Page);
+  loop.RunFor(600);
+  ASSERT_FALSE(ReadTexts().empty());
+  EXPECT_EQ(ReadTexts().front(), "T\xEDtol ") << "the page from its start";
+}
+
+TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReading) {
+  Start();
+  struct Step {
+    platform::MenuItem& item;
+    int32_t language;
+    bool catalan;
+  } const steps[] = {{main.mnuCastella, 101, false}, {main.mnuCatala, 99, true}};
+  for (const auto& step : steps) {
+    // Speech off first: the switch turns it on again.
+    main.mnuParlar.Click();
+    ASSERT_TRUE(SpeechOff());
+    library.ClearLog();
+    step.item.Click();
+    EXPECT_TRUE(SpeechOn());
+    EXPECT_EQ(library.language, step.language);
+    EXPECT_EQ(main.mnuCatala.Checked(), step.catalan);
+    EXPECT_EQ(main.mnuCastella.Checked(), !step.catalan);
+    EXPECT_EQ(main.mnuCatala.Enabled(), !step.catalan);
+    EXPECT_EQ(main.mnuCastella.Enabled(), step.catalan);
+    EXPECT_EQ(main.mnuCatala.Shortcut(), step.catalan ? "" : "F7");
+    EXPECT_EQ(main.mnuCastella.Shortcut(), step.catalan ? "F7" : "");
+    loop.RunFor(600);
+    ASSERT_FALSE(ReadTexts().empty());
+    EXPECT_EQ(ReadTexts().front(), "T\xEDtol ");
+  }
+}
+
+TEST_F(ReadingCommandsTest, RestartWhileSpeechIsOffTurnsItOn) {
+  Start();
+  ASSERT_TRUE(RunUntilReading("SEGONA"));
+  main.mnuParlar.Click();
+  library.ClearLog();
+  main.mnuTornarAComencar.Click();
+  EXPECT_TRUE(SpeechOn());
+  loop.RunFor(600);
+  EXPECT_EQ(ReadTexts().front(), "T\xEDtol ");
+}
+
+TEST_F(ReadingCommandsTest, F2FollowsTheLinkBeingReadOrTheFirst) {
+  Start();
+  main.mnuAnarALink.Click();
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/a.htm)"}) << "none read yet: the first";
+  EXPECT_EQ(main.cboAddress.Text(), "file:///w/a.htm");
+  EXPECT_EQ(main.cboAddress.Items().back(), "file:///w/a.htm");
+}
+
+TEST_F(ReadingCommandsTest, F2AndEnterDoNothingOnAPageWithoutLinks) {
+  Start(true, false);
+  main.mnuAnarALink.Click();
+  main.ApplicationEvents1Message(0x0D);
+  main.SpeedButtonAlLink.SetEnabled(true);
+  main.SpeedButtonAlLink.Click();
+  EXPECT_EQ(browser.calls, Lines{});
+}
+
+TEST_F(ReadingCommandsTest, TheEnterKeyFollowsThePointedLinkOrTheOneBeingRead) {
+  Start();
+  struct Case {
+    const char* name;
+    bool pointed;     // a status text names a link
+    bool boxEntered;  // the address box has just got the focus
+    Lines navigated;
+  } const cases[] = {
+      {"nothing pointed", false, false, {"Navigate(file:///w/a.htm)"}},
+      {"pointed", true, false, {"Navigate(file:///w/b.htm)"}},
+      {"first Enter in the address box", true, true, {}},
+  };
+  for (const auto& c : cases) {
+    // Each case starts on the loaded page again.
+    main.GoToAddress("file:///w/index.htm");
+    loop.RunFor(300 + 2500 + 50);
+    browser.calls.clear();
+    main.LastStatusText.clear();
+    main.SpeedButtonAlLink.SetEnabled(false);
+    if (c.pointed) browser.ShowStatus("file:///w/b.htm");
+    if (c.boxEntered) main.cboAddress.OnEnter();
+    main.ApplicationEvents1Message(0x0D);
+    main.ApplicationEvents1Message(0x1B);  // other keys do nothing
+    EXPECT_EQ(browser.calls, c.navigated) << c.name;
+    EXPECT_TRUE(main.EnterArmed) << c.name;
+  }
+  // A second Enter in the box follows a link again.
+  browser.calls.clear();
+  main.ApplicationEvents1Message(0x0D);
+  ASSERT_FALSE(browser.calls.empty());
+}
+
+TEST_F(ReadingCommandsTest, TheRateEditTakesOneTo255AndFallsBackTo160) {
+  Start();
+  main.mnuParlar.Click();  // speech off: changes are taken
+  struct Case {
+    const char* typed;
+    const char* shown;
+    int32_t applied;
+  } const cases[] = {
+      {"255", "255", 255}, {"1", "1", 1},        {"256", "160", 160}, {"0", "160", 160},
+      {"-20", "160", 160}, {"", "160", 160},     {"abc", "160", 160}, {"200x", "200x", 200},
+      {"$FF", "$FF", 255}, {"  42", "  42", 42},
+  };
+  for (const auto& c : cases) {
+    main.EditVelocitat.SetText(c.typed);
+    EXPECT_EQ(main.EditVelocitat.Text(), c.shown) << c.typed;
+    EXPECT_EQ(main.Speech.AppliedRate, c.applied) << c.typed;
+    EXPECT_EQ(library.rate, c.applied) << c.typed << ": the library has it";
+  }
+}
+
+TEST_F(ReadingCommandsTest, ARateChangeWhileAUnitIsSpokenIsUndone) {
+  Start();
+  ASSERT_TRUE(main.Speech.Speaking);
+  const int32_t applied = main.Speech.AppliedRate;
+  library.ClearLog();
+  main.EditVelocitat.SetText("90");
+  EXPECT_EQ(main.EditVelocitat.Text(), std::to_string(applied));
+  EXPECT_EQ(library.calls, Lines{}) << "no reload, the unit goes on";
+}
+
+TEST_F(ReadingCommandsTest, KeyButtonsHoldTheScanThenPressTheirKey) {
+  Start();
+  main.mnuEscaneig.Click();
+  loop.RunFor(1500 * 6 + 10);  // the scan stands on index 5
+  ASSERT_EQ(main.ScanPosition, 5);
+  input.calls.clear();
+  main.SpeedButtonAvPag.Click();
+  EXPECT_TRUE(main.TimerParo->Enabled()) << "held";
+  main.SpeedButtonRePag.Click();
+  main.SpeedButtonTab.Click();
+  Lines keys;
+  for (const auto& call : input.calls) {
+    if (call.rfind("PressKey", 0) == 0) keys.push_back(call);
+  }
+  EXPECT_EQ(keys, (Lines{"PressKey(34)", "PressKey(33)", "PressKey(9)"}));
+}
+
+TEST_F(ReadingCommandsTest, HistoryButtonsSwallowTheirErrors) {
+  Start();
+  main.SpeedButtonAnterior.Click();
+  main.SpeedButtonSeguent.Click();
+  browser.failCalls = true;
+  EXPECT_NO_THROW(main.SpeedButtonAnterior.Click());
+  EXPECT_NO_THROW(main.SpeedButtonSeguent.Click());
+  EXPECT_EQ(browser.calls, (Lines{"GoBack", "GoForward", "GoBack", "GoForward"}));
+}
+
+TEST_F(ReadingCommandsTest, WithoutSpeechEnterFollowsThePointedLinkOrTheFirst) {
+  Start(false);
+  EXPECT_FALSE(main.mnuParlar.Checked());
+  main.ApplicationEvents1Message(0x0D);
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/a.htm)"});
+  main.GoToAddress("file:///w/index.htm");
+  loop.RunFor(3000);
+  browser.calls.clear();
+  browser.ShowStatus("file:///w/b.htm");
+  main.ApplicationEvents1Message(0x0D);
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/b.htm)"});
+  // The rate edit still records a rate.
+  main.EditVelocitat.SetText("120");
+  EXPECT_EQ(main.Speech.AppliedRate, 120);
+}
+
+}  // namespace
+}  // namespace sonavia::controls
