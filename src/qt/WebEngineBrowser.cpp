@@ -58,14 +58,22 @@ const char* const kEventScript = R"JS(
 // Serializes the body the way a reader should meet it: what is not
 // rendered is left out, and each anchor with an address has it first, so
 // the conversion finds every link; the links list holds exactly those
-// anchors, in the same order.
+// anchors, in the same order. A line break in the page's text shows as a
+// blank, and a block's end parts it from what follows, so that words on two
+// lines or in two paragraphs are never read as one.
 const char* const kSnapshotScript = R"JS(
 (function () {
   var VOID = {AREA:1, BASE:1, BR:1, COL:1, EMBED:1, HR:1, IMG:1, INPUT:1, LINK:1, META:1,
               PARAM:1, SOURCE:1, TRACK:1, WBR:1};
   var SKIP = {SCRIPT:1, STYLE:1, TEMPLATE:1, NOSCRIPT:1};
+  var BLOCK = {ADDRESS:1, ARTICLE:1, ASIDE:1, BLOCKQUOTE:1, DD:1, DIV:1, DL:1, DT:1,
+               FIGCAPTION:1, FIGURE:1, FOOTER:1, FORM:1, H1:1, H2:1, H3:1, H4:1, H5:1, H6:1,
+               HEADER:1, LI:1, MAIN:1, NAV:1, OL:1, P:1, PRE:1, SECTION:1, TABLE:1, TD:1,
+               TH:1, TR:1, UL:1};
   var links = [];
+  var pre = 0;
   function text(s) {
+    if (pre === 0) s = s.replace(/[\r\n]+/g, ' ');
     return s.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;')
             .replace(/</g, '&lt;').replace(/>/g, '&gt;');
   }
@@ -99,8 +107,10 @@ const char* const kSnapshotScript = R"JS(
     }
     out += '>';
     if (VOID[tag]) return out;
+    if (tag === 'PRE') pre++;
     for (var c = node.firstChild; c; c = c.nextSibling) out += serialize(c);
-    return out + '</' + name + '>';
+    if (tag === 'PRE') pre--;
+    return out + '</' + name + '>' + (BLOCK[tag] ? ' ' : '');
   }
   var body = document.body;
   return {title: document.title, hasBody: !!body, body: body ? serialize(body) : '', links: links};

@@ -322,6 +322,17 @@ TEST_F(WebEngineBrowserTest, MarkupInsideAttributesReadsAsThePageShowsIt) {
   }
 }
 
+TEST_F(WebEngineBrowserTest, WordsOnTwoLinesOrInTwoBlocksStayApart) {
+  const std::string path = Write("blocks.htm", "<html><body><h2>Com es fa servir</h2>"
+                                               "<p>Les tecles\nprincipals.</p><ul><li>U</li>"
+                                               "<li>Dos</li></ul><pre>a\nb</pre></body></html>");
+  ASSERT_TRUE(Load(path));
+  const std::string& body = browser->Document().body_outerHtml();
+  EXPECT_NE(body.find("</h2> <p>Les tecles principals.</p> "), std::string::npos) << body;
+  EXPECT_NE(body.find("<li>U</li> <li>Dos</li> </ul> "), std::string::npos) << body;
+  EXPECT_NE(body.find("<pre>a\nb</pre>"), std::string::npos) << "kept as shown: " << body;
+}
+
 TEST_F(WebEngineBrowserTest, APageCannotForgeTheComponentsEvents) {
   const std::string path = Write("forge.htm", R"(<html><body><p>Hola</p><script>
 for (var p of ['\x01sonavia:', '\x01sonavia-:']) {
