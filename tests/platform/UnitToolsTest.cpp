@@ -56,6 +56,14 @@ TEST(ReadWholeNumber, ReadsTheLeadingNumber) {
       {"256", 256},
       {"99999999999", kMax},
       {"-99999999999", kMin},
+      {"18446744073709551615", kMax},  // 20 digits: would wrap a 64-bit reading
+      {"-18446744073709551616", kMin},
+      {"99999999999999999999", kMax},
+      {"$FFFFFFFFFFFFFFFFFFFF", kMax},  // 20 hexadecimal digits
+      {"0xFFFFFFFFFFFFFFFFFFFF", kMax},
+      {"-0x10000000000000000000", kMin},
+      {"$7FFFFFFF", kMax},
+      {"2147483648", kMax},
       {"2147483647", kMax},
       {"-2147483648", kMin},
       {"0xFFFFFFFFF", kMax},
