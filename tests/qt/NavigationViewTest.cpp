@@ -241,6 +241,41 @@ TEST_F(NavigationProgram, F8GivesTheAddressBoxTheKeyboardAndLeavesThePointerWher
       [&] { return QApplication::focusWidget() == window.Browser().View()->focusProxy(); }));
 }
 
+TEST_F(NavigationProgram, F6FromItsShortcutMovesOneFramePerPress) {
+  WriteFile(dir.filePath("marcs.htm"), Page("Marcs",
+                                            "<iframe id='f1' src='tres.htm'></iframe>"
+                                            "<iframe id='f2' src='index.htm'></iframe>"));
+  form->FormDropFiles({dir.filePath("marcs.htm").toStdString()});
+  ASSERT_TRUE(WaitFor([&] { return Title() == "Marcs"; }));
+  int runs = 0;
+  auto command = form->MenuMarcSeguent.OnClick;
+  form->MenuMarcSeguent.OnClick = [&] {
+    ++runs;
+    command();
+  };
+  ASSERT_TRUE(Activate(window));
+  form->FocusPage();
+  auto focused = [&] {
+    QString id;
+    bool done = false;
+    window.Browser().View()->page()->runJavaScript(
+        QStringLiteral("document.activeElement ? document.activeElement.id : ''"),
+        [&](const QVariant& v) {
+          id = v.toString();
+          done = true;
+        });
+    WaitFor([&] { return done; });
+    return id.toStdString();
+  };
+  for (const char* expected : {"f1", "f2", ""}) {
+    Pump(300);
+    Type(window, Qt::Key_F6);
+    EXPECT_TRUE(WaitFor([&] { return focused() == expected; }, 5000))
+        << "expected '" << expected << "', focus on '" << focused() << "'";
+  }
+  EXPECT_EQ(runs, 3) << "each press runs the command once, through its shortcut";
+}
+
 // The component alone.
 class NavigationBrowser : public ::testing::Test {
  protected:
