@@ -2,7 +2,7 @@
 // application's isolated world, so the page's scripts never see its state,
 // and it draws over the page instead of editing it: absolutely placed boxes
 // in a closed shadow root, on one host element appended to the document's
-// root element while a mark shows and removed when it goes. The body, which
+// root element while the reading goes on and removed when it stops. The body, which
 // the conversion reads and the page's scripts work on, is never touched.
 //
 // A unit's text comes from the conversion, so it is found in the page's
@@ -109,12 +109,20 @@ inline constexpr const char* kReadingMarkScript = R"JS(
         if (!ours) { M.dirty = true; return; }
       }
     }).observe(document, {childList: true, subtree: true, characterData: true});
-    M.clear = function () {
-      for (var i = 0; i < M.hosts.length; i++) M.hosts[i].host.remove();
-      M.hosts = [];
+    // Between units only the boxes change, so that the page sees its
+    // root element change once when a reading starts and once when it stops.
+    M.clear = function (keepHosts) {
+      for (var i = 0; i < M.hosts.length; i++) {
+        var layer = M.hosts[i];
+        if (!keepHosts) { layer.host.remove(); continue; }
+        while (layer.root.lastChild !== layer.style) layer.root.lastChild.remove();
+      }
+      if (!keepHosts) M.hosts = [];
     };
     M.layer = function (doc) {
-      for (var i = 0; i < M.hosts.length; i++) if (M.hosts[i].doc === doc) return M.hosts[i];
+      for (var i = 0; i < M.hosts.length; i++) {
+        if (M.hosts[i].doc === doc && M.hosts[i].host.isConnected) return M.hosts[i];
+      }
       var host = doc.createElement('div');
       host.__sonaviaMark = true;
       host.setAttribute('style', 'all: initial !important; position: absolute !important; ' +
@@ -130,7 +138,7 @@ inline constexpr const char* kReadingMarkScript = R"JS(
           '     border: 4px solid #0b3d91; box-shadow: 0 0 0 2px #ffffff; border-radius: 3px; }';
       root.appendChild(style);
       doc.documentElement.appendChild(host);
-      var layer = {doc: doc, host: host, root: root};
+      var layer = {doc: doc, host: host, root: root, style: style};
       M.hosts.push(layer);
       return layer;
     };
@@ -221,7 +229,7 @@ inline constexpr const char* kReadingMarkScript = R"JS(
     };
     // Draws the last request again where the page now puts it.
     M.show = function (req, scroll) {
-      M.clear();
+      M.clear(true);
       var hit = req.kind === 'text' ? M.find(req.text) : M.item(req.kind, req.item);
       var report = {found: false, kind: req.kind, text: req.text, x: 0, y: 0, width: 0, height: 0};
       if (!hit || !hit.rects.length) return report;

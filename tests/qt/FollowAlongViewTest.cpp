@@ -69,6 +69,12 @@ TEST_F(FollowAlongView, EachUnitIsMarkedWhereItStandsAndThePageStaysAsItWas) {
   Record(p);
   ASSERT_TRUE(p.Loaded("Seguir"));
   const QString bodyBefore = p.Eval(QStringLiteral("document.body.outerHTML")).toString();
+  // What the page's own scripts see of the mark: its root element gains one
+  // child for the reading and loses it at the end, not one per unit.
+  p.Eval(
+      QStringLiteral("window.rootChanges = 0; new MutationObserver(function (r) { "
+                     "rootChanges += r.length; }).observe(document.documentElement, "
+                     "{childList: true}); 0"));
   ASSERT_TRUE(WaitFor([&] { return !reports.empty(); }, 30000));
   EXPECT_EQ(MarkHosts(p), 1) << "one host while a mark shows";
   EXPECT_EQ(p.Eval(QStringLiteral("document.body.outerHTML")).toString(), bodyBefore)
@@ -113,6 +119,9 @@ TEST_F(FollowAlongView, EachUnitIsMarkedWhereItStandsAndThePageStaysAsItWas) {
     }
   }
   EXPECT_TRUE(image && link && end) << texts.join(QStringLiteral(" | ")).toStdString();
+  const int rootChanges = p.Eval(QStringLiteral("window.rootChanges")).toInt();
+  EXPECT_GE(rootChanges, 1);
+  EXPECT_LE(rootChanges, 2);
   EXPECT_GT(p.Eval(QStringLiteral("window.scrollY")).toDouble(), 1000)
       << "the long page scrolled to its last sentence";
   EXPECT_EQ(p.Eval(QStringLiteral("document.body.outerHTML")).toString(), bodyBefore);
