@@ -200,7 +200,7 @@ std::string MarkLinks(std::string_view t) {
       const size_t q1 = quote1.Find(p);
       if (q1 < gt) {
         const size_t q2 = quote2.Find(q1 + 1);
-        if (q2 < gt) address = t.substr(q1 + 1, q2 - q1 - 1);
+        if (q2 < gt) address = t.substr(q1 + 1, std::min(q2 - q1 - 1, kMaxAddressLength));
       }
     }
     std::string_view linkText;

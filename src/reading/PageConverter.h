@@ -24,6 +24,11 @@ inline constexpr std::string_view kTooLongWarning =
 inline constexpr std::string_view kTitleWord = "T\xEDtol";
 inline constexpr std::string_view kImageWord = "Imatge ";
 inline constexpr std::string_view kLinkWord = "LINK";
+// A link's address is cut at this length when its mark is made: the
+// longest address the browsers of the time would still navigate to. Without
+// it, anchors left open before one long quoted value would each copy that
+// value, and the text would grow with the square of the page.
+inline constexpr size_t kMaxAddressLength = 2083;
 
 // The passes, in the order ConvertPage runs them.
 std::string ReplaceEntities(std::string_view text);
