@@ -8,6 +8,7 @@
 // With --speak it then reads the page aloud from the first unit, with the
 // speech library and the reading sequencer, and exits when the reading ends.
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,6 +151,11 @@ bool ReadInput(const std::string& path, std::string& text, std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The conversion passes each build a text as long as the page; kept in
+  // the heap instead of fresh mappings, their memory is reused without a
+  // page fault for every page of it.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
   std::string title;
   std::string path;
   bool havePath = false;

@@ -33,10 +33,10 @@ inline constexpr size_t kMaxAddressLength = 2083;
 // The passes, in the order ConvertPage runs them.
 std::string ReplaceEntities(std::string_view text);
 void UpperCaseAscii(std::string& text);
-std::string MarkImages(std::string_view text);  // removes comments first
+std::string MarkImages(std::string text);  // removes comments first
 std::string MarkLinks(std::string_view text);
 std::string MarkSentences(std::string_view text);
-std::string CleanUpText(std::string_view text);  // begins with RemoveLineBreaks
+std::string CleanUpText(std::string text);  // begins with RemoveLineBreaks
 // Fills units and links from `marked`, continuing after the title units.
 // Returns true when it stopped at the length limit.
 bool Segment(ReadingList& list, std::string_view marked, std::string* leftover = nullptr);
