@@ -102,21 +102,25 @@ std::pair<std::string_view, std::string_view> SplitAtComma(std::string_view cont
 
 // Single left-to-right tag removal: "<" ... ">" spans go while the first
 // "<" comes before the first ">". Neither character can be formed by a
-// removal, so nothing is rescanned.
-std::string RemoveTags(std::string_view t) {
-  std::string out;
-  out.reserve(t.size());
+// removal, so nothing is rescanned; the text is compacted in place.
+std::string RemoveTags(std::string t) {
+  char* b = t.data();
+  const size_t n = t.size();
+  size_t w = 0;
   size_t i = 0;
   for (;;) {
-    const size_t a = t.find('<', i);
-    if (a == npos) break;
-    const size_t b = t.find('>', i);
-    if (b == npos || b < a) break;
-    out.append(t.substr(i, a - i));
-    i = b + 1;
+    const size_t lt = t.find('<', i);
+    if (lt == npos) break;
+    const size_t gt = t.find('>', i);
+    if (gt == npos || gt < lt) break;
+    if (w != i) std::memmove(b + w, b + i, lt - i);
+    w += lt - i;
+    i = gt + 1;
   }
-  out.append(t.substr(i));
-  return out;
+  if (w == i) return t;  // nothing removed
+  std::memmove(b + w, b + i, n - i);
+  t.resize(w + (n - i));
+  return t;
 }
 
 }  // namespace
@@ -227,7 +231,9 @@ std::string MarkLinks(std::string_view t) {
   return out;
 }
 
-std::string MarkSentences(std::string_view t) {
+std::string MarkSentences(std::string input) {
+  if (input.find('.') == npos) return input;  // nothing to mark: no copy
+  const std::string_view t = input;
   // ". " and ".<BR>" never overlap and a mark forms neither, so one pass
   // equals the two passes in order.
   std::string out;
@@ -263,7 +269,7 @@ std::string CleanUpText(std::string t) {
         {"&NBSP;", ""}}) {
     if (t.find(pattern) != npos) t = platform::ReplaceAll(t, pattern, replacement);
   }
-  return RemoveTags(t);
+  return RemoveTags(std::move(t));
 }
 
 namespace {
@@ -355,7 +361,7 @@ void PageConverter::ConvertPage(const std::string& html) {
   UpperCaseAscii(text);
   text = MarkImages(std::move(text));
   text = MarkLinks(text);
-  text = MarkSentences(text);
+  text = MarkSentences(std::move(text));
   text = CleanUpText(std::move(text));
   // The marked text is the working text and its end mark: one string, the
   // mark dropped again once segmentation is over.

@@ -35,7 +35,7 @@ std::string ReplaceEntities(std::string_view text);
 void UpperCaseAscii(std::string& text);
 std::string MarkImages(std::string text);  // removes comments first
 std::string MarkLinks(std::string_view text);
-std::string MarkSentences(std::string_view text);
+std::string MarkSentences(std::string text);
 std::string CleanUpText(std::string text);  // begins with RemoveLineBreaks
 // Fills units and links from `marked`, continuing after the title units.
 // Returns true when it stopped at the length limit.
