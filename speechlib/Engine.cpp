@@ -42,6 +42,9 @@ constexpr int kAheadSeconds = 2;
 // eSpeak NG always synthesises at this rate; the sound device is opened at
 // once with it, while eSpeak NG starts.
 constexpr int kSampleRate = 22050;
+// Marks the silent text a session starts eSpeak NG with; texts to speak
+// carry their generation, which never comes near it.
+constexpr uintptr_t kPrimeTag = UINTPTR_MAX;
 
 struct Speaker {
   const char* variant;
@@ -96,6 +99,7 @@ class Session {
   bool playerOpening = true;
   bool playerExited = false;
   bool synthExited = false;
+  bool primed = false;  // eSpeak NG has done the session's first commands
   const int sampleRate = kSampleRate;
   std::atomic<int64_t> firstSample{0};
 
@@ -270,6 +274,13 @@ int SynthCallback(short* wav, int numSamples, espeak_EVENT* events) noexcept {
     Session& s = *session;
     const auto g = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(events->user_data));
     std::unique_lock lk(s.mu);
+    if (g == kPrimeTag) {
+      for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type == espeakEVENT_MSG_TERMINATED) s.primed = true;
+      }
+      s.cv.notify_all();
+      return 0;
+    }
     const auto ahead = static_cast<size_t>(kAheadSeconds) * static_cast<size_t>(s.sampleRate);
     // Synthesis waits for the player here; a Stop, a new Read or the end
     // of the session wakes it to give up.
@@ -326,13 +337,18 @@ void Session::SynthMain() {
   if (speaks) {
     espeak_SetSynthCallback(SynthCallback);
     // eSpeak NG's queue hangs in a cancel or a terminate until it has taken
-    // a first command; the fresh session's voice is that command, and the
-    // session goes on once it has been done, so that even a session ended
-    // at once ends cleanly.
+    // a first command, and a command it has not done when cancelled is
+    // lost with its memory. The fresh session's voice is that command; a
+    // silent text after it says when it has been done, and the session
+    // goes on from there, so that even a session ended at once ends cleanly.
     appliedVoice = std::string("ca+") + kSpeakers[0].variant;
     espeak_SetVoiceByName(appliedVoice.c_str());
     espeak_SetParameter(espeakRATE, kDefaultRate, 0);
-    espeak_Synchronize();
+    if (espeak_Synth(" ", 2, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                     reinterpret_cast<void*>(kPrimeTag)) == EE_OK) {
+      std::unique_lock lk(mu);
+      cv.wait_for(lk, std::chrono::seconds(5), [&] { return primed; });
+    }
   }
   std::unique_lock lk(mu);
   for (;;) {
