@@ -287,7 +287,13 @@ int SynthCallback(short* wav, int numSamples, espeak_EVENT* events) noexcept {
     s.cv.wait(lk, [&] { return g != s.gen || s.quit || s.queuedSamples < ahead; });
     if (g != s.gen || s.quit) return 1;  // abandoned: stop synthesising it
     if (wav != nullptr && numSamples > 0) {
-      s.queue.push_back(Chunk{g, std::vector<int16_t>(wav, wav + numSamples), false});
+      // Copied with the lock let go, so that a caller's Read never waits
+      // for it.
+      lk.unlock();
+      Chunk chunk{g, std::vector<int16_t>(wav, wav + numSamples), false};
+      lk.lock();
+      if (g != s.gen || s.quit) return 1;
+      s.queue.push_back(std::move(chunk));
       s.queuedSamples += static_cast<size_t>(numSamples);
     }
     for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
