@@ -190,18 +190,21 @@ std::string MarkImages(std::string input) {
   return out;
 }
 
-std::string MarkLinks(std::string_view t) {
+namespace {
+
+// Walks the anchors of `t`, handing each piece of the marked text to `put`
+// in order.
+template <typename Put>
+void WalkLinks(std::string_view t, Put put) {
   ForwardFinder close(t, "</A>");
   ForwardFinder greater(t, ">");
   ForwardFinder quote1(t, "\"");
   ForwardFinder quote2(t, "\"");
-  std::string out;
-  out.reserve(t.size());
   size_t i = 0;
   for (;;) {
     const size_t p = platform::FindText(t, "<A HREF", i);
     if (p == npos) break;
-    out.append(t.substr(i, p - i));
+    put(t.substr(i, p - i));
     const size_t gt = greater.Find(p);
     const size_t e = close.Find(p);
     std::string_view address;
@@ -221,13 +224,25 @@ std::string MarkLinks(std::string_view t) {
       // No "</A>": only "<A " goes, the rest of the tag stays.
       i = p + 3;
     }
-    out += "(L)";
-    out += address;
-    out += ',';
-    out += linkText;
-    out += "(/L)";
+    put("(L)");
+    put(address);
+    put(",");
+    put(linkText);
+    put("(/L)");
   }
-  out.append(t.substr(i));
+  put(t.substr(i));
+}
+
+}  // namespace
+
+std::string MarkLinks(std::string_view t) {
+  // Measured first: anchors left open copy their addresses, and a text
+  // grown by doubling would be copied and touched twice over.
+  size_t size = 0;
+  WalkLinks(t, [&size](std::string_view piece) { size += piece.size(); });
+  std::string out;
+  out.reserve(size);
+  WalkLinks(t, [&out](std::string_view piece) { out.append(piece); });
   return out;
 }
 
@@ -259,15 +274,20 @@ std::string MarkSentences(std::string input) {
 }
 
 std::string CleanUpText(std::string t) {
-  t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }),
-          t.end());
-  // Each replacement copies the text only when its pattern occurs.
+  if (t.find('\r') != npos || t.find('\n') != npos) {
+    t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }),
+            t.end());
+  }
+  // Each replacement copies the text only when its pattern occurs; three
+  // of them need an "&", which no replacement makes.
+  const bool ampersand = t.find('&') != npos;
   for (const auto& [pattern, replacement] :
        {std::pair<std::string_view, std::string_view>{" I ", " HI "},
         {"&RSQUO", "'"},
         {"&QUOT", "\""},
         {"&NBSP;", ""}}) {
-    if (t.find(pattern) != npos) t = platform::ReplaceAll(t, pattern, replacement);
+    if (pattern[0] == '&' && !ampersand) continue;
+    if (platform::FindText(t, pattern) != npos) t = platform::ReplaceAll(t, pattern, replacement);
   }
   return RemoveTags(std::move(t));
 }
