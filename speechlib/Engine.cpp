@@ -2,10 +2,10 @@
 
 #include <dlfcn.h>
 #include <espeak-ng/speak_lib.h>
-#include <pcaudiolib/audio.h>
-
 #include <malloc.h>
+#include <pcaudiolib/audio.h>
 #include <sys/stat.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
