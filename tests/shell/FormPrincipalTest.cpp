@@ -18,7 +18,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-using testing::RecordingInput;
 
 class ProgramTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
