@@ -56,6 +56,14 @@ TEST(ReadWholeNumber, ReadsTheLeadingNumber) {
       {"256", 256},
       {"99999999999", kMax},
       {"-99999999999", kMin},
+      {"18446744073709551615", kMax},  // 20 digits: would wrap a 64-bit reading
+      {"-18446744073709551616", kMin},
+      {"99999999999999999999", kMax},
+      {"$FFFFFFFFFFFFFFFFFFFF", kMax},  // 20 hexadecimal digits
+      {"0xFFFFFFFFFFFFFFFFFFFF", kMax},
+      {"-0x10000000000000000000", kMin},
+      {"$7FFFFFFF", kMax},
+      {"2147483648", kMax},
       {"2147483647", kMax},
       {"-2147483648", kMin},
       {"0xFFFFFFFFF", kMax},
@@ -63,6 +71,39 @@ TEST(ReadWholeNumber, ReadsTheLeadingNumber) {
       {"x1", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(ReadWholeNumber(c.text), c.value) << c.text;
+}
+
+}  // namespace
+}  // namespace sonavia::platform
+
+#include "support/FakeWindowList.h"
+
+namespace sonavia::platform {
+namespace {
+
+TEST(FindWindowByTitle, TakesTheFirstWhoseTitleAndClassContainTheParts) {
+  testing::FakeWindowList list;
+  const std::string longTitle = std::string(250, 'x') + "Error";  // "Error" past 254
+  list.windows = {{1, "", "Dialog", "", 0},
+                  {2, longTitle, "Dialog", "", 0},
+                  {3, "Error de xarxa", "QWidget", "", 0},
+                  {4, "Un error", "QMessageBox", "", 0},
+                  {5, "Error", "QMessageBox", "", 0}};
+  struct Case {
+    const char* title;
+    const char* className;
+    WindowHandle found;  // 0: none
+  } const cases[] = {
+      {"Error", "", 3},        {"Error", "Message", 5}, {"error", "", 4},  {"", "", 0},
+      {"Error", "Nothing", 0}, {"xarxa", "QWidget", 3}, {"Absent", "", 0},
+  };
+  for (const auto& c : cases) {
+    const auto window = FindWindowByTitle(list, c.title, c.className);
+    EXPECT_EQ(window ? window->handle : 0, c.found) << c.title << "/" << c.className;
+  }
+  // The whole title, of any class.
+  EXPECT_EQ(FindWindow(list, "Error")->handle, 5u);
+  EXPECT_FALSE(FindWindow(list, "Err").has_value());
 }
 
 }  // namespace

@@ -67,6 +67,34 @@ TEST(ReadingAloud, APageIsAnnouncedThenReadInOrderWithItsVoices) {
   }
 }
 
+TEST(ReadingAloud, WhileThePageIsAnnouncedTheWindowTakesNoInputAndThePageKeepsTheKeyboard) {
+  RealProgram p(kPage);
+  ASSERT_TRUE(p.Loaded("Prova"));
+  // The announcement's wait runs inside the page's completion: what the user
+  // does meanwhile is done from a timer, which runs inside it too.
+  QWidget* page = p.window.Browser().View()->focusProxy();
+  QToolButton* speech = p.window.Button(&p.form->SpeedButtonParlar);
+  bool tried = false, focusKept = false, speechKept = false;
+  QTimer user;
+  user.setInterval(50);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (tried || p.form->Enabled()) return;
+    tried = true;
+    p.Click(speech->mapTo(&p.window, speech->rect().center()));
+    p.Key(Qt::Key_F3);
+    speechKept = p.form->mnuParlar.Checked();
+    focusKept = QApplication::focusWidget() == page;
+  });
+  user.start();
+  p.form->GoToAddress(p.Address("index.htm"));
+  ASSERT_TRUE(WaitFor([&] { return tried; }, 10000)) << "the announcement";
+  EXPECT_TRUE(speechKept) << "neither the click nor F3 came through";
+  EXPECT_TRUE(focusKept);
+  ASSERT_TRUE(WaitFor([&] { return p.form->Enabled(); }, 5000));
+  p.Key(Qt::Key_F3);
+  EXPECT_FALSE(p.form->mnuParlar.Checked()) << "F3 works again afterwards";
+}
+
 TEST(ReadingAloud, PointingOrTabbingOntoALinkMovesTheReadingThere) {
   RealProgram p(kPage);
   ASSERT_TRUE(p.Loaded("Prova"));

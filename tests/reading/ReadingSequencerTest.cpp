@@ -77,6 +77,22 @@ TEST_F(SequencerTest, PageTimeline) {
   EXPECT_LT(at("SetSpeaker(0)"), at("Read(UN )"));
 }
 
+// On a busy thread the poll's ticks come late: every unit still comes once,
+// in order, each later by the lateness, and the speed field is enabled
+// again as soon as a unit has ended, during the pause before the next.
+TEST_F(SequencerTest, PageTimelineWithLateTicks) {
+  loop.SetTimerLateness(30, true);
+  Page("Un. Dos.");
+  bool fieldInPause = false;
+  sequencer.StartReadingAt(1);
+  At(500, [&] { fieldInPause = speedField.Enabled(); });  // the pause before unit 3
+  loop.RunFor(3000);
+  EXPECT_EQ(Reads(),
+            (Lines{"0 Read(T\xEDtol )", "130 Read(Ex )", "760 Read(UN )", "1390 Read(DOS.  )"}));
+  EXPECT_TRUE(fieldInPause);
+  EXPECT_TRUE(Silent());
+}
+
 TEST_F(SequencerTest, LinksWalk) {
   Page("Text. <a href=\"a\">Primer</a> more <a href=\"b\">Segon</a>");
   list->SetReadingMode(ReadingMode::Links);

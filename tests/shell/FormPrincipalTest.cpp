@@ -73,6 +73,9 @@ TEST_F(ProgramTest, StartsWithASplashThenOpensTheStartPage) {
   EXPECT_TRUE(atHalf.animating);
   EXPECT_EQ(browser.calls, Lines{"Navigate(file:///home/u/index.htm)"});
   EXPECT_EQ(loop.Elapsed(), 1000u);
+  loop.RunFor(0);
+  ASSERT_FALSE(browser.raised.empty());
+  EXPECT_EQ(browser.raised.front(), "1000 DownloadBegin") << "requested after the splash";
   EXPECT_FALSE(about.Visible());
   EXPECT_EQ(about.Height(), about::kClientHeight);
   EXPECT_TRUE(about.OKButton.Visible());
