@@ -165,11 +165,13 @@ class Sonavia:
         self.display.xdotool("click", button)
 
     def close_from_menu(self):
-        """Control > Sortir, from the keyboard."""
+        """Control > Sortir, from the keyboard: the menu's last item."""
         self.focus()
         self.key("alt+c")
         time.sleep(0.5)
-        self.key("s")
+        self.key("Up")
+        time.sleep(0.2)
+        self.key("Return")
 
     def wait_exit(self, timeout=20):
         try:
