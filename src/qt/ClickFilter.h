@@ -33,14 +33,19 @@ inline void OnClick(QWidget* widget, std::function<void()> click, bool consume =
   widget->installEventFilter(new ClickFilter(widget, std::move(click), consume));
 }
 
-// Reports a widget gaining and losing the keyboard focus, and its key
-// presses; it consumes nothing.
+// Reports a widget gaining and losing the keyboard focus within the
+// window, and its key presses; it consumes nothing. A list popping up or
+// another window coming to the front leaves the focus where it is.
 class FocusFilter : public QObject {
  public:
   FocusFilter(QObject* parent, std::function<void()> enter, std::function<void()> exit,
               std::function<void(int qtKey)> key = nullptr)
       : QObject(parent), enter_(std::move(enter)), exit_(std::move(exit)), key_(std::move(key)) {}
   bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
+    }
     if (event->type() == QEvent::FocusIn && enter_) enter_();
     if (event->type() == QEvent::FocusOut && exit_) exit_();
     if (event->type() == QEvent::KeyPress && key_) key_(static_cast<QKeyEvent*>(event)->key());

@@ -19,9 +19,7 @@ constexpr quint32 kSynthesizedKeyMarker = 0x50A0;
 }  // namespace
 
 bool IsSynthesizedKey(QEvent* event) {
-  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease &&
-      event->type() != QEvent::ShortcutOverride)
-    return false;
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
   return static_cast<QKeyEvent*>(event)->nativeScanCode() == kSynthesizedKeyMarker;
 }
 

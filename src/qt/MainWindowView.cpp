@@ -3,8 +3,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -76,6 +79,36 @@ int VirtualKeyForQtKey(int qtKey) {
     default:
       return qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z ? qtKey : 0;
   }
+}
+
+// A filter of the form "HTML (*.htm)|*.htm|Tots (*.*)|*.*" for a Qt file
+// dialog, each description shown as written. "*.*" takes every file, as
+// where it was first written: here a file's name need not hold a dot.
+QStringList NameFilters(const std::string& filter) {
+  const QStringList parts = FromCp1252(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
+    filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  return filters;
+}
+
+// The open dialog, modal and worked from the keyboard as well as the mouse.
+std::optional<std::string> RunOpenDialog(QWidget* parent, const platform::OpenDialog& open) {
+  QFileDialog dialog(parent, FromCp1252(open.Title), QDir::currentPath());
+  dialog.setObjectName(QString::fromStdString(open.Name()));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The details in brackets are the patterns; the descriptions say them.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(NameFilters(open.Filter));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return ToCp1252(QFileInfo(dialog.selectedFiles().front()).absoluteFilePath());
 }
 
 }  // namespace
@@ -159,6 +192,7 @@ MainWindowView::~MainWindowView() {
     form_->FormDestroy();
     form_->OnStateChanged = nullptr;
     form_->OnCloseRequested = nullptr;
+    form_->OpenFileDialog.OnExecute = nullptr;
   }
 }
 
@@ -200,6 +234,9 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   new EnterKeyObserver(this, [this] {
     if (form_ != nullptr) form_->ApplicationEvents1Message(0x0D);
   });
+  form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
+    return RunOpenDialog(this, open);
+  };
   Refresh();
 }
 
@@ -295,6 +332,10 @@ void MainWindowView::BuildToolBars() {
   addressBar_->setMovable(false);
   addressBar_->setFloatable(false);
   addressBar_->setFixedHeight(29);
+  // The address box starts at the window's left edge: typing an address
+  // clicks 3 pixels in.
+  addressBar_->setContentsMargins(0, 0, 0, 0);
+  addressBar_->layout()->setContentsMargins(0, 0, 0, 0);
   address_ = new QComboBox(addressBar_);
   address_->setObjectName(QStringLiteral("cboAddress"));
   address_->setEditable(true);
@@ -304,13 +345,16 @@ void MainWindowView::BuildToolBars() {
   connect(address_, &QComboBox::editTextChanged, this,
           [this](const QString& text) { form_->cboAddress.SetText(ToCp1252(text)); });
   platform::ComboBox& box = form_->cboAddress;
-  address_->lineEdit()->installEventFilter(new FocusFilter(
+  // The box holds the focus and hands keys to its edit itself, past any filter.
+  address_->installEventFilter(new FocusFilter(
       address_, [&box] { Run(box.OnEnter); }, [&box] { Run(box.OnExit); },
       [&box](int qtKey) {
         if (box.OnKeyDown) box.OnKeyDown(VirtualKeyForQtKey(qtKey));
       }));
-  OnClick(
-      address_->lineEdit(), [&box] { box.Click(); }, /*consume=*/false);
+  // An entry picked from the list, by the pointer or the arrow keys; Return
+  // is the key handler's, even on a text that is in the list.
+  address_->setDuplicatesEnabled(true);
+  connect(address_, &QComboBox::activated, this, [&box] { box.Click(); });
   addressBar_->addWidget(address_);
   for (platform::Edit* edit :
        {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo}) {

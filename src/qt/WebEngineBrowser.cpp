@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -13,6 +14,7 @@
 #include <QVariantMap>
 #include <QWebEngineCertificateError>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -117,6 +119,53 @@ const char* const kSnapshotScript = R"JS(
 })()
 )JS";
 
+// Moves the keyboard focus from the frame that holds it to the next one in
+// document order, nested frames included, and after the last back to the
+// top document. A frame of another origin hides where its focus is: the
+// frame last moved to stands for it when it lies inside.
+const char* const kNextFrameScript = R"JS(
+(function () {
+  var frames = [];
+  (function walk(w) {
+    for (var i = 0; i < w.frames.length; i++) {
+      frames.push(w.frames[i]);
+      walk(w.frames[i]);
+    }
+  })(window);
+  if (frames.length === 0) return;
+  var current = window, hidden = false;
+  try {
+    var doc = document;
+    while (doc) {
+      var el = doc.activeElement;
+      if (!el || (el.tagName !== 'IFRAME' && el.tagName !== 'FRAME') || !el.contentWindow) break;
+      current = el.contentWindow;
+      doc = null;
+      doc = current.document;
+    }
+  } catch (e) {
+    hidden = true;
+  }
+  var last = window.sonaviaFrame;
+  if (hidden && last && frames.indexOf(last) >= 0) {
+    for (var w = last; w && w !== window; w = w.parent) {
+      if (w === current) {
+        current = last;
+        break;
+      }
+    }
+  }
+  var next = frames[frames.indexOf(current) + 1];
+  window.sonaviaFrame = next;
+  if (next) {
+    next.focus();
+    return;
+  }
+  if (document.activeElement) document.activeElement.blur();
+  window.focus();
+})()
+)JS";
+
 QString WithSpaces(const QString& address) {
   QString shown = address;
   return shown.replace(QStringLiteral("%20"), QStringLiteral(" "));
@@ -201,6 +250,32 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : QObject(parent), prefix_(N
           });
   connect(page_, &QWebEnginePage::certificateError, this,
           [](QWebEngineCertificateError error) { error.rejectCertificate(); });
+  // The program has one window: what a link or the user's action would
+  // open in a new one opens here, so the user hears it. A popup that the
+  // page opens by itself is refused.
+  connect(page_, &QWebEnginePage::newWindowRequested, this,
+          [this](QWebEngineNewWindowRequest& request) {
+            if (!request.isUserInitiated()) return;
+            const QUrl url = request.requestedUrl();
+            QMetaObject::invokeMethod(
+                this, [this, url] { page_->load(url); }, Qt::QueuedConnection);
+          });
+  qApp->installEventFilter(this);
+}
+
+bool WebEngineBrowser::eventFilter(QObject* receiver, QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() != Qt::Key_F6 || key->modifiers() != Qt::NoModifier) return false;
+  // Only what the page itself receives: the engine hands a key it leaves
+  // back to the view, and that copy must not move the focus again.
+  if (view_ == nullptr || receiver != view_->focusProxy()) return false;
+  if (event->type() == QEvent::KeyPress) FocusNextFrame();
+  return true;
+}
+
+void WebEngineBrowser::FocusNextFrame() {
+  page_->runJavaScript(QString::fromUtf8(kNextFrameScript), QWebEngineScript::ApplicationWorld);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {

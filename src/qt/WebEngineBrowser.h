@@ -63,7 +63,12 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // component's injected script begin with it.
   const QString& ChannelPrefix() const { return prefix_; }
 
+ protected:
+  // F6 on the page moves its keyboard focus to the next frame.
+  bool eventFilter(QObject* receiver, QEvent* event) override;
+
  private:
+  void FocusNextFrame();
   void OnLoadStarted();
   void OnLoadFinished(bool ok);
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);

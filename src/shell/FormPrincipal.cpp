@@ -41,6 +41,11 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 [this](int key) { PressKey(key); }, [&browser] { browser.GoBack(); },
                 [&browser] { browser.GoForward(); }},
                list, Sequencer, Speech),
+      Navigation(NavigationWindow{cboAddress, OpenFileDialog,
+                                  [this](const std::string& a) { GoToAddress(a); },
+                                  [this] { FocusPage(); }, [this](int key) { PressKey(key); },
+                                  [this] { ToolBarBotonsClick(); }},
+                 browser, loop, input, Sequencer),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -119,6 +124,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
               &SpeedButtonAvPag,      &SpeedButtonTab,         &SpeedButtonAlLink,
               &SpeedButtonParlar};
   ImageQuelva2000.SetHint(about::kMakerAddress);
+  OpenFileDialog.Title = kOpenDialogTitle;
+  OpenFileDialog.Filter = kOpenDialogFilter;
 
   EditVelocitat.SetText("180");
   EditVelocitat.SetHint("Velocitat de lectura");
@@ -286,8 +293,6 @@ void TFormPrincipal::PressKey(int virtualKey) {
 void TFormPrincipal::MenuParlantDeClick() {
   about_.ShowModal();
 }
-
-void TFormPrincipal::FormDropFiles(const std::vector<std::string>& /*paths*/) {}
 
 void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::EventLoop& loop) {
   main.FormCreate();

@@ -16,11 +16,13 @@
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
 #include "platform/LibraryLoader.h"
+#include "platform/OpenDialog.h"
 #include "platform/WindowList.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
 #include "reading/ReadingSequencer.h"
 #include "shell/BrowserComponent.h"
+#include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
 #include "speech/SpeechEngine.h"
 
@@ -67,6 +69,7 @@ class TFormPrincipal {
   platform::Edit TextTimerParo{"TextTimerParo"};
 
   platform::Label StatusBar1{"StatusBar1"};
+  platform::OpenDialog OpenFileDialog{"OpenFileDialog"};
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
   std::unique_ptr<platform::Timer> TimerControlSituacio;
@@ -100,6 +103,7 @@ class TFormPrincipal {
       Speech,
       [this] { mnuCastellaClick(); },
       [this] { mnuEscaneigClick(); }};
+  NavigationCommands Navigation;
 
   struct Menu {
     platform::MenuItem* title;
@@ -123,21 +127,21 @@ class TFormPrincipal {
   void PressKey(int virtualKey);
   void MenuParlantDeClick();
 
-  // Files dropped on the window; what a drop does comes with the open command.
-  void FormDropFiles(const std::vector<std::string>& paths);
+  // Files dropped on the window.
+  void FormDropFiles(const std::vector<std::string>& paths) { Navigation.DropFiles(paths); }
 
   // The handlers of the other commands, controls, timers and browser
   // events; they come with the commands, scanning, settings and page
   // loading.
-  void MenuObrirClick() {}
-  void MenuImprimirClick() {}
-  void MenuDesarcomClick() {}
-  void mnuEndarreraClick() {}
-  void mnuEndavantClick() {}
-  void MenuPararlaCarregaClick() {}
-  void menuRecarregarClick() {}
-  void MenuMarcSeguentClick() {}
-  void MenuEscriureDirectamentUnaAdesaClick() {}
+  void MenuObrirClick() { Navigation.OpenFile(); }
+  void MenuImprimirClick() { Navigation.Print(); }
+  void MenuDesarcomClick() { Navigation.SaveCopy(); }
+  void mnuEndarreraClick() { Navigation.Back(); }
+  void mnuEndavantClick() { Navigation.Forward(); }
+  void MenuPararlaCarregaClick() { Navigation.StopLoading(); }
+  void menuRecarregarClick() { Navigation.Reload(); }
+  void MenuMarcSeguentClick() { Navigation.NextFrame(); }
+  void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
   void mnuEscaneigClick() { Scan.Toggle(); }
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() { Commands.SpeechOnOff(); }
@@ -151,13 +155,13 @@ class TFormPrincipal {
   void SpeedButtonAvPagClick() { Commands.PressPageKey(controls::kPageDownKey); }
   void SpeedButtonTabClick() { Commands.PressPageKey(controls::kTabKey); }
   void SpeedButtonAlLinkClick() { Commands.GoToPointedLink(); }
-  void ImageQuelva2000Click() {}
+  void ImageQuelva2000Click() { Navigation.OpenMakerPage(); }
   void ToolBarBotonsClick() { Scan.Hold(); }
   void ToolBarBotonsContextPopup() { mnuEscaneigClick(); }
-  void cboAddressClick() {}
+  void cboAddressClick() { Navigation.AddressClick(); }
   void cboAddressEnter() { Commands.AddressBoxEntered(); }
-  void cboAddressExit() {}
-  void cboAddressKeyDown(int /*virtualKey*/) {}
+  void cboAddressExit() { Navigation.AddressExit(); }
+  void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
   void EditVelocitatChange() { Commands.RateChanged(); }
   // Every press of Return or Enter that the user makes, in any window of the
   // program; the key then goes on to its window.

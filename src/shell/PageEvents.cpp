@@ -168,14 +168,25 @@ void PageEvents::WatchdogTick() {
 void PageEvents::DismissWindow(const platform::WindowInfo& window, const char* message,
                                uint32_t wait, int key) {
   w_.TimerControlSituacio.SetEnabled(false);
+  const uint32_t start = loop_.TickCount();
   if (ReadingOn()) {
+    // A message still being spoken (the failed page's own announcement)
+    // would drop this one; it gets the time of the wait to end.
+    WaitForSilence(start, wait);
     speech_.UseItemVoice();
     speech_.SpeakMessage(message);
   }
-  platform::WaitProcessingMessages(loop_, wait);
+  const uint32_t waited = loop_.TickCount() - start;
+  if (waited < wait) platform::WaitProcessingMessages(loop_, wait - waited);
   windows_.BringToTop(window.handle);
   w_.PressKey(key);
   w_.TimerControlSituacio.SetEnabled(true);
+}
+
+void PageEvents::WaitForSilence(uint32_t since, uint32_t longest) {
+  while (speech_.upcTVStatus() != 0 && static_cast<uint32_t>(loop_.TickCount() - since) < longest) {
+    platform::WaitProcessingMessages(loop_, kSpeechPoll);
+  }
 }
 
 void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
@@ -188,13 +199,11 @@ void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
       sequencer_.StepBackAndStop();
       resume = true;
     }
+    const uint32_t start = loop_.TickCount();
+    WaitForSilence(start, kPageDialogLongestWait);
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageDialogPrefix + window.text.substr(0, kPageDialogTextSpoken));
-    const uint32_t start = loop_.TickCount();
-    while (speech_.upcTVStatus() != 0 &&
-           static_cast<uint32_t>(loop_.TickCount() - start) < kPageDialogLongestWait) {
-      platform::WaitProcessingMessages(loop_, kSpeechPoll);
-    }
+    WaitForSilence(start, kPageDialogLongestWait);
   }
   windows_.BringToTop(window.handle);
   w_.PressKey(window.answerKey != 0 ? window.answerKey : kReturn);

@@ -74,6 +74,8 @@ class PageEvents {
   void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
                      int key);
   void DismissPageDialog(const platform::WindowInfo& window);
+  // Until the engine is silent, or `longest` ms after `since`.
+  void WaitForSilence(uint32_t since, uint32_t longest);
 
   PageWindow w_;
   BrowserComponent& browser_;

@@ -111,12 +111,12 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
   }
   {
     ProgramRun second(home.path());
-    // TODO(lead): once mnuCastellaClick, mnuParlarClick and mnuEscaneigClick
-    // are merged, trigger their actions here instead of setting the marks.
-    second.form->mnuCatala.SetChecked(false);
-    second.form->mnuCastella.SetChecked(true);
-    second.form->mnuParlar.SetChecked(false);
-    second.form->mnuEscaneig.SetChecked(true);
+    // Chosen from the menu, as a user does: Castilian (which turns speech
+    // on), then speech off, then scanning.
+    second.window->Action(&second.form->mnuCastella)->trigger();
+    second.window->Action(&second.form->mnuParlar)->trigger();
+    second.window->Action(&second.form->mnuEscaneig)->trigger();
+    EXPECT_FALSE(second.form->mnuParlar.Checked());
     second.Type(second.form->EditVelocitat, QStringLiteral("120"));
     second.Type(second.form->TextDecimesScan, QStringLiteral("5"));
     second.Type(second.form->TextTimerParo, QStringLiteral("100"));
@@ -140,12 +140,11 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(third.EditOf(form.TextTimerParo)->text(), QStringLiteral("100"));
     EXPECT_EQ(form.TimerEscaneig->Interval(), 500u);
     EXPECT_EQ(form.TimerParo->Interval(), 10000u);
-    // TODO(lead): with mnuCastellaClick (issue 10) and mnuEscaneigClick
-    // (issue 12) merged, the start is in Castilian and scanning; enable:
-    // EXPECT_TRUE(form.mnuCastella.Checked());
-    // EXPECT_FALSE(form.mnuCatala.Checked());
-    // EXPECT_TRUE(form.mnuEscaneig.Checked());
-    // EXPECT_TRUE(form.TimerEscaneig->Enabled());
+    EXPECT_TRUE(form.mnuCastella.Checked());
+    EXPECT_FALSE(form.mnuCatala.Checked());
+    EXPECT_EQ(form.Speech.CatalanActive, false) << "the library speaks Castilian";
+    EXPECT_TRUE(form.mnuEscaneig.Checked());
+    EXPECT_TRUE(form.TimerEscaneig->Enabled());
   }
 }
 

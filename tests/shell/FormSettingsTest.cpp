@@ -60,3 +60,59 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
 
 }  // namespace
 }  // namespace sonavia::shell
+
+namespace sonavia::shell {
+namespace {
+
+// The stored settings applied through the window's own commands.
+TEST(FormSettings, TheStoredLanguageSpeechAndScanningThroughTheRealCommands) {
+  struct Case {
+    const char* name;
+    const char* stored;
+    bool library;
+    bool castilian, speech, scanning;
+    const char* writtenLanguage;
+    const char* writtenSpeech;
+  } const cases[] = {
+      {"Castilian, silent, scanning", "Llengua=Castell\xE0\nParlar=no\nEscaneig=s\xED\n", true,
+       true, false, true, "Castell\xE0", "no"},
+      {"exact words only", "Llengua=castell\xE0\nParlar=No\nEscaneig=si\n", true, false, true,
+       false, "Catal\xE0", "s\xED"},
+      {"no speech library", "Llengua=Castell\xE0\n", false, false, false, false, "Castell\xE0",
+       "no"},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    const std::string path = dir.File("Quelva2001.ini");
+    testing::WriteBytes(path, std::string("[Ombrix Sonavia]\n") + c.stored);
+    testing::SimulatedEventLoop loop;
+    testing::FakeSpeechLibrary library{loop};
+    library.available = c.library;
+    testing::ScriptedBrowser browser{loop};
+    testing::RecordingInput input;
+    NoDesktop desktop;
+    auto list = std::make_unique<reading::ReadingList>();
+    about::TAboutBox about{loop, desktop};
+    testing::FakeWindowList windows;
+    TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/h"); },
+                        *list, about};
+    main.Settings.SetPath(path);
+    StartProgram(main, about, loop);
+    EXPECT_EQ(main.mnuCastella.Checked(), c.castilian) << c.name;
+    EXPECT_EQ(main.mnuParlar.Checked(), c.speech) << c.name;
+    EXPECT_EQ(main.mnuEscaneig.Checked(), c.scanning) << c.name;
+    EXPECT_EQ(main.TimerEscaneig->Enabled(), c.scanning) << c.name;
+    if (c.castilian) {
+      EXPECT_EQ(library.language, 101) << c.name;
+    }
+    main.FormClose();
+    const std::string written = testing::ReadBytes(path);
+    EXPECT_NE(written.find(std::string("Llengua=") + c.writtenLanguage + "\n"), std::string::npos)
+        << c.name << ": " << written;
+    EXPECT_NE(written.find(std::string("Parlar=") + c.writtenSpeech + "\n"), std::string::npos)
+        << c.name << ": " << written;
+  }
+}
+
+}  // namespace
+}  // namespace sonavia::shell

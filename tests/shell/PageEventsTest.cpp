@@ -376,6 +376,17 @@ TEST_F(WatchdogTest, SpeaksWaitsAndClosesTheWindowsAUserCannotSee) {
   }
 }
 
+TEST_F(WatchdogTest, AFailureMessageWaitsForAnAnnouncementStillSpokenWithinTheSameWait) {
+  library.msPerCharacter = 60;  // "Pàgina carregada " lasts about a second
+  main.Speech.UseItemVoice();
+  main.Speech.SpeakMessage(kPageLoaded);
+  windows.windows = {{8, kNavigationErrorTitle, "QMessageBox", "", 0x0D}};
+  const uint64_t shown = loop.Elapsed();
+  while (input.calls.empty() && loop.Elapsed() < shown + 10000) loop.RunFor(10);
+  EXPECT_EQ(ReadTexts(), (Lines{"P\xE0gina carregada ", "No puc trobar aquest lloc "}));
+  EXPECT_LE(loop.Elapsed(), shown + 1040 + 2500 + 10) << "closed within the same wait";
+}
+
 TEST_F(WatchdogTest, WindowsThatOnlyResembleTheWatchedOnesAreLeftAlone) {
   windows.windows = {{1, std::string("Error - ") + kNavigationErrorTitle, "QMessageBox", "", 0},
                      {2, "Missatge", "QMessageBox", "", 0},

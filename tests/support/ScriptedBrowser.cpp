@@ -57,7 +57,7 @@ void ScriptedBrowser::Navigate(const std::string& address) {
 }
 
 void ScriptedBrowser::Refresh() {
-  calls.push_back("Refresh");
+  Call("Refresh");
   if (!location_.empty()) {
     const std::string address = location_;
     Navigate(address);

@@ -29,10 +29,10 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void AddPage(const std::string& address, ScriptedPage page) { pages_[address] = std::move(page); }
 
   void Navigate(const std::string& address) override;
-  void GoBack() override { calls.push_back("GoBack"); }
-  void GoForward() override { calls.push_back("GoForward"); }
+  void GoBack() override { Call("GoBack"); }
+  void GoForward() override { Call("GoForward"); }
   void Refresh() override;
-  void Stop() override { calls.push_back("Stop"); }
+  void Stop() override { Call("Stop"); }
   int32_t QueryStatusWB(int32_t command) override;
   void ExecWB(int32_t command, int32_t option) override;
 
@@ -51,6 +51,10 @@ class ScriptedBrowser : public shell::BrowserComponent {
 
  private:
   void Emit(const std::string& name);
+  void Call(const std::string& name) {
+    calls.push_back(name);
+    if (failCalls) throw shell::BrowserError(name + " failed");
+  }
   SimulatedEventLoop& loop_;
   std::map<std::string, ScriptedPage> pages_;
   std::optional<shell::BrowserDocument> document_;

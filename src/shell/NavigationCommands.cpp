@@ -1,0 +1,119 @@
+#include "shell/NavigationCommands.h"
+
+#include "about/AboutBox.h"
+
+namespace sonavia::shell {
+
+namespace {
+
+// Runs one call into the component; its errors are nobody's business:
+// going back on the first page, for one, simply does nothing.
+template <typename F>
+void Guarded(F&& call) {
+  try {
+    call();
+  } catch (const BrowserError&) {
+  }
+}
+
+}  // namespace
+
+std::string FileAddress(const std::string& path) {
+  std::string address = "file://";
+  for (const char c : path) {
+    switch (c) {
+      case '%':
+        address += "%25";
+        break;
+      case '#':
+        address += "%23";
+        break;
+      case '?':
+        address += "%3F";
+        break;
+      default:
+        address += c;
+    }
+  }
+  return address;
+}
+
+NavigationCommands::NavigationCommands(NavigationWindow window, BrowserComponent& browser,
+                                       platform::EventLoop& loop, platform::Input& input,
+                                       reading::ReadingSequencer& sequencer)
+    : w_(std::move(window)), browser_(browser), loop_(loop), input_(input), sequencer_(sequencer) {}
+
+void NavigationCommands::Open(const std::string& address) {
+  Guarded([&] { w_.GoToAddress(address); });
+}
+
+void NavigationCommands::OpenFile() {
+  // The reading stops first, whatever the user then chooses.
+  sequencer_.StartReadingAt(0);
+  const auto path = w_.OpenFileDialog.Execute();
+  if (path) Open(FileAddress(*path));
+}
+
+void NavigationCommands::DropFiles(const std::vector<std::string>& paths) {
+  // The reading goes on: the download that follows stops it.
+  if (!paths.empty()) Open(FileAddress(paths.front()));
+}
+
+void NavigationCommands::RunIfEnabled(int32_t command) {
+  Guarded([&] {
+    if ((browser_.QueryStatusWB(command) & OLECMDF_ENABLED) != 0)
+      browser_.ExecWB(command, OLECMDEXECOPT_PROMPTUSER);
+  });
+}
+
+void NavigationCommands::Back() {
+  Guarded([&] { browser_.GoBack(); });
+}
+
+void NavigationCommands::Forward() {
+  Guarded([&] { browser_.GoForward(); });
+}
+
+void NavigationCommands::StopLoading() {
+  Guarded([&] { browser_.Stop(); });
+}
+
+void NavigationCommands::Reload() {
+  Guarded([&] { browser_.Refresh(); });
+}
+
+void NavigationCommands::NextFrame() {
+  w_.ScanHold();
+  // The page moves to its next frame when it has the keyboard.
+  w_.PressKey(kNextFrameKey);
+}
+
+void NavigationCommands::TypeAddress() {
+  // A click into the address box, as a user's would be; the pointer ends
+  // where it was, so a scanning pointer is not disturbed.
+  const platform::Point saved = input_.CursorPos();
+  const platform::Point box{kAddressBoxLeft, input_.BrowserTop() - kAddressBoxAbove};
+  input_.SetCursorPos(input_.ClientToScreen(box));
+  input_.ClickWindow(box);
+  loop_.ProcessMessages();
+  input_.SetCursorPos(saved);
+}
+
+void NavigationCommands::OpenMakerPage() {
+  Open(about::kMakerAddress);
+}
+
+void NavigationCommands::AddressKeyDown(int virtualKey) {
+  if (virtualKey == kReturnKey) AddressClick();
+}
+
+void NavigationCommands::AddressClick() {
+  // What the user typed goes as it is, and stays out of the list.
+  Guarded([&] { browser_.Navigate(w_.cboAddress.Text()); });
+}
+
+void NavigationCommands::AddressExit() {
+  w_.FocusPage();
+}
+
+}  // namespace sonavia::shell

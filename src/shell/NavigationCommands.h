@@ -1,0 +1,77 @@
+// The commands that send the browser somewhere: open a file or take a
+// dropped one, print, history, stop, reload, next frame, type an address,
+// the maker's page, and the address box. They only start the navigation;
+// the page events read what comes of it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+#include "platform/Input.h"
+#include "platform/OpenDialog.h"
+#include "reading/ReadingSequencer.h"
+#include "shell/BrowserComponent.h"
+
+namespace sonavia::shell {
+
+inline constexpr const char* kOpenDialogTitle = "Obrir - \"Ombrix Sonavia\"";
+inline constexpr const char* kOpenDialogFilter =
+    "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*";
+inline constexpr int kReturnKey = 0x0D;
+inline constexpr int kNextFrameKey = 0x75;  // F6
+// The address box lies this far above the browser area, near its left end.
+inline constexpr int kAddressBoxAbove = 10;
+inline constexpr int kAddressBoxLeft = 3;
+
+// The window's controls and operations that the commands use.
+struct NavigationWindow {
+  platform::ComboBox& cboAddress;
+  platform::OpenDialog& OpenFileDialog;
+  std::function<void(const std::string&)> GoToAddress;
+  std::function<void()> FocusPage;
+  std::function<void(int)> PressKey;
+  // The scanning's hold: a running scan pauses.
+  std::function<void()> ScanHold;
+};
+
+class NavigationCommands {
+ public:
+  NavigationCommands(NavigationWindow window, BrowserComponent& browser, platform::EventLoop& loop,
+                     platform::Input& input, reading::ReadingSequencer& sequencer);
+
+  void OpenFile();
+  // Only the first file of a drop is opened.
+  void DropFiles(const std::vector<std::string>& paths);
+  void Print() { RunIfEnabled(OLECMDID_PRINT); }
+  void SaveCopy() { RunIfEnabled(OLECMDID_SAVECOPYAS); }
+  void Back();
+  void Forward();
+  void StopLoading();
+  void Reload();
+  void NextFrame();
+  void TypeAddress();
+  void OpenMakerPage();
+
+  void AddressKeyDown(int virtualKey);
+  void AddressClick();
+  void AddressExit();
+
+ private:
+  void RunIfEnabled(int32_t command);
+  void Open(const std::string& address);
+
+  NavigationWindow w_;
+  BrowserComponent& browser_;
+  platform::EventLoop& loop_;
+  platform::Input& input_;
+  reading::ReadingSequencer& sequencer_;
+};
+
+// "file://" and the absolute path, with the characters that would change
+// what the address means ("%", "#", "?") percent-encoded.
+std::string FileAddress(const std::string& path);
+
+}  // namespace sonavia::shell

@@ -1,0 +1,235 @@
+// The navigation commands on the simulated platform: the scripted browser
+// records the component's calls, the recorder the pointer and the clicks.
+#include "shell/NavigationCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/FormPrincipal.h"
+#include "support/FakeSpeechLibrary.h"
+#include "support/FakeWindowList.h"
+#include "support/RecordingInput.h"
+#include "support/ScriptedBrowser.h"
+#include "support/SimulatedEventLoop.h"
+
+namespace sonavia::shell {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct NoDesktop : platform::Desktop {
+  void OpenWebPage(const std::string&) override {}
+};
+
+class NavigationTest : public ::testing::Test {
+ protected:
+  testing::SimulatedEventLoop loop;
+  testing::FakeSpeechLibrary library{loop};
+  testing::ScriptedBrowser browser{loop};
+  testing::RecordingInput input;
+  testing::FakeWindowList windows;
+  NoDesktop desktop;
+  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
+  about::TAboutBox about{loop, desktop};
+  TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/w"); },
+                      *list, about};
+
+  void SetUp() override {
+    testing::ScriptedPage page;
+    page.title = "Inici";
+    page.body = "<body><p>Una frase prou llarga. Una altra frase. I una tercera.</p></body>";
+    browser.AddPage("file:///w/index.htm", page);
+    main.FormCreate();
+    about.FormCreate();
+    main.TimerControlSituacio->SetEnabled(false);
+  }
+
+  // The start page loaded and its reading under way.
+  void StartReading() {
+    main.OpenStartPage();
+    loop.RunFor(300 + 2500 + 50);
+    ASSERT_TRUE(library.Speaking());
+    browser.calls.clear();
+    input.calls.clear();
+  }
+
+  int Reads() const {
+    int reads = 0;
+    for (const auto& call : library.calls) reads += call.rfind("Read(", 0) == 0 ? 1 : 0;
+    return reads;
+  }
+};
+
+TEST(FileAddress, EncodesOnlyWhatWouldChangeTheAddressesMeaning) {
+  struct Case {
+    const char* path;
+    const char* address;
+  } const cases[] = {
+      {"/home/u/index.htm", "file:///home/u/index.htm"},
+      {"/home/u/dos #1.htm", "file:///home/u/dos %231.htm"},
+      {"/tmp/100%?.htm", "file:///tmp/100%25%3F.htm"},
+      {"/tmp/p\xE0gina.htm", "file:///tmp/p\xE0gina.htm"},
+      {"/tmp/a+b&c;d=e.htm", "file:///tmp/a+b&c;d=e.htm"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FileAddress(c.path), c.address) << c.path;
+}
+
+TEST_F(NavigationTest, OpenStopsTheReadingBeforeItsDialogWhateverTheUserChooses) {
+  for (const bool choose : {false, true}) {
+    SCOPED_TRACE(choose ? "chosen" : "cancelled");
+    StartReading();
+    const Lines itemsBefore = main.cboAddress.Items();
+    struct {
+      bool speaking = true;
+      int32_t unitCursor = -1, linkCursor = -1;
+      std::string title, filter;
+    } seen;
+    main.OpenFileDialog.OnExecute = [&](const platform::OpenDialog& dialog) {
+      seen = {library.Speaking(), list->UnitCursor, list->LinkCursor, dialog.Title, dialog.Filter};
+      loop.RunFor(3000);  // the user takes a while; messages are dispatched
+      return choose ? std::optional<std::string>("/w/dos #1.htm") : std::nullopt;
+    };
+    const int readsBefore = Reads();
+    main.MenuObrir.Click();
+    EXPECT_FALSE(seen.speaking);
+    EXPECT_EQ(seen.unitCursor, 0);
+    EXPECT_EQ(seen.linkCursor, 0);
+    EXPECT_EQ(seen.title, "Obrir - \"Ombrix Sonavia\"");
+    EXPECT_EQ(seen.filter, "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*");
+    EXPECT_EQ(Reads(), readsBefore) << "nothing read while the dialog is open";
+    if (choose) {
+      EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/dos %231.htm)"});
+      EXPECT_EQ(main.cboAddress.Text(), "file:///w/dos %231.htm");
+      EXPECT_EQ(main.cboAddress.Items().back(), "file:///w/dos %231.htm");
+    } else {
+      EXPECT_TRUE(browser.calls.empty());
+      EXPECT_EQ(main.cboAddress.Text(), "file:///w/index.htm");
+      EXPECT_EQ(main.cboAddress.Items(), itemsBefore);
+      loop.RunFor(10000);
+      EXPECT_EQ(Reads(), readsBefore) << "the reading stays stopped";
+      EXPECT_EQ(list->UnitCursor, 0);
+    }
+  }
+}
+
+TEST_F(NavigationTest, ADropOpensItsFirstFileOnlyAndEveryOpenStandsInTheList) {
+  const std::string longPath = "/w/" + std::string(300, 'x') + ".htm";
+  main.FormDropFiles({"/w/u.htm", "/w/dos.htm", "/w/tres.htm"});
+  main.FormDropFiles({});
+  main.FormDropFiles({longPath});
+  main.OpenFileDialog.OnExecute = [](const platform::OpenDialog&) {
+    return std::optional<std::string>("/w/u.htm");
+  };
+  main.MenuObrir.Click();
+  EXPECT_EQ(browser.calls, (Lines{"Navigate(file:///w/u.htm)", "Navigate(file://" + longPath + ")",
+                                  "Navigate(file:///w/u.htm)"}));
+  EXPECT_EQ(main.cboAddress.Items(),
+            (Lines{"file:///w/u.htm", "file://" + longPath, "file:///w/u.htm"}));
+  EXPECT_EQ(main.cboAddress.Text(), "file:///w/u.htm");
+
+  browser.failCalls = true;  // errors of the navigation go unreported
+  main.FormDropFiles({"/w/quatre.htm"});
+  main.MenuObrir.Click();
+  main.ImageQuelva2000.Click();
+}
+
+TEST_F(NavigationTest, ADropLeavesTheReadingToTheDownloadThatFollows) {
+  StartReading();
+  main.FormDropFiles({"/w/u.htm"});
+  EXPECT_TRUE(library.Speaking());
+  loop.RunFor(0);
+  EXPECT_FALSE(library.Speaking()) << "the download's start stops it";
+}
+
+TEST_F(NavigationTest, EachCommandMakesItsOneCallFromMenuAndButtonAndSwallowsErrors) {
+  struct Case {
+    platform::Command* control;
+    Lines calls;
+  } const cases[] = {
+      {&main.mnuEndarrera, {"GoBack"}},           {&main.mnuEndavant, {"GoForward"}},
+      {&main.MenuPararlaCarrega, {"Stop"}},       {&main.SpeedButtonPararCarrega, {"Stop"}},
+      {&main.menuRecarregar, {"Refresh"}},        {&main.SpeedButtonRecarregar, {"Refresh"}},
+      {&main.MenuImprimir, {"QueryStatusWB(6)"}},
+  };
+  for (const bool failing : {false, true}) {
+    browser.failCalls = failing;
+    for (const auto& c : cases) {
+      browser.calls.clear();
+      EXPECT_NO_THROW(c.control->Click()) << c.control->Name();
+      EXPECT_EQ(browser.calls, c.calls) << c.control->Name() << (failing ? " failing" : "");
+    }
+  }
+}
+
+TEST_F(NavigationTest, PrintAndSaveRunOnlyWhenTheComponentReportsThemEnabled) {
+  // Without a document the component reports printing disabled; saving a
+  // copy it never reports enabled.
+  main.MenuImprimirClick();
+  main.MenuDesarcomClick();
+  EXPECT_EQ(browser.calls, (Lines{"QueryStatusWB(6)", "QueryStatusWB(5)"}));
+  main.OpenStartPage();
+  loop.RunFor(400);
+  browser.calls.clear();
+  main.MenuImprimir.Click();
+  main.MenuDesarcomClick();
+  EXPECT_EQ(browser.calls, (Lines{"QueryStatusWB(6)", "ExecWB(6,1)", "QueryStatusWB(5)"}));
+  EXPECT_FALSE(main.MenuDesarcom.Visible());
+  EXPECT_FALSE(main.MenuDesarcom.Enabled());
+}
+
+TEST_F(NavigationTest, TheAddressBoxNavigatesToItsTextAsItStands) {
+  main.GoToAddress("file:///w/index.htm");
+  browser.calls.clear();
+  const Lines items = main.cboAddress.Items();
+  main.cboAddress.SetText(" www.xtec.cat");
+  main.cboAddressKeyDown('A');
+  main.cboAddressKeyDown(0x1B);
+  EXPECT_TRUE(browser.calls.empty()) << "other keys are the box's";
+  main.cboAddress.OnKeyDown(kReturnKey);
+  EXPECT_EQ(browser.calls, Lines{"Navigate( www.xtec.cat)"});
+  EXPECT_EQ(main.cboAddress.Items(), items) << "typed addresses stay out of the list";
+  EXPECT_EQ(main.cboAddress.Text(), " www.xtec.cat");
+
+  // Picking an entry of the list loads it at once.
+  main.cboAddress.SetText(items.front());
+  main.cboAddress.Click();
+  EXPECT_EQ(browser.calls.back(), "Navigate(file:///w/index.htm)");
+
+  browser.failCalls = true;
+  EXPECT_NO_THROW(main.cboAddress.OnKeyDown(kReturnKey));
+  EXPECT_EQ(main.cboAddress.Text(), "file:///w/index.htm") << "the box keeps its address";
+
+  input.calls.clear();
+  main.cboAddress.OnExit();
+  EXPECT_EQ(input.calls, Lines{"ClickPage(1,1)"}) << "leaving the box gives the page the keyboard";
+}
+
+TEST_F(NavigationTest, TypeAnAddressClicksIntoTheBoxAndPutsThePointerBack) {
+  input.pointer = {7, 900};
+  input.browserTop = 124;
+  platform::Point pointerDuringDispatch;
+  loop.Post(0, [&] { pointerDuringDispatch = input.pointer; });
+  main.MenuEscriureDirectamentUnaAdesa.Click();
+  EXPECT_EQ(input.calls,
+            (Lines{"SetCursorPos(103,164)", "ClickWindow(3,114)", "SetCursorPos(7,900)"}));
+  EXPECT_EQ(pointerDuringDispatch, (platform::Point{103, 164}))
+      << "pending messages are dispatched before the pointer goes back";
+  EXPECT_EQ(input.pointer, (platform::Point{7, 900}));
+  EXPECT_TRUE(browser.calls.empty());
+}
+
+TEST_F(NavigationTest, NextFramePressesF6AndTheLogoOpensTheMakersPage) {
+  main.MenuMarcSeguent.Click();
+  main.MenuMarcSeguentClick();  // the hidden toolbar button's handler
+  EXPECT_EQ(input.calls, (Lines{"PressKey(117)", "PressKey(117)"}));
+  main.ImageQuelva2000.Click();
+  EXPECT_EQ(browser.calls, Lines{"Navigate(" + std::string(about::kMakerAddress) + ")"});
+  EXPECT_EQ(main.cboAddress.Items(), Lines{about::kMakerAddress});
+}
+
+}  // namespace
+}  // namespace sonavia::shell
