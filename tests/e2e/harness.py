@@ -119,14 +119,19 @@ class Sonavia:
             pass
         return values
 
-    # What it said: (language, speaker, stopped, text folded to lower case).
-    def said(self):
+    # What it said: (language, speaker, stopped, text folded to lower case,
+    # start in ms since the epoch).
+    def rows(self):
         try:
             with open(os.path.join(self.record, "utterances.tsv"), encoding="utf-8") as source:
                 rows = [line.rstrip("\n").split("\t", 6) for line in source]
         except FileNotFoundError:
             return []
-        return [(int(r[1]), int(r[2]), r[5] == "1", r[6].strip().lower()) for r in rows if len(r) == 7]
+        return [(int(r[1]), int(r[2]), r[5] == "1", r[6].strip().lower(), int(r[0])) for r in rows
+                if len(r) == 7]
+
+    def said(self):
+        return [row[:4] for row in self.rows()]
 
     def texts(self, start=0):
         return [u[3] for u in self.said()[start:]]
@@ -162,6 +167,11 @@ class Sonavia:
 
     def click(self, x, y, button=1):
         self.display.xdotool("mousemove", "--sync", x, y)
+        self.display.xdotool("click", button)
+
+    def click_in_window(self, x, y, button=1):
+        """A click at a point of the window's client area."""
+        self.display.xdotool("mousemove", "--window", self.window, "--sync", x, y)
         self.display.xdotool("click", button)
 
     def close_from_menu(self):

@@ -93,6 +93,36 @@ class Listener(Journey):
         run.key("Return")
         self.assertSays(run, "pagina una", start, 30)
 
+    def test_back_returns_to_the_page_before_and_reads_it_again(self):
+        run = self.started(PAGES)
+        self.assertSays(run, "prova")
+        time.sleep(0.5)
+        start = len(run.said())
+        run.key("Tab")
+        self.assertSays(run, "enllaç primer", start, 15)
+        run.key("Return")
+        self.assertSays(run, "pagina una", start, 30)
+        start = len(run.said())
+        run.key("F9")
+        self.assertSays(run, "prova", start, 30)
+        self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Prova", 5), run.title())
+
+    def test_a_failed_address_typed_in_the_box_is_spoken_and_its_window_closed(self):
+        run = self.started(PAGES)
+        self.assertSays(run, "prova")
+        start = len(run.said())
+        run.click_in_window(300, 98)  # into the address box, below the menu and the buttons
+        time.sleep(0.3)
+        run.key("ctrl+a")
+        run.type("http://127.0.0.1:9/enlloc.htm")
+        run.key("Return")
+        self.assertSays(run, "no puc trobar aquest lloc", start, 30)
+
+        def message_windows():
+            return run.display.xdotool("search", "--onlyvisible", "--name", "^Navegador web$", check=False)
+        self.assertTrue(wait_for(lambda: not message_windows(), 10), "the message window is closed")
+        self.assertTrue(wait_for(lambda: run.title().startswith("Sonavia"), 5), run.title())
+
     def test_a_page_alert_is_read_and_answered(self):
         alert = page("Avis", "<p>Una pagina amb un avis.</p>",
                      "<script>window.onload = function () { setTimeout(function () {"
