@@ -12,10 +12,10 @@ def article(title, size, links=(), frames=False):
     """About `size` bytes of HTML: sentences, pictures and links."""
     head = f"<!DOCTYPE html><html><head><meta charset='utf-8'><title>{title}</title></head><body>"
     parts = [head]
-    if frames:
-        parts.append("<iframe src='marc.htm' width='300' height='80'></iframe>")
     for link in links:
         parts.append(f"<p><a href='{link}'>Cap a {link}</a></p>")
+    if frames:
+        parts.append("<iframe src='marc.htm' width='300' height='80'></iframe>")
     n = 0
     total = sum(map(len, parts))
     while total < size:
@@ -23,7 +23,8 @@ def article(title, size, links=(), frames=False):
         block = (f"<p>Paragraf {n}. La primera frase diu alguna cosa. La segona frase en diu una altra, "
                  f"i la tercera acaba el paragraf numero {n}.</p>")
         if n % 25 == 0:
-            block += f"<p><img src='dibuix.svg' alt='dibuix {n}'> <a href='#p{n}'>Enllac {n}</a></p>"
+            target = links[0] if links else "#"
+            block += f"<p><img src='dibuix.svg' alt='dibuix {n}'> <a href='{target}'>Enllac {n}</a></p>"
         parts.append(block)
         total += len(block)
     parts.append("</body></html>")

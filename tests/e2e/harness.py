@@ -166,12 +166,15 @@ class Sonavia:
         self.display.xdotool("type", "--delay", 30, text)
 
     def click(self, x, y, button=1):
-        self.display.xdotool("mousemove", "--sync", x, y)
+        self.display.xdotool("mousemove", x, y)
+        time.sleep(0.1)
         self.display.xdotool("click", button)
 
     def click_in_window(self, x, y, button=1):
         """A click at a point of the window's client area."""
-        self.display.xdotool("mousemove", "--window", self.window, "--sync", x, y)
+        # Not --sync: it waits for a move, forever when the pointer is there.
+        self.display.xdotool("mousemove", "--window", self.window, x, y)
+        time.sleep(0.1)
         self.display.xdotool("click", button)
 
     def close_from_menu(self):
