@@ -69,6 +69,12 @@ void SettingsFile::ReadAndApply() {
 
   ApplyScanTime(read(kScanStepKey), "15", c_.TextDecimesScan, c_.TimerEscaneig);
   ApplyScanTime(read(kScanPauseKey), "30", c_.TextTimerParo, c_.TimerParo);
+
+  // An older file without the key keeps the mark on.
+  if (showReading_ != nullptr && read(kShowReadingKey) == kNo && showReading_->Checked() &&
+      toggleShowReading_) {
+    toggleShowReading_();
+  }
 }
 
 bool SettingsFile::Write() {
@@ -81,6 +87,9 @@ bool SettingsFile::Write() {
   file.Write(kSettingsSection, kRateKey, c_.EditVelocitat.Text());
   file.Write(kSettingsSection, kScanStepKey, c_.TextDecimesScan.Text());
   file.Write(kSettingsSection, kScanPauseKey, c_.TextTimerParo.Text());
+  if (showReading_ != nullptr) {
+    file.Write(kSettingsSection, kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  }
   std::string error;
   if (file.Save(path_, error)) return true;
   std::fprintf(stderr, "sonavia: the settings could not be written to %s: %s\n", path_.c_str(),

@@ -1,5 +1,6 @@
-// The six settings that survive from one run to the next: language, speech
-// on or off, scanning on or off, reading rate, scanning step and pause. They
+// The settings that survive from one run to the next: language, speech on
+// or off, scanning on or off, reading rate, scanning step and pause, and
+// whether the page shows what is being read. They
 // are read and applied once at the end of the window's creation and written
 // once at its close.
 #pragma once
@@ -25,6 +26,7 @@ inline constexpr const char* kScanStepKey =
 inline constexpr const char* kScanPauseKey =
     "D\xE8"
     "cimes de segon que dura el paro de l'escaneig";
+inline constexpr const char* kShowReadingKey = "Mostrar lectura";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -51,10 +53,17 @@ class SettingsFile {
   void SetPath(std::string path) { path_ = std::move(path); }
   const std::string& Path() const { return path_; }
 
+  // The seventh setting, read after the six others: `item` is the checked
+  // menu item, and `toggle` the window's command that switches it.
+  void SetShowReading(platform::MenuItem& item, std::function<void()> toggle) {
+    showReading_ = &item;
+    toggleShowReading_ = std::move(toggle);
+  }
+
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
-  // Writes all six; when the file cannot be written it is left as it was and
+  // Writes every key; when the file cannot be written it is left as it was and
   // one line on standard error names it. Returns whether it was written.
   bool Write();
 
@@ -63,6 +72,8 @@ class SettingsFile {
   speech::SpeechEngine& speech_;
   std::function<void()> selectCastilian_;
   std::function<void()> toggleScanning_;
+  platform::MenuItem* showReading_ = nullptr;
+  std::function<void()> toggleShowReading_;
   std::string path_;
 };
 

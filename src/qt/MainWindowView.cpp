@@ -46,7 +46,7 @@ const std::map<std::string, const char*> kPictures = {
 // Items whose check mark the behaviour sets.
 bool Checkable(const std::string& name) {
   return name == "mnuParlar" || name == "mnuEscaneig" || name == "mnuCatala" ||
-         name == "mnuCastella";
+         name == "mnuMostrarLectura" || name == "mnuCastella";
 }
 
 QFont SansSerif(int points, bool bold = false) {

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QInputDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -24,6 +26,7 @@
 #include "platform/UnitTools.h"
 #include "qt/QtText.h"
 #include "qt/QtWindowList.h"
+#include "qt/ReadingMarkScript.h"
 
 namespace sonavia::qt {
 
@@ -73,6 +76,10 @@ const char* const kSnapshotScript = R"JS(
                HEADER:1, LI:1, MAIN:1, NAV:1, OL:1, P:1, PRE:1, SECTION:1, TABLE:1, TD:1,
                TH:1, TR:1, UL:1};
   var links = [];
+  // The elements behind the conversion's links and images, in its order,
+  // for the reading mark.
+  var items = {links: [], images: []};
+  var inLink = 0;
   var pre = 0;
   function text(s) {
     if (pre === 0) s = s.replace(/[\r\n]+/g, ' ');
@@ -92,15 +99,17 @@ const char* const kSnapshotScript = R"JS(
   }
   function serialize(node) {
     if (node.nodeType === 3) return text(node.data);
-    if (node.nodeType !== 1) return '';
+    if (node.nodeType !== 1 || node.__sonaviaMark) return '';
     var tag = node.tagName.toUpperCase();
     if (SKIP[tag] || hidden(node)) return '';
+    if (tag.lastIndexOf('IMG', 0) === 0 && inLink === 0) items.images.push(node);
     var name = node.localName;
     var out = '<' + name;
     var isLink = tag === 'A' && node.hasAttribute('href');
     if (isLink) {
       out += ' href="' + attr(node.getAttribute('href')) + '"';
       links.push(node.href);
+      items.links.push(node);
     }
     for (var i = 0; i < node.attributes.length; i++) {
       var a = node.attributes[i];
@@ -110,12 +119,16 @@ const char* const kSnapshotScript = R"JS(
     out += '>';
     if (VOID[tag]) return out;
     if (tag === 'PRE') pre++;
+    if (isLink) inLink++;
     for (var c = node.firstChild; c; c = c.nextSibling) out += serialize(c);
+    if (isLink) inLink--;
     if (tag === 'PRE') pre--;
     return out + '</' + name + '>' + (BLOCK[tag] ? ' ' : '');
   }
   var body = document.body;
-  return {title: document.title, hasBody: !!body, body: body ? serialize(body) : '', links: links};
+  var html = body ? serialize(body) : '';
+  window.__sonaviaItems = items;
+  return {title: document.title, hasBody: !!body, body: html, links: links};
 })()
 )JS";
 
@@ -522,6 +535,36 @@ void WebEngineBrowser::ShowNavigationError(const QString& address, const QString
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box->show();
+}
+
+void WebEngineBrowser::ShowReadingMark(const reading::ReadingMark& mark) {
+  QJsonObject request;
+  request[QStringLiteral("op")] = QStringLiteral("show");
+  request[QStringLiteral("kind")] = mark.kind == reading::MarkKind::Text ? QStringLiteral("text")
+                                    : mark.kind == reading::MarkKind::Image
+                                        ? QStringLiteral("image")
+                                        : QStringLiteral("link");
+  request[QStringLiteral("text")] = FromCp1252(mark.text);
+  request[QStringLiteral("item")] = mark.item;
+  RunMarkScript(request);
+}
+
+void WebEngineBrowser::HideReadingMark() {
+  QJsonObject request;
+  request[QStringLiteral("op")] = QStringLiteral("hide");
+  RunMarkScript(request);
+}
+
+void WebEngineBrowser::RunMarkScript(const QJsonObject& request) {
+  QString script = QString::fromUtf8(kReadingMarkScript);
+  script.replace(QStringLiteral("__REQUEST__"),
+                 QString::fromUtf8(QJsonDocument(request).toJson(QJsonDocument::Compact)));
+  QPointer<WebEngineBrowser> self(this);
+  const bool show = request.value(QStringLiteral("op")).toString() == QStringLiteral("show");
+  page_->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                       [self, show](const QVariant& result) {
+                         if (self != nullptr && show) emit self->readingMarkDrawn(result.toMap());
+                       });
 }
 
 }  // namespace sonavia::qt

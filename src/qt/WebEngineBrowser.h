@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 #include <QWebEngineView>
 #include <cstdint>
 #include <deque>
@@ -15,6 +16,7 @@
 
 #include "shell/BrowserComponent.h"
 
+class QJsonObject;
 class QWebEngineLoadingInfo;
 class QWidget;
 
@@ -50,6 +52,11 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   std::string LocationURL() override;
   bool Busy() override { return busy_; }
 
+  // The reading mark: drawn over the page by the injected script, which
+  // reports each mark with readingMarkDrawn.
+  void ShowReadingMark(const reading::ReadingMark& mark) override;
+  void HideReadingMark() override;
+
   // From the page's injected script, in any frame.
   void OnScriptMessage(const QString& message);
 
@@ -62,6 +69,11 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // What the page's own scripts cannot write: the console messages of the
   // component's injected script begin with it.
   const QString& ChannelPrefix() const { return prefix_; }
+
+ signals:
+  // What a mark found on the page: found, kind, text, the rectangle in the
+  // view (x, y, width, height) and what was marked.
+  void readingMarkDrawn(const QVariantMap& report);
 
  protected:
   // F6 on the page moves its keyboard focus to the next frame.
@@ -81,6 +93,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void QueueCompletion(bool top);
   void TakeTopSnapshot();
   void ShowNavigationError(const QString& address, const QString& reason);
+  void RunMarkScript(const QJsonObject& request);
 
   QPointer<QWebEngineView> view_;
   WebEnginePage* page_ = nullptr;

@@ -31,6 +31,7 @@ bool ReadingSequencer::SpeakUnit(const std::string& text) {
 }
 
 void ReadingSequencer::StopSpeaking() {
+  follower_.Stopped();
   speech_.SetSpeakingFlag(false);
   poll_.SetEnabled(false);
   speech_.Stop();
@@ -75,7 +76,7 @@ void ReadingSequencer::SpeakNextStep() {
     } else {
       speech_.UseItemVoice();
     }
-    SpeakUnit(list_.Unit(list_.UnitCursor).Text + " ");
+    if (!SpeakUnit(list_.Unit(list_.UnitCursor).Text + " ")) follower_.UnitSpoken(list_.UnitCursor);
     // The k-th "LINK" unit announces link k, whatever the unit's kind.
     if (list_.Unit(list_.UnitCursor).Text == kLinkWord) list_.LinkCursor += 1;
     return;
@@ -88,12 +89,14 @@ void ReadingSequencer::SpeakNextStep() {
   if (!SpeechOn()) return;
   list_.LinkCursor += 1;
   speech_.UseItemVoice();
-  SpeakUnit(list_.Link(list_.LinkCursor).Text + " ");
+  if (!SpeakUnit(list_.Link(list_.LinkCursor).Text + " ")) follower_.LinkSpoken(list_.LinkCursor);
 }
 
 void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   list_.UnitCursor = 0;
   list_.LinkCursor = 0;
+  // The end of the list comes between units, with nothing to stop.
+  follower_.Stopped();
   if (speech_.SpeakingFlag()) StopSpeaking();
   if (firstUnit <= 0) return;
   list_.UnitCursor = firstUnit - 1;

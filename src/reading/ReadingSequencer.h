@@ -10,6 +10,7 @@
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "reading/PageConverter.h"
+#include "reading/ReadingFollower.h"
 #include "reading/ReadingList.h"
 #include "reading/SpeechPort.h"
 
@@ -41,6 +42,9 @@ class ReadingSequencer : public ConversionLimitWarning {
   void StepBackAndStop();
   bool ResolveCurrentLink();
 
+  // Shows on the page the unit being read.
+  ReadingFollower& Follower() { return follower_; }
+
   // The conversion's warning speaks in the item voice.
   void UseItemVoice() override { speech_.UseItemVoice(); }
 
@@ -54,6 +58,7 @@ class ReadingSequencer : public ConversionLimitWarning {
   platform::Timer& poll_;
   const platform::Button& speechButton_;
   platform::Edit& speedField_;
+  ReadingFollower follower_{list_};
 };
 
 }  // namespace sonavia::reading

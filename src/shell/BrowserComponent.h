@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "reading/ReadingFollower.h"
+
 namespace sonavia::shell {
 
 // A failing call or a missing document, body or property. Callers discard it.
@@ -53,9 +55,9 @@ class BrowserDocument {
   std::vector<std::string> links_;
 };
 
-class BrowserComponent {
+class BrowserComponent : public reading::ReadingMarkView {
  public:
-  virtual ~BrowserComponent() = default;
+  ~BrowserComponent() override = default;
 
   virtual void Navigate(const std::string& address) = 0;
   virtual void GoBack() = 0;
@@ -71,6 +73,11 @@ class BrowserComponent {
   virtual std::string LocationURL() = 0;
   // False once the whole page, frames included, has loaded.
   virtual bool Busy() = 0;
+
+  // Marks on the page the unit being read; a view that cannot draw it
+  // shows nothing.
+  void ShowReadingMark(const reading::ReadingMark& /*mark*/) override {}
+  void HideReadingMark() override {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;

@@ -102,7 +102,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
         &MenuEscriureDirectamentUnaAdesa, &N5, &mnuEscaneig, &N2, &mnuSortir}},
       {&Control1,
        {&mnuAnarALink, &N4, &mnuParlar, &mnuTornarAComencar, &N3, &mnuCanviLlegirLinksLectures, &N1,
-        &mnuCatala, &mnuCastella}},
+        &mnuCatala, &mnuCastella, &mnuMostrarLectura}},
       {&MenuParlantDe, {}},
   };
 
@@ -146,6 +146,20 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   TimerControlSituacio->SetEnabled(true);
 
   WireHandlers();
+  SetUpShowReading();
+}
+
+void TFormPrincipal::SetUpShowReading() {
+  Item(mnuMostrarLectura, "&Mostrar el que es llegeix");
+  mnuMostrarLectura.SetChecked(true);
+  mnuMostrarLectura.OnClick = [this] { mnuMostrarLecturaClick(); };
+  Sequencer.Follower().SetView(&browser_);
+  Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
+}
+
+void TFormPrincipal::mnuMostrarLecturaClick() {
+  mnuMostrarLectura.SetChecked(!mnuMostrarLectura.Checked());
+  Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
 }
 
 void TFormPrincipal::WireHandlers() {

@@ -51,6 +51,7 @@ class TFormPrincipal {
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
       mnuCastella{"mnuCastella"};
+  platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -149,6 +150,7 @@ class TFormPrincipal {
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectCatalan(); }
   void mnuCastellaClick() { Commands.SelectCastilian(); }
+  void mnuMostrarLecturaClick();
   void SpeedButtonAnteriorClick() { Commands.HistoryBack(); }
   void SpeedButtonSeguentClick() { Commands.HistoryForward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(controls::kPageUpKey); }
@@ -191,6 +193,7 @@ class TFormPrincipal {
     if (OnStateChanged) OnStateChanged();
   }
   void WireHandlers();
+  void SetUpShowReading();
 
   platform::EventLoop& loop_;
   BrowserComponent& browser_;

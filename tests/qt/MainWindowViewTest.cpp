@@ -112,11 +112,13 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   EXPECT_EQ(Texts(bar[1]->menu()->actions()),
             (std::vector<std::string>{"&Anar a link que s'està llegint", "-",
                                       "Desactivar la &Lectura (pausa)", "&Tornar a començar", "-",
-                                      "Lle&gir Links", "-", "&Català", "Cast&ellà"}));
+                                      "Lle&gir Links", "-", "&Català", "Cast&ellà",
+                                      "&Mostrar el que es llegeix"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));
   EXPECT_TRUE(window.Action(&program.form->mnuParlar)->isChecked());
+  EXPECT_TRUE(window.Action(&program.form->mnuMostrarLectura)->isChecked());
 
   ASSERT_TRUE(WaitFor([&] { return window.ButtonToolBar()->isVisible(); }));
   const char* const names[] = {

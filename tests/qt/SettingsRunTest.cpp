@@ -81,7 +81,7 @@ QByteArray FileBytes(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
-TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
+TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
   QTemporaryDir home;
   // The configuration folder the program finds as it would at any start.
   struct ConfigHome {
@@ -107,7 +107,7 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
               "Escaneig=no\nVelocitat de lectura=180\n" +
-                  step + "=15\n" + pause + "=30\n");
+                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n");
   }
   {
     ProgramRun second(home.path());
@@ -117,6 +117,7 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
     second.window->Action(&second.form->mnuParlar)->trigger();
     second.window->Action(&second.form->mnuEscaneig)->trigger();
     EXPECT_FALSE(second.form->mnuParlar.Checked());
+    second.window->Action(&second.form->mnuMostrarLectura)->trigger();
     second.Type(second.form->EditVelocitat, QStringLiteral("120"));
     second.Type(second.form->TextDecimesScan, QStringLiteral("5"));
     second.Type(second.form->TextTimerParo, QStringLiteral("100"));
@@ -125,7 +126,7 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
-                  step + "=5\n" + pause + "=100\n");
+                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n");
   }
   {
     ProgramRun third(home.path());
@@ -140,6 +141,8 @@ TEST(SettingsRun, TheSixSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(third.EditOf(form.TextTimerParo)->text(), QStringLiteral("100"));
     EXPECT_EQ(form.TimerEscaneig->Interval(), 500u);
     EXPECT_EQ(form.TimerParo->Interval(), 10000u);
+    EXPECT_FALSE(third.window->Action(&form.mnuMostrarLectura)->isChecked());
+    EXPECT_FALSE(form.Sequencer.Follower().Enabled());
     EXPECT_TRUE(form.mnuCastella.Checked());
     EXPECT_FALSE(form.mnuCatala.Checked());
     EXPECT_EQ(form.Speech.CatalanActive, false) << "the library speaks Castilian";

@@ -53,9 +53,9 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
   loop.Post(1499, [&] { atFree = testing::ReadBytes(path); });
   main.FormClose();
   EXPECT_NE(atFree.find("=120\n"), std::string::npos) << "not written before the close's end";
-  EXPECT_EQ(testing::ReadBytes(path), "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" +
-                                          step + "=5\n" + pause +
-                                          "=100\nLlengua=Catal\xE0\nEscaneig=no\n");
+  EXPECT_EQ(testing::ReadBytes(path),
+            "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" + step + "=5\n" + pause +
+                "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n");
 }
 
 }  // namespace

@@ -56,6 +56,13 @@ void ScriptedBrowser::Navigate(const std::string& address) {
   });
 }
 
+void ScriptedBrowser::ShowReadingMark(const reading::ReadingMark& mark) {
+  std::string kind = mark.kind == reading::MarkKind::Text    ? "Text"
+                     : mark.kind == reading::MarkKind::Image ? "Image" + std::to_string(mark.item)
+                                                             : "Link" + std::to_string(mark.item);
+  marks.push_back(std::to_string(loop_.Elapsed()) + " " + kind + "(" + mark.text + ")");
+}
+
 void ScriptedBrowser::Refresh() {
   Call("Refresh");
   if (!location_.empty()) {

@@ -41,6 +41,12 @@ class ScriptedBrowser : public shell::BrowserComponent {
   std::string LocationURL() override { return location_; }
   bool Busy() override { return busy_; }
 
+  // Records the marks as "<ms> Text(UN)", "<ms> Image2(desc)",
+  // "<ms> Link1(PRIMER)" and "<ms> Hide".
+  void ShowReadingMark(const reading::ReadingMark& mark) override;
+  void HideReadingMark() override { marks.push_back(std::to_string(loop_.Elapsed()) + " Hide"); }
+  std::vector<std::string> marks;
+
   // Raises StatusTextChange now, as a pointer on a link would.
   void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
 
