@@ -2,8 +2,10 @@
 // WebEngine, the speech library loaded by name), hands it to the window's
 // behaviour and runs the message loop.
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdio>
 #include <memory>
 
 #include "about/AboutBox.h"
@@ -16,6 +18,7 @@
 #include "qt/QtWindowList.h"
 #include "reading/ReadingList.h"
 #include "shell/FormPrincipal.h"
+#include "system/CommandLine.h"
 #include "system/DlLibraryLoader.h"
 #include "system/SettingsLocation.h"
 
@@ -25,10 +28,42 @@ std::string CurrentDirectory() {
   return sonavia::qt::ToCp1252(QDir::currentPath());
 }
 
+bool FileExists(const std::string& path) {
+  return QFileInfo::exists(QString::fromLocal8Bit(path.c_str()));
+}
+
+// The start pages installed with the program, found from where the program
+// itself is (the build tree has the same layout).
+std::string InstalledPages() {
+  return (QCoreApplication::applicationDirPath() + QString::fromUtf8("/" SONAVIA_PAGES_RELATIVE))
+      .toLocal8Bit()
+      .toStdString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace sonavia;
+  // The command line is answered before anything of the window system starts,
+  // so that --help works without a display.
+  const std::string here = QDir::currentPath().toLocal8Bit().toStdString();
+  const system::CommandLine line =
+      system::ParseCommandLine({argv + 1, argv + argc}, here, FileExists);
+  switch (line.action) {
+    case system::CommandLine::Action::Help:
+      std::fputs(system::Usage("sonavia").c_str(), stdout);
+      return 0;
+    case system::CommandLine::Action::Version:
+      std::puts("sonavia " SONAVIA_VERSION);
+      return 0;
+    case system::CommandLine::Action::Error:
+      std::fprintf(stderr, "sonavia: %s?\n\n%s", line.rejected.c_str(),
+                   system::Usage("sonavia").c_str());
+      return 2;
+    case system::CommandLine::Action::Run:
+      break;
+  }
+
   qt::ConfigureWebEngineEnvironment();
   qt::SonaviaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sonavia"));
@@ -55,6 +90,10 @@ int main(int argc, char** argv) {
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
   form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
+  const std::string first = line.address.empty()
+                                ? system::StartPageAddress(here, InstalledPages(), FileExists)
+                                : line.address;
+  form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(first.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
 
   shell::StartProgram(form, aboutBox, loop);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
 #include "qt/QtText.h"
 
@@ -66,6 +67,10 @@ AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(par
   // A modal showing runs the dialog's own loop until the box is closed. The
   // box is already on the screen by then, and a dialog takes its modality
   // only as it is shown: it is shown again.
+  for (auto& [part, widget] : parts_) widget->setObjectName(QString::fromStdString(part->Name()));
+  ok_->setObjectName(QStringLiteral("OKButton"));
+  NameForAccessibility(this);
+
   box_.RunModal = [this] {
     if (isVisible()) hide();
     exec();

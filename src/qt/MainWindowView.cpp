@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
 #include "qt/Input.h"
 #include "qt/QtText.h"
@@ -210,6 +211,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   BuildMenus();
   BuildToolBars();
   status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("StatusBar1"));
   statusBar()->addWidget(status_, 1);
   statusBar()->setSizeGripEnabled(false);
   statusBar()->setFixedHeight(19);
@@ -224,6 +226,11 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form.cboAddress.OnStateChanged = refresh;
   form.StatusBar1.OnStateChanged = refresh;
   form.OnCloseRequested = [this] { close(); };
+  browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
+  NameForAccessibility(this);
+  // Where the keyboard is must show: a thick frame on the focused edit.
+  addressBar_->setStyleSheet(
+      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid #0033aa; }"));
   new EnterKeyObserver(this, [this] {
     if (form_ != nullptr) form_->ApplicationEvents1Message(0x0D);
   });

@@ -278,7 +278,7 @@ std::string TFormPrincipal::StartPageAddress() const {
 }
 
 void TFormPrincipal::OpenStartPage() {
-  const std::string address = StartPageAddress();
+  const std::string address = startAddress_.empty() ? StartPageAddress() : startAddress_;
   if (address.empty()) return;
   // A failure here would end the program before it starts; the browser
   // shows what it shows for a page it cannot open instead.

@@ -119,6 +119,9 @@ class TFormPrincipal {
   void FormDestroy();
   void mnuSortirClick();
   std::string StartPageAddress() const;
+  // An address to open instead of the start page (one the program was
+  // started with); empty for the start page.
+  void SetStartAddress(std::string address) { startAddress_ = std::move(address); }
   void OpenStartPage();
   void GoToAddress(const std::string& address);
   void FocusPage();
@@ -196,6 +199,7 @@ class TFormPrincipal {
   BrowserComponent& browser_;
   platform::Input& input_;
   std::function<std::string()> currentDirectory_;
+  std::string startAddress_;
   about::TAboutBox& about_;
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;

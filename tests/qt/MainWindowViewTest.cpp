@@ -2,18 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
@@ -232,6 +239,108 @@ TEST(MainWindowView, SortirClosesAfterTheCloseWaitAndEverythingComesDown) {
   aboutView.reset();
   window.reset();
   EXPECT_FALSE(form.AcceptsDrops()) << "the destruction handler ran";
+}
+
+}  // namespace
+}  // namespace sonavia::qt
+
+namespace sonavia::qt {
+namespace {
+
+using testing::Pump;
+using testing::WaitFor;
+
+QString Said(QWidget* widget, QAccessible::Text what) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+  return face != nullptr ? face->text(what) : QString();
+}
+
+TEST(MainWindowView, EveryControlHasACatalanNameAndDescriptionForScreenReaders) {
+  system::DlLibraryLoader loader;
+  Program program(loader);
+  ASSERT_TRUE(WaitFor([&] { return program.window.ButtonToolBar()->isVisible(); }));
+  struct Expected {
+    const char* object;
+    const char* name;
+  };
+  const Expected expected[] = {
+      {"SpeedButtonAnterior", "Anterior"},
+      {"SpeedButtonAlLink", "Al link"},
+      {"SpeedButtonParlar", "No parlar"},
+      {"EditVelocitat", "Velocitat de lectura"},
+      {"cboAddress", "Adreça"},
+      {"TextDecimesScan", "Pas d'escaneig"},
+      {"ImageQuelva2000", "Quelva"},
+      {"brwWebBrowser", "Pàgina"},
+  };
+  for (const auto& e : expected) {
+    QWidget* widget = program.window.findChild<QWidget*>(QString::fromLatin1(e.object));
+    ASSERT_NE(widget, nullptr) << e.object;
+    // On this desktop a combo box is named by its text; its edit by its name.
+    if (auto* box = qobject_cast<QComboBox*>(widget)) widget = box->lineEdit();
+    EXPECT_EQ(Said(widget, QAccessible::Name).toStdString(), e.name) << e.object;
+  }
+  // Every control of both windows, pictures included, is named and described.
+  for (QWidget* root :
+       {static_cast<QWidget*>(&program.window), static_cast<QWidget*>(&program.aboutView)}) {
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+      const bool control =
+          qobject_cast<QAbstractButton*>(widget) != nullptr ||
+          qobject_cast<QLineEdit*>(widget) != nullptr ||
+          qobject_cast<QComboBox*>(widget) != nullptr ||
+          (qobject_cast<QLabel*>(widget) != nullptr && !widget->objectName().isEmpty());
+      // Qt's own helpers (a toolbar's overflow button) are not the program's.
+      if (!control || widget->objectName().startsWith(QLatin1String("qt_")) ||
+          qobject_cast<QComboBox*>(widget->parentWidget()) != nullptr)
+        continue;
+      EXPECT_FALSE(Said(widget, QAccessible::Name).isEmpty()) << widget->objectName().toStdString();
+      EXPECT_FALSE(Said(widget, QAccessible::Description).isEmpty())
+          << widget->objectName().toStdString();
+    }
+  }
+  // The speech button's name follows its caption.
+  program.form->mnuParlarClick();
+  Pump(50);
+  EXPECT_EQ(Said(program.window.Button(&program.form->SpeedButtonParlar), QAccessible::Name),
+            QStringLiteral("Parlar"));
+}
+
+TEST(MainWindowView, EveryCommandHasAKeyAndTheFocusedEditShowsIt) {
+  system::DlLibraryLoader loader;
+  Program program(loader);
+  // A menu command has a shortcut or a letter to reach it from the menu bar.
+  for (QAction* bar : program.window.menuBar()->actions()) {
+    EXPECT_TRUE(bar->text().contains(QLatin1Char('&'))) << bar->text().toStdString();
+    if (bar->menu() == nullptr) continue;
+    for (QAction* item : bar->menu()->actions()) {
+      if (item->isSeparator() || !item->isVisible()) continue;
+      EXPECT_TRUE(item->text().contains(QLatin1Char('&')) || !item->shortcut().isEmpty())
+          << item->text().toStdString();
+    }
+  }
+  // Each toolbar button's command is also a menu item or a key of the page.
+  const std::map<std::string, std::string> keyOf = {{"SpeedButtonAnterior", "F9"},
+                                                    {"SpeedButtonSeguent", "Ctrl+F9"},
+                                                    {"SpeedButtonPararCarrega", "Ctrl+P"},
+                                                    {"SpeedButtonRecarregar", "Ctrl+R"},
+                                                    {"SpeedButtonMarcSeguent", "F6"},
+                                                    {"SpeedButtonAlLink", "F2"},
+                                                    {"SpeedButtonParlar", "F3"}};
+  std::set<std::string> shortcuts;
+  for (QAction* action : program.window.actions())
+    shortcuts.insert(action->shortcut().toString().toStdString());
+  for (const auto& [button, key] : keyOf) EXPECT_TRUE(shortcuts.count(key)) << button;
+
+  program.window.activateWindow();
+  QApplication::setActiveWindow(&program.window);
+  auto* edit = program.window.findChild<QLineEdit*>(QStringLiteral("EditVelocitat"));
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return edit->isVisible(); }));
+  const QImage before = edit->grab().toImage();
+  edit->setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(WaitFor([&] { return edit->hasFocus(); }));
+  Pump(50);
+  EXPECT_NE(edit->grab().toImage(), before) << "the focused edit looks different";
 }
 
 }  // namespace

@@ -32,6 +32,13 @@ class ProgramTest : public ::testing::Test, protected testing::SimulatedWindow {
   }
 };
 
+TEST_F(ProgramTest, AnAddressGivenAtStartOpensInsteadOfTheStartPageAndIsShown) {
+  main.SetStartAddress("file:///tmp/other.htm");
+  StartProgram(main, about, loop);
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///tmp/other.htm)"});
+  EXPECT_EQ(main.cboAddress.Text(), "file:///tmp/other.htm");
+}
+
 TEST_F(ProgramTest, StartsWithASplashThenOpensTheStartPage) {
   Lines events;
   struct Seen {

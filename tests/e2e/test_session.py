@@ -1,0 +1,150 @@
+"""Whole runs: settings kept between two runs, closes at awkward moments,
+and the program started the ways a desktop starts it."""
+import http.server
+import os
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+from harness import BUILD, PROGRAM, QUICK, Journey, page, wait_for
+
+ARTICLE = page("Prova", "<p>Primera frase. Una frase molt llarga que dura prou per tancar el programa "
+               "mentre es diu, i encara continua una estona mes per si de cas.</p>")
+
+
+class SlowPage(http.server.BaseHTTPRequestHandler):
+    """A page that takes half a minute to arrive."""
+
+    def do_GET(self):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.end_headers()
+        try:
+            self.wfile.write(b"<html><head><title>Lenta</title></head><body>")
+            for n in range(300):
+                self.wfile.write(f"<p>Tros {n}.</p>".encode() + b" " * 2048)
+                self.wfile.flush()
+                time.sleep(0.1)
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+
+    def log_message(self, *args):
+        pass
+
+
+class Session(Journey):
+    def test_settings_written_at_close_are_taken_back_by_the_next_run(self):
+        config = tempfile.mkdtemp(prefix="sonavia-kept-")
+        first = self.started({"index.htm": ARTICLE}, config=config)
+        self.assertSays(first, "primera frase")
+        catalan = first.said()[0][0]
+        first.key("F7")
+        start = len(first.said())
+        self.assertSays(first, "primera frase", start)
+        first.close_from_menu()
+        self.assertEqual(first.wait_exit(), 0)
+        kept = first.settings()
+        self.assertEqual(kept.get("Llengua"), "Castellà", kept)
+        self.assertEqual(kept.get("Velocitat de lectura"), "254", kept)
+
+        second = self.started(config=config, settings=None)
+        self.assertSays(second, "primera frase")
+        languages = {language for language, _, _, text in second.said() if "primera frase" in text}
+        self.assertNotIn(catalan, languages, "the second run speaks Castilian")
+
+    def test_a_close_while_a_unit_is_spoken_cuts_it_and_still_writes_the_settings(self):
+        run = self.started({"index.htm": ARTICLE}, settings={"Velocitat de lectura": "80"})
+        self.assertSays(run, "primera frase")
+        time.sleep(1.5)
+        run.close_from_menu()
+        self.assertEqual(run.wait_exit(), 0)
+        last = run.said()[-1]
+        self.assertTrue(last[2] and "molt llarga" in last[3], run.said())
+        self.assertEqual(run.settings().get("Velocitat de lectura"), "80")
+
+    def test_a_close_while_a_page_loads_ends_the_program(self):
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), SlowPage)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        try:
+            address = f"http://127.0.0.1:{server.server_address[1]}/lenta"
+            run = self.started(args=[address])
+            time.sleep(4)  # the page is still arriving
+            self.assertFalse(any("pàgina carregada" in t for t in run.texts()), run.texts())
+            run.close_from_menu()
+            self.assertEqual(run.wait_exit(), 0)
+            self.assertEqual(run.settings().get("Parlar"), "sí")
+        finally:
+            server.shutdown()
+            server.server_close()
+
+    def test_started_from_another_folder_or_with_an_address(self):
+        other = tempfile.mkdtemp(prefix="sonavia-other-")
+        self.addCleanup(shutil.rmtree, other, True)
+        os.makedirs(os.path.join(other, "sub"))
+        with open(os.path.join(other, "index.htm"), "w") as out:
+            out.write(page("Carpeta altra", "<p>La pagina d'aquesta carpeta.</p>"))
+        with open(os.path.join(other, "sub", "triada.htm"), "w") as out:
+            out.write(page("Pagina triada", "<p>La pagina de l'argument.</p>"))
+        run = self.started(folder=other)
+        self.assertSays(run, "carpeta altra")
+        run.end()
+        run = self.started(folder=other, args=["sub/triada.htm"])
+        self.assertSays(run, "pagina triada")
+        self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Pagina triada", 5), run.title())
+
+    def test_installed_it_starts_from_a_folder_without_a_start_page_on_the_installed_one(self):
+        prefix = tempfile.mkdtemp(prefix="sonavia-prefix-")
+        home = tempfile.mkdtemp(prefix="sonavia-home-")
+        self.addCleanup(shutil.rmtree, prefix, True)
+        self.addCleanup(shutil.rmtree, home, True)
+        subprocess.run(["cmake", "--install", BUILD, "--prefix", prefix], check=True,
+                       stdout=subprocess.DEVNULL, timeout=120)
+        with open(os.path.join(prefix, "share/applications/sonavia.desktop"), encoding="utf-8") as entry:
+            self.assertIn("Exec=sonavia", entry.read())
+        run = self.started(folder=home, program=os.path.join(prefix, "bin/sonavia"))
+        self.assertSays(run, "el navegador que parla")
+        self.assertSays(run, "benvinguts a sonavia")
+
+    def test_without_the_speech_library_it_browses_and_scans_in_silence(self):
+        alone = tempfile.mkdtemp(prefix="sonavia-alone-")
+        self.addCleanup(shutil.rmtree, alone, True)
+        shutil.copy(PROGRAM, alone)
+        with open(os.path.join(self.folder, "index.htm"), "w") as out:
+            out.write(page("Sense veu", "<p>Res no es diu.</p>"))
+        run = self.started(program=os.path.join(alone, "sonavia"),
+                           settings={"Dècimes de segon que dura el pas d'escaneig": "3"})
+        self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Sense veu", 20), run.title())
+        left, top = run.geometry()[:2]
+        run.key("ctrl+F2")
+        seen = set()
+
+        def note():
+            x, y = run.display.pointer()
+            if y < top + 100 and (x - left - 20) % 62 == 0:
+                seen.add((x - left - 20) // 62)
+        wait_for(lambda: note() and False, 5, 0.05)
+        run.key("ctrl+F2")
+        self.assertEqual(max(seen), 7, "eight buttons: the speech button is gone")
+        self.assertEqual(run.said(), [])
+
+    def test_the_command_line_help_version_and_a_wrong_option(self):
+        def call(*args):
+            return subprocess.run([PROGRAM, *args], capture_output=True, text=True, timeout=30)
+        helped = call("--help")
+        self.assertEqual(helped.returncode, 0)
+        self.assertIn("Ús: sonavia [ADREÇA]", helped.stdout)
+        self.assertIn("Usage: sonavia [ADDRESS]", helped.stdout)
+        version = call("--version")
+        self.assertEqual(version.returncode, 0)
+        self.assertRegex(version.stdout, r"^sonavia \d+\.\d+")
+        wrong = call("--colour")
+        self.assertEqual(wrong.returncode, 2)
+        self.assertIn("Usage:", wrong.stderr)
+        self.assertEqual(wrong.stdout, "")
+
+
+if __name__ == "__main__":
+    unittest.main()
