@@ -228,9 +228,13 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
-  // Where the keyboard is must show: a thick frame on the focused edit.
-  addressBar_->setStyleSheet(
-      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid #0033aa; }"));
+  // Where the keyboard is must show: a thick frame on the focused edit. Set
+  // on the edits themselves: a style sheet on the toolbar would give it
+  // margins, and the address box must start at the window's left edge.
+  const QString focusFrame =
+      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid #0033aa; }");
+  address_->setStyleSheet(focusFrame);
+  for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
   new EnterKeyObserver(this, [this] {
     if (form_ != nullptr) form_->ApplicationEvents1Message(0x0D);
   });
