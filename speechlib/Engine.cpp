@@ -2,15 +2,16 @@
 
 #include <dlfcn.h>
 #include <espeak-ng/speak_lib.h>
+#include <malloc.h>
 #include <pcaudiolib/audio.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,7 @@
 
 #include "Recorder.h"
 #include "TextPrep.h"
+#include "upctv.h"
 
 namespace upctv::engine {
 
@@ -33,6 +35,16 @@ constexpr int32_t kDefaultRate = 140;
 // How far ahead of real time samples are handed to the sound server: small,
 // so that a stop silences speech at once even where flushing is slow.
 constexpr auto kLead = std::chrono::milliseconds(60);
+// How far synthesis may run ahead of playback. eSpeak NG is many times
+// faster than speech, and a long text would otherwise be held whole as
+// samples; its callback waits once this much is queued.
+constexpr int kAheadSeconds = 2;
+// eSpeak NG always synthesises at this rate; the sound device is opened at
+// once with it, while eSpeak NG starts.
+constexpr int kSampleRate = 22050;
+// Marks the silent text a session starts eSpeak NG with; texts to speak
+// carry their generation, which never comes near it.
+constexpr uintptr_t kPrimeTag = UINTPTR_MAX;
 
 struct Speaker {
   const char* variant;
@@ -55,40 +67,52 @@ struct Utterance {
   size_t samplesPlayed = 0;
 };
 
+// A text handed over by Read, for the synthesis thread.
+struct Request {
+  uint64_t gen;
+  std::string text1252;
+  int32_t language, speaker, rate;
+  int64_t epochMs;
+};
+
 int64_t EpochMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::system_clock::now().time_since_epoch())
       .count();
 }
 
-// One load of the front library.
+// One load of the front library. Callers only hand over requests; every
+// eSpeak NG call happens on the synthesis thread, so that no caller waits
+// for a cancel, and the player thread keeps the pace of speech.
 class Session {
  public:
-  explicit Session(int sampleRate) : sampleRate_(sampleRate) {}
-
   std::mutex mu;
   std::condition_variable cv;
   std::deque<Chunk> queue;
+  size_t queuedSamples = 0;
+  std::deque<Request> requests;
+  bool cancelWanted = false;
   uint64_t gen = 0;  // the utterance that may play; others are stale
   uint64_t ackGen = 0;
   std::optional<Utterance> current;
   bool quit = false;
-  bool exited = false;
+  bool playerOpening = true;
+  bool playerExited = false;
+  bool synthExited = false;
+  bool primed = false;  // eSpeak NG has done the session's first commands
+  const int sampleRate = kSampleRate;
   std::atomic<int64_t> firstSample{0};
 
   int32_t language = kCatalan;
   int32_t speaker = 0;
   int32_t rate = kDefaultRate;
-  std::string appliedVoice;
-
-  int SampleRate() const { return sampleRate_; }
 
   int64_t PlayedMs(const Utterance& u) const {
     if (!u.playStart) return 0;
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *u.playStart).count();
     const auto samplesMs =
-        static_cast<int64_t>(u.samplesPlayed * 1000 / static_cast<size_t>(sampleRate_));
+        static_cast<int64_t>(u.samplesPlayed * 1000 / static_cast<size_t>(sampleRate));
     return std::min<int64_t>(elapsed, samplesMs);
   }
 
@@ -99,23 +123,34 @@ class Session {
     current.reset();
   }
 
+  void ClearQueue() {
+    // A fresh deque, so that the memory of a long queue goes back at once.
+    std::deque<Chunk>().swap(queue);
+    queuedSamples = 0;
+  }
+
   // With `mu` held: makes whatever is queued or playing stale.
   void StopLocked() {
     Finish(true);
     ++gen;
-    queue.clear();
+    ClearQueue();
+    cancelWanted = true;
     cv.notify_all();
   }
 
   void PlayerMain();
+  void SynthMain();
 
  private:
   void OpenDevice();
-  int sampleRate_;
+  void Synthesize(Request& request, std::string& appliedVoice);
   audio_object* device_ = nullptr;
 };
 
 std::mutex gApiMu;  // one caller at a time, whatever thread calls
+// eSpeak NG is one per process: a session's thread holds it from start to
+// end, and the next session's thread waits for a late one to let go.
+std::mutex gEspeakMu;
 std::mutex gSessionMu;
 std::shared_ptr<Session> gSession;
 std::atomic<bool> gReportedNoDevice{false};
@@ -146,7 +181,7 @@ void Session::OpenDevice() {
   // Writes report success even after a failed open, so only the open's
   // own result says whether sound can be heard.
   if (device_ != nullptr && audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE,
-                                              static_cast<uint32_t>(sampleRate_), 1) == 0) {
+                                              static_cast<uint32_t>(sampleRate), 1) == 0) {
     return;
   }
   if (device_ != nullptr) {
@@ -162,6 +197,7 @@ void Session::OpenDevice() {
 void Session::PlayerMain() {
   OpenDevice();
   std::unique_lock lk(mu);
+  playerOpening = false;
   bool flushPending = false;
   for (;;) {
     if (ackGen != gen) {
@@ -182,16 +218,19 @@ void Session::PlayerMain() {
     }
     Chunk chunk = std::move(queue.front());
     queue.pop_front();
+    queuedSamples -= chunk.samples.size();
+    cv.notify_all();  // room for synthesis to go on
     if (!current || chunk.gen != current->gen) continue;
     Utterance& u = *current;
     const uint64_t g = chunk.gen;
     auto stale = [&] { return quit || gen != g; };
+    const auto rateNow = static_cast<size_t>(sampleRate);
     if (chunk.end) {
       // Status stays busy until the last sample has been heard.
       const auto end =
-          u.playStart ? *u.playStart + std::chrono::microseconds(u.samplesPlayed * 1000000 /
-                                                                 static_cast<size_t>(sampleRate_))
-                      : Clock::now();
+          u.playStart
+              ? *u.playStart + std::chrono::microseconds(u.samplesPlayed * 1000000 / rateNow)
+              : Clock::now();
       cv.wait_until(lk, end, stale);
       if (!stale()) Finish(false);
       continue;
@@ -203,9 +242,7 @@ void Session::PlayerMain() {
               .count();
     }
     const auto due =
-        *u.playStart +
-        std::chrono::microseconds(u.samplesPlayed * 1000000 / static_cast<size_t>(sampleRate_)) -
-        kLead;
+        *u.playStart + std::chrono::microseconds(u.samplesPlayed * 1000000 / rateNow) - kLead;
     cv.wait_until(lk, due, stale);
     if (stale()) continue;
     if (u.recording) u.recording->AddSamples(chunk.samples.data(), chunk.samples.size());
@@ -225,101 +262,184 @@ void Session::PlayerMain() {
     lk.lock();
     device_ = nullptr;
   }
-  exited = true;
+  playerExited = true;
   cv.notify_all();
 }
 
-// Runs on eSpeak NG's own thread.
-int SynthCallback(short* wav, int numSamples, espeak_EVENT* events) {
-  const auto session = CurrentSession();
-  if (!session || events == nullptr) return 1;
-  const auto g = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(events->user_data));
-  std::lock_guard lock(session->mu);
-  if (g != session->gen) return 1;  // abandoned: stop synthesising it
-  if (wav != nullptr && numSamples > 0) {
-    session->queue.push_back(Chunk{g, std::vector<int16_t>(wav, wav + numSamples), false});
+// Runs on eSpeak NG's own thread, which must never see an exception.
+int SynthCallback(short* wav, int numSamples, espeak_EVENT* events) noexcept {
+  try {
+    const auto session = CurrentSession();
+    if (!session || events == nullptr) return 1;
+    Session& s = *session;
+    const auto g = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(events->user_data));
+    std::unique_lock lk(s.mu);
+    if (g == kPrimeTag) {
+      for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type == espeakEVENT_MSG_TERMINATED) s.primed = true;
+      }
+      s.cv.notify_all();
+      return 0;
+    }
+    const auto ahead = static_cast<size_t>(kAheadSeconds) * static_cast<size_t>(s.sampleRate);
+    // Synthesis waits for the player here; a Stop, a new Read or the end
+    // of the session wakes it to give up.
+    s.cv.wait(lk, [&] { return g != s.gen || s.quit || s.queuedSamples < ahead; });
+    if (g != s.gen || s.quit) return 1;  // abandoned: stop synthesising it
+    if (wav != nullptr && numSamples > 0) {
+      // Copied with the lock let go, so that a caller's Read never waits
+      // for it.
+      lk.unlock();
+      Chunk chunk{g, std::vector<int16_t>(wav, wav + numSamples), false};
+      lk.lock();
+      if (g != s.gen || s.quit) return 1;
+      s.queue.push_back(std::move(chunk));
+      s.queuedSamples += static_cast<size_t>(numSamples);
+    }
+    for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+      if (e->type == espeakEVENT_MSG_TERMINATED) s.queue.push_back(Chunk{g, {}, true});
+    }
+    s.cv.notify_all();
+    return 0;
+  } catch (...) {
+    return 1;
   }
-  for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
-    if (e->type == espeakEVENT_MSG_TERMINATED) session->queue.push_back(Chunk{g, {}, true});
-  }
-  session->cv.notify_all();
-  return 0;
 }
 
-// Starts a session at the first call after a load.
+void Session::Synthesize(Request& request, std::string& appliedVoice) {
+  const uint64_t g = request.gen;
+  // Ends the utterance at once: nothing of it will be heard.
+  auto endNow = [this, g] {
+    std::lock_guard lock(mu);
+    if (gen == g) queue.push_back(Chunk{g, {}, true});
+    cv.notify_all();
+  };
+  std::string utf8 = PrepareForSpeech(request.text1252);
+  std::string().swap(request.text1252);
+  if (utf8.find_first_not_of(' ') == std::string::npos) {
+    endNow();
+    return;
+  }
+  const std::string voice = std::string(request.language == kCastilian ? "es" : "ca") + "+" +
+                            kSpeakers[request.speaker].variant;
+  if (voice != appliedVoice) {
+    espeak_SetVoiceByName(voice.c_str());
+    appliedVoice = voice;
+  }
+  espeak_SetParameter(espeakRATE, request.rate, 0);
+  espeak_SetParameter(espeakPITCH, kSpeakers[request.speaker].pitch, 0);
+  // A text eSpeak NG refuses would otherwise keep the status busy for ever.
+  if (espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                   reinterpret_cast<void*>(static_cast<uintptr_t>(g))) != EE_OK) {
+    endNow();
+  }
+}
+
+void Session::SynthMain() {
+  std::lock_guard espeak(gEspeakMu);
+  // Without eSpeak NG at the expected rate every text ends unheard.
+  const bool speaks = espeak_Initialize(AUDIO_OUTPUT_RETRIEVAL, 50, nullptr, 0) == kSampleRate;
+  std::string appliedVoice;
+  if (speaks) {
+    espeak_SetSynthCallback(SynthCallback);
+    // eSpeak NG's queue hangs in a cancel or a terminate until it has taken
+    // a first command, and a command it has not done when cancelled is
+    // lost with its memory. The fresh session's voice is that command; a
+    // silent text after it says when it has been done, and the session
+    // goes on from there, so that even a session ended at once ends cleanly.
+    appliedVoice = std::string("ca+") + kSpeakers[0].variant;
+    espeak_SetVoiceByName(appliedVoice.c_str());
+    espeak_SetParameter(espeakRATE, kDefaultRate, 0);
+    if (espeak_Synth(" ", 2, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                     reinterpret_cast<void*>(kPrimeTag)) == EE_OK) {
+      std::unique_lock lk(mu);
+      cv.wait_for(lk, std::chrono::seconds(5), [&] { return primed; });
+    }
+  }
+  std::unique_lock lk(mu);
+  for (;;) {
+    cv.wait(lk, [&] { return quit || cancelWanted || !requests.empty(); });
+    if (cancelWanted || quit) {
+      cancelWanted = false;
+      if (speaks) {
+        lk.unlock();
+        espeak_Cancel();
+        // What a long text left in the heap goes back to the system.
+        malloc_trim(0);
+        lk.lock();
+      }
+      if (quit) break;
+      continue;
+    }
+    Request request = std::move(requests.front());
+    requests.pop_front();
+    const bool live = current && current->gen == request.gen && speaks;
+    lk.unlock();
+    try {
+      auto recording = std::make_unique<Recording>(sampleRate, request.epochMs, request.language,
+                                                   request.speaker, request.rate, request.text1252);
+      lk.lock();
+      if (live && current && current->gen == request.gen) {
+        current->recording = std::move(recording);
+        lk.unlock();
+        Synthesize(request, appliedVoice);
+      } else {
+        // Stopped or replaced before it started, or no speech at all.
+        recording->Finish(0, !live);
+        if (current && current->gen == request.gen) current.reset();
+        lk.unlock();
+      }
+    } catch (...) {
+      // Out of memory for this text: it ends unheard.
+      std::lock_guard lock(mu);
+      if (current && current->gen == request.gen) current.reset();
+    }
+    lk.lock();
+  }
+  lk.unlock();
+  if (speaks) espeak_Terminate();
+  lk.lock();
+  synthExited = true;
+  cv.notify_all();
+}
+
+// Starts a session at the first call after a load; eSpeak NG itself starts
+// on the session's thread.
 std::shared_ptr<Session> EnsureStarted() {
   if (auto session = CurrentSession()) return session;
+  // Here and not on the session's threads: it loads libraries, and a
+  // session may end within an unload, which holds the loader's lock.
   QuietAlsa();
-  const int rate = espeak_Initialize(AUDIO_OUTPUT_RETRIEVAL, 50, nullptr, 0);
-  if (rate <= 0) return nullptr;
-  espeak_SetSynthCallback(SynthCallback);
-  auto session = std::make_shared<Session>(rate);
-  // eSpeak NG's queue hangs in a cancel or a terminate until it has taken
-  // a first command; the fresh session's voice is that command, and it is
-  // then ready when the first text comes.
-  session->appliedVoice = std::string("ca+") + kSpeakers[0].variant;
-  espeak_SetVoiceByName(session->appliedVoice.c_str());
-  espeak_SetParameter(espeakRATE, kDefaultRate, 0);
+  auto session = std::make_shared<Session>();
   {
     std::lock_guard lock(gSessionMu);
     gSession = session;
   }
+  std::thread([session] { session->SynthMain(); }).detach();
   std::thread([session] { session->PlayerMain(); }).detach();
   return session;
 }
 
 // Waits, within reason, for the player to let go of a stale utterance.
 void AwaitPlayer(Session& s, std::unique_lock<std::mutex>& lk) {
-  s.cv.wait_for(lk, std::chrono::milliseconds(250), [&] { return s.ackGen == s.gen || s.exited; });
+  s.cv.wait_for(lk, std::chrono::milliseconds(250),
+                [&] { return s.ackGen == s.gen || s.playerExited; });
 }
 
-void Speak(const std::string& text1252) {
+void Speak(std::string text1252) {
   auto session = EnsureStarted();
-  if (!session) return;
   Session& s = *session;
-  uint64_t g;
-  bool stopped = false;
-  int32_t language, speaker, rate;
-  {
-    std::unique_lock lk(s.mu);
-    if (s.current) {
-      s.StopLocked();
-      stopped = true;
-    }
-    language = s.language;
-    speaker = s.speaker;
-    rate = s.rate;
-    g = ++s.gen;
-    s.current.emplace();
-    s.current->gen = g;
-    s.current->recording = std::make_unique<Recording>(s.SampleRate(), EpochMs(), language, speaker,
-                                                       rate, upctv::Cp1252ToUtf8(text1252));
-  }
-  if (stopped) espeak_Cancel();
-  const std::string utf8 = PrepareForSpeech(text1252);
-  // Ends the utterance at once: nothing of it will be heard.
-  auto endNow = [&s, g] {
-    std::lock_guard lock(s.mu);
-    if (s.gen == g) s.queue.push_back(Chunk{g, {}, true});
-    s.cv.notify_all();
-  };
-  if (utf8.find_first_not_of(' ') == std::string::npos) {
-    endNow();
-    return;
-  }
-  const std::string voice =
-      std::string(language == kCastilian ? "es" : "ca") + "+" + kSpeakers[speaker].variant;
-  if (voice != s.appliedVoice) {
-    espeak_SetVoiceByName(voice.c_str());
-    s.appliedVoice = voice;
-  }
-  espeak_SetParameter(espeakRATE, rate, 0);
-  espeak_SetParameter(espeakPITCH, kSpeakers[speaker].pitch, 0);
-  // A text eSpeak NG refuses would otherwise keep the status busy for ever.
-  if (espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
-                   reinterpret_cast<void*>(static_cast<uintptr_t>(g))) != EE_OK) {
-    endNow();
-  }
+  std::lock_guard lk(s.mu);
+  if (s.current) s.StopLocked();
+  // Texts replaced before their turn are dropped, unless each is recorded.
+  if (!Recording::Enabled()) s.requests.clear();
+  const uint64_t g = ++s.gen;
+  // Made current only once handed over, so that a failure leaves no text
+  // that would keep the status busy.
+  s.requests.push_back(Request{g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs()});
+  s.current.emplace();
+  s.current->gen = g;
+  s.cv.notify_all();
 }
 
 }  // namespace
@@ -330,29 +450,42 @@ const char* About() {
 
 void Read(const char* text) {
   if (text == nullptr) return;
+  std::string copy(text);
   std::lock_guard api(gApiMu);
-  Speak(text);
+  Speak(std::move(copy));
 }
 
-void ReadFile(const char* path) {
-  if (path == nullptr) return;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return;
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+bool ReadFile(const char* path) {
+  if (path == nullptr) return false;
+  // Only a regular file, read in one go: a directory, a device or a pipe
+  // could never end or never fit.
+  struct stat info {};
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+      static_cast<uint64_t>(info.st_size) > UPCTV_MAX_FILE_BYTES) {
+    return false;
+  }
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  std::string text(static_cast<size_t>(info.st_size), '\0');
+  const size_t got = std::fread(text.data(), 1, text.size(), file);
+  const bool more = std::fgetc(file) != EOF;  // grew since: refused as too long
+  std::fclose(file);
+  if (more) return false;
+  text.resize(got);
+  // Up to the first NUL, as a text handed to Read would be.
+  text.resize(std::min(text.size(), std::strlen(text.c_str())));
   std::lock_guard api(gApiMu);
-  Speak(text);
+  Speak(std::move(text));
+  return true;
 }
 
 void Stop() {
   std::lock_guard api(gApiMu);
   auto session = CurrentSession();
   if (!session) return;
-  {
-    std::unique_lock lk(session->mu);
-    session->StopLocked();
-  }
-  espeak_Cancel();
   std::unique_lock lk(session->mu);
+  session->StopLocked();
+  if (!Recording::Enabled()) session->requests.clear();
   AwaitPlayer(*session, lk);
 }
 
@@ -362,7 +495,9 @@ namespace {
 // the next Read.
 void Apply(int32_t Session::*setting, int32_t value) {
   std::lock_guard api(gApiMu);
-  if (auto s = EnsureStarted()) (*s).*setting = value;
+  auto s = EnsureStarted();
+  std::lock_guard lk(s->mu);
+  (*s).*setting = value;
 }
 
 }  // namespace
@@ -391,23 +526,21 @@ void Shutdown() {
   auto session = CurrentSession();
   if (!session) return;
   {
-    std::lock_guard lk(session->mu);
+    std::unique_lock lk(session->mu);
     session->StopLocked();
+    session->requests.clear();
     session->quit = true;
     session->cv.notify_all();
+    session->cv.wait_for(lk, std::chrono::seconds(3), [&] { return session->synthExited; });
+    // The player closes the device. One still opening it may need the
+    // loader's lock, which an unload holds while it ends the session; it
+    // finishes on its own once the unload is over, since this code never
+    // goes away.
+    session->cv.wait_for(lk, std::chrono::seconds(1),
+                         [&] { return session->playerExited || session->playerOpening; });
   }
-  espeak_Cancel();
-  {
-    std::unique_lock lk(session->mu);
-    // The player closes the device; it may be stuck opening one, in which
-    // case it finishes on its own, since this code never goes away.
-    session->cv.wait_for(lk, std::chrono::seconds(1), [&] { return session->exited; });
-  }
-  {
-    std::lock_guard lock(gSessionMu);
-    gSession.reset();
-  }
-  espeak_Terminate();
+  std::lock_guard lock(gSessionMu);
+  gSession.reset();
 }
 
 int64_t FirstSampleTime() {

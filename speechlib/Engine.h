@@ -12,7 +12,9 @@ namespace upctv::engine {
 
 UPCTV_ENGINE_API const char* About();
 UPCTV_ENGINE_API void Read(const char* text);
-UPCTV_ENGINE_API void ReadFile(const char* path);
+// False when the file is refused: not a regular file, unreadable, or
+// longer than UPCTV_MAX_FILE_BYTES.
+UPCTV_ENGINE_API bool ReadFile(const char* path);
 UPCTV_ENGINE_API void Stop();
 UPCTV_ENGINE_API void SetLanguage(int32_t language);
 UPCTV_ENGINE_API void SetSpeed(int32_t rate);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "TextPrep.h"
+
 namespace upctv {
 
 namespace {
@@ -65,17 +67,22 @@ void WriteHeader(std::FILE* f, int rate, uint32_t samples) {
 
 }  // namespace
 
+bool Recording::Enabled() {
+  const char* dir = std::getenv("UPCTV_RECORD_DIR");
+  return dir != nullptr && *dir != '\0';
+}
+
 Recording::Recording(int sampleRate, int64_t startEpochMs, int language, int speaker, int rate,
-                     std::string textUtf8)
+                     std::string_view text1252)
     : sampleRate_(sampleRate),
       startEpochMs_(startEpochMs),
       language_(language),
       speaker_(speaker),
-      rate_(rate),
-      text_(std::move(textUtf8)) {
-  const char* dir = std::getenv("UPCTV_RECORD_DIR");
-  if (dir == nullptr || *dir == '\0') return;
-  dir_ = dir;
+      rate_(rate) {
+  if (!Enabled()) return;
+  dir_ = std::getenv("UPCTV_RECORD_DIR");
+  // Converted only when recorded: a long text costs nothing otherwise.
+  text_ = Cp1252ToUtf8(text1252);
   char name[16];
   std::snprintf(name, sizeof name, "%04d.wav", NextNumber(dir_));
   wav_ = std::fopen((dir_ + "/" + name).c_str(), "wb");

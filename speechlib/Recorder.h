@@ -6,15 +6,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace upctv {
 
 class Recording {
  public:
+  // Whether the option is on.
+  static bool Enabled();
+
   // Starts the recording of one utterance, or does nothing when the
   // option is off or the directory cannot be written.
   Recording(int sampleRate, int64_t startEpochMs, int language, int speaker, int rate,
-            std::string textUtf8);
+            std::string_view text1252);
   ~Recording();
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;

@@ -1,5 +1,7 @@
 /* The speech library's entry points. Texts are NUL-terminated
- * Windows-1252; every argument and result is a 32-bit integer or a pointer. */
+ * Windows-1252; every argument and result is a 32-bit integer or a pointer.
+ * No entry point lets an error escape: a call that cannot be done (out of
+ * memory, for instance) returns -1 instead of 0. */
 #ifndef UPCTV_H
 #define UPCTV_H
 
@@ -12,12 +14,19 @@ extern "C" {
 #define UPCTV_EXPORT __attribute__((visibility("default")))
 
 UPCTV_EXPORT const char* upcTVAbout(void);
-/* Copies the text and returns at once; speech goes on in the background.
- * A Read while speaking stops that text and speaks the new one. */
+/* Copies the text and returns at once, without waiting for the speech
+ * engine; speech goes on in the background, synthesised only a little ahead
+ * of what is heard. A Read while speaking stops that text and speaks the
+ * new one. From its return the status is nonzero until the text is heard. */
 UPCTV_EXPORT int32_t upcTVRead(const char* text);
-/* Reads a Windows-1252 text file aloud like upcTVRead. */
+/* Reads a Windows-1252 text file aloud like upcTVRead, up to its first NUL.
+ * Only a regular file of at most UPCTV_MAX_FILE_BYTES is read; any other
+ * is refused: the result is then -1 and what is being spoken, and the
+ * status, stay as they were. 0 when the file is being read. */
+#define UPCTV_MAX_FILE_BYTES (4 * 1024 * 1024)
 UPCTV_EXPORT int32_t upcTVReadFile(const char* path);
-/* When it returns, the status is 0 and nothing more of the text is heard. */
+/* When it returns, the status is 0 and nothing more of the text is heard;
+ * what was held for it is freed. */
 UPCTV_EXPORT int32_t upcTVStop(void);
 /* 99 Catalan, 101 Castilian; other codes are ignored. */
 UPCTV_EXPORT int32_t upcTVSetLanguage(int32_t language);

@@ -3,16 +3,21 @@
 //
 //   reading-list [--title TEXT] [--speak] FILE   (FILE may be "-" for standard input)
 //
+// FILE is a regular file of at most 16 MiB; any other exits with status 2.
+//
 // With --speak it then reads the page aloud from the first unit, with the
 // speech library and the reading sequencer, and exits when the reading ends.
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 #include "platform/Controls.h"
@@ -89,22 +94,68 @@ std::string JsonString(const std::string& cp1252) {
   return out + "\"";
 }
 
-bool ReadInput(const std::string& path, std::string& text) {
-  if (path == "-") {
-    std::ostringstream all;
-    all << std::cin.rdbuf();
-    text = all.str();
-    return !std::cin.bad();
+// Pages larger than this are refused: a browser page is far smaller, and a
+// device such as /dev/zero or a runaway pipe must not exhaust the machine.
+constexpr size_t kMaxPageBytes = 16 * 1024 * 1024;
+
+// Reads all of `fd` in large blocks, up to the limit; false on an error or
+// when there is more than the limit.
+bool ReadAll(int fd, std::string& text, size_t sizeHint, std::string& why) {
+  text.resize(std::max<size_t>(sizeHint + 1, 64 * 1024));
+  size_t got = 0;
+  for (;;) {
+    if (got == text.size()) {
+      if (text.size() > kMaxPageBytes) break;
+      text.resize(std::min(text.size() * 2, kMaxPageBytes + 1));
+    }
+    const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
+  if (got > kMaxPageBytes) {
+    why = "larger than " + std::to_string(kMaxPageBytes) + " bytes";
+    return false;
+  }
+  text.resize(got);
+  return true;
+}
+
+// A regular file, or standard input for "-". `why` says what went wrong.
+bool ReadInput(const std::string& path, std::string& text, std::string& why) {
+  if (path == "-") return ReadAll(STDIN_FILENO, text, 0, why);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  bool ok = false;
+  if (::fstat(fd, &info) != 0) {
+    why = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    why = "not a regular file";
+  } else if (static_cast<uint64_t>(info.st_size) > kMaxPageBytes) {
+    why = "larger than " + std::to_string(kMaxPageBytes) + " bytes";
+  } else {
+    ok = ReadAll(fd, text, static_cast<size_t>(info.st_size), why);
+  }
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The conversion passes each build a text as long as the page; kept in
+  // the heap instead of fresh mappings, their memory is reused without a
+  // page fault for every page of it.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
   std::string title;
   std::string path;
   bool havePath = false;
@@ -128,8 +179,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string html;
-  if (!ReadInput(path, html)) {
-    std::cerr << "reading-list: cannot read " << path << "\n";
+  std::string why;
+  if (!ReadInput(path, html, why)) {
+    std::cerr << "reading-list: cannot read " << path << ": " << why << "\n";
     return 2;
   }
 

@@ -1,5 +1,7 @@
 #include "platform/UnitTools.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "platform/EventLoop.h"
@@ -23,7 +25,7 @@ std::string ReplaceEachOnce(std::string_view text, std::string_view pattern,
   out.reserve(text.size());
   size_t i = 0;
   for (;;) {
-    const size_t k = text.find(pattern, i);
+    const size_t k = FindText(text, pattern, i);
     if (k == std::string_view::npos) break;
     out.append(text.substr(i, k - i));
     out.append(replacement);
@@ -34,6 +36,28 @@ std::string ReplaceEachOnce(std::string_view text, std::string_view pattern,
 }
 
 }  // namespace
+
+size_t FindText(std::string_view text, std::string_view pattern, size_t from) {
+  const size_t m = pattern.size();
+  if (from > text.size()) return std::string_view::npos;
+  if (m == 0) return from;
+  // It looks for the pattern's first character that is not a blank, which
+  // is far rarer in page text than the blanks some patterns start with.
+  const size_t anchor = std::min(pattern.find_first_not_of(' '), m - 1);
+  const char c = pattern[anchor];
+  const char* const data = text.data();
+  while (text.size() - from >= m) {
+    const void* hit = std::memchr(data + from + anchor, c, text.size() - from - m + 1);
+    if (hit == nullptr) return std::string_view::npos;
+    const size_t start = static_cast<size_t>(static_cast<const char*>(hit) - data) - anchor;
+    // Patterns are a few characters long: compared here, not by a call.
+    size_t k = 0;
+    while (k < m && data[start + k] == pattern[k]) ++k;
+    if (k == m) return start;
+    from = start + 1;
+  }
+  return std::string_view::npos;
+}
 
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement) {
@@ -77,7 +101,7 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
       }
     }
     if (replaced) continue;
-    const size_t k = text.find(pattern, i);
+    const size_t k = FindText(text, pattern, i);
     if (k == std::string_view::npos) break;
     out.append(text.substr(i, k - i));
     const size_t q = out.size();

@@ -8,7 +8,8 @@
 // A unit's text comes from the conversion, so it is found in the page's
 // text with case, blanks and punctuation set aside (letters and digits
 // only, and the conversion's "hi" for a lone "i" folded back), searching on
-// from where the last unit was found and then from the top. The text index
+// from where the last unit was found (a bounded way ahead) and then from the
+// top (within a budget, so that a reading stays linear). The text index
 // is built once per document, and again only after the page changed.
 // Images and links are taken by their number among the elements that the
 // last snapshot serialized, which are exactly those that the conversion
@@ -207,13 +208,26 @@ inline constexpr const char* kReadingMarkScript = R"JS(
     M.find = function (text) {
       if (M.dirty || !M.index) {
         M.index = M.build();
+        M.budget = 2 * M.index.text.length;
         M.dirty = false;
         M.cursor = Math.min(M.cursor, M.index.text.length);
       }
       var key = M.key(text);
       if (!key) return null;
-      var at = M.index.text.indexOf(key, M.cursor);
-      if (at < 0) at = M.index.text.indexOf(key);
+      // The next unit is near: the search on looks a bounded way ahead, and
+      // a search from the top is paid from a budget that each unit tops up
+      // by the same amount, so a whole reading stays linear in the page's
+      // size however many units are not found.
+      var all = M.index.text;
+      var ahead = Math.max(8192, key.length * 8);
+      M.budget = Math.min((M.budget || 0) + ahead, 2 * all.length);
+      var at = all.substring(M.cursor, M.cursor + ahead + key.length).indexOf(key);
+      if (at >= 0) {
+        at += M.cursor;
+      } else if (M.budget >= all.length) {
+        M.budget -= all.length;
+        at = all.indexOf(key);
+      }
       if (at < 0) return null;
       M.cursor = at + key.length;
       return M.textRects(M.index, at, at + key.length);

@@ -23,7 +23,7 @@ class ForwardFinder {
   size_t Find(size_t from) {
     if (!(from >= from_ && from <= result_)) {
       from_ = from;
-      result_ = text_.find(pattern_, from);
+      result_ = platform::FindText(text_, pattern_, from);
     } else {
       from_ = from;
     }
@@ -64,9 +64,9 @@ std::string RemoveComments(std::string t) {
   size_t w = 0;
   size_t r = 0;
   for (;;) {
-    const size_t c1 = t.find("<!--", r);
+    const size_t c1 = platform::FindText(t, "<!--", r);
     if (c1 == npos) break;
-    const size_t c2 = t.find("-->", r);
+    const size_t c2 = platform::FindText(t, "-->", r);
     if (c2 == npos || c2 < c1) break;
     std::memmove(b + w, b + r, c1 - r);
     w += c1 - r;
@@ -76,6 +76,7 @@ std::string RemoveComments(std::string t) {
     r -= k;
     std::memmove(b + r, b + w, k);
   }
+  if (w == r) return t;  // nothing removed: no need to move the text
   std::memmove(b + w, b + r, n - r);
   t.resize(w + (n - r));
   return t;
@@ -101,21 +102,25 @@ std::pair<std::string_view, std::string_view> SplitAtComma(std::string_view cont
 
 // Single left-to-right tag removal: "<" ... ">" spans go while the first
 // "<" comes before the first ">". Neither character can be formed by a
-// removal, so nothing is rescanned.
-std::string RemoveTags(std::string_view t) {
-  std::string out;
-  out.reserve(t.size());
+// removal, so nothing is rescanned; the text is compacted in place.
+std::string RemoveTags(std::string t) {
+  char* b = t.data();
+  const size_t n = t.size();
+  size_t w = 0;
   size_t i = 0;
   for (;;) {
-    const size_t a = t.find('<', i);
-    if (a == npos) break;
-    const size_t b = t.find('>', i);
-    if (b == npos || b < a) break;
-    out.append(t.substr(i, a - i));
-    i = b + 1;
+    const size_t lt = t.find('<', i);
+    if (lt == npos) break;
+    const size_t gt = t.find('>', i);
+    if (gt == npos || gt < lt) break;
+    if (w != i) std::memmove(b + w, b + i, lt - i);
+    w += lt - i;
+    i = gt + 1;
   }
-  out.append(t.substr(i));
-  return out;
+  if (w == i) return t;  // nothing removed
+  std::memmove(b + w, b + i, n - i);
+  t.resize(w + (n - i));
+  return t;
 }
 
 }  // namespace
@@ -131,8 +136,10 @@ std::string ReplaceEntities(std::string_view t) {
     if (amp == npos) break;
     out.append(t.substr(i, amp - i));
     const Entity* hit = nullptr;
+    const char first = amp + 1 < t.size() ? t[amp + 1] : '\0';
     for (const auto& e : kEntities) {
-      if (t.compare(amp, e.name.size(), e.name) == 0) {
+      // The letter after "&" rules out nearly every name at once.
+      if (e.name[1] == first && t.compare(amp, e.name.size(), e.name) == 0) {
         hit = &e;
         break;
       }
@@ -150,19 +157,21 @@ std::string ReplaceEntities(std::string_view t) {
 }
 
 void UpperCaseAscii(std::string& text) {
+  // Without a branch, so that the compiler works on many bytes at once.
   for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const auto u = static_cast<unsigned char>(c);
+    c = static_cast<char>(u - ((static_cast<unsigned char>(u - 'a') < 26) << 5));
   }
 }
 
-std::string MarkImages(std::string_view input) {
-  const std::string text = RemoveComments(std::string(input));
+std::string MarkImages(std::string input) {
+  const std::string text = RemoveComments(std::move(input));
   const std::string_view t = text;
   std::string out;
   out.reserve(t.size());
   size_t i = 0;
   for (;;) {
-    const size_t p = t.find("<IMG", i);
+    const size_t p = platform::FindText(t, "<IMG", i);
     if (p == npos) break;
     out.append(t.substr(i, p - i));
     // A tag with no ">" after it runs to the end of the text.
@@ -181,18 +190,21 @@ std::string MarkImages(std::string_view input) {
   return out;
 }
 
-std::string MarkLinks(std::string_view t) {
+namespace {
+
+// Walks the anchors of `t`, handing each piece of the marked text to `put`
+// in order.
+template <typename Put>
+void WalkLinks(std::string_view t, Put put) {
   ForwardFinder close(t, "</A>");
   ForwardFinder greater(t, ">");
   ForwardFinder quote1(t, "\"");
   ForwardFinder quote2(t, "\"");
-  std::string out;
-  out.reserve(t.size());
   size_t i = 0;
   for (;;) {
-    const size_t p = t.find("<A HREF", i);
+    const size_t p = platform::FindText(t, "<A HREF", i);
     if (p == npos) break;
-    out.append(t.substr(i, p - i));
+    put(t.substr(i, p - i));
     const size_t gt = greater.Find(p);
     const size_t e = close.Find(p);
     std::string_view address;
@@ -200,7 +212,7 @@ std::string MarkLinks(std::string_view t) {
       const size_t q1 = quote1.Find(p);
       if (q1 < gt) {
         const size_t q2 = quote2.Find(q1 + 1);
-        if (q2 < gt) address = t.substr(q1 + 1, q2 - q1 - 1);
+        if (q2 < gt) address = t.substr(q1 + 1, std::min(q2 - q1 - 1, kMaxAddressLength));
       }
     }
     std::string_view linkText;
@@ -212,17 +224,31 @@ std::string MarkLinks(std::string_view t) {
       // No "</A>": only "<A " goes, the rest of the tag stays.
       i = p + 3;
     }
-    out += "(L)";
-    out += address;
-    out += ',';
-    out += linkText;
-    out += "(/L)";
+    put("(L)");
+    put(address);
+    put(",");
+    put(linkText);
+    put("(/L)");
   }
-  out.append(t.substr(i));
+  put(t.substr(i));
+}
+
+}  // namespace
+
+std::string MarkLinks(std::string_view t) {
+  // Measured first: anchors left open copy their addresses, and a text
+  // grown by doubling would be copied and touched twice over.
+  size_t size = 0;
+  WalkLinks(t, [&size](std::string_view piece) { size += piece.size(); });
+  std::string out;
+  out.reserve(size);
+  WalkLinks(t, [&out](std::string_view piece) { out.append(piece); });
   return out;
 }
 
-std::string MarkSentences(std::string_view t) {
+std::string MarkSentences(std::string input) {
+  if (input.find('.') == npos) return input;  // nothing to mark: no copy
+  const std::string_view t = input;
   // ". " and ".<BR>" never overlap and a mark forms neither, so one pass
   // equals the two passes in order.
   std::string out;
@@ -247,15 +273,23 @@ std::string MarkSentences(std::string_view t) {
   return out;
 }
 
-std::string CleanUpText(std::string_view input) {
-  std::string t(input);
-  t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }),
-          t.end());
-  t = platform::ReplaceAll(t, " I ", " HI ");
-  t = platform::ReplaceAll(t, "&RSQUO", "'");
-  t = platform::ReplaceAll(t, "&QUOT", "\"");
-  t = platform::ReplaceAll(t, "&NBSP;", "");
-  return RemoveTags(t);
+std::string CleanUpText(std::string t) {
+  if (t.find('\r') != npos || t.find('\n') != npos) {
+    t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }),
+            t.end());
+  }
+  // Each replacement copies the text only when its pattern occurs; three
+  // of them need an "&", which no replacement makes.
+  const bool ampersand = t.find('&') != npos;
+  for (const auto& [pattern, replacement] :
+       {std::pair<std::string_view, std::string_view>{" I ", " HI "},
+        {"&RSQUO", "'"},
+        {"&QUOT", "\""},
+        {"&NBSP;", ""}}) {
+    if (pattern[0] == '&' && !ampersand) continue;
+    if (platform::FindText(t, pattern) != npos) t = platform::ReplaceAll(t, pattern, replacement);
+  }
+  return RemoveTags(std::move(t));
 }
 
 namespace {
@@ -345,12 +379,15 @@ void PageConverter::ConvertPage(const std::string& html) {
 
   std::string text = ReplaceEntities(html);
   UpperCaseAscii(text);
-  text = MarkImages(text);
+  text = MarkImages(std::move(text));
   text = MarkLinks(text);
-  text = MarkSentences(text);
-  text = CleanUpText(text);
-  list.WorkingText = std::move(text);
-  const std::string marked = list.WorkingText + " (PUNT)";
+  text = MarkSentences(std::move(text));
+  text = CleanUpText(std::move(text));
+  // The marked text is the working text and its end mark: one string, the
+  // mark dropped again once segmentation is over.
+  std::string marked = std::move(text);
+  constexpr std::string_view kEndMark = " (PUNT)";
+  marked += kEndMark;
 
   list.Unit(1) = ReadingUnit{std::string(kTitleWord), UnitKind::Text};
   list.Unit(2) = ReadingUnit{list.PageTitle, UnitKind::Item};
@@ -358,6 +395,8 @@ void PageConverter::ConvertPage(const std::string& html) {
   list.LinkCursor = 0;
 
   reachedLimit_ = Segment(list, marked, &list.MarkedText);
+  marked.resize(marked.size() - kEndMark.size());
+  list.WorkingText = std::move(marked);
   // The links gathered are published on both paths, so a long page still
   // offers the links that are read.
   list.UnitCount = list.UnitCursor;

@@ -24,14 +24,19 @@ inline constexpr std::string_view kTooLongWarning =
 inline constexpr std::string_view kTitleWord = "T\xEDtol";
 inline constexpr std::string_view kImageWord = "Imatge ";
 inline constexpr std::string_view kLinkWord = "LINK";
+// A link's address is cut at this length when its mark is made: the
+// longest address the browsers of the time would still navigate to. Without
+// it, anchors left open before one long quoted value would each copy that
+// value, and the text would grow with the square of the page.
+inline constexpr size_t kMaxAddressLength = 2083;
 
 // The passes, in the order ConvertPage runs them.
 std::string ReplaceEntities(std::string_view text);
 void UpperCaseAscii(std::string& text);
-std::string MarkImages(std::string_view text);  // removes comments first
+std::string MarkImages(std::string text);  // removes comments first
 std::string MarkLinks(std::string_view text);
-std::string MarkSentences(std::string_view text);
-std::string CleanUpText(std::string_view text);  // begins with RemoveLineBreaks
+std::string MarkSentences(std::string text);
+std::string CleanUpText(std::string text);  // begins with RemoveLineBreaks
 // Fills units and links from `marked`, continuing after the title units.
 // Returns true when it stopped at the length limit.
 bool Segment(ReadingList& list, std::string_view marked, std::string* leftover = nullptr);

@@ -14,28 +14,16 @@
 #include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SimulatedWindow.h"
 
 namespace sonavia::controls {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
-
-class ReadingCommandsTest : public ::testing::Test {
+class ReadingCommandsTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  testing::ScriptedBrowser browser{loop};
-  testing::RecordingInput input;
-  testing::FakeWindowList windows;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  shell::TFormPrincipal main{
-      loop, library, browser, input, windows, [] { return std::string("/w"); }, *list, about};
+  ReadingCommandsTest() : SimulatedWindow("/w") {}
 
   void Start(bool speech = true, bool links = true) {
     library.available = speech;

@@ -1,5 +1,7 @@
 #include "reading/LiteralConverter.h"
 
+#include <algorithm>
+
 #include "reading/TextPrimitives.h"
 
 namespace sonavia::literal {
@@ -88,7 +90,9 @@ std::string MarkLinks(std::string text) {
     const long q1 = Pos("\"", tag);
     if (q1 > 0) {
       const long q2 = Pos("\"", tag, q1 + 1);
-      if (q2 > 0) address = CopyPart(tag, q1 + 1, q2 - q1 - 1);
+      if (q2 > 0) {
+        address = CopyPart(tag, q1 + 1, std::min<long>(q2 - q1 - 1, reading::kMaxAddressLength));
+      }
     }
     const long e = Pos("</A>", r);
     const std::string linkText = e > 0 ? CopyPart(r, g + 1, e - g - 1) : std::string();

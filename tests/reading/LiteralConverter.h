@@ -1,6 +1,7 @@
 // The page rules read literally: every search starts again at the beginning
 // of the whole text after each change, and segmentation deletes the front
 // of the text. Quadratic, and therefore only the oracle for the real passes.
+// Like them it cuts a link's address at reading::kMaxAddressLength.
 #pragma once
 
 #include <string>

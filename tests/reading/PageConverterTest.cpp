@@ -197,7 +197,11 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"QuotesOfAnotherAttribute", "<A HREF=x title=\"t\">y</A>", "T", "Y", 4},
         LinkCase{"NoQuotes", "<A HREF=x>y</A>", "", "Y", 4},
         LinkCase{"AfterText", "one. two <A href=\"u\">w</A>", "U", "W", 6},
-        LinkCase{"UnclosedMarkInPage", "(l)x", "", "", 4}),
+        LinkCase{"UnclosedMarkInPage", "(l)x", "", "", 4},
+        LinkCase{"AddressAtTheLongestKept", "<A href=\"" + std::string(2083, 'x') + "\"></A>",
+                 std::string(2083, 'X'), std::string(2083, 'X'), 4},
+        LinkCase{"AddressCutToTheLongestKept", "<A href=\"" + std::string(5000, 'x') + "\">t</A>",
+                 std::string(2083, 'X'), "T", 4}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(PageConverter, ResetsThePreviousPageAndKeepsWhatItDoesNotOwn) {

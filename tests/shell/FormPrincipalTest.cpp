@@ -11,31 +11,17 @@
 #include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SimulatedWindow.h"
 
 namespace sonavia::shell {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-using testing::RecordingInput;
 
-struct RecordingDesktop : platform::Desktop {
-  Lines opened;
-  void OpenWebPage(const std::string& address) override { opened.push_back(address); }
-};
-
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  testing::ScriptedBrowser browser{loop};
-  RecordingInput input;
-  RecordingDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  testing::FakeWindowList windows;
-  TFormPrincipal main{
-      loop, library, browser, input, windows, [] { return std::string("/home/u"); }, *list, about};
+  ProgramTest() : SimulatedWindow("/home/u") {}
 
   std::vector<std::string> VisibleButtons() const {
     std::vector<std::string> names;

@@ -15,28 +15,16 @@
 #include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SimulatedWindow.h"
 
 namespace sonavia::shell {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
-
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  testing::ScriptedBrowser browser{loop};
-  testing::RecordingInput input;
-  testing::FakeWindowList windows;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/w"); },
-                      *list, about};
+  NavigationTest() : SimulatedWindow("/w") {}
 
   void SetUp() override {
     testing::ScriptedPage page;

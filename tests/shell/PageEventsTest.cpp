@@ -15,34 +15,20 @@
 #include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SimulatedWindow.h"
 
 namespace sonavia::shell {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
-
 const char* const kPage =
     "<body><p>Un. <a href=\"a.htm\">Primer</a> dos. <a href=\"b.htm\">Segon</a> "
     "<a href=\"c%20d.htm\">Tercer</a> tres.</p></body>";
 
-class PageEventsTest : public ::testing::Test {
+class PageEventsTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
-  explicit PageEventsTest(uint32_t startTick = 0) : loop(startTick) {}
-
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  testing::ScriptedBrowser browser{loop};
-  testing::RecordingInput input;
-  testing::FakeWindowList windows;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/w"); },
-                      *list, about};
+  explicit PageEventsTest(uint32_t startTick = 0) : SimulatedWindow("/w", startTick) {}
 
   void SetUp() override {
     testing::ScriptedPage page;

@@ -1,5 +1,5 @@
 # Runs the reading-list tool as a user would: the worked example, standard
-# input, bytes that need escaping, and a missing file.
+# input, bytes that need escaping, and inputs it refuses with status 2.
 function(run_tool expected_rc)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL expected_rc)
@@ -29,8 +29,27 @@ if(found EQUAL -1)
   message(FATAL_ERROR "escaping: ${out}")
 endif()
 
-run_tool(2 ${TOOL} ${DIR}/no-such-file.html)
-if(NOT err MATCHES "cannot read")
-  message(FATAL_ERROR "missing file: ${err}")
+# Refused, each with a message naming the input: what is not there, what is
+# not a regular file (a directory, an endless device), and what is too long.
+file(WRITE ${OUT}/too-long.html "")
+execute_process(COMMAND truncate -s 16777217 ${OUT}/too-long.html)
+foreach(input_and_reason
+    "${DIR}/no-such-file.html|No such file"
+    "${DIR}|not a regular file"
+    "/dev/zero|not a regular file"
+    "${OUT}/too-long.html|larger than 16777216 bytes")
+  string(REPLACE "|" ";" pair "${input_and_reason}")
+  list(GET pair 0 input)
+  list(GET pair 1 reason)
+  run_tool(2 ${TOOL} ${input})
+  if(NOT err MATCHES "cannot read ${input}: ${reason}")
+    message(FATAL_ERROR "${input}: ${err}")
+  endif()
+endforeach()
+# Standard input beyond the limit is refused too, without reading it all.
+run_tool(2 ${TOOL} - INPUT_FILE ${OUT}/too-long.html)
+if(NOT err MATCHES "larger than")
+  message(FATAL_ERROR "long standard input: ${err}")
 endif()
+file(REMOVE ${OUT}/too-long.html)
 run_tool(2 ${TOOL})
