@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
+
+#include <malloc.h>
 #include <memory>
 
 #include "about/AboutBox.h"
@@ -64,6 +66,10 @@ int main(int argc, char** argv) {
       break;
   }
 
+  // A page's text and snapshot run to megabytes: blocks that large always
+  // get pages of their own, handed back whole when freed, instead of the
+  // heap growing to fit the largest page seen in a long session.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
   qt::ConfigureWebEngineEnvironment();
   qt::SonaviaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sonavia"));

@@ -43,15 +43,15 @@ void ConfigureWebEngineEnvironment() {
   if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
   // Without a render node (a virtual display, a machine without a GPU) the
   // GPU process only fails and retries.
-  if (access("/dev/dri", F_OK) != 0) {
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--disable-gpu")) {
-      flags += " --disable-gpu";
-      qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
-    }
-  }
+  if (access("/dev/dri", F_OK) != 0 && !flags.contains("--disable-gpu")) flags += " --disable-gpu";
+  // Pages left behind are not kept alive for a quick way back: over a long
+  // session they only pile up in memory, and going back reads the page anew
+  // anyway. (The engine adds its own features to this list.)
+  if (!flags.contains("--disable-features")) flags += " --disable-features=BackForwardCache";
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
 }
 
 bool BrowserComponentAvailable() {
