@@ -54,7 +54,9 @@ TEST_P(HostilePage, ConvertsWithinBoundedMemory) {
   std::printf("peak %.1f MiB above the start\n", double(peak - before) / kMiB);
   EXPECT_LT(peak - before, 100 * kMiB);
   EXPECT_LE(list->UnitCount, ConversionLimit + 2);  // a last mark adds two
-  if (GetParam().linkCount >= 0) EXPECT_EQ(list->LinkCount, GetParam().linkCount);
+  if (GetParam().linkCount >= 0) {
+    EXPECT_EQ(list->LinkCount, GetParam().linkCount);
+  }
   if (GetParam().firstAddressLength >= 0) {
     ASSERT_GE(list->LinkCount, 1);
     EXPECT_EQ(static_cast<long>(list->Links[1].Address.size()), GetParam().firstAddressLength);
