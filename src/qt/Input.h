@@ -21,8 +21,13 @@ class SonaviaApplication : public QApplication {
   int synthesizing_ = 0;
 };
 
+// The name under which the page process offers a full garbage collection
+// to scripts.
+inline constexpr char kPageCollector[] = "sonaviaCollect";
+
 // Settings the embedded browser needs before the application exists:
-// no sandbox when running as root, no GPU where the display has none.
+// no sandbox when running as root, no GPU where the display has none, a
+// full collection the program can ask the page process for.
 void ConfigureWebEngineEnvironment();
 
 // Whether the web browser component can be hosted: its helper process must

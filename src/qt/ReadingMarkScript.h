@@ -35,58 +35,84 @@ inline constexpr const char* kReadingMarkScript = R"JS(
       var c = ch.toLowerCase();
       return c.length === 1 && KEEP.test(c) ? c : '';
     };
+    // The folded form of every character code below 0x250 (0: left out);
+    // the rarer ones above are folded one by one.
+    var TABLE = new Uint16Array(0x250);
+    for (var t = 0; t < TABLE.length; t++) {
+      var folded = M.fold(String.fromCharCode(t));
+      TABLE[t] = folded ? folded.charCodeAt(0) : 0;
+    }
+    function foldCode(code) {
+      if (code < TABLE.length) return TABLE[code];
+      var folded = M.fold(String.fromCharCode(code));
+      return folded ? folded.charCodeAt(0) : 0;
+    }
+    // The folded text of a text node's data, a lone "hi" made "i"; with
+    // `offsets`, where in the data each of its characters stands.
+    M.foldData = function (data, offsets) {
+      var codes = [], word = 0, pieces = [];
+      for (var i = 0; i <= data.length; i++) {
+        var c = i < data.length ? foldCode(data.charCodeAt(i)) : 0;
+        if (c) {
+          codes.push(c);
+          if (offsets) offsets.push(i);
+          word++;
+        } else {
+          var n = codes.length;
+          if (word === 2 && codes[n - 2] === 104 && codes[n - 1] === 105) {
+            codes[n - 2] = 105;
+            codes.pop();
+            if (offsets) offsets.splice(offsets.length - 2, 1);
+          }
+          word = 0;
+        }
+        // In pieces, as a call takes only so many arguments; never inside
+        // a word that may still be a lone "hi".
+        if (codes.length >= 8192 && (word === 0 || word > 2)) {
+          pieces.push(String.fromCharCode.apply(null, codes));
+          codes = [];
+        }
+      }
+      pieces.push(String.fromCharCode.apply(null, codes));
+      return pieces.join('');
+    };
     M.key = function (text) {
       text = text.replace(/&(amp|lt|gt|quot|nbsp|rsquo);?/gi, ' ');
-      var out = '', word = '';
-      for (var i = 0; i <= text.length; i++) {
-        var c = i < text.length ? M.fold(text[i]) : '';
-        if (c) { word += c; continue; }
-        out += word === 'hi' ? 'i' : word;
-        word = '';
-      }
-      return out;
+      return M.foldData(text, null);
     };
     function hidden(el) {
       if (el.hasAttribute('hidden') || el.getAttribute('aria-hidden') === 'true') return true;
       var cs = el.ownerDocument.defaultView.getComputedStyle(el);
       return cs.display === 'none' || cs.visibility === 'hidden';
     }
-    // The text of the document and then of its frames: `chars`
-    // holds the folded text, and for each of its characters `nodes` and
-    // `offsets` say where it stands on the page.
+    // The folded text of the document and then of its frames. Each text
+    // node that adds to it is listed with where its part starts; where a
+    // character stands in its node is worked out again when it is marked,
+    // so that the index of a large page stays small. Links and images
+    // keep where the text after them starts.
     M.build = function () {
-      var ix = {chars: [], nodes: [], offsets: [], after: new Map()};
-      var word = 0;
-      function endWord() {
-        var n = ix.chars.length;
-        if (word === 2 && ix.chars[n - 2] === 'h' && ix.chars[n - 1] === 'i') {
-          ix.chars[n - 2] = 'i';
-          ix.nodes[n - 2] = ix.nodes[n - 1];
-          ix.offsets[n - 2] = ix.offsets[n - 1];
-          ix.chars.pop(); ix.nodes.pop(); ix.offsets.pop();
-        }
-        word = 0;
-      }
+      var ix = {text: '', nodes: [], starts: [], after: new Map(), cache: null};
+      var pieces = [], length = 0;
       function walk(node) {
         if (node.nodeType === 3) {
-          var data = node.data;
-          for (var i = 0; i < data.length; i++) {
-            var c = M.fold(data[i]);
-            if (!c) { endWord(); continue; }
-            ix.chars.push(c); ix.nodes.push(node); ix.offsets.push(i);
-            word++;
+          var part = M.foldData(node.data, null);
+          if (part.length) {
+            ix.nodes.push(node);
+            ix.starts.push(length);
+            pieces.push(part);
+            length += part.length;
           }
-          endWord();
           return;
         }
         if (node.nodeType !== 1 || node.__sonaviaMark) return;
-        if (SKIP[node.tagName.toUpperCase()] || hidden(node)) return;
-        if (node.tagName === 'IFRAME' || node.tagName === 'FRAME') {
+        var tag = node.tagName.toUpperCase();
+        if (SKIP[tag] || hidden(node)) return;
+        if (tag === 'IFRAME' || tag === 'FRAME') {
           frames.push(node);
         } else {
           for (var c2 = node.firstChild; c2; c2 = c2.nextSibling) walk(c2);
         }
-        ix.after.set(node, ix.chars.length);
+        if (tag === 'A' || tag.lastIndexOf('IMG', 0) === 0) ix.after.set(node, length);
       }
       // Frames come after the document: the conversion reads the top
       // document alone, and its sentences run on across a frame.
@@ -95,10 +121,29 @@ inline constexpr const char* kReadingMarkScript = R"JS(
       for (var f = 0; f < frames.length; f++) {
         var inner = null;
         try { inner = frames[f].contentDocument; } catch (e) {}
-        if (inner && inner.body) { endWord(); walk(inner.body); }
+        if (inner && inner.body) walk(inner.body);
       }
-      ix.text = ix.chars.join('');
+      ix.text = pieces.join('');
       return ix;
+    };
+    // The node that holds the character at `at`, by its number.
+    M.nodeAt = function (ix, at) {
+      var lo = 0, hi = ix.starts.length - 1;
+      while (lo < hi) {
+        var mid = (lo + hi + 1) >> 1;
+        if (ix.starts[mid] <= at) lo = mid; else hi = mid - 1;
+      }
+      return lo;
+    };
+    // Where the characters of node `k` stand in its data; the last node
+    // asked for is kept, as a reading goes through it unit by unit.
+    M.offsets = function (ix, k) {
+      if (!ix.cache || ix.cache.k !== k) {
+        var offsets = [];
+        M.foldData(ix.nodes[k].data, offsets);
+        ix.cache = {k: k, offsets: offsets};
+      }
+      return ix.cache.offsets;
     };
     // The page changing its text makes the index stale; the marks' own
     // host coming and going does not.
@@ -190,24 +235,32 @@ inline constexpr const char* kReadingMarkScript = R"JS(
     };
     // The client rectangles of a found text, one text node at a time.
     M.textRects = function (ix, start, end) {
-      var rects = [], first = ix.nodes[start], doc = first.ownerDocument;
-      var i = start;
-      while (i < end) {
-        var node = ix.nodes[i], j = i;
-        while (j + 1 < end && ix.nodes[j + 1] === node) j++;
-        if (node.ownerDocument === doc) {
-          var range = doc.createRange();
-          range.setStart(node, ix.offsets[i]);
-          range.setEnd(node, ix.offsets[j] + 1);
-          rects = rects.concat(M.rects(range.getClientRects()));
+      var rects = [], k = M.nodeAt(ix, start), doc = ix.nodes[k].ownerDocument;
+      for (var i = start; i < end && k < ix.nodes.length; k++) {
+        var node = ix.nodes[k], from = ix.starts[k];
+        var to = k + 1 < ix.starts.length ? ix.starts[k + 1] : ix.text.length;
+        var j = Math.min(end, to);
+        var offsets = M.offsets(ix, k);
+        if (node.ownerDocument === doc && j - from <= offsets.length) {
+          try {
+            var range = doc.createRange();
+            range.setStart(node, offsets[i - from]);
+            range.setEnd(node, offsets[j - 1 - from] + 1);
+            rects = rects.concat(M.rects(range.getClientRects()));
+          } catch (e) {
+            // The node changed under the index: nothing to mark in it.
+          }
         }
-        i = j + 1;
+        i = j;
       }
       return {doc: doc, rects: rects};
     };
     M.find = function (text) {
       if (M.dirty || !M.index) {
+        M.index = null;
         M.index = M.build();
+        // Building leaves much garbage on a large page.
+        if (typeof window.__COLLECTOR__ === 'function') window.__COLLECTOR__();
         M.budget = 2 * M.index.text.length;
         M.dirty = false;
         M.cursor = Math.min(M.cursor, M.index.text.length);
@@ -272,16 +325,29 @@ inline constexpr const char* kReadingMarkScript = R"JS(
     window.addEventListener('resize', function () {
       if (M.last) { M.cursor = M.last.from; M.show(M.last.req, false); }
     });
+    M.run = function (request) {
+      if (request.op === 'hide') {
+        M.last = null;
+        M.clear();
+        return {found: false, kind: 'none'};
+      }
+      var from = M.cursor;
+      var report = M.show(request, true);
+      M.last = {req: request, from: from};
+      return report;
+    };
   }
-  if (request.op === 'hide') {
-    M.last = null;
-    M.clear();
-    return {found: false, kind: 'none'};
-  }
-  var from = M.cursor;
-  var report = M.show(request, true);
-  M.last = {req: request, from: from};
-  return report;
+  return M.run(request);
+})(__REQUEST__)
+)JS";
+
+// What is sent for each unit once the script above has run in the
+// document: a few bytes instead of the whole script again. It answers
+// {install: true} when the document does not have the script yet.
+inline constexpr const char* kReadingMarkCall = R"JS(
+(function (request) {
+  var M = window.__sonaviaMarker;
+  return M ? M.run(request) : {install: true};
 })(__REQUEST__)
 )JS";
 

@@ -24,6 +24,7 @@
 #include <QWebEngineView>
 
 #include "platform/UnitTools.h"
+#include "qt/Input.h"
 #include "qt/QtText.h"
 #include "qt/QtWindowList.h"
 #include "qt/ReadingMarkScript.h"
@@ -462,7 +463,16 @@ void WebEngineBrowser::TakeSnapshot(std::function<void()> then) {
                              ToCp1252(map.value(QStringLiteral("title")).toString()),
                              std::move(body), std::move(links));
                          then();
+                         if (self != nullptr) self->CollectPageGarbage();
                        });
+}
+
+void WebEngineBrowser::CollectPageGarbage() {
+  // The page left behind and the snapshot's strings are garbage by now;
+  // collected at once, they never pile up over a session.
+  page_->runJavaScript(
+      QStringLiteral("typeof %1 === 'function' && %1()").arg(QString::fromLatin1(kPageCollector)),
+      QWebEngineScript::ApplicationWorld);
 }
 
 bool WebEngineBrowser::RunPageDialog(PageDialog kind, const QString& message, QString* text) {
@@ -555,15 +565,22 @@ void WebEngineBrowser::HideReadingMark() {
   RunMarkScript(request);
 }
 
-void WebEngineBrowser::RunMarkScript(const QJsonObject& request) {
-  QString script = QString::fromUtf8(kReadingMarkScript);
-  script.replace(QStringLiteral("__REQUEST__"),
-                 QString::fromUtf8(QJsonDocument(request).toJson(QJsonDocument::Compact)));
+void WebEngineBrowser::RunMarkScript(const QJsonObject& request, bool install) {
+  const QString json = QString::fromUtf8(QJsonDocument(request).toJson(QJsonDocument::Compact));
+  QString script = QString::fromUtf8(install ? kReadingMarkScript : kReadingMarkCall);
+  script.replace(QStringLiteral("__COLLECTOR__"), QString::fromLatin1(kPageCollector));
+  script.replace(QStringLiteral("__REQUEST__"), json);
   QPointer<WebEngineBrowser> self(this);
   const bool show = request.value(QStringLiteral("op")).toString() == QStringLiteral("show");
   page_->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                       [self, show](const QVariant& result) {
-                         if (self != nullptr && show) emit self->readingMarkDrawn(result.toMap());
+                       [self, show, request, install](const QVariant& result) {
+                         if (self == nullptr) return;
+                         const QVariantMap map = result.toMap();
+                         if (!install && map.value(QStringLiteral("install")).toBool()) {
+                           self->RunMarkScript(request, true);
+                         } else if (show) {
+                           emit self->readingMarkDrawn(map);
+                         }
                        });
 }
 

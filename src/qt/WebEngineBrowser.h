@@ -93,7 +93,10 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void QueueCompletion(bool top);
   void TakeTopSnapshot();
   void ShowNavigationError(const QString& address, const QString& reason);
-  void RunMarkScript(const QJsonObject& request);
+  // Sends a mark request; with `install`, along with the script that
+  // answers it, which a new document does not have yet.
+  void RunMarkScript(const QJsonObject& request, bool install = false);
+  void CollectPageGarbage();
 
   QPointer<QWebEngineView> view_;
   WebEnginePage* page_ = nullptr;

@@ -167,6 +167,41 @@ TEST_F(FollowAlongView, FramesAreSearchedAndTheMarkGoesWithTheSwitch) {
   EXPECT_EQ(PageDom(p), domBefore);
 }
 
+// One text node far larger than a unit, with very long words in it: the
+// marked rectangle is that of the unit's own characters in the node.
+TEST_F(FollowAlongView, ALargeTextNodeIsMarkedAtTheUnitsOwnCharacters) {
+  std::string text;
+  // The parser cuts text nodes at 64 K characters: all this is in the first.
+  for (int i = 0; i < 15000; ++i) text += "ab ";
+  text += std::string(12000, 'x') + " hi " + std::string(5000, 'y') + " Frase i de prova final. ";
+  for (int i = 0; i < 3000; ++i) text += "cd ";
+  RealProgram p("<html><head><title>Gran</title></head><body><p id='p'>" + text +
+                "</p></body></html>");
+  Record(p);
+  ASSERT_TRUE(p.Loaded("Gran"));
+  p.form->mnuParlarClick();  // silence: the test marks by hand
+  ASSERT_TRUE(WaitFor([&] { return MarkHosts(p) == 0; }, 10000));
+  reports.clear();
+  p.window.Browser().ShowReadingMark({reading::MarkKind::Text, "FRASE HI DE PROVA FINAL", 0});
+  ASSERT_TRUE(WaitFor([&] { return !reports.empty(); }, 10000));
+  const QVariantMap r = reports.back();
+  ASSERT_TRUE(r.value(QStringLiteral("found")).toBool());
+  EXPECT_EQ(r.value(QStringLiteral("marked")).toString(), QStringLiteral("fraseideprovafinal"));
+  // Where the page itself puts those characters, after the mark's scroll.
+  const QVariantList expected =
+      p.Eval(QStringLiteral("var t = document.getElementById('p').firstChild; "
+                            "while (t.data.indexOf('Frase') < 0) t = t.nextSibling; "
+                            "var at = t.data.indexOf('Frase'), r = document.createRange(); "
+                            "r.setStart(t, at); r.setEnd(t, at + 'Frase i de prova final'.length); "
+                            "var b = r.getBoundingClientRect(); [b.x, b.y, b.width, b.height]"))
+          .toList();
+  ASSERT_EQ(expected.size(), 4);
+  EXPECT_NEAR(r.value(QStringLiteral("x")).toDouble(), expected[0].toDouble(), 1);
+  EXPECT_NEAR(r.value(QStringLiteral("y")).toDouble(), expected[1].toDouble(), 1);
+  EXPECT_NEAR(r.value(QStringLiteral("width")).toDouble(), expected[2].toDouble(), 1);
+  EXPECT_NEAR(r.value(QStringLiteral("height")).toDouble(), expected[3].toDouble(), 1);
+}
+
 // The pages that the project's tests use: at least 95 % of their text
 // units are found on the page.
 TEST(FollowAlongCorpus, NearlyEveryTextUnitIsFound) {
