@@ -22,6 +22,17 @@ SIZES = [10 * 1024, 50 * 1024, 200 * 1024, 600 * 1024, 2 * 1024 * 1024]
 TOLERANCE = 0.15
 
 
+def said_at(run, text, start, timeout):
+    """Where the first utterance from `start` on that holds `text` stands."""
+    def find():
+        for n, said in enumerate(run.texts(start)):
+            if text in said:
+                return start + n
+        return None
+    wait_for(lambda: find() is not None, timeout)
+    return find()
+
+
 def main():
     loads = int(sys.argv[1]) if len(sys.argv) > 1 else 200
     rng = random.Random(2026)  # the reading's pace between loads
@@ -48,8 +59,15 @@ def main():
             run.key("Tab")
             time.sleep(0.3)
             run.key("Return")
-            if not run.wait_to_say("títol", start, 90):
-                print(f"load {load}: no reading; said {run.texts(start)[-5:]}", file=sys.stderr)
+            # The new page's own title, once it has loaded: the old page's
+            # reading may go on while it loads, and the pointer resting on
+            # the new page's first link may take the reading past "Títol".
+            loaded = said_at(run, "pàgina carregada", start, 90)
+            title = f"pagina {(load - 1) % len(SIZES)}"
+            if loaded is None or not run.wait_to_say(title, loaded, 30):
+                print(f"load {load}: no reading; said {run.texts(start)[:12]}, focus on "
+                      f"{run.display.xdotool('getwindowfocus', 'getwindowname', check=False)!r}; "
+                      f"the program wrote: {run.stderr()[-2000:]}", file=sys.stderr)
                 return 1
             if run.process.poll() is not None:
                 print(f"load {load}: the program ended ({run.process.returncode})", file=sys.stderr)

@@ -259,8 +259,12 @@ inline constexpr const char* kReadingMarkScript = R"JS(
       if (M.dirty || !M.index) {
         M.index = null;
         M.index = M.build();
-        // Building leaves much garbage on a large page.
-        if (typeof window.__COLLECTOR__ === 'function') window.__COLLECTOR__();
+        // The first build leaves much garbage on a large page; later ones,
+        // on a page that keeps changing, are left to the usual collection.
+        if (!M.collected && typeof window.__COLLECTOR__ === 'function') {
+          M.collected = true;
+          window.__COLLECTOR__();
+        }
         M.budget = 2 * M.index.text.length;
         M.dirty = false;
         M.cursor = Math.min(M.cursor, M.index.text.length);

@@ -395,7 +395,7 @@ void WebEngineBrowser::OnLoadFinished(bool /*ok*/) {
 
 void WebEngineBrowser::TakeTopSnapshot() {
   topWaiting_ = false;
-  TakeSnapshot([this] { QueueCompletion(true); });
+  TakeSnapshot([this] { QueueCompletion(true); }, true);
 }
 
 void WebEngineBrowser::OnScriptMessage(const QString& message) {
@@ -443,11 +443,11 @@ void WebEngineBrowser::RaiseStatus(const QString& text) {
   Raise(events.StatusTextChange, ToCp1252(text));
 }
 
-void WebEngineBrowser::TakeSnapshot(std::function<void()> then) {
+void WebEngineBrowser::TakeSnapshot(std::function<void()> then, bool collect) {
   const uint64_t load = load_;
   QPointer<WebEngineBrowser> self(this);
   page_->runJavaScript(QString::fromUtf8(kSnapshotScript), QWebEngineScript::ApplicationWorld,
-                       [self, load, then = std::move(then)](const QVariant& result) {
+                       [self, load, collect, then = std::move(then)](const QVariant& result) {
                          // The page may be gone, or a newer load may have begun.
                          if (self == nullptr || self->load_ != load) return;
                          const QVariantMap map = result.toMap();
@@ -463,7 +463,7 @@ void WebEngineBrowser::TakeSnapshot(std::function<void()> then) {
                              ToCp1252(map.value(QStringLiteral("title")).toString()),
                              std::move(body), std::move(links));
                          then();
-                         if (self != nullptr) self->CollectPageGarbage();
+                         if (collect && self != nullptr) self->CollectPageGarbage();
                        });
 }
 

@@ -86,8 +86,9 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
   void OnLinkHovered(const QString& url);
   void RaiseStatus(const QString& text);
-  // Reads the top document, then runs `then` unless a newer load began.
-  void TakeSnapshot(std::function<void()> then);
+  // Reads the top document, then runs `then` unless a newer load began;
+  // with `collect`, the page process then collects its garbage.
+  void TakeSnapshot(std::function<void()> then, bool collect = false);
   // Raises the document completions one at a time, in the order queued:
   // one whose handler is still running is never overtaken by the next.
   void QueueCompletion(bool top);
