@@ -25,6 +25,7 @@
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
 #include "qt/Input.h"
+#include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
@@ -35,49 +36,21 @@
 namespace sonavia::qt {
 namespace {
 
-using testing::Pump;
-using testing::WaitFor;
-
-struct NoLibrary : platform::LibraryLoader {
-  Handle Load(const std::string&) override { return nullptr; }
-  void* Symbol(Handle, const char*) override { return nullptr; }
-  void Free(Handle) override {}
-};
-
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
+using sonavia::testing::Pump;
+using sonavia::testing::WaitFor;
+using testing::NoDesktop;
+using testing::NoLibrary;
 
 // The whole program as the entry builds it, on a start page of its own.
-struct Program {
-  explicit Program(platform::LibraryLoader& loader) : loader_(loader) {
-    QFile page(dir.filePath("index.htm"));
-    page.open(QIODevice::WriteOnly);
-    page.write("<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>");
-    page.close();
-    form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader_, window.Browser(), input, windows,
-        [this] { return dir.path().toStdString(); }, *list, about);
-    window.Bind(*form);
-    shell::StartProgram(*form, about, loop);
+struct Program : testing::ProgramParts {
+  explicit Program(platform::LibraryLoader& loader) : ProgramParts(loader) {
+    Write("index.htm",
+          "<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>");
+    Start();
     window.resize(1000, 700);
     window.show();
   }
   ~Program() { form->Speech.FreeSpeechEngine(); }
-
-  QTemporaryDir dir;
-  QtEventLoop loop;
-  platform::LibraryLoader& loader_;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  // Declared before the window, so that it outlives the window, whose
-  // destruction handler uses it.
-  std::unique_ptr<shell::TFormPrincipal> form;
-  MainWindowView window;
-  QtInput input{window.Browser(), &window};
-  QtWindowList windows;
-  AboutBoxView aboutView{about, &window};
 };
 
 std::vector<std::string> Texts(const QList<QAction*>& actions) {
@@ -247,8 +220,8 @@ TEST(MainWindowView, SortirClosesAfterTheCloseWaitAndEverythingComesDown) {
 namespace sonavia::qt {
 namespace {
 
-using testing::Pump;
-using testing::WaitFor;
+using sonavia::testing::Pump;
+using sonavia::testing::WaitFor;
 
 QString Said(QWidget* widget, QAccessible::Text what) {
   QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);

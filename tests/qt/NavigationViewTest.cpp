@@ -26,6 +26,7 @@
 #include "about/AboutBox.h"
 #include "qt/Input.h"
 #include "qt/MainWindowView.h"
+#include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
@@ -36,18 +37,8 @@
 namespace sonavia::qt {
 namespace {
 
-using testing::Pump;
-using testing::WaitFor;
-
-struct NoLibrary : platform::LibraryLoader {
-  Handle Load(const std::string&) override { return nullptr; }
-  void* Symbol(Handle, const char*) override { return nullptr; }
-  void Free(Handle) override {}
-};
-
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
+using sonavia::testing::Pump;
+using sonavia::testing::WaitFor;
 
 void WriteFile(const QString& path, const QByteArray& html) {
   QFile file(path);
@@ -92,11 +83,7 @@ class NavigationProgram : public ::testing::Test {
     WriteFile(dir.filePath("index.htm"), Page("Inici", "<p>Benvinguts.</p>"));
     WriteFile(dir.filePath("dos #1.htm"), Page("Dos", "<p>La segona.</p>"));
     WriteFile(dir.filePath("tres.htm"), Page("Tres"));
-    form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader, window.Browser(), input, windows, [this] { return dir.path().toStdString(); },
-        *list, about);
-    window.Bind(*form);
-    shell::StartProgram(*form, about, loop);
+    parts.Start();
     window.resize(1000, 700);
     window.show();
     ASSERT_TRUE(WaitFor([&] { return Title() == "Inici"; }));
@@ -108,16 +95,12 @@ class NavigationProgram : public ::testing::Test {
     return shell::FileAddress(dir.filePath(QString::fromLatin1(name)).toStdString());
   }
 
-  QTemporaryDir dir;
-  QtEventLoop loop;
-  NoLibrary loader;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  std::unique_ptr<shell::TFormPrincipal> form;
-  MainWindowView window;
-  QtInput input{window.Browser(), &window};
-  QtWindowList windows;
+  testing::NoLibrary noLibrary;
+  testing::ProgramParts parts{noLibrary};
+  QTemporaryDir& dir = parts.dir;
+  std::unique_ptr<shell::TFormPrincipal>& form = parts.form;
+  MainWindowView& window = parts.window;
+  QtInput& input = parts.input;
 };
 
 TEST_F(NavigationProgram, TheOpenDialogIsWorkedFromTheKeyboardAndOpensANameWithHashAndBlank) {

@@ -22,6 +22,7 @@
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
 #include "qt/MainWindowView.h"
+#include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
@@ -38,19 +39,21 @@ struct Utterance {
   std::string text;  // as the library heard it, folded to lower case, UTF-8
 };
 
-class RealProgram {
+// The real speech library, loaded before the parts that use it.
+struct RealLibrary {
+  system::DlLibraryLoader loader;
+};
+
+class RealProgram : private RealLibrary, public ProgramParts {
  public:
   // `pages` are file names and contents written beside the start page.
   explicit RealProgram(const std::string& startPage,
-                       const std::vector<std::pair<std::string, std::string>>& pages = {}) {
+                       const std::vector<std::pair<std::string, std::string>>& pages = {})
+      : ProgramParts(RealLibrary::loader) {
     Write("index.htm", startPage);
     for (const auto& [name, html] : pages) Write(name, html);
     qputenv("UPCTV_RECORD_DIR", record.path().toLocal8Bit());
-    form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader, window.Browser(), input, windows, [this] { return dir.path().toStdString(); },
-        *list, about);
-    window.Bind(*form);
-    shell::StartProgram(*form, about, loop);
+    Start();
     window.setGeometry(0, 0, 1100, 700);
     window.show();
     Activate();
@@ -66,12 +69,6 @@ class RealProgram {
 
   std::string Address(const std::string& name) const {
     return "file://" + dir.path().toStdString() + "/" + name;
-  }
-  // A bare display has no window manager: nothing becomes active by itself.
-  bool Activate() {
-    window.activateWindow();
-    QApplication::setActiveWindow(&window);
-    return sonavia::testing::WaitFor([&] { return window.isActiveWindow(); }, 5000);
   }
   // A key as the window system delivers it to the active window.
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -144,28 +141,7 @@ class RealProgram {
     return sonavia::testing::WaitFor([&] { return HasSaid(text, from); }, ms);
   }
 
-  QTemporaryDir dir;
   QTemporaryDir record;
-  QtEventLoop loop;
-  system::DlLibraryLoader loader;
-  struct : platform::Desktop {
-    void OpenWebPage(const std::string&) override {}
-  } desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  // Declared before the window, which uses it until it is gone.
-  std::unique_ptr<shell::TFormPrincipal> form;
-  MainWindowView window;
-  QtInput input{window.Browser(), &window};
-  QtWindowList windows;
-  AboutBoxView aboutView{about, &window};
-
- private:
-  void Write(const std::string& name, const std::string& html) {
-    QFile file(dir.filePath(QString::fromStdString(name)));
-    file.open(QIODevice::WriteOnly);
-    file.write(html.data(), static_cast<qint64>(html.size()));
-  }
 };
 
 }  // namespace sonavia::qt::testing

@@ -19,6 +19,7 @@
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
 #include "qt/MainWindowView.h"
+#include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
@@ -29,18 +30,9 @@
 namespace sonavia::qt {
 namespace {
 
-using testing::Pump;
-using testing::WaitFor;
-
-struct NoLibrary : platform::LibraryLoader {
-  Handle Load(const std::string&) override { return nullptr; }
-  void* Symbol(Handle, const char*) override { return nullptr; }
-  void Free(Handle) override {}
-};
-
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
+using sonavia::testing::Pump;
+using sonavia::testing::WaitFor;
+using testing::NoLibrary;
 
 const char* const kButtons[] = {
     "SpeedButtonAnterior",   "SpeedButtonSeguent", "SpeedButtonPararCarrega",
@@ -49,19 +41,12 @@ const char* const kButtons[] = {
 
 // The program as its entry builds it, on a long start page, with the pointer
 // parked away from the toolbar.
-struct Program {
-  explicit Program(platform::LibraryLoader& loader) : loader_(loader) {
-    QFile page(dir.filePath("index.htm"));
-    page.open(QIODevice::WriteOnly);
-    page.write(
-        "<html><head><title>Llarga</title></head>"
-        "<body><p>Inici.</p><div style='height:8000px'></div><p>Final.</p></body></html>");
-    page.close();
-    form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader_, window.Browser(), input, windows,
-        [this] { return dir.path().toStdString(); }, *list, about);
-    window.Bind(*form);
-    shell::StartProgram(*form, about, loop);
+struct Program : testing::ProgramParts {
+  explicit Program(platform::LibraryLoader& loader) : ProgramParts(loader) {
+    Write("index.htm",
+          "<html><head><title>Llarga</title></head>"
+          "<body><p>Inici.</p><div style='height:8000px'></div><p>Final.</p></body></html>");
+    Start();
     window.setGeometry(0, 0, 1100, 700);
     window.show();
     QCursor::setPos(600, 650);
@@ -105,27 +90,8 @@ struct Program {
     Pump(50);
     return name;
   }
-  // A bare display has no window manager: nothing becomes active by itself.
-  bool Activate() {
-    window.activateWindow();
-    QApplication::setActiveWindow(&window);
-    return WaitFor([&] { return window.isActiveWindow(); }, 5000);
-  }
   bool Scanning() { return form->mnuEscaneig.Checked(); }
   bool Holding() { return form->TimerParo->Enabled(); }
-
-  QTemporaryDir dir;
-  QtEventLoop loop;
-  platform::LibraryLoader& loader_;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  // The window, whose destruction handler uses the behaviour, goes first.
-  std::unique_ptr<shell::TFormPrincipal> form;
-  MainWindowView window;
-  QtInput input{window.Browser(), &window};
-  QtWindowList windows;
-  AboutBoxView aboutView{about, &window};
 };
 
 TEST(ScanningView, CtrlF2WalksTheRealPointerOverTheNineButtonsWithTheFrame) {
