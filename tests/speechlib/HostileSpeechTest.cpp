@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "support/LoadedSpeechLibrary.h"
 #include "support/ProcessMemory.h"
 #include "upctv.h"
 
@@ -23,31 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 constexpr size_t kMiB = 1 << 20;
 
-struct Library {
-  void* handle = dlopen("libupctv.so", RTLD_NOW | RTLD_LOCAL);
-  template <typename F>
-  F Get(const char* name) {
-    return reinterpret_cast<F>(dlsym(handle, name));
-  }
-  int32_t (*Read)(const char*) = Get<int32_t (*)(const char*)>("upcTVRead");
-  int32_t (*ReadFile)(const char*) = Get<int32_t (*)(const char*)>("upcTVReadFile");
-  int32_t (*Stop)() = Get<int32_t (*)()>("upcTVStop");
-  int32_t (*SetLanguage)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetLanguage");
-  int32_t (*SetSpeed)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeed");
-  int32_t (*SetSpeaker)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeaker");
-  int32_t (*Status)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVStatus");
-  ~Library() {
-    if (handle != nullptr) dlclose(handle);
-  }
-  bool WaitIdle(std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (Status(0) != 0) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(5ms);
-    }
-    return true;
-  }
-};
+using Library = sonavia::testing::LoadedSpeechLibrary;
 
 std::string LongText(size_t bytes) {
   std::string text;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "speech/SpeechEngine.h"
+#include "support/LoadedSpeechLibrary.h"
 #include "support/SimulatedEventLoop.h"
 #include "system/DlLibraryLoader.h"
 
@@ -25,32 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-struct Library {
-  void* handle = dlopen("libupctv.so", RTLD_NOW | RTLD_LOCAL);
-  template <typename F>
-  F Get(const char* name) {
-    return reinterpret_cast<F>(dlsym(handle, name));
-  }
-  int32_t (*Read)(const char*) = Get<int32_t (*)(const char*)>("upcTVRead");
-  int32_t (*ReadFile)(const char*) = Get<int32_t (*)(const char*)>("upcTVReadFile");
-  int32_t (*Stop)() = Get<int32_t (*)()>("upcTVStop");
-  int32_t (*SetLanguage)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetLanguage");
-  int32_t (*SetSpeed)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeed");
-  int32_t (*SetSpeaker)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeaker");
-  int32_t (*Status)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVStatus");
-  const char* (*About)() = Get<const char* (*)()>("upcTVAbout");
-  ~Library() {
-    if (handle != nullptr) dlclose(handle);
-  }
-  bool WaitIdle(std::chrono::milliseconds limit = 20s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (Status(0) != 0) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(5ms);
-    }
-    return true;
-  }
-};
+using Library = sonavia::testing::LoadedSpeechLibrary;
 
 struct Utterance {
   int64_t start;
