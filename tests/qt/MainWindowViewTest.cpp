@@ -304,6 +304,10 @@ TEST(MainWindowView, EveryCommandHasAKeyAndTheFocusedEditShowsIt) {
     shortcuts.insert(action->shortcut().toString().toStdString());
   for (const auto& [button, key] : keyOf) EXPECT_TRUE(shortcuts.count(key)) << button;
 
+  // Once the start page is in (its completion gives the page the keyboard)
+  // and its reading stopped (the edit is disabled while a unit is spoken).
+  ASSERT_TRUE(WaitFor([&] { return program.form->HoverSpeechArmed && program.form->Enabled(); }));
+  program.form->Sequencer.StartReadingAt(0);
   program.window.activateWindow();
   QApplication::setActiveWindow(&program.window);
   auto* edit = program.window.findChild<QLineEdit*>(QStringLiteral("EditVelocitat"));
