@@ -26,10 +26,6 @@
 
 namespace {
 
-std::string CurrentDirectory() {
-  return sonavia::qt::ToCp1252(QDir::currentPath());
-}
-
 bool FileExists(const std::string& path) {
   return QFileInfo::exists(QString::fromLocal8Bit(path.c_str()));
 }
@@ -92,14 +88,16 @@ int main(int argc, char** argv) {
   qt::QtInput input(window->Browser(), window.get());
   qt::QtWindowList windows;
   about::TAboutBox aboutBox(loop, desktop);
-  shell::TFormPrincipal form(loop, loader, window->Browser(), input, windows, CurrentDirectory,
+  // The folder's start page, or the installed one, looked for when needed.
+  auto startPage = [&here] {
+    const std::string path = system::StartPagePath(here, InstalledPages(), FileExists);
+    return qt::ToCp1252(QString::fromLocal8Bit(path.c_str()));
+  };
+  shell::TFormPrincipal form(loop, loader, window->Browser(), input, windows, startPage,
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
   form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
-  const std::string first = line.address.empty()
-                                ? system::StartPageAddress(here, InstalledPages(), FileExists)
-                                : line.address;
-  form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(first.c_str())));
+  form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
 
   shell::StartProgram(form, aboutBox, loop);

@@ -1,5 +1,6 @@
 #include "shell/FormPrincipal.h"
 
+#include "platform/FileAddress.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::shell {
@@ -16,12 +17,12 @@ void Item(platform::MenuItem& item, const char* caption, const char* shortcut = 
 TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
                                BrowserComponent& browser, platform::Input& input,
                                platform::WindowList& windows,
-                               std::function<std::string()> currentDirectory,
+                               std::function<std::string()> startPagePath,
                                reading::ReadingList& list, about::TAboutBox& about)
     : TimerEscaneig(loop.CreateTimer()),
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
-      Speech(loader, list, EditVelocitat, currentDirectory),
+      Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
       Sequencer(list, Speech, loop, *about.TimerStatusUpcTV, SpeedButtonParlar, EditVelocitat),
       Converter(list, &Sequencer),
       Pages(PageWindow{mnuParlar, mnuCanviLlegirLinksLectures, SpeedButtonAlLink, SpeedButtonTab,
@@ -49,7 +50,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       loop_(loop),
       browser_(browser),
       input_(input),
-      currentDirectory_(std::move(currentDirectory)),
+      startPagePath_(std::move(startPagePath)),
       about_(about) {
   Item(Opcions1, "&Control");
   Item(MenuObrir, "&Obrir...", "Ctrl+O");
@@ -273,8 +274,7 @@ void TFormPrincipal::mnuSortirClick() {
 }
 
 std::string TFormPrincipal::StartPageAddress() const {
-  // A file address is "file://" and the absolute path, which starts with "/".
-  return "file://" + currentDirectory_() + "/index.htm";
+  return platform::FileAddress(startPagePath_());
 }
 
 void TFormPrincipal::OpenStartPage() {

@@ -36,7 +36,7 @@ class TFormPrincipal {
  public:
   TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
                  BrowserComponent& browser, platform::Input& input, platform::WindowList& windows,
-                 std::function<std::string()> currentDirectory, reading::ReadingList& list,
+                 std::function<std::string()> startPagePath, reading::ReadingList& list,
                  about::TAboutBox& about);
   TFormPrincipal(const TFormPrincipal&) = delete;
   TFormPrincipal& operator=(const TFormPrincipal&) = delete;
@@ -119,6 +119,7 @@ class TFormPrincipal {
   void FormClose();
   void FormDestroy();
   void mnuSortirClick();
+  // The start page's path made an address, computed when it is needed.
   std::string StartPageAddress() const;
   // An address to open instead of the start page (one the program was
   // started with); empty for the start page.
@@ -199,7 +200,7 @@ class TFormPrincipal {
   platform::EventLoop& loop_;
   BrowserComponent& browser_;
   platform::Input& input_;
-  std::function<std::string()> currentDirectory_;
+  std::function<std::string()> startPagePath_;
   std::string startAddress_;
   about::TAboutBox& about_;
   std::string caption_ = kWindowCaption;

@@ -1,6 +1,7 @@
 #include "shell/NavigationCommands.h"
 
 #include "about/AboutBox.h"
+#include "platform/FileAddress.h"
 #include "platform/VirtualKeys.h"
 
 namespace sonavia::shell {
@@ -19,26 +20,6 @@ void Guarded(F&& call) {
 
 }  // namespace
 
-std::string FileAddress(const std::string& path) {
-  std::string address = "file://";
-  for (const char c : path) {
-    switch (c) {
-      case '%':
-        address += "%25";
-        break;
-      case '#':
-        address += "%23";
-        break;
-      case '?':
-        address += "%3F";
-        break;
-      default:
-        address += c;
-    }
-  }
-  return address;
-}
-
 NavigationCommands::NavigationCommands(NavigationWindow window, BrowserComponent& browser,
                                        platform::EventLoop& loop, platform::Input& input,
                                        reading::ReadingSequencer& sequencer)
@@ -52,12 +33,12 @@ void NavigationCommands::OpenFile() {
   // The reading stops first, whatever the user then chooses.
   sequencer_.StartReadingAt(0);
   const auto path = w_.OpenFileDialog.Execute();
-  if (path) Open(FileAddress(*path));
+  if (path) Open(platform::FileAddress(*path));
 }
 
 void NavigationCommands::DropFiles(const std::vector<std::string>& paths) {
   // The reading goes on: the download that follows stops it.
-  if (!paths.empty()) Open(FileAddress(paths.front()));
+  if (!paths.empty()) Open(platform::FileAddress(paths.front()));
 }
 
 void NavigationCommands::RunIfEnabled(int32_t command) {

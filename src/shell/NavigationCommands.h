@@ -68,8 +68,4 @@ class NavigationCommands {
   reading::ReadingSequencer& sequencer_;
 };
 
-// "file://" and the absolute path, with the characters that would change
-// what the address means ("%", "#", "?") percent-encoded.
-std::string FileAddress(const std::string& path);
-
 }  // namespace sonavia::shell

@@ -13,11 +13,11 @@ int32_t SpeakerFor(bool catalan, bool textVoice) {
 
 SpeechEngine::SpeechEngine(platform::LibraryLoader& loader, reading::ReadingList& list,
                            platform::Edit& speedField,
-                           std::function<std::string()> currentDirectory)
+                           std::function<std::string()> startPageAddress)
     : loader_(loader),
       list_(list),
       speedField_(speedField),
-      currentDirectory_(std::move(currentDirectory)) {}
+      startPageAddress_(std::move(startPageAddress)) {}
 
 void SpeechEngine::LookUpEntryPoints() {
   auto find = [&](auto& entry, const char* name) {
@@ -51,8 +51,7 @@ bool SpeechEngine::LoadSpeechEngine() {
   list_.WorkingText.clear();
   list_.MarkedText.clear();
   list_.SetReadingMode(reading::ReadingMode::Page);
-  // A file address is "file://" and the absolute path, which starts with "/".
-  list_.PageAddress = "file://" + currentDirectory_() + "/index.htm";
+  list_.PageAddress = startPageAddress_ ? startPageAddress_() : std::string();
   return failed;
 }
 

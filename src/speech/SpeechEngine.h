@@ -35,10 +35,10 @@ int32_t SpeakerFor(bool catalan, bool textVoice);
 
 class SpeechEngine : public reading::SpeechPort {
  public:
-  // `speedField` is the window's speed edit; `currentDirectory` gives the
-  // process's working directory, for the start page address.
+  // `speedField` is the window's speed edit; `startPageAddress` gives the
+  // address that links resolve against until a page has loaded.
   SpeechEngine(platform::LibraryLoader& loader, reading::ReadingList& list,
-               platform::Edit& speedField, std::function<std::string()> currentDirectory);
+               platform::Edit& speedField, std::function<std::string()> startPageAddress);
   SpeechEngine(const SpeechEngine&) = delete;
   SpeechEngine& operator=(const SpeechEngine&) = delete;
 
@@ -91,7 +91,7 @@ class SpeechEngine : public reading::SpeechPort {
   platform::LibraryLoader& loader_;
   reading::ReadingList& list_;
   platform::Edit& speedField_;
-  std::function<std::string()> currentDirectory_;
+  std::function<std::string()> startPageAddress_;
 };
 
 }  // namespace sonavia::speech

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/FileAddress.h"
+
 namespace sonavia::system {
 
 namespace {
@@ -34,12 +36,17 @@ bool LooksLikeHost(const std::string& text) {
          host.find(' ') == std::string::npos && !EndsWith(host, ".htm") && !EndsWith(host, ".html");
 }
 
-std::string FileAddress(const std::string& path, const std::string& currentDirectory) {
+// `path` made absolute from `currentDirectory` and without "." and ".."
+// steps or a final "/". A folder the system could not name counts as the
+// root, so that the result is a path and never a host.
+std::string AbsolutePath(const std::string& path, const std::string& currentDirectory) {
   std::filesystem::path full(path);
-  if (full.is_relative()) full = std::filesystem::path(currentDirectory) / full;
+  if (full.is_relative()) {
+    full = std::filesystem::path(currentDirectory.empty() ? "/" : currentDirectory) / full;
+  }
   std::string text = full.lexically_normal().string();
   if (text.size() > 1 && text.back() == '/') text.pop_back();
-  return "file://" + text;
+  return text;
 }
 
 }  // namespace
@@ -47,7 +54,9 @@ std::string FileAddress(const std::string& path, const std::string& currentDirec
 std::string AddressForArgument(const std::string& argument, const std::string& currentDirectory,
                                const FileExists& exists) {
   if (HasScheme(argument)) return argument;
-  if (exists(argument) || !LooksLikeHost(argument)) return FileAddress(argument, currentDirectory);
+  if (exists(argument) || !LooksLikeHost(argument)) {
+    return platform::FileAddress(AbsolutePath(argument, currentDirectory));
+  }
   return "http://" + argument;
 }
 
@@ -101,15 +110,14 @@ std::string Usage(const std::string& programName) {
          "  --version  show the version\n";
 }
 
-std::string StartPageAddress(const std::string& currentDirectory, const std::string& installedPages,
-                             const FileExists& exists) {
-  const std::string own = currentDirectory + "/index.htm";
+std::string StartPagePath(const std::string& currentDirectory, const std::string& installedPages,
+                          const FileExists& exists) {
+  const std::string own = AbsolutePath(kStartPageName, currentDirectory);
   if (!exists(own) && !installedPages.empty()) {
-    const std::string installed =
-        std::filesystem::path(installedPages + "/index.htm").lexically_normal().string();
-    if (exists(installed)) return FileAddress(installed, currentDirectory);
+    const std::string installed = AbsolutePath(kStartPageName, installedPages);
+    if (exists(installed)) return installed;
   }
-  return "file://" + own;
+  return own;
 }
 
 }  // namespace sonavia::system

@@ -32,11 +32,14 @@ std::string AddressForArgument(const std::string& argument, const std::string& c
 // The short usage, in Catalan and English.
 std::string Usage(const std::string& programName);
 
-// The page opened when no address is given: the folder's own "index.htm"
-// when it has one, else the installed start page in `installedPages` when
-// that is there (a desktop menu starts the program from the home folder),
-// else the folder's, which the browser reports as missing.
-std::string StartPageAddress(const std::string& currentDirectory, const std::string& installedPages,
-                             const FileExists& exists);
+inline constexpr const char* kStartPageName = "index.htm";
+
+// The path of the page opened when no address is given: the folder's own
+// "index.htm" when it has one, else the installed start page in
+// `installedPages` when that is there (a desktop menu starts the program
+// from the home folder), else the folder's, which the browser reports as
+// missing.
+std::string StartPagePath(const std::string& currentDirectory, const std::string& installedPages,
+                          const FileExists& exists);
 
 }  // namespace sonavia::system

@@ -278,8 +278,9 @@ struct Window {
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   about::TAboutBox about{loop, desktop};
   testing::FakeWindowList windows;
-  shell::TFormPrincipal form{
-      loop, library, browser, input, windows, [] { return std::string("/home/u"); }, *list, about};
+  shell::TFormPrincipal form{loop,  library, browser,
+                             input, windows, [] { return std::string("/home/u/index.htm"); },
+                             *list, about};
 };
 
 TEST(WindowScanning, TheMenuItemStartsAndTheToolbarsRightClickStops) {

@@ -103,7 +103,8 @@ class Window {
       TextTimerParo{"TextTimerParo"};
   std::unique_ptr<platform::Timer> TimerEscaneig = loop.CreateTimer(),
                                    TimerParo = loop.CreateTimer();
-  speech::SpeechEngine speech{library, *list, EditVelocitat, [] { return std::string("/"); }};
+  speech::SpeechEngine speech{library, *list, EditVelocitat,
+                              [] { return std::string("file:///index.htm"); }};
   SettingsFile settings{{mnuCatala, mnuParlar, mnuEscaneig, SpeedButtonParlar, EditVelocitat,
                          TextDecimesScan, TextTimerParo, *TimerEscaneig, *TimerParo},
                         speech,

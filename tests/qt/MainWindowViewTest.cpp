@@ -193,8 +193,8 @@ TEST(MainWindowView, SortirClosesAfterTheCloseWaitAndEverythingComesDown) {
   QtWindowList windows;
   about::TAboutBox aboutBox(loop, desktop);
   shell::TFormPrincipal form(
-      loop, loader, window->Browser(), input, windows, [&] { return dir.path().toStdString(); },
-      *list, aboutBox);
+      loop, loader, window->Browser(), input, windows,
+      [&] { return dir.filePath("index.htm").toStdString(); }, *list, aboutBox);
   window->Bind(form);
   auto aboutView = std::make_unique<AboutBoxView>(aboutBox, window.get());
   shell::StartProgram(form, aboutBox, loop);

@@ -29,6 +29,7 @@
 #include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
+#include "qt/QtText.h"
 #include "qt/QtWait.h"
 #include "qt/QtWindowList.h"
 #include "qt/WebEngineBrowser.h"
@@ -91,8 +92,10 @@ class NavigationProgram : public ::testing::Test {
   void TearDown() override { form->Speech.FreeSpeechEngine(); }
 
   std::string Title() { return TitleOf(window.Browser()); }
-  std::string FileAddress(const char* name) {
-    return shell::FileAddress(dir.filePath(QString::fromLatin1(name)).toStdString());
+  // The address of a file beside the start page, its name as the address
+  // writes it (the temporary folder's own path needs no encoding).
+  std::string Address(const std::string& name) {
+    return "file://" + dir.path().toStdString() + "/" + name;
   }
 
   testing::NoLibrary noLibrary;
@@ -134,8 +137,8 @@ TEST_F(NavigationProgram, TheOpenDialogIsWorkedFromTheKeyboardAndOpensANameWithH
   EXPECT_EQ(title, QStringLiteral("Obrir - \"Ombrix Sonavia\""));
   EXPECT_EQ(filters.size(), 2);
   EXPECT_TRUE(WaitFor([&] { return Title() == "Dos"; }));
-  EXPECT_EQ(form->cboAddress.Text(), FileAddress("dos #1.htm"));
-  EXPECT_EQ(form->cboAddress.Items().back(), FileAddress("dos #1.htm"));
+  EXPECT_EQ(form->cboAddress.Text(), Address("dos %231.htm"));
+  EXPECT_EQ(form->cboAddress.Items().back(), Address("dos %231.htm"));
 }
 
 TEST_F(NavigationProgram, ADropOfThreeFilesOpensTheFirst) {
@@ -152,8 +155,25 @@ TEST_F(NavigationProgram, ADropOfThreeFilesOpensTheFirst) {
   EXPECT_TRUE(WaitFor([&] { return Title() == "Tres"; }));
   Pump(500);
   EXPECT_EQ(Title(), "Tres") << "the other files are not opened";
-  EXPECT_EQ(form->cboAddress.Items().back(), FileAddress("tres.htm"));
+  EXPECT_EQ(form->cboAddress.Items().back(), Address("tres.htm"));
   EXPECT_EQ(form->cboAddress.Items().size(), 2u);
+}
+
+TEST_F(NavigationProgram, AFileInAFolderWhoseNameAnAddressReadsOtherwiseOpensItself) {
+  // Each folder's page has a title of its own: the engine must open it, not
+  // the folder, a fragment, a query or another file.
+  const char* const folders[] = {"dos #1",    "qu\xC3\xA8 ?", "100%41",         "amb\\barra",
+                                 "tab\there", "amb blancs",   "blanc al final "};
+  int n = 0;
+  for (const char* folder : folders) {
+    const QString name = QString::fromUtf8(folder);
+    const std::string title = QStringLiteral("P%1").arg(++n).toStdString();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(name)) << folder;
+    const QString page = dir.filePath(name + QStringLiteral("/index.htm"));
+    WriteFile(page, Page(title.c_str()));
+    form->FormDropFiles({ToCp1252(page)});
+    EXPECT_TRUE(WaitFor([&] { return Title() == title; })) << folder;
+  }
 }
 
 TEST_F(NavigationProgram, PickingAnEntryOfTheListLoadsItWithoutReturn) {
@@ -168,7 +188,7 @@ TEST_F(NavigationProgram, PickingAnEntryOfTheListLoadsItWithoutReturn) {
   box->view()->setCurrentIndex(box->model()->index(0, 0));
   Type(*box->view(), Qt::Key_Return);
   EXPECT_TRUE(WaitFor([&] { return Title() == "Inici"; }));
-  EXPECT_EQ(form->cboAddress.Text(), FileAddress("index.htm"));
+  EXPECT_EQ(form->cboAddress.Text(), Address("index.htm"));
   EXPECT_EQ(form->cboAddress.Items().size(), 2u);
 }
 
@@ -216,7 +236,7 @@ TEST_F(NavigationProgram, F8GivesTheAddressBoxTheKeyboardAndLeavesThePointerWher
   // Typed and sent with Return, as it stands; leaving the box gives the
   // page the keyboard back.
   box->lineEdit()->selectAll();
-  box->lineEdit()->insert(QString::fromStdString(FileAddress("tres.htm")));
+  box->lineEdit()->insert(QString::fromStdString(Address("tres.htm")));
   Type(window, Qt::Key_Return);
   EXPECT_TRUE(WaitFor([&] { return Title() == "Tres"; }));
   EXPECT_EQ(form->cboAddress.Items().size(), 1u) << "typed addresses stay out of the list";

@@ -48,7 +48,7 @@ struct ProgramParts {
   void Start() {
     form = std::make_unique<shell::TFormPrincipal>(
         loop, loader_, window.Browser(), input, windows,
-        [this] { return dir.path().toStdString(); }, *list, about);
+        [this] { return dir.filePath("index.htm").toStdString(); }, *list, about);
     window.Bind(*form);
     shell::StartProgram(*form, about, loop);
   }

@@ -36,8 +36,8 @@ class ProgramRun {
     window = std::make_unique<MainWindowView>();
     input = std::make_unique<QtInput>(window->Browser(), window.get());
     form = std::make_unique<shell::TFormPrincipal>(
-        loop, loader, window->Browser(), *input, windows, [this] { return startDir_; }, *list,
-        about);
+        loop, loader, window->Browser(), *input, windows,
+        [this] { return startDir_ + "/index.htm"; }, *list, about);
     window->Bind(*form);
     form->Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
     aboutView = std::make_unique<AboutBoxView>(about, window.get());
@@ -97,7 +97,12 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     QByteArray saved;
   } config(home.filePath(QStringLiteral("config")));
   const QString file = home.filePath(QStringLiteral("config/sonavia/Quelva2001.ini"));
-  const QByteArray step = controls::kScanStepKey, pause = controls::kScanPauseKey;
+  const QByteArray step =
+      "D\xE8"
+      "cimes de segon que dura el pas d'escaneig";
+  const QByteArray pause =
+      "D\xE8"
+      "cimes de segon que dura el paro de l'escaneig";
 
   {
     ProgramRun first(home.path());

@@ -23,7 +23,8 @@ class SequencerTest : public ::testing::Test {
   std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
   platform::Edit speedField{"EditVelocitat"};
   platform::Button speechButton{"SpeedButtonParlar"};
-  speech::SpeechEngine engine{library, *list, speedField, [] { return std::string("/p"); }};
+  speech::SpeechEngine engine{library, *list, speedField,
+                              [] { return std::string("file:///p/index.htm"); }};
   std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
   ReadingSequencer sequencer{*list, engine, loop, *poll, speechButton, speedField};
   PageConverter converter{*list, &sequencer};

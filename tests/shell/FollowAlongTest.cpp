@@ -49,7 +49,8 @@ class FollowAlong : public ::testing::Test {
   NoDesktop desktop;
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   about::TAboutBox about{loop, desktop};
-  TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/w"); },
+  TFormPrincipal main{loop,  library, browser,
+                      input, windows, [] { return std::string("/w/index.htm"); },
                       *list, about};
 
   void SetUp() override {
@@ -227,7 +228,8 @@ TEST(FollowAlongSetting, KeptAsTheSeventhKeyAndAbsentInOlderFiles) {
     NoDesktop desktop;
     auto list = std::make_unique<reading::ReadingList>();
     about::TAboutBox about{loop, desktop};
-    TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/w"); },
+    TFormPrincipal main{loop,  library, browser,
+                        input, windows, [] { return std::string("/w/index.htm"); },
                         *list, about};
     main.Settings.SetPath(path);
     main.FormCreate();

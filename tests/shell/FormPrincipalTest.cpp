@@ -18,7 +18,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-
 class ProgramTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
   ProgramTest() : SimulatedWindow("/home/u") {}
@@ -37,6 +36,15 @@ TEST_F(ProgramTest, AnAddressGivenAtStartOpensInsteadOfTheStartPageAndIsShown) {
   StartProgram(main, about, loop);
   EXPECT_EQ(browser.calls, Lines{"Navigate(file:///tmp/other.htm)"});
   EXPECT_EQ(main.cboAddress.Text(), "file:///tmp/other.htm");
+}
+
+TEST(StartPage, AFolderWhosePathHoldsWhatAnAddressReadsOtherwiseOpensItsOwnPage) {
+  testing::SimulatedWindow window("/home/u/p\xE0gines #1 ?100%");
+  StartProgram(window.main, window.about, window.loop);
+  const std::string address = "file:///home/u/p\xE0gines %231 %3F100%25/index.htm";
+  EXPECT_EQ(window.browser.calls, Lines{"Navigate(" + address + ")"});
+  EXPECT_EQ(window.main.cboAddress.Text(), address);
+  EXPECT_EQ(window.list->PageAddress, address) << "links resolve against it until a page loads";
 }
 
 TEST_F(ProgramTest, StartsWithASplashThenOpensTheStartPage) {

@@ -37,8 +37,9 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
   auto list = std::make_unique<reading::ReadingList>();
   about::TAboutBox about{loop, desktop};
   testing::FakeWindowList windows;
-  TFormPrincipal main{
-      loop, library, browser, input, windows, [] { return std::string("/home/u"); }, *list, about};
+  TFormPrincipal main{loop,  library, browser,
+                      input, windows, [] { return std::string("/home/u/index.htm"); },
+                      *list, about};
   main.Settings.SetPath(path);
   StartProgram(main, about, loop);
   EXPECT_FALSE(main.mnuParlar.Checked());
@@ -94,7 +95,8 @@ TEST(FormSettings, TheStoredLanguageSpeechAndScanningThroughTheRealCommands) {
     auto list = std::make_unique<reading::ReadingList>();
     about::TAboutBox about{loop, desktop};
     testing::FakeWindowList windows;
-    TFormPrincipal main{loop,  library, browser, input, windows, [] { return std::string("/h"); },
+    TFormPrincipal main{loop,  library, browser,
+                        input, windows, [] { return std::string("/h/index.htm"); },
                         *list, about};
     main.Settings.SetPath(path);
     StartProgram(main, about, loop);

@@ -52,20 +52,6 @@ class NavigationTest : public ::testing::Test, protected testing::SimulatedWindo
   }
 };
 
-TEST(FileAddress, EncodesOnlyWhatWouldChangeTheAddressesMeaning) {
-  struct Case {
-    const char* path;
-    const char* address;
-  } const cases[] = {
-      {"/home/u/index.htm", "file:///home/u/index.htm"},
-      {"/home/u/dos #1.htm", "file:///home/u/dos %231.htm"},
-      {"/tmp/100%?.htm", "file:///tmp/100%25%3F.htm"},
-      {"/tmp/p\xE0gina.htm", "file:///tmp/p\xE0gina.htm"},
-      {"/tmp/a+b&c;d=e.htm", "file:///tmp/a+b&c;d=e.htm"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(FileAddress(c.path), c.address) << c.path;
-}
-
 TEST_F(NavigationTest, OpenStopsTheReadingBeforeItsDialogWhateverTheUserChooses) {
   for (const bool choose : {false, true}) {
     SCOPED_TRACE(choose ? "chosen" : "cancelled");

@@ -20,7 +20,8 @@ class SpeechEngineTest : public ::testing::Test {
   testing::FakeSpeechLibrary library{loop};
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   platform::Edit speedField{"EditVelocitat"};
-  SpeechEngine engine{library, *list, speedField, [] { return std::string("/home/u"); }};
+  SpeechEngine engine{library, *list, speedField,
+                      [] { return std::string("file:///home/u/index.htm"); }};
 
   void SetUp() override { speedField.SetText("180"); }
   void Start() {
@@ -80,7 +81,7 @@ TEST_F(SpeechEngineTest, SpeedFieldAtAReload) {
       {"1", 1, "1"},     {"255", 255, "255"}, {"120 abc", 120, "120 abc"}, {"-5", 140, "140"},
       {" 90", 90, " 90"}};
   for (const auto& c : cases) {
-    SpeechEngine fresh{library, *list, speedField, [] { return std::string("/"); }};
+    SpeechEngine fresh{library, *list, speedField, [] { return std::string("file:///index.htm"); }};
     ASSERT_FALSE(fresh.LoadSpeechEngine());
     speedField.SetText(c.field);
     library.ClearLog();

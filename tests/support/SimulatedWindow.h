@@ -43,7 +43,8 @@ struct SimulatedWindow {
   RecordingDesktop desktop;
   std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
   about::TAboutBox about{loop, desktop};
-  shell::TFormPrincipal main{loop,  library, browser, input, windows, [this] { return folder_; },
+  shell::TFormPrincipal main{loop,  library, browser,
+                             input, windows, [this] { return folder_ + "/index.htm"; },
                              *list, about};
 };
 

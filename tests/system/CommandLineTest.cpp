@@ -39,6 +39,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"/srv/web/index.htm"}, Action::Run, "file:///srv/web/index.htm"},
         Case{{"/srv/web/"}, Action::Run, "file:///srv/web"},
         Case{{"dir with space/p.htm"}, Action::Run, "file:///home/u/docs/dir with space/p.htm"},
+        // What an address would read as a fragment, a query or an escape.
+        Case{{"a #1/b?.htm"}, Action::Run, "file:///home/u/docs/a %231/b%3F.htm"},
+        Case{{"/srv/100%.html"}, Action::Run, "file:///srv/100%25.html"},
+        Case{{"pagina.html"}, Action::Run, "file:///home/u/docs/pagina.html"},
         Case{{"https://example.org/a?b=1"}, Action::Run, "https://example.org/a?b=1"},
         Case{{"file:///etc/hosts"}, Action::Run, "file:///etc/hosts"},
         Case{{"about:blank"}, Action::Run, "about:blank"},
@@ -67,10 +71,16 @@ TEST(CommandLine, TheUsageIsInCatalanAndEnglish) {
   }
 }
 
+TEST(CommandLine, AFolderTheSystemCouldNotNameCountsAsTheRoot) {
+  EXPECT_EQ(ParseCommandLine({"a.htm"}, "", Exists).address, "file:///a.htm");
+  EXPECT_EQ(StartPagePath("", "", Exists), "/index.htm");
+}
+
 struct StartCase {
+  std::string folder;
   std::set<std::string> files;
   std::string installed;
-  std::string address;
+  std::string path;
 };
 
 class StartPageTest : public ::testing::TestWithParam<StartCase> {};
@@ -78,23 +88,31 @@ class StartPageTest : public ::testing::TestWithParam<StartCase> {};
 TEST_P(StartPageTest, TheFolderOwnPageWinsThenTheInstalledOne) {
   const StartCase& c = GetParam();
   const auto exists = [&](const std::string& path) { return c.files.count(path) != 0; };
-  EXPECT_EQ(StartPageAddress("/home/u", c.installed, exists), c.address);
+  EXPECT_EQ(StartPagePath(c.folder, c.installed, exists), c.path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, StartPageTest,
-    ::testing::Values(StartCase{{"/home/u/index.htm", "/usr/share/sonavia/index.htm"},
+    ::testing::Values(StartCase{"/home/u",
+                                {"/home/u/index.htm", "/usr/share/sonavia/index.htm"},
                                 "/usr/share/sonavia",
-                                "file:///home/u/index.htm"},
-                      StartCase{{"/usr/share/sonavia/index.htm"},
+                                "/home/u/index.htm"},
+                      StartCase{"/home/u",
+                                {"/usr/share/sonavia/index.htm"},
                                 "/usr/share/sonavia",
-                                "file:///usr/share/sonavia/index.htm"},
-                      StartCase{{"/opt/s/share/sonavia/index.htm"},
+                                "/usr/share/sonavia/index.htm"},
+                      StartCase{"/home/u",
+                                {"/opt/s/share/sonavia/index.htm"},
                                 "/opt/s/bin/../share/sonavia",
-                                "file:///opt/s/share/sonavia/index.htm"},
+                                "/opt/s/share/sonavia/index.htm"},
                       // Nothing installed: the folder's, reported missing by the browser.
-                      StartCase{{}, "/usr/share/sonavia", "file:///home/u/index.htm"},
-                      StartCase{{}, "", "file:///home/u/index.htm"}));
+                      StartCase{"/home/u", {}, "/usr/share/sonavia", "/home/u/index.htm"},
+                      StartCase{"/home/u", {}, "", "/home/u/index.htm"},
+                      StartCase{"/", {"/index.htm"}, "", "/index.htm"},
+                      StartCase{"/home/u/p\xE0gines #1 ?",
+                                {"/home/u/p\xE0gines #1 ?/index.htm"},
+                                "/usr/share/sonavia",
+                                "/home/u/p\xE0gines #1 ?/index.htm"}));
 
 }  // namespace
 }  // namespace sonavia::system
