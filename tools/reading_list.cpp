@@ -37,13 +37,6 @@ void Usage() {
   std::cerr << "usage: reading-list [--title TEXT] [--speak] FILE\n";
 }
 
-std::string CurrentDirectory() {
-  std::string dir(4096, '\0');
-  if (getcwd(dir.data(), dir.size()) == nullptr) return "/";
-  dir.resize(std::strlen(dir.c_str()));
-  return dir;
-}
-
 // Reads the converted list aloud as the browser would, with speech on and
 // the speed field at its default.
 int SpeakList(sonavia::reading::ReadingList& list, const std::string& html) {
@@ -52,9 +45,8 @@ int SpeakList(sonavia::reading::ReadingList& list, const std::string& html) {
   system::DlLibraryLoader loader;
   platform::Edit speedField("EditVelocitat");
   speedField.SetText("180");
-  platform::Button speechButton("SpeedButtonParlar");
-  speechButton.SetCaption(std::string(reading::kSpeechOnCaption));
-  speech::SpeechEngine engine(loader, list, speedField, CurrentDirectory);
+  // Links are not followed here: no page address to resolve them against.
+  speech::SpeechEngine engine(loader, list, speedField, {});
   const std::string title = list.PageTitle;
   if (engine.LoadSpeechEngine()) {
     std::cerr << "reading-list: the speech library " << speech::kSpeechLibraryName
@@ -63,7 +55,8 @@ int SpeakList(sonavia::reading::ReadingList& list, const std::string& html) {
   }
   list.SetPageTitle(title);
   auto poll = loop.CreateTimer();
-  reading::ReadingSequencer sequencer(list, engine, loop, *poll, speechButton, speedField);
+  reading::ReadingSequencer sequencer(
+      list, engine, loop, *poll, [] { return true; }, speedField);
   reading::PageConverter converter(list, &sequencer);
   converter.ConvertPage(html);
   // A page too long to read whole starts with its warning; the poll then

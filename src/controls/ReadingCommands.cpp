@@ -4,69 +4,61 @@
 
 namespace sonavia::controls {
 
+const char* ReadingModeCaption(reading::ReadingMode mode) {
+  return mode == reading::ReadingMode::Links ? "&Llegir p\xE0gina" : "Lle&gir Links";
+}
+
 ReadingCommands::ReadingCommands(ReadingWindow window, reading::ReadingList& list,
                                  reading::ReadingSequencer& sequencer, speech::SpeechEngine& speech)
     : w_(std::move(window)), list_(list), sequencer_(sequencer), speech_(speech) {}
 
 void ReadingCommands::SpeechOnOff() {
+  SetSpeech(!w_.speech.Checked());
+}
+
+void ReadingCommands::SetSpeech(bool on) {
   w_.ScanHold();
-  w_.mnuParlar.SetChecked(!w_.mnuParlar.Checked());
-  if (w_.mnuParlar.Checked()) {
-    w_.SpeedButtonParlar.SetCaption(std::string(reading::kSpeechOnCaption));
-    w_.mnuParlar.SetCaption(kSpeechOnMenuCaption);
+  w_.speech.Set(on);
+  if (on) {
     w_.HoverSpeechArmed = true;
     sequencer_.SpeakNext();
   } else {
-    w_.SpeedButtonParlar.SetCaption(kSpeechOffButtonCaption);
-    w_.mnuParlar.SetCaption(kSpeechOffMenuCaption);
     // The interrupted unit is read again when speech comes back.
     sequencer_.StepBackAndStop();
   }
 }
 
-void ReadingCommands::SpeechOnAgain() {
-  w_.mnuParlar.SetChecked(false);
-  SpeechOnOff();
-}
-
 void ReadingCommands::Restart() {
   sequencer_.StartReadingAt(0);
-  SpeechOnAgain();
+  SetSpeech(true);
   w_.HoverSpeechArmed = true;
 }
 
 void ReadingCommands::SwitchPageOrLinks() {
-  if (w_.mnuCanviLlegirLinksLectures.Caption() == kReadLinksCaption) {
-    w_.mnuCanviLlegirLinksLectures.SetCaption(kReadPageCaption);
-    list_.SetReadingMode(reading::ReadingMode::Links);
-  } else {
-    w_.mnuCanviLlegirLinksLectures.SetCaption(kReadLinksCaption);
-    list_.SetReadingMode(reading::ReadingMode::Page);
-  }
+  SetReadingMode(list_.ReadingMode == reading::ReadingMode::Links ? reading::ReadingMode::Page
+                                                                  : reading::ReadingMode::Links);
   sequencer_.StartReadingAt(0);
-  SpeechOnAgain();
+  SetSpeech(true);
 }
 
-void ReadingCommands::SelectCastilian() {
-  w_.mnuCatala.SetChecked(false);
-  w_.mnuCastella.SetChecked(true);
-  speech_.SelectCastilian();
-  Restart();
-  w_.mnuCatala.SetEnabled(true);
-  w_.mnuCastella.SetShortcut("");
-  w_.mnuCatala.SetShortcut(kLanguageShortcut);
-  w_.mnuCastella.SetEnabled(false);
+void ReadingCommands::SetReadingMode(reading::ReadingMode mode) {
+  list_.SetReadingMode(mode);
+  w_.mnuCanviLlegirLinksLectures.SetCaption(ReadingModeCaption(mode));
 }
 
-void ReadingCommands::SelectCatalan() {
-  w_.mnuCatala.SetChecked(true);
-  w_.mnuCastella.SetChecked(false);
-  speech_.SelectCatalan();
+void ReadingCommands::SelectLanguage(speech::Language language) {
+  const bool catalan = language == speech::Language::Catalan;
+  platform::MenuItem& chosen = catalan ? w_.mnuCatala : w_.mnuCastella;
+  platform::MenuItem& other = catalan ? w_.mnuCastella : w_.mnuCatala;
+  w_.mnuCatala.SetChecked(catalan);
+  w_.mnuCastella.SetChecked(!catalan);
+  speech_.SelectLanguage(language);
   Restart();
-  w_.mnuCastella.SetEnabled(true);
-  w_.mnuCatala.SetShortcut("");
-  w_.mnuCastella.SetShortcut(kLanguageShortcut);
-  w_.mnuCatala.SetEnabled(false);
+  // F7 always switches to the other language.
+  other.SetEnabled(true);
+  chosen.SetShortcut("");
+  other.SetShortcut(kLanguageShortcut);
+  chosen.SetEnabled(false);
 }
 
 void ReadingCommands::FollowLinkBeingRead() {
@@ -91,20 +83,6 @@ void ReadingCommands::PressPageKey(int virtualKey) {
   w_.PressKey(virtualKey);
 }
 
-void ReadingCommands::HistoryBack() {
-  try {
-    w_.GoBack();
-  } catch (...) {
-  }
-}
-
-void ReadingCommands::HistoryForward() {
-  try {
-    w_.GoForward();
-  } catch (...) {
-  }
-}
-
 void ReadingCommands::RateChanged() {
   if (speech_.Speaking) {
     // Refused while a unit is spoken.
@@ -112,7 +90,7 @@ void ReadingCommands::RateChanged() {
     return;
   }
   const int32_t rate = platform::ReadWholeNumber(w_.EditVelocitat.Text());
-  if (rate <= 0 || rate >= 256) {
+  if (!speech::ValidRate(rate)) {
     // Putting the fallback in runs this handler again, which applies it.
     w_.EditVelocitat.SetText(kFallbackRate);
     return;

@@ -1,12 +1,12 @@
 // The commands that steer the reading from the keyboard, the menu and the
 // toolbar: speech off and on, restart, page or links, the two languages,
-// following a link, the page keys, the history buttons, the rate edit and
-// the Enter key.
+// following a link, the page keys, the rate edit and the Enter key.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "reading/ReadingList.h"
 #include "reading/ReadingSequencer.h"
@@ -14,21 +14,20 @@
 
 namespace sonavia::controls {
 
-inline constexpr const char* kSpeechOnMenuCaption = "Desactivar la &Lectura (pausa)";
-inline constexpr const char* kSpeechOffMenuCaption = "Activar la &Lectura (continuar)";
-inline constexpr const char* kSpeechOffButtonCaption = "Parlar";
-inline constexpr const char* kReadLinksCaption = "Lle&gir Links";
-inline constexpr const char* kReadPageCaption = "&Llegir p\xE0gina";
+// The language that is not active carries it.
 inline constexpr const char* kLanguageShortcut = "F7";
 inline constexpr const char* kFallbackRate = "160";
 
+// The caption of the page-or-links item, which names the mode it switches
+// to: the links while the whole page is read, the page while the links are.
+const char* ReadingModeCaption(reading::ReadingMode mode);
+
 // The window's controls, fields and operations the commands work on.
 struct ReadingWindow {
-  platform::MenuItem& mnuParlar;
+  SpeechSwitch& speech;
   platform::MenuItem& mnuCanviLlegirLinksLectures;
   platform::MenuItem& mnuCatala;
   platform::MenuItem& mnuCastella;
-  platform::Button& SpeedButtonParlar;
   platform::Button& SpeedButtonAlLink;
   platform::Edit& EditVelocitat;
   bool& EnterArmed;
@@ -37,8 +36,6 @@ struct ReadingWindow {
   std::function<void()> ScanHold;
   std::function<void(const std::string&)> GoToAddress;
   std::function<void(int)> PressKey;
-  std::function<void()> GoBack;
-  std::function<void()> GoForward;
 };
 
 class ReadingCommands {
@@ -49,13 +46,12 @@ class ReadingCommands {
   void SpeechOnOff();
   void Restart();
   void SwitchPageOrLinks();
-  void SelectCatalan();
-  void SelectCastilian();
+  // The reading list's mode, and the item's caption with it.
+  void SetReadingMode(reading::ReadingMode mode);
+  void SelectLanguage(speech::Language language);
   void FollowLinkBeingRead();
   void GoToPointedLink();
   void PressPageKey(int virtualKey);
-  void HistoryBack();
-  void HistoryForward();
   void RateChanged();
   // A press of Return or Enter anywhere in the program, the user's own.
   void EnterKey();
@@ -63,8 +59,9 @@ class ReadingCommands {
   void AddressBoxEntered() { w_.EnterArmed = false; }
 
  private:
-  // Speech off, then the command that turns it on again.
-  void SpeechOnAgain();
+  // The scan hold, then speech on (reading on from the cursor) or off (the
+  // interrupted unit to be read again).
+  void SetSpeech(bool on);
 
   ReadingWindow w_;
   reading::ReadingList& list_;

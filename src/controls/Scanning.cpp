@@ -14,16 +14,19 @@ constexpr int kMaxTenths = 100;
 // The pointer goes this far inside a button from its top-left corner.
 constexpr platform::Point kInsideButton{20, 20};
 
-// An edit's tenths of a second as a timer interval. An unchecked value is
-// used as it stands; a negative one never ticks, like 0.
-uint32_t IntervalOf(const platform::Edit& edit) {
+}  // namespace
+
+bool ValidScanTenths(const std::string& text) {
+  const int32_t tenths = platform::ReadWholeNumber(text);
+  return tenths >= kMinTenths && tenths <= kMaxTenths;
+}
+
+uint32_t ScanInterval(const platform::Edit& edit) {
   const int64_t ms = int64_t{platform::ReadWholeNumber(edit.Text())} * 100;
   if (ms <= 0) return 0;
   return ms > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
                                                    : static_cast<uint32_t>(ms);
 }
-
-}  // namespace
 
 Scanning::Scanning(Controls controls, Fields fields, platform::Input& input,
                    std::function<void()> focusPage, std::function<void()> frameChanged)
@@ -36,7 +39,7 @@ Scanning::Scanning(Controls controls, Fields fields, platform::Input& input,
 void Scanning::Toggle() {
   const bool on = !c_.item.Checked();
   c_.item.SetChecked(on);
-  c_.step.SetInterval(IntervalOf(c_.stepEdit));
+  c_.step.SetInterval(ScanInterval(c_.stepEdit));
   c_.step.SetEnabled(on);
   // Switched on, the frame appears with the first step, where the pointer
   // goes; until then the pointer is wherever the user left it.
@@ -60,7 +63,7 @@ void Scanning::Step() {
 void Scanning::Hold() {
   // What counts is where the pointer stands, not which command ran.
   if (!c_.step.Enabled() || f_.position <= kLastIndexWithoutHold) return;
-  c_.pause.SetInterval(IntervalOf(c_.pauseEdit));
+  c_.pause.SetInterval(ScanInterval(c_.pauseEdit));
   c_.pause.SetEnabled(true);
   c_.step.SetEnabled(false);
 }
@@ -82,8 +85,7 @@ void Scanning::CheckPauseEdit() {
 void Scanning::CheckEdit(platform::Edit& edit, const char* fallback) {
   // The timers keep their intervals: a new step counts from the next
   // switch-on, a new pause from the next hold.
-  const int32_t tenths = platform::ReadWholeNumber(edit.Text());
-  if (tenths < kMinTenths || tenths > kMaxTenths) edit.SetText(fallback);
+  if (!ValidScanTenths(edit.Text())) edit.SetText(fallback);
   if (focusPage_) focusPage_();
 }
 

@@ -4,7 +4,9 @@
 // the chosen one, so that it can be chosen again.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
@@ -12,8 +14,15 @@
 
 namespace sonavia::controls {
 
+// The step and the pause are whole tenths of a second from 1 to 100; any
+// other text in their edits becomes these, at the start, when an edit is
+// left, and when the settings are read.
 inline constexpr const char* kScanStepFallback = "15";
 inline constexpr const char* kScanPauseFallback = "30";
+bool ValidScanTenths(const std::string& text);
+// An edit's tenths of a second as a timer interval in milliseconds. An
+// unchecked value is used as it stands; a negative one never ticks, like 0.
+uint32_t ScanInterval(const platform::Edit& edit);
 // Buttons up to this index (history, stop, reload) never hold the pointer.
 inline constexpr int kLastIndexWithoutHold = 3;
 // No button is framed.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "controls/ProfileFile.h"
+#include "controls/Scanning.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::controls {
@@ -19,16 +20,12 @@ constexpr const char* kCastilian = "Castell\xE0";
 constexpr const char* kYes = "s\xED";
 constexpr const char* kNo = "no";
 
-bool InRange(int32_t value, int32_t low, int32_t high) {
-  return value >= low && value <= high;
-}
-
-// A scan time in tenths of a second: taken as written when in range, the
+// A scan time in tenths of a second: taken as written when valid, the
 // fallback otherwise; its timer follows the edit.
 void ApplyScanTime(const std::string& stored, const char* fallback, platform::Edit& edit,
                    platform::Timer& timer) {
-  edit.SetText(InRange(platform::ReadWholeNumber(stored), 1, 100) ? stored : fallback);
-  timer.SetInterval(static_cast<uint32_t>(platform::ReadWholeNumber(edit.Text())) * 100);
+  edit.SetText(ValidScanTenths(stored) ? stored : fallback);
+  timer.SetInterval(ScanInterval(edit));
 }
 
 }  // namespace
@@ -51,24 +48,20 @@ void SettingsFile::ReadAndApply() {
   // stored language waits for a run that has it.
   if (read(kLanguageKey) == kCastilian && speech_.Loaded() && selectCastilian_) selectCastilian_();
 
-  if (read(kSpeechKey) == kNo) {
-    c_.mnuParlar.SetChecked(false);
-    c_.SpeedButtonParlar.SetCaption("Parlar");
-    c_.mnuParlar.SetCaption("Activar la &Lectura (continuar)");
-  }
+  if (read(kSpeechKey) == kNo) c_.speech.Set(false);
 
   if (read(kScanningKey) == kYes && toggleScanning_) toggleScanning_();
 
   // 255 is a rate the edit takes but the file does not.
   const std::string rate = read(kRateKey);
   const int32_t value = platform::ReadWholeNumber(rate);
-  if (InRange(value, 1, 254)) {
+  if (speech::ValidRate(value) && value != speech::kMaxRate) {
     c_.EditVelocitat.SetText(rate);
     if (speech_.Loaded()) speech_.upcTVSetSpeed(value);
   }
 
-  ApplyScanTime(read(kScanStepKey), "15", c_.TextDecimesScan, c_.TimerEscaneig);
-  ApplyScanTime(read(kScanPauseKey), "30", c_.TextTimerParo, c_.TimerParo);
+  ApplyScanTime(read(kScanStepKey), kScanStepFallback, c_.TextDecimesScan, c_.TimerEscaneig);
+  ApplyScanTime(read(kScanPauseKey), kScanPauseFallback, c_.TextTimerParo, c_.TimerParo);
 
   // An older file without the key keeps the mark on.
   if (showReading_ != nullptr && read(kShowReadingKey) == kNo && showReading_->Checked() &&
@@ -81,7 +74,7 @@ bool SettingsFile::Write() {
   if (path_.empty()) return false;
   ProfileFile file = ProfileFile::Load(path_);
   file.Write(kSettingsSection, kLanguageKey, c_.mnuCatala.Checked() ? kCatalan : kCastilian);
-  file.Write(kSettingsSection, kSpeechKey, c_.mnuParlar.Checked() ? kYes : kNo);
+  file.Write(kSettingsSection, kSpeechKey, c_.speech.Checked() ? kYes : kNo);
   file.Write(kSettingsSection, kScanningKey, c_.mnuEscaneig.Checked() ? kYes : kNo);
   // The edits as they stand: a value out of range is corrected when read.
   file.Write(kSettingsSection, kRateKey, c_.EditVelocitat.Text());

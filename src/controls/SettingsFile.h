@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "speech/SpeechEngine.h"
@@ -31,9 +32,8 @@ inline constexpr const char* kShowReadingKey = "Mostrar lectura";
 // The window's controls the settings read and set.
 struct SettingsControls {
   platform::MenuItem& mnuCatala;
-  platform::MenuItem& mnuParlar;
+  SpeechSwitch& speech;
   platform::MenuItem& mnuEscaneig;
-  platform::Button& SpeedButtonParlar;
   platform::Edit& EditVelocitat;
   platform::Edit& TextDecimesScan;
   platform::Edit& TextTimerParo;

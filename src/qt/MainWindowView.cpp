@@ -44,12 +44,6 @@ const std::map<std::string, const char*> kPictures = {
     {"SpeedButtonAlLink", ":/allink.svg"},      {"SpeedButtonParlar", ":/parlar.svg"},
 };
 
-// Items whose check mark the behaviour sets.
-bool Checkable(const std::string& name) {
-  return name == "mnuParlar" || name == "mnuEscaneig" || name == "mnuCatala" ||
-         name == "mnuMostrarLectura" || name == "mnuCastella";
-}
-
 QFont SansSerif(int points, bool bold = false) {
   QFont font(QStringLiteral("Sans Serif"), points);
   font.setStyleHint(QFont::SansSerif);
@@ -57,7 +51,35 @@ QFont SansSerif(int points, bool bold = false) {
   return font;
 }
 
-// Calls `click` when the widget is clicked with the left button.
+// A toolbar fixed in place, its contents from its very edge.
+QToolBar* FixedToolBar(QMainWindow* window, const QString& name, int height) {
+  QToolBar* bar = window->addToolBar(name);
+  bar->setObjectName(name);
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  bar->setFixedHeight(height);
+  bar->setContentsMargins(0, 0, 0, 0);
+  bar->layout()->setContentsMargins(0, 0, 0, 0);
+  return bar;
+}
+
+// A toolbar button: a picture above a bold caption, never taking the
+// keyboard, so that the page keeps it while the user works the toolbar.
+QToolButton* NewToolButton(QWidget* row, const platform::Button& button) {
+  auto* widget = new QToolButton(row);
+  widget->setObjectName(QString::fromStdString(button.Name()));
+  widget->setFixedSize(shell::kButtonPitch, 62);
+  widget->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  widget->setFont(SansSerif(8, true));
+  widget->setFocusPolicy(Qt::NoFocus);
+  widget->setAutoRaise(true);
+  const auto picture = kPictures.find(button.Name());
+  if (picture != kPictures.end()) {
+    widget->setIcon(QIcon(QString::fromLatin1(picture->second)));
+    widget->setIconSize(QSize(30, 30));
+  }
+  return widget;
+}
 
 void Run(const std::function<void()>& handler) {
   if (handler) handler();
@@ -210,7 +232,9 @@ QAction* MainWindowView::Action(const platform::MenuItem* item) const {
 void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form_ = &form;
   BuildMenus();
-  BuildToolBars();
+  BuildButtonBar();
+  addToolBarBreak();
+  BuildAddressBar();
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
   statusBar()->addWidget(status_, 1);
@@ -264,7 +288,7 @@ void MainWindowView::BuildMenus() {
         action = submenu->addSeparator();
       } else {
         action = submenu->addAction(FromCp1252(item->Caption()));
-        action->setCheckable(Checkable(item->Name()));
+        action->setCheckable(form_->Checkable(*item));
         connect(action, &QAction::triggered, this, [this, item] {
           item->Click();
           Refresh();  // the check mark is the behaviour's to set
@@ -278,15 +302,9 @@ void MainWindowView::BuildMenus() {
   }
 }
 
-void MainWindowView::BuildToolBars() {
-  buttonBar_ = addToolBar(QStringLiteral("ToolBarBotons"));
-  buttonBar_->setObjectName(QStringLiteral("ToolBarBotons"));
-  buttonBar_->setMovable(false);
-  buttonBar_->setFloatable(false);
-  buttonBar_->setContentsMargins(0, 0, 0, 0);
-  buttonBar_->layout()->setContentsMargins(0, 0, 0, 0);
+void MainWindowView::BuildButtonBar() {
+  buttonBar_ = FixedToolBar(this, QStringLiteral("ToolBarBotons"), 66);
   buttonBar_->layout()->setSpacing(0);
-  buttonBar_->setFixedHeight(66);
   // The buttons pack from the left edge with no gaps, a hidden one taking
   // no room, so that index x 62 + 20 lands on each: the scanning relies on it.
   auto* row = new QWidget(buttonBar_);
@@ -294,18 +312,7 @@ void MainWindowView::BuildToolBars() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   for (platform::Button* button : form_->ToolbarButtons()) {
-    auto* widget = new QToolButton(row);
-    widget->setObjectName(QString::fromStdString(button->Name()));
-    widget->setFixedSize(shell::kButtonPitch, 62);
-    widget->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    widget->setFont(SansSerif(8, true));
-    widget->setFocusPolicy(Qt::NoFocus);
-    widget->setAutoRaise(true);
-    const auto picture = kPictures.find(button->Name());
-    if (picture != kPictures.end()) {
-      widget->setIcon(QIcon(QString::fromLatin1(picture->second)));
-      widget->setIconSize(QSize(30, 30));
-    }
+    QToolButton* widget = NewToolButton(row, *button);
     connect(widget, &QToolButton::clicked, this, [button] { button->Click(); });
     layout->addWidget(widget);
     buttons_[button] = widget;
@@ -330,17 +337,12 @@ void MainWindowView::BuildToolBars() {
   scanFrame_ = new ScanFrame(row);
   buttonBar_->addWidget(row);
   row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
 
-  addToolBarBreak();
-  addressBar_ = addToolBar(QStringLiteral("ToolBarAdressa"));
-  addressBar_->setObjectName(QStringLiteral("ToolBarAdressa"));
-  addressBar_->setMovable(false);
-  addressBar_->setFloatable(false);
-  addressBar_->setFixedHeight(29);
+void MainWindowView::BuildAddressBar() {
   // The address box starts at the window's left edge: typing an address
   // clicks 3 pixels in.
-  addressBar_->setContentsMargins(0, 0, 0, 0);
-  addressBar_->layout()->setContentsMargins(0, 0, 0, 0);
+  addressBar_ = FixedToolBar(this, QStringLiteral("ToolBarAdressa"), 29);
   address_ = new QComboBox(addressBar_);
   address_->setObjectName(QStringLiteral("cboAddress"));
   address_->setEditable(true);

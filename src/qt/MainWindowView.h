@@ -41,7 +41,10 @@ class MainWindowView : public QMainWindow {
  private:
   void Refresh();
   void BuildMenus();
-  void BuildToolBars();
+  // The buttons, the logo and the scanning's frame and clicks.
+  void BuildButtonBar();
+  // The address box and the three edits, below the buttons.
+  void BuildAddressBar();
 
   class InputBlocker;
   class EnterKeyObserver;

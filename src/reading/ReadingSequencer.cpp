@@ -5,13 +5,13 @@
 namespace sonavia::reading {
 
 ReadingSequencer::ReadingSequencer(ReadingList& list, SpeechPort& speech, platform::EventLoop& loop,
-                                   platform::Timer& pollTimer, const platform::Button& speechButton,
+                                   platform::Timer& pollTimer, std::function<bool()> speechOn,
                                    platform::Edit& speedField)
     : list_(list),
       speech_(speech),
       loop_(loop),
       poll_(pollTimer),
-      speechButton_(speechButton),
+      speechOn_(std::move(speechOn)),
       speedField_(speedField) {
   poll_.SetEnabled(false);
   poll_.SetInterval(kPollInterval);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Controls.h"
@@ -19,16 +20,14 @@ namespace sonavia::reading {
 inline constexpr uint32_t kPollInterval = 100;
 inline constexpr uint32_t kPauseBetweenUnits = 500;
 inline constexpr uint32_t kWaitAfterInterrupting = 1000;
-// The caption of the speech button while speech is on.
-inline constexpr std::string_view kSpeechOnCaption = "No parlar";
 
 class ReadingSequencer : public ConversionLimitWarning {
  public:
   // `pollTimer` is the 100 ms status poll, which lives for the whole run;
-  // `speechButton` (SpeedButtonParlar) says whether speech is on;
+  // `speechOn` says whether speech is on, as the speech button shows it;
   // `speedField` (EditVelocitat) is disabled while the engine speaks.
   ReadingSequencer(ReadingList& list, SpeechPort& speech, platform::EventLoop& loop,
-                   platform::Timer& pollTimer, const platform::Button& speechButton,
+                   platform::Timer& pollTimer, std::function<bool()> speechOn,
                    platform::Edit& speedField);
   ReadingSequencer(const ReadingSequencer&) = delete;
   ReadingSequencer& operator=(const ReadingSequencer&) = delete;
@@ -49,14 +48,14 @@ class ReadingSequencer : public ConversionLimitWarning {
   void UseItemVoice() override { speech_.UseItemVoice(); }
 
  private:
-  bool SpeechOn() const { return speechButton_.Caption() == kSpeechOnCaption; }
+  bool SpeechOn() const { return speechOn_(); }
   void SpeakNextStep();
 
   ReadingList& list_;
   SpeechPort& speech_;
   platform::EventLoop& loop_;
   platform::Timer& poll_;
-  const platform::Button& speechButton_;
+  std::function<bool()> speechOn_;
   platform::Edit& speedField_;
   ReadingFollower follower_{list_};
 };

@@ -1,18 +1,11 @@
 #include "shell/FormPrincipal.h"
 
+#include <algorithm>
+
 #include "platform/FileAddress.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::shell {
-
-namespace {
-
-void Item(platform::MenuItem& item, const char* caption, const char* shortcut = "") {
-  item.SetCaption(caption);
-  item.SetShortcut(shortcut);
-}
-
-}  // namespace
 
 TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoader& loader,
                                BrowserComponent& browser, platform::Input& input,
@@ -23,11 +16,14 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
       Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
-      Sequencer(list, Speech, loop, *about.TimerStatusUpcTV, SpeedButtonParlar, EditVelocitat),
+      Sequencer(
+          list, Speech, loop, *about.TimerStatusUpcTV, [this] { return SpeechState.On(); },
+          EditVelocitat),
       Converter(list, &Sequencer),
-      Pages(PageWindow{mnuParlar, mnuCanviLlegirLinksLectures, SpeedButtonAlLink, SpeedButtonTab,
-                       StatusBar1, *TimerControlSituacio, LastStatusText, HoverSpeechArmed,
+      Pages(PageWindow{mnuParlar, SpeedButtonAlLink, SpeedButtonTab, StatusBar1,
+                       *TimerControlSituacio, LastStatusText, HoverSpeechArmed,
                        [this](const std::string& caption) { SetCaption(caption); },
+                       [this](reading::ReadingMode mode) { Commands.SetReadingMode(mode); },
                        [this](bool enabled) { SetEnabled(enabled); }, [this] { FocusPage(); },
                        [this](int key) { PressKey(key); }},
             browser, loop, windows, list, Sequencer, Converter, Speech),
@@ -35,12 +31,11 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
           {mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo},
           {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input, [this] { FocusPage(); },
           [this] { Notify(); }),
-      Commands({mnuParlar, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonParlar,
-                SpeedButtonAlLink, EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
+      Commands({SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
+                EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
                 [this] { ToolBarBotonsClick(); },
                 [this](const std::string& address) { GoToAddress(address); },
-                [this](int key) { PressKey(key); }, [&browser] { browser.GoBack(); },
-                [&browser] { browser.GoForward(); }},
+                [this](int key) { PressKey(key); }},
                list, Sequencer, Speech),
       Navigation(NavigationWindow{cboAddress, OpenFileDialog,
                                   [this](const std::string& a) { GoToAddress(a); },
@@ -52,110 +47,128 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       input_(input),
       startPagePath_(std::move(startPagePath)),
       about_(about) {
-  Item(Opcions1, "&Control");
-  Item(MenuObrir, "&Obrir...", "Ctrl+O");
-  Item(MenuImprimir, "&Imprimir...", "Ctrl+I");
-  Item(MenuDesarcom, "&Desar com...");
+  LayOutMenus();
+  LayOutToolbars();
+  WireHandlers();
+  Sequencer.Follower().SetView(&browser_);
+  Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
+}
+
+void TFormPrincipal::LayOutMenus() {
+  // A menu row starts a menu on the menu bar; the item rows below it are
+  // its items, in order, "-" a separator. A caption left out comes with the
+  // item's state (speech on or off). Letters beyond ASCII are Windows-1252
+  // in octal, whose escapes end after three digits.
+  constexpr bool Menu = true, Item = false;
+  struct Row {
+    bool menu;
+    platform::MenuItem& item;
+    const char* caption;
+    const char* shortcut = "";
+  };
+  const Row rows[] = {
+      {Menu, Opcions1, "&Control"},
+      {Item, MenuObrir, "&Obrir...", "Ctrl+O"},
+      {Item, MenuImprimir, "&Imprimir...", "Ctrl+I"},
+      {Item, MenuDesarcom, "&Desar com..."},
+      {Item, N7, "-"},
+      {Item, mnuEndarrera, "&Anterior", "F9"},
+      {Item, mnuEndavant, "&Seg\374ent", "Ctrl+F9"},
+      {Item, MenuPararlaCarrega, "&Parar", "Ctrl+P"},
+      {Item, menuRecarregar, "&Refrescar", "Ctrl+R"},
+      {Item, MenuMarcSeguent, "&Marc seg\374ent", "F6"},
+      {Item, N6, "-"},
+      {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una ade\347a", "F8"},
+      {Item, N5, "-"},
+      {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
+      {Item, N2, "-"},
+      {Item, mnuSortir, "&Sortir"},
+      {Menu, Control1, "Opcions de &lectura"},
+      {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
+      {Item, N4, "-", "-"},
+      {Item, mnuParlar, nullptr, "F3"},
+      {Item, mnuTornarAComencar, "&Tornar a comen\347ar", "Ctrl+F3"},
+      {Item, N3, "-"},
+      {Item, mnuCanviLlegirLinksLectures, controls::ReadingModeCaption(reading::ReadingMode::Page),
+       "F4"},
+      {Item, N1, "-"},
+      {Item, mnuCatala, "&Catal\xE0"},
+      {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
+      {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
+      {Menu, MenuParlantDe, "&Parlant de..."},
+  };
+  for (const Row& row : rows) {
+    if (row.caption != nullptr) row.item.SetCaption(row.caption);
+    row.item.SetShortcut(row.shortcut);
+    if (row.menu) {
+      menus_.push_back({&row.item, {}});
+    } else {
+      menus_.back().items.push_back(&row.item);
+    }
+  }
   MenuDesarcom.SetEnabled(false);
   MenuDesarcom.SetVisible(false);
-  Item(N7, "-");
-  Item(mnuEndarrera, "&Anterior", "F9");
-  Item(mnuEndavant,
-       "&Seg\xFC"
-       "ent",
-       "Ctrl+F9");
-  Item(MenuPararlaCarrega, "&Parar", "Ctrl+P");
-  Item(menuRecarregar, "&Refrescar", "Ctrl+R");
-  Item(MenuMarcSeguent,
-       "&Marc seg\xFC"
-       "ent",
-       "F6");
-  Item(N6, "-");
-  Item(MenuEscriureDirectamentUnaAdesa,
-       "Es&criure directament una ade\xE7"
-       "a",
-       "F8");
-  Item(N5, "-");
-  Item(mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2");
-  Item(N2, "-");
-  Item(mnuSortir, "&Sortir");
-  Item(Control1, "Opcions de &lectura");
-  Item(mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2");
-  Item(N4, "-", "-");
-  Item(mnuParlar, "Desactivar la &Lectura (pausa)", "F3");
-  mnuParlar.SetChecked(true);
-  Item(mnuTornarAComencar,
-       "&Tornar a comen\xE7"
-       "ar",
-       "Ctrl+F3");
-  Item(N3, "-");
-  Item(mnuCanviLlegirLinksLectures, "Lle&gir Links", "F4");
-  Item(N1, "-");
-  Item(mnuCatala, "&Catal\xE0");
   mnuCatala.SetChecked(true);
   mnuCatala.SetEnabled(false);
-  Item(mnuCastella, "Cast&ell\xE0", "F7");
-  Item(MenuParlantDe, "&Parlant de...");
-  menus_ = {
-      {&Opcions1,
-       {&MenuObrir, &MenuImprimir, &MenuDesarcom, &N7, &mnuEndarrera, &mnuEndavant,
-        &MenuPararlaCarrega, &menuRecarregar, &MenuMarcSeguent, &N6,
-        &MenuEscriureDirectamentUnaAdesa, &N5, &mnuEscaneig, &N2, &mnuSortir}},
-      {&Control1,
-       {&mnuAnarALink, &N4, &mnuParlar, &mnuTornarAComencar, &N3, &mnuCanviLlegirLinksLectures, &N1,
-        &mnuCatala, &mnuCastella, &mnuMostrarLectura}},
-      {&MenuParlantDe, {}},
-  };
+  mnuMostrarLectura.SetChecked(true);
+  checkable_ = {&mnuEscaneig, &mnuParlar, &mnuCatala, &mnuCastella, &mnuMostrarLectura};
+}
 
-  SpeedButtonAnterior.SetCaption("Anterior");
-  SpeedButtonSeguent.SetCaption(
-      "Seg\xFC"
-      "ent");
-  SpeedButtonPararCarrega.SetCaption("Parar");
-  SpeedButtonRecarregar.SetCaption("Refrescar");
-  SpeedButtonMarcSeguent.SetCaption("Marc Seg.");
+void TFormPrincipal::LayOutToolbars() {
+  // The button toolbar, left to right; the speech button's caption comes
+  // with speech on or off. Letters beyond ASCII as in the menus.
+  const std::pair<platform::Button*, const char*> buttons[] = {
+      {&SpeedButtonAnterior, "Anterior"},     {&SpeedButtonSeguent, "Seg\374ent"},
+      {&SpeedButtonPararCarrega, "Parar"},    {&SpeedButtonRecarregar, "Refrescar"},
+      {&SpeedButtonMarcSeguent, "Marc Seg."}, {&SpeedButtonRePag, "Re Pag"},
+      {&SpeedButtonAvPag, "Av pag"},          {&SpeedButtonTab, "Tab"},
+      {&SpeedButtonAlLink, "Al link"},        {&SpeedButtonParlar, nullptr},
+  };
+  for (const auto& [button, caption] : buttons) {
+    if (caption != nullptr) button->SetCaption(caption);
+    buttons_.push_back(button);
+  }
   SpeedButtonMarcSeguent.SetVisible(false);
-  SpeedButtonRePag.SetCaption("Re Pag");
-  SpeedButtonAvPag.SetCaption("Av pag");
-  SpeedButtonTab.SetCaption("Tab");
-  SpeedButtonAlLink.SetCaption("Al link");
-  SpeedButtonParlar.SetCaption(std::string(reading::kSpeechOnCaption));
-  buttons_ = {&SpeedButtonAnterior,   &SpeedButtonSeguent,     &SpeedButtonPararCarrega,
-              &SpeedButtonRecarregar, &SpeedButtonMarcSeguent, &SpeedButtonRePag,
-              &SpeedButtonAvPag,      &SpeedButtonTab,         &SpeedButtonAlLink,
-              &SpeedButtonParlar};
   ImageQuelva2000.SetHint(about::kMakerAddress);
+
+  // The address toolbar's edits: their first text and their hint.
+  struct EditRow {
+    platform::Edit& edit;
+    const char* text;
+    const char* hint;
+  };
+  const EditRow edits[] = {
+      {EditVelocitat, "180", "Velocitat de lectura"},
+      {TextDecimesScan, controls::kScanStepFallback,
+       "D\350cimes de segon que dura el pas d'escaneig"},
+      {TextTimerParo, controls::kScanPauseFallback,
+       "D\350cimes de segon que dura el paro de l'escaneig"},
+  };
+  for (const EditRow& row : edits) {
+    row.edit.SetText(row.text);
+    row.edit.SetHint(row.hint);
+  }
   OpenFileDialog.Title = kOpenDialogTitle;
   OpenFileDialog.Filter = kOpenDialogFilter;
 
-  EditVelocitat.SetText("180");
-  EditVelocitat.SetHint("Velocitat de lectura");
-  TextDecimesScan.SetText("15");
-  TextDecimesScan.SetHint(
-      "D\xE8"
-      "cimes de segon que dura el pas d'escaneig");
-  TextTimerParo.SetText("30");
-  TextTimerParo.SetHint(
-      "D\xE8"
-      "cimes de segon que dura el paro de l'escaneig");
-
-  TimerEscaneig->SetEnabled(false);
-  TimerEscaneig->SetInterval(1000);
-  TimerParo->SetEnabled(false);
-  TimerParo->SetInterval(2000);
-  TimerControlSituacio->SetInterval(1000);
-  TimerControlSituacio->SetEnabled(true);
-
-  WireHandlers();
-  SetUpShowReading();
+  // The scanning's step and pause until the settings set them from their
+  // edits, and the watchdog.
+  struct TimerRow {
+    platform::Timer& timer;
+    uint32_t interval;
+    bool enabled;
+  };
+  const TimerRow timers[] = {{*TimerEscaneig, 1000, false},
+                             {*TimerParo, 2000, false},
+                             {*TimerControlSituacio, 1000, true}};
+  for (const TimerRow& row : timers) {
+    row.timer.SetInterval(row.interval);
+    row.timer.SetEnabled(row.enabled);
+  }
 }
 
-void TFormPrincipal::SetUpShowReading() {
-  Item(mnuMostrarLectura, "&Mostrar el que es llegeix");
-  mnuMostrarLectura.SetChecked(true);
-  mnuMostrarLectura.OnClick = [this] { mnuMostrarLecturaClick(); };
-  Sequencer.Follower().SetView(&browser_);
-  Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
+bool TFormPrincipal::Checkable(const platform::MenuItem& item) const {
+  return std::find(checkable_.begin(), checkable_.end(), &item) != checkable_.end();
 }
 
 void TFormPrincipal::mnuMostrarLecturaClick() {
@@ -194,6 +207,7 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonAvPag, &TFormPrincipal::SpeedButtonAvPagClick},
       {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
+      {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };

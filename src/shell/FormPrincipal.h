@@ -12,6 +12,7 @@
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsFile.h"
+#include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -29,7 +30,6 @@
 
 namespace sonavia::shell {
 
-inline constexpr const char* kWindowCaption = "Sonavia";
 inline constexpr int kButtonPitch = 62;
 
 class TFormPrincipal {
@@ -75,6 +75,9 @@ class TFormPrincipal {
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
   std::unique_ptr<platform::Timer> TimerControlSituacio;
+  // Speech on or off: mnuParlar's check mark and caption and the speech
+  // button's caption.
+  controls::SpeechSwitch SpeechState{mnuParlar, SpeedButtonParlar};
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
@@ -99,12 +102,11 @@ class TFormPrincipal {
   controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
-  controls::SettingsFile Settings{
-      {mnuCatala, mnuParlar, mnuEscaneig, SpeedButtonParlar, EditVelocitat, TextDecimesScan,
-       TextTimerParo, *TimerEscaneig, *TimerParo},
-      Speech,
-      [this] { mnuCastellaClick(); },
-      [this] { mnuEscaneigClick(); }};
+  controls::SettingsFile Settings{{mnuCatala, SpeechState, mnuEscaneig, EditVelocitat,
+                                   TextDecimesScan, TextTimerParo, *TimerEscaneig, *TimerParo},
+                                  Speech,
+                                  [this] { mnuCastellaClick(); },
+                                  [this] { mnuEscaneigClick(); }};
   NavigationCommands Navigation;
 
   struct Menu {
@@ -114,6 +116,8 @@ class TFormPrincipal {
   const std::vector<Menu>& Menus() const { return menus_; }
   // Every button of the toolbar, hidden ones included, left to right.
   const std::vector<platform::Button*>& ToolbarButtons() const { return buttons_; }
+  // Whether the item shows a check mark, which the behaviour sets.
+  bool Checkable(const platform::MenuItem& item) const;
 
   void FormCreate();
   void FormClose();
@@ -150,11 +154,11 @@ class TFormPrincipal {
   void mnuParlarClick() { Commands.SpeechOnOff(); }
   void mnuTornarAComencarClick() { Commands.Restart(); }
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
-  void mnuCatalaClick() { Commands.SelectCatalan(); }
-  void mnuCastellaClick() { Commands.SelectCastilian(); }
+  void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
+  void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
   void mnuMostrarLecturaClick();
-  void SpeedButtonAnteriorClick() { Commands.HistoryBack(); }
-  void SpeedButtonSeguentClick() { Commands.HistoryForward(); }
+  void SpeedButtonAnteriorClick() { Navigation.Back(); }
+  void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
   void SpeedButtonAvPagClick() { Commands.PressPageKey(platform::kPageDownKey); }
   void SpeedButtonTabClick() { Commands.PressPageKey(platform::kTabKey); }
@@ -194,8 +198,9 @@ class TFormPrincipal {
   void Notify() {
     if (OnStateChanged) OnStateChanged();
   }
+  void LayOutMenus();
+  void LayOutToolbars();
   void WireHandlers();
-  void SetUpShowReading();
 
   platform::EventLoop& loop_;
   BrowserComponent& browser_;
@@ -208,6 +213,7 @@ class TFormPrincipal {
   bool enabled_ = true;
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
+  std::vector<const platform::MenuItem*> checkable_;
 };
 
 // The program's start once the application is initialised: the two

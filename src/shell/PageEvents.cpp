@@ -78,7 +78,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
   for (int32_t k = 1; k <= count; ++k) {
     if (list_.ResolvedLink(k) != shown) continue;
     if (announce) {
-      if (w_.mnuCanviLlegirLinksLectures.Caption() == kPageLinksCaption) {
+      if (list_.ReadingMode != reading::ReadingMode::Links) {
         // The poll finds the engine idle and goes on with the link's "LINK".
         speech_.upcTVStop();
         list_.UnitCursor = std::max(0, list_.Link(k).UnitIndex - 2);
@@ -139,9 +139,8 @@ void PageEvents::Harvest() {
   for (int32_t k = std::max(stored, 0) + 1; k <= reading::ResolvedLinkCapacity; ++k) {
     list_.ResolvedLink(k).clear();
   }
-  w_.SetCaption("Sonavia - " + document.Title());
-  w_.mnuCanviLlegirLinksLectures.SetCaption(kPageLinksCaption);
-  list_.SetReadingMode(reading::ReadingMode::Page);
+  w_.SetCaption(std::string(kWindowCaption) + " - " + document.Title());
+  w_.SetReadingMode(reading::ReadingMode::Page);
   list_.SetPageTitle(document.Title());
   converter_.ConvertPage(document.body_outerHtml());
   const std::string name = browser_.LocationName();

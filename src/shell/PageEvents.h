@@ -29,12 +29,12 @@ inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
 inline constexpr const char* kPageDialogPrefix = "Missatge de la p\xE0gina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
-inline constexpr const char* kPageLinksCaption = "Lle&gir Links";
+// The window's caption; a complete page adds " - " and its title.
+inline constexpr const char* kWindowCaption = "Sonavia";
 
 // The window's controls and fields that the page events read and write.
 struct PageWindow {
   platform::MenuItem& mnuParlar;
-  platform::MenuItem& mnuCanviLlegirLinksLectures;
   platform::Button& SpeedButtonAlLink;
   platform::Button& SpeedButtonTab;
   platform::Label& StatusBar1;
@@ -42,6 +42,8 @@ struct PageWindow {
   std::string& LastStatusText;
   bool& HoverSpeechArmed;
   std::function<void(const std::string&)> SetCaption;
+  // The reading list's mode and the menu item that shows it.
+  std::function<void(reading::ReadingMode)> SetReadingMode;
   // Blocks and gives back the user's input to the window.
   std::function<void(bool)> SetEnabled;
   std::function<void()> FocusPage;

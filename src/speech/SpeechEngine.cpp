@@ -67,9 +67,9 @@ bool SpeechEngine::ReloadSpeechEngine() {
   if (!Loaded()) return true;
   LookUpEntryPoints();
   const int32_t value = SpeedFieldValue();
-  if (value <= 0 || value > 255) {
+  if (!ValidRate(value)) {
     // Runs the field's change handling, which may reload once more.
-    speedField_.SetText("140");
+    speedField_.SetText(std::to_string(DefaultRate));
     upcTVSetSpeed(DefaultRate);
   } else {
     upcTVSetSpeed(value);
@@ -99,20 +99,13 @@ void SpeechEngine::SendVoice(bool catalan, bool textVoice) {
   upcTVSetSpeaker(SpeakerFor(catalan, textVoice));
 }
 
-void SpeechEngine::SwitchVoice(bool textVoice) {
-  if (TextVoiceActive == textVoice) return;
+void SpeechEngine::UseVoice(bool catalan, bool textVoice) {
+  if (CatalanActive == catalan && TextVoiceActive == textVoice) return;
   StopUnitForReload();
   ReloadSpeechEngine();
-  SendVoice(CatalanActive, textVoice);
-  TextVoiceActive = textVoice;
-}
-
-void SpeechEngine::SwitchLanguage(bool catalan) {
-  if (CatalanActive == catalan) return;
-  StopUnitForReload();
-  ReloadSpeechEngine();
-  SendVoice(catalan, TextVoiceActive);
+  SendVoice(catalan, textVoice);
   CatalanActive = catalan;
+  TextVoiceActive = textVoice;
 }
 
 void SpeechEngine::SetSpeechRate(int32_t rate) {

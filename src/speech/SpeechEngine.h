@@ -15,9 +15,16 @@
 namespace sonavia::speech {
 
 inline constexpr int32_t DefaultRate = 140;
+// The rates the library is given: 1 to 255.
+inline constexpr int32_t kMaxRate = 255;
+inline constexpr bool ValidRate(int32_t rate) {
+  return rate >= 1 && rate <= kMaxRate;
+}
 inline constexpr const char* kSpeechLibraryName = "libupctv.so";
 inline constexpr int32_t kCatalanCode = 99;
 inline constexpr int32_t kCastilianCode = 101;
+
+enum class Language { Catalan, Castilian };
 
 struct EntryPoints {
   const char* (*upcTVAbout)() = nullptr;
@@ -54,10 +61,13 @@ class SpeechEngine : public reading::SpeechPort {
   bool ReloadSpeechEngine();
   void FreeSpeechEngine();
 
-  void UseTextVoice() override { SwitchVoice(true); }
-  void UseItemVoice() override { SwitchVoice(false); }
-  void SelectCatalan() { SwitchLanguage(true); }
-  void SelectCastilian() { SwitchLanguage(false); }
+  void UseTextVoice() override { UseVoice(CatalanActive, true); }
+  void UseItemVoice() override { UseVoice(CatalanActive, false); }
+  void SelectLanguage(Language language) {
+    UseVoice(language == Language::Catalan, TextVoiceActive);
+  }
+  void SelectCatalan() { SelectLanguage(Language::Catalan); }
+  void SelectCastilian() { SelectLanguage(Language::Castilian); }
   void SetSpeechRate(int32_t rate);
   bool IsSpeaking() const { return Speaking; }
   void SpeakMessage(const std::string& text);
@@ -85,8 +95,8 @@ class SpeechEngine : public reading::SpeechPort {
   int32_t SpeedFieldValue() const;
   void StopUnitForReload();
   void SendVoice(bool catalan, bool textVoice);
-  void SwitchVoice(bool textVoice);
-  void SwitchLanguage(bool catalan);
+  // A change of language or voice reloads the library; none does nothing.
+  void UseVoice(bool catalan, bool textVoice);
 
   platform::LibraryLoader& loader_;
   reading::ReadingList& list_;

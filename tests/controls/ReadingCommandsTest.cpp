@@ -59,11 +59,11 @@ class ReadingCommandsTest : public ::testing::Test, protected testing::Simulated
   }
   bool SpeechOn() const {
     return main.mnuParlar.Checked() && main.SpeedButtonParlar.Caption() == "No parlar" &&
-           main.mnuParlar.Caption() == kSpeechOnMenuCaption;
+           main.mnuParlar.Caption() == "Desactivar la &Lectura (pausa)";
   }
   bool SpeechOff() const {
     return !main.mnuParlar.Checked() && main.SpeedButtonParlar.Caption() == "Parlar" &&
-           main.mnuParlar.Caption() == kSpeechOffMenuCaption;
+           main.mnuParlar.Caption() == "Activar la &Lectura (continuar)";
   }
 };
 
@@ -89,18 +89,24 @@ TEST_F(ReadingCommandsTest, F3TwiceRepeatsTheInterruptedUnitFromItsStart) {
 TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {
   Start();
   main.mnuCanviLlegirLinksLectures.Click();
-  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), kReadPageCaption);
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "&Llegir p\xE0gina");
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Links);
   EXPECT_TRUE(SpeechOn());
   loop.RunFor(5000);
   EXPECT_EQ(ReadTexts(), (Lines{"PRIMER ", "SEGON "})) << "the links from the first";
   library.ClearLog();
   main.mnuCanviLlegirLinksLectures.Click();
-  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), kReadLinksCaption);
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Lle&gir Links");
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Page);
   loop.RunFor(600);
   ASSERT_FALSE(ReadTexts().empty());
   EXPECT_EQ(ReadTexts().front(), "T\xEDtol ") << "the page from its start";
+  // A page that completes is read whole, whatever was read before.
+  main.mnuCanviLlegirLinksLectures.Click();
+  main.GoToAddress("file:///w/index.htm");
+  loop.RunFor(300 + 2500 + 50);
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Lle&gir Links");
+  EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Page);
 }
 
 TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReading) {

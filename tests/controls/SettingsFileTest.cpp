@@ -21,8 +21,12 @@ namespace {
 using testing::ReadBytes;
 using testing::WriteBytes;
 
-const std::string kStep = kScanStepKey;
-const std::string kPause = kScanPauseKey;
+const std::string kStep =
+    "D\xE8"
+    "cimes de segon que dura el pas d'escaneig";
+const std::string kPause =
+    "D\xE8"
+    "cimes de segon que dura el paro de l'escaneig";
 
 // What the settings decide, as seen on the window.
 struct Seen {
@@ -52,9 +56,6 @@ class Window {
  public:
   explicit Window(bool withLibrary) {
     library.available = withLibrary;
-    mnuParlar.SetChecked(true);
-    mnuParlar.SetCaption("Desactivar la &Lectura (pausa)");
-    SpeedButtonParlar.SetCaption("No parlar");
     mnuCatala.SetChecked(true);
     EditVelocitat.SetText("180");
     TextDecimesScan.SetText("15");
@@ -105,16 +106,16 @@ class Window {
                                    TimerParo = loop.CreateTimer();
   speech::SpeechEngine speech{library, *list, EditVelocitat,
                               [] { return std::string("file:///index.htm"); }};
-  SettingsFile settings{{mnuCatala, mnuParlar, mnuEscaneig, SpeedButtonParlar, EditVelocitat,
-                         TextDecimesScan, TextTimerParo, *TimerEscaneig, *TimerParo},
+  // Speech on, as the form starts.
+  SpeechSwitch speechSwitch{mnuParlar, SpeedButtonParlar};
+  SettingsFile settings{{mnuCatala, speechSwitch, mnuEscaneig, EditVelocitat, TextDecimesScan,
+                         TextTimerParo, *TimerEscaneig, *TimerParo},
                         speech,
                         [this] {
                           // Castilian, and the reading restarted with speech on.
                           mnuCatala.SetChecked(false);
                           mnuCastella.SetChecked(true);
-                          mnuParlar.SetChecked(true);
-                          mnuParlar.SetCaption("Desactivar la &Lectura (pausa)");
-                          SpeedButtonParlar.SetCaption("No parlar");
+                          speechSwitch.Set(true);
                         },
                         [this] {
                           mnuEscaneig.SetChecked(!mnuEscaneig.Checked());

@@ -22,16 +22,15 @@ class SequencerTest : public ::testing::Test {
   testing::FakeSpeechLibrary library{loop};
   std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
   platform::Edit speedField{"EditVelocitat"};
-  platform::Button speechButton{"SpeedButtonParlar"};
+  bool speechOn = true;
   speech::SpeechEngine engine{library, *list, speedField,
                               [] { return std::string("file:///p/index.htm"); }};
   std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
-  ReadingSequencer sequencer{*list, engine, loop, *poll, speechButton, speedField};
+  ReadingSequencer sequencer{*list, engine, loop, *poll, [this] { return speechOn; }, speedField};
   PageConverter converter{*list, &sequencer};
 
   void SetUp() override {
     speedField.SetText("180");
-    speechButton.SetCaption("No parlar");
     ASSERT_FALSE(engine.LoadSpeechEngine());
     library.ClearLog();
   }
@@ -110,7 +109,7 @@ TEST_F(SequencerTest, EmptyListOrSpeechOffSpeaksNothing) {
   loop.RunFor(2000);
   EXPECT_TRUE(Reads().empty());
   Page("Un.");
-  speechButton.SetCaption("Parlar");
+  speechOn = false;
   sequencer.StartReadingAt(1);
   loop.RunFor(2000);
   EXPECT_TRUE(Reads().empty());
@@ -126,11 +125,11 @@ TEST_F(SequencerTest, PauseAndResumeRepeatTheInterruptedUnit) {
     Page("Un. Dos. Tres.");
     sequencer.StartReadingAt(1);
     At(t0 + pauseAt, [&] {
-      speechButton.SetCaption("Parlar");
+      speechOn = false;
       sequencer.StepBackAndStop();
     });
     At(t0 + 2000, [&] {
-      speechButton.SetCaption("No parlar");
+      speechOn = true;
       sequencer.SpeakNext();
     });
     loop.RunFor(5000);
@@ -150,13 +149,13 @@ TEST_F(SequencerTest, PauseInTheLinksWalkStepsBackTheLinkAlone) {
   sequencer.StartReadingAt(1);
   At(510, [&] {
     list->UnitCursor = 7;  // left alone: the links walk moves only its own cursor
-    speechButton.SetCaption("Parlar");
+    speechOn = false;
     sequencer.StepBackAndStop();
   });
   At(600, [&] {
     EXPECT_EQ(list->LinkCursor, 0);
     EXPECT_EQ(list->UnitCursor, 7);
-    speechButton.SetCaption("No parlar");
+    speechOn = true;
     sequencer.SpeakNext();
   });
   loop.RunFor(3000);

@@ -31,6 +31,96 @@ class ProgramTest : public ::testing::Test, protected testing::SimulatedWindow {
   }
 };
 
+// An item as the user meets it: caption, shortcut, and what is unusual.
+std::string Shown(const TFormPrincipal& main, const platform::Command& c) {
+  std::string text = c.Caption();
+  if (!c.Shortcut().empty()) text += " [" + c.Shortcut() + "]";
+  if (main.Checkable(c)) text += c.Checked() ? " (checked)" : " (unchecked)";
+  if (!c.Enabled()) text += " (disabled)";
+  if (!c.Visible()) text += " (hidden)";
+  return text;
+}
+
+TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
+  Lines menus;
+  for (const auto& menu : main.Menus()) {
+    menus.push_back(Shown(main, *menu.title) + ":");
+    for (const auto* item : menu.items) menus.push_back("  " + Shown(main, *item));
+  }
+  EXPECT_EQ(menus, (Lines{"&Control:",
+                          "  &Obrir... [Ctrl+O]",
+                          "  &Imprimir... [Ctrl+I]",
+                          "  &Desar com... (disabled) (hidden)",
+                          "  -",
+                          "  &Anterior [F9]",
+                          "  &Seg\xFC"
+                          "ent [Ctrl+F9]",
+                          "  &Parar [Ctrl+P]",
+                          "  &Refrescar [Ctrl+R]",
+                          "  &Marc seg\xFC"
+                          "ent [F6]",
+                          "  -",
+                          "  Es&criure directament una ade\xE7"
+                          "a [F8]",
+                          "  -",
+                          "  &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
+                          "  -",
+                          "  &Sortir",
+                          "Opcions de &lectura:",
+                          "  &Anar a link que s'est\xE0 llegint [F2]",
+                          "  - [-]",
+                          "  Desactivar la &Lectura (pausa) [F3] (checked)",
+                          "  &Tornar a comen\xE7"
+                          "ar [Ctrl+F3]",
+                          "  -",
+                          "  Lle&gir Links [F4]",
+                          "  -",
+                          "  &Catal\xE0 (checked) (disabled)",
+                          "  Cast&ell\xE0 [F7] (unchecked)",
+                          "  &Mostrar el que es llegeix (checked)",
+                          "&Parlant de...:"}));
+  Lines buttons;
+  for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
+  EXPECT_EQ(buttons, (Lines{"Anterior",
+                            "Seg\xFC"
+                            "ent",
+                            "Parar", "Refrescar", "Marc Seg. (hidden)", "Re Pag", "Av pag", "Tab",
+                            "Al link", "No parlar"}));
+  EXPECT_EQ(main.ImageQuelva2000.Hint(), "https://www.sonavia.cat/");
+  struct EditCase {
+    const platform::Edit& edit;
+    const char* text;
+    const char* hint;
+  } const edits[] = {
+      {main.EditVelocitat, "180", "Velocitat de lectura"},
+      {main.TextDecimesScan, "15",
+       "D\xE8"
+       "cimes de segon que dura el pas d'escaneig"},
+      {main.TextTimerParo, "30",
+       "D\xE8"
+       "cimes de segon que dura el paro de l'escaneig"},
+  };
+  for (const auto& e : edits) {
+    EXPECT_EQ(e.edit.Text(), e.text) << e.edit.Name();
+    EXPECT_EQ(e.edit.Hint(), e.hint) << e.edit.Name();
+  }
+  EXPECT_EQ(main.OpenFileDialog.Title, "Obrir - \"Ombrix Sonavia\"");
+  EXPECT_EQ(main.OpenFileDialog.Filter,
+            "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*");
+  EXPECT_EQ(main.Caption(), "Sonavia");
+  struct TimerCase {
+    const platform::Timer& timer;
+    uint32_t interval;
+    bool enabled;
+  } const timers[] = {{*main.TimerEscaneig, 1000, false},
+                      {*main.TimerParo, 2000, false},
+                      {*main.TimerControlSituacio, 1000, true}};
+  for (const auto& t : timers) {
+    EXPECT_EQ(t.timer.Interval(), t.interval);
+    EXPECT_EQ(t.timer.Enabled(), t.enabled);
+  }
+}
+
 TEST_F(ProgramTest, AnAddressGivenAtStartOpensInsteadOfTheStartPageAndIsShown) {
   main.SetStartAddress("file:///tmp/other.htm");
   StartProgram(main, about, loop);
@@ -202,7 +292,7 @@ TEST_F(ProgramTest, TheAboutBoxRotatesAnimatesAndAnswersClicks) {
   EXPECT_TRUE(about.Panel1.Visible() && about.Panel2.Visible());
   about.ProductName.Click();
   about.MakerLabel.Click();
-  EXPECT_EQ(desktop.opened, (Lines{about::kMakerAddress, about::kMakerAddress}));
+  EXPECT_EQ(desktop.opened, (Lines{"https://www.sonavia.cat/", "https://www.sonavia.cat/"}));
 
   about.OKButton.Click();
   EXPECT_FALSE(about.Visible());

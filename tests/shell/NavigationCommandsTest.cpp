@@ -201,8 +201,8 @@ TEST_F(NavigationTest, NextFramePressesF6AndTheLogoOpensTheMakersPage) {
   main.MenuMarcSeguentClick();  // the hidden toolbar button's handler
   EXPECT_EQ(input.calls, (Lines{"PressKey(117)", "PressKey(117)"}));
   main.ImageQuelva2000.Click();
-  EXPECT_EQ(browser.calls, Lines{"Navigate(" + std::string(about::kMakerAddress) + ")"});
-  EXPECT_EQ(main.cboAddress.Items(), Lines{about::kMakerAddress});
+  EXPECT_EQ(browser.calls, Lines{"Navigate(https://www.sonavia.cat/)"});
+  EXPECT_EQ(main.cboAddress.Items(), Lines{"https://www.sonavia.cat/"});
 }
 
 }  // namespace

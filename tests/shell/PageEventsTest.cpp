@@ -241,7 +241,7 @@ TEST_F(PageEventsTest, PointingInLinksReadingOrAtAnAddressWithMoreWords) {
   for (const auto& c : cases) {
     Load();
     loop.RunFor(2800 + 100);
-    if (c.linksReading) main.mnuCanviLlegirLinksLectures.SetCaption("&Llegir p\xE0gina");
+    if (c.linksReading) list->SetReadingMode(reading::ReadingMode::Links);
     library.ClearLog();
     browser.ShowStatus(c.status);
     EXPECT_TRUE(main.SpeedButtonAlLink.Enabled()) << c.name;
