@@ -62,7 +62,7 @@ std::vector<std::string> Texts(const QList<QAction*>& actions) {
 // The toolbar button under x = index x 62 + 20, in the window's coordinates.
 QString ButtonAt(MainWindowView& window, int index) {
   QToolBar* bar = window.ButtonToolBar();
-  const QPoint point(index * shell::kButtonPitch + 20, bar->geometry().top() + 31);
+  const QPoint point(index * 62 + 20, bar->geometry().top() + 31);
   QWidget* hit = window.childAt(point);
   while (hit != nullptr && qobject_cast<QToolButton*>(hit) == nullptr) hit = hit->parentWidget();
   return hit != nullptr ? hit->objectName() : QStringLiteral("(none at %1)").arg(point.x());

@@ -16,6 +16,7 @@
 #include "support/RecordingInput.h"
 #include "support/ScriptedBrowser.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SimulatedWindow.h"
 #include "support/TempDir.h"
 
 namespace sonavia::reading {
@@ -31,27 +32,13 @@ using Lines = std::vector<std::string>;
 using reading::MarkKind;
 using reading::ReadingMark;
 
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
-
 const char* const kPage =
     "<body><p>Un. <a href=\"a.htm\">Primer</a> dos. <img src=\"x.png\" alt=\"Gat\"> "
     "<a href=\"b.htm\">Segon</a> tres.</p></body>";
 
-class FollowAlong : public ::testing::Test {
+class FollowAlong : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  testing::ScriptedBrowser browser{loop};
-  testing::RecordingInput input;
-  testing::FakeWindowList windows;
-  NoDesktop desktop;
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  TFormPrincipal main{loop,  library, browser,
-                      input, windows, [] { return std::string("/w/index.htm"); },
-                      *list, about};
+  FollowAlong() : SimulatedWindow("/w") {}
 
   void SetUp() override {
     testing::ScriptedPage page;
@@ -220,17 +207,8 @@ TEST(FollowAlongSetting, KeptAsTheSeventhKeyAndAbsentInOlderFiles) {
     testing::TempDir dir;
     const std::string path = dir.File("Quelva2001.ini");
     testing::WriteBytes(path, std::string("[Ombrix Sonavia]\n") + c.stored);
-    testing::SimulatedEventLoop loop;
-    testing::FakeSpeechLibrary library{loop};
-    testing::ScriptedBrowser browser{loop};
-    testing::RecordingInput input;
-    testing::FakeWindowList windows;
-    NoDesktop desktop;
-    auto list = std::make_unique<reading::ReadingList>();
-    about::TAboutBox about{loop, desktop};
-    TFormPrincipal main{loop,  library, browser,
-                        input, windows, [] { return std::string("/w/index.htm"); },
-                        *list, about};
+    testing::SimulatedWindow window("/w");
+    TFormPrincipal& main = window.main;
     main.Settings.SetPath(path);
     main.FormCreate();
     EXPECT_EQ(main.mnuMostrarLectura.Checked(), c.shown);

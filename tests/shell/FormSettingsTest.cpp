@@ -3,67 +3,49 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "shell/FormPrincipal.h"
-#include "support/FakeSpeechLibrary.h"
-#include "support/FakeWindowList.h"
-#include "support/RecordingInput.h"
-#include "support/ScriptedBrowser.h"
-#include "support/SimulatedEventLoop.h"
+#include "support/SimulatedWindow.h"
 #include "support/TempDir.h"
 
 namespace sonavia::shell {
 namespace {
 
-struct NoDesktop : platform::Desktop {
-  void OpenWebPage(const std::string&) override {}
-};
+const std::string kStep =
+    "D\xE8"
+    "cimes de segon que dura el pas d'escaneig";
+const std::string kPause =
+    "D\xE8"
+    "cimes de segon que dura el paro de l'escaneig";
 
 TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
   testing::TempDir dir;
   const std::string path = dir.File("sonavia/Quelva2001.ini");
   std::filesystem::create_directories(dir.Path() / "sonavia");
-  const std::string step = controls::kScanStepKey, pause = controls::kScanPauseKey;
-  testing::WriteBytes(path, "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=120\n" + step +
-                                "=5\n" + pause + "=100\n");
+  testing::WriteBytes(path, "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=120\n" + kStep +
+                                "=5\n" + kPause + "=100\n");
 
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  testing::ScriptedBrowser browser{loop};
-  testing::RecordingInput input;
-  NoDesktop desktop;
-  auto list = std::make_unique<reading::ReadingList>();
-  about::TAboutBox about{loop, desktop};
-  testing::FakeWindowList windows;
-  TFormPrincipal main{loop,  library, browser,
-                      input, windows, [] { return std::string("/home/u/index.htm"); },
-                      *list, about};
+  testing::SimulatedWindow window("/home/u");
+  TFormPrincipal& main = window.main;
   main.Settings.SetPath(path);
-  StartProgram(main, about, loop);
+  StartProgram(main, window.about, window.loop);
   EXPECT_FALSE(main.mnuParlar.Checked());
   EXPECT_EQ(main.SpeedButtonParlar.Caption(), "Parlar");
   EXPECT_EQ(main.EditVelocitat.Text(), "120");
-  EXPECT_EQ(library.rate, 120);
+  EXPECT_EQ(window.library.rate, 120);
   EXPECT_EQ(main.TimerEscaneig->Interval(), 500u);
   EXPECT_EQ(main.TimerParo->Interval(), 10000u);
 
   main.EditVelocitat.SetText("90");
   std::string atFree;
-  loop.Post(1499, [&] { atFree = testing::ReadBytes(path); });
+  window.loop.Post(1499, [&] { atFree = testing::ReadBytes(path); });
   main.FormClose();
   EXPECT_NE(atFree.find("=120\n"), std::string::npos) << "not written before the close's end";
   EXPECT_EQ(testing::ReadBytes(path),
-            "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" + step + "=5\n" + pause +
+            "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" + kStep + "=5\n" + kPause +
                 "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n");
 }
-
-}  // namespace
-}  // namespace sonavia::shell
-
-namespace sonavia::shell {
-namespace {
 
 // The stored settings applied through the window's own commands.
 TEST(FormSettings, TheStoredLanguageSpeechAndScanningThroughTheRealCommands) {
@@ -86,26 +68,17 @@ TEST(FormSettings, TheStoredLanguageSpeechAndScanningThroughTheRealCommands) {
     testing::TempDir dir;
     const std::string path = dir.File("Quelva2001.ini");
     testing::WriteBytes(path, std::string("[Ombrix Sonavia]\n") + c.stored);
-    testing::SimulatedEventLoop loop;
-    testing::FakeSpeechLibrary library{loop};
-    library.available = c.library;
-    testing::ScriptedBrowser browser{loop};
-    testing::RecordingInput input;
-    NoDesktop desktop;
-    auto list = std::make_unique<reading::ReadingList>();
-    about::TAboutBox about{loop, desktop};
-    testing::FakeWindowList windows;
-    TFormPrincipal main{loop,  library, browser,
-                        input, windows, [] { return std::string("/h/index.htm"); },
-                        *list, about};
+    testing::SimulatedWindow window("/h");
+    TFormPrincipal& main = window.main;
+    window.library.available = c.library;
     main.Settings.SetPath(path);
-    StartProgram(main, about, loop);
+    StartProgram(main, window.about, window.loop);
     EXPECT_EQ(main.mnuCastella.Checked(), c.castilian) << c.name;
     EXPECT_EQ(main.mnuParlar.Checked(), c.speech) << c.name;
     EXPECT_EQ(main.mnuEscaneig.Checked(), c.scanning) << c.name;
     EXPECT_EQ(main.TimerEscaneig->Enabled(), c.scanning) << c.name;
     if (c.castilian) {
-      EXPECT_EQ(library.language, 101) << c.name;
+      EXPECT_EQ(window.library.language, 101) << c.name;
     }
     main.FormClose();
     const std::string written = testing::ReadBytes(path);

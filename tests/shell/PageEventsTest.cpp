@@ -294,13 +294,13 @@ TEST_F(WatchdogTest, SpeaksWaitsAndClosesTheWindowsAUserCannotSee) {
     const char* key;
   } const cases[] = {
       {"dial-up",
-       {7, kDialUpTitle, "#32770", "", 0},
+       {7, "Conexi\xF3n de acceso telef\xF3nico a redes", "#32770", "", 0},
        true,
        "No estem conectats a la xarxa, cal fer la conexi\xF3 manual ",
        5000,
        "PressKey(27)"},
       {"dial-up, part of the title",
-       {7, std::string("Marcant: ") + kDialUpTitle, "X", "", 0},
+       {7, "Marcant: Conexi\xF3n de acceso telef\xF3nico a redes", "X", "", 0},
        true,
        "No estem conectats a la xarxa, cal fer la conexi\xF3 manual ",
        5000,
@@ -365,7 +365,7 @@ TEST_F(WatchdogTest, SpeaksWaitsAndClosesTheWindowsAUserCannotSee) {
 TEST_F(WatchdogTest, AFailureMessageWaitsForAnAnnouncementStillSpokenWithinTheSameWait) {
   library.msPerCharacter = 60;  // "Pàgina carregada " lasts about a second
   main.Speech.UseItemVoice();
-  main.Speech.SpeakMessage(kPageLoaded);
+  main.Speech.SpeakMessage("P\xE0gina carregada");
   windows.windows = {{8, kNavigationErrorTitle, "QMessageBox", "", 0x0D}};
   const uint64_t shown = loop.Elapsed();
   while (input.calls.empty() && loop.Elapsed() < shown + 10000) loop.RunFor(10);
