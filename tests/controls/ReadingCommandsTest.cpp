@@ -67,23 +67,28 @@ class ReadingCommandsTest : public ::testing::Test, protected testing::Simulated
   }
 };
 
-TEST_F(ReadingCommandsTest, F3TwiceRepeatsTheInterruptedUnitFromItsStart) {
+TEST_F(ReadingCommandsTest, F3OrTheSpeechButtonTwiceRepeatsTheInterruptedUnitFromItsStart) {
   Start();
-  ASSERT_TRUE(RunUntilReading("SEGONA"));
-  const int32_t cursor = list->UnitCursor;
-  library.ClearLog();
-  main.mnuParlar.Click();
-  EXPECT_TRUE(SpeechOff());
-  EXPECT_EQ(library.calls, Lines{"Stop"}) << "silenced at once";
-  EXPECT_EQ(list->UnitCursor, cursor - 1);
-  loop.RunFor(3000);
-  EXPECT_EQ(ReadTexts(), Lines{}) << "nothing while off";
-  main.mnuParlar.Click();
-  EXPECT_TRUE(SpeechOn());
-  EXPECT_TRUE(main.HoverSpeechArmed);
-  loop.RunFor(600);
-  ASSERT_FALSE(ReadTexts().empty());
-  EXPECT_NE(ReadTexts().front().find("SEGONA"), std::string::npos);
+  for (platform::Command* control : {&main.mnuParlar, &main.SpeedButtonParlar}) {
+    SCOPED_TRACE(control->Name());
+    ASSERT_TRUE(RunUntilReading("SEGONA"));
+    const int32_t cursor = list->UnitCursor;
+    library.ClearLog();
+    control->Click();
+    EXPECT_TRUE(SpeechOff());
+    EXPECT_EQ(library.calls, Lines{"Stop"}) << "silenced at once";
+    EXPECT_EQ(list->UnitCursor, cursor - 1);
+    loop.RunFor(3000);
+    EXPECT_EQ(ReadTexts(), Lines{}) << "nothing while off";
+    main.HoverSpeechArmed = false;
+    control->Click();
+    EXPECT_TRUE(SpeechOn());
+    EXPECT_TRUE(main.HoverSpeechArmed);
+    loop.RunFor(600);
+    ASSERT_FALSE(ReadTexts().empty());
+    EXPECT_NE(ReadTexts().front().find("SEGONA"), std::string::npos);
+    main.mnuTornarAComencar.Click();  // the next round reads SEGONA afresh
+  }
 }
 
 TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -316,6 +317,39 @@ TEST(WindowScanning, AClickOnTheToolbarHolds) {
   EXPECT_FALSE(w.form.TimerEscaneig->Enabled());
   w.loop.RunFor(3000);
   EXPECT_TRUE(w.form.TimerEscaneig->Enabled());
+}
+
+// Every entry point of a command that pauses the scan holds it, and the
+// others leave it running.
+TEST(WindowScanning, TheCommandsThatHoldTheScanFromEveryEntryPoint) {
+  struct Case {
+    const char* name;
+    std::function<void(shell::TFormPrincipal&)> press;
+    bool holds;
+  } const cases[] = {
+      {"F3", [](auto& f) { f.mnuParlar.Click(); }, true},
+      {"the speech button", [](auto& f) { f.SpeedButtonParlar.Click(); }, true},
+      {"Ctrl+F3", [](auto& f) { f.mnuTornarAComencar.Click(); }, true},
+      {"F4", [](auto& f) { f.mnuCanviLlegirLinksLectures.Click(); }, true},
+      {"F7", [](auto& f) { f.mnuCastella.Click(); }, true},
+      {"F6", [](auto& f) { f.MenuMarcSeguent.Click(); }, true},
+      {"Re Pag", [](auto& f) { f.SpeedButtonRePag.Click(); }, true},
+      {"Av pag", [](auto& f) { f.SpeedButtonAvPag.Click(); }, true},
+      {"Tab", [](auto& f) { f.SpeedButtonTab.Click(); }, true},
+      {"Anterior", [](auto& f) { f.SpeedButtonAnterior.Click(); }, false},
+      {"F9", [](auto& f) { f.mnuEndarrera.Click(); }, false},
+      {"Refrescar", [](auto& f) { f.SpeedButtonRecarregar.Click(); }, false},
+      {"F2", [](auto& f) { f.mnuAnarALink.Click(); }, false},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.form.mnuEscaneig.Click();
+    w.loop.RunFor(6 * 1500);
+    ASSERT_EQ(w.form.ScanPosition, 5) << c.name;
+    c.press(w.form);
+    EXPECT_EQ(w.form.TimerParo->Enabled(), c.holds) << c.name;
+    EXPECT_EQ(w.form.TimerEscaneig->Enabled(), !c.holds) << c.name;
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ TEST(FileAddress, EncodesWhatAnAddressWouldReadOtherwiseAndNothingElse) {
       {"/tmp/a\\b.htm", "file:///tmp/a%5Cb.htm"},
       {"/tmp/tab\there\nline.htm", "file:///tmp/tab%09here%0Aline.htm"},
       {"/tmp/del\x7F.htm", "file:///tmp/del%7F.htm"},
+      {"/tmp/\001esc\033.htm", "file:///tmp/%01esc%1B.htm"},
       {"/tmp/My Pages/index.htm", "file:///tmp/My Pages/index.htm"},
       {"/tmp/ends in a blank ", "file:///tmp/ends in a blank%20"},
       {"/tmp/p\xE0gina \xE9s.htm", "file:///tmp/p\xE0gina \xE9s.htm"},

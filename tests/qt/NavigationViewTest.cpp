@@ -11,6 +11,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -159,20 +160,21 @@ TEST_F(NavigationProgram, ADropOfThreeFilesOpensTheFirst) {
   EXPECT_EQ(form->cboAddress.Items().size(), 2u);
 }
 
-TEST_F(NavigationProgram, AFileInAFolderWhoseNameAnAddressReadsOtherwiseOpensItself) {
-  // Each folder's page has a title of its own: the engine must open it, not
-  // the folder, a fragment, a query or another file.
-  const char* const folders[] = {"dos #1",    "qu\xC3\xA8 ?", "100%41",         "amb\\barra",
-                                 "tab\there", "amb blancs",   "blanc al final "};
+TEST_F(NavigationProgram, AFileWhosePathAnAddressReadsOtherwiseOpensItself) {
+  // Each page has a title of its own: the engine must open it, not a
+  // folder, a fragment, a query or another file.
+  const char* const paths[] = {"dos #1/index.htm",         "qu\xC3\xA8 ?/index.htm",
+                               "100%41/index.htm",         "amb\\barra/index.htm",
+                               "tab\there/index.htm",      "amb blancs/index.htm",
+                               "blanc al final /index.htm"};
   int n = 0;
-  for (const char* folder : folders) {
-    const QString name = QString::fromUtf8(folder);
+  for (const char* path : paths) {
+    const QString name = QString::fromUtf8(path);
     const std::string title = QStringLiteral("P%1").arg(++n).toStdString();
-    ASSERT_TRUE(QDir(dir.path()).mkdir(name)) << folder;
-    const QString page = dir.filePath(name + QStringLiteral("/index.htm"));
-    WriteFile(page, Page(title.c_str()));
-    form->FormDropFiles({ToCp1252(page)});
-    EXPECT_TRUE(WaitFor([&] { return Title() == title; })) << folder;
+    QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
+    WriteFile(dir.filePath(name), Page(title.c_str()));
+    form->FormDropFiles({ToCp1252(dir.filePath(name))});
+    EXPECT_TRUE(WaitFor([&] { return Title() == title; })) << path;
   }
 }
 

@@ -95,14 +95,16 @@ TEST_F(NavigationTest, ADropOpensItsFirstFileOnlyAndEveryOpenStandsInTheList) {
   main.FormDropFiles({"/w/u.htm", "/w/dos.htm", "/w/tres.htm"});
   main.FormDropFiles({});
   main.FormDropFiles({longPath});
+  main.FormDropFiles({"/w/a #1/100%?.htm"});
   main.OpenFileDialog.OnExecute = [](const platform::OpenDialog&) {
     return std::optional<std::string>("/w/u.htm");
   };
   main.MenuObrir.Click();
-  EXPECT_EQ(browser.calls, (Lines{"Navigate(file:///w/u.htm)", "Navigate(file://" + longPath + ")",
-                                  "Navigate(file:///w/u.htm)"}));
-  EXPECT_EQ(main.cboAddress.Items(),
-            (Lines{"file:///w/u.htm", "file://" + longPath, "file:///w/u.htm"}));
+  EXPECT_EQ(browser.calls,
+            (Lines{"Navigate(file:///w/u.htm)", "Navigate(file://" + longPath + ")",
+                   "Navigate(file:///w/a %231/100%25%3F.htm)", "Navigate(file:///w/u.htm)"}));
+  EXPECT_EQ(main.cboAddress.Items(), (Lines{"file:///w/u.htm", "file://" + longPath,
+                                            "file:///w/a %231/100%25%3F.htm", "file:///w/u.htm"}));
   EXPECT_EQ(main.cboAddress.Text(), "file:///w/u.htm");
 
   browser.failCalls = true;  // errors of the navigation go unreported
