@@ -55,19 +55,19 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
 }
 
 void TFormPrincipal::LayOutMenus() {
-  // A menu row starts a menu on the menu bar; the item rows below it are
+  // A title row starts a menu on the menu bar; the item rows below it are
   // its items, in order, "-" a separator. A caption left out comes with the
   // item's state (speech on or off). Letters beyond ASCII are Windows-1252
   // in octal, whose escapes end after three digits.
-  constexpr bool Menu = true, Item = false;
+  constexpr bool Title = true, Item = false;
   struct Row {
-    bool menu;
+    bool title;
     platform::MenuItem& item;
     const char* caption;
     const char* shortcut = "";
   };
   const Row rows[] = {
-      {Menu, Opcions1, "&Control"},
+      {Title, Opcions1, "&Control"},
       {Item, MenuObrir, "&Obrir...", "Ctrl+O"},
       {Item, MenuImprimir, "&Imprimir...", "Ctrl+I"},
       {Item, MenuDesarcom, "&Desar com..."},
@@ -83,7 +83,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
       {Item, N2, "-"},
       {Item, mnuSortir, "&Sortir"},
-      {Menu, Control1, "Opcions de &lectura"},
+      {Title, Control1, "Opcions de &lectura"},
       {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
       {Item, N4, "-", "-"},
       {Item, mnuParlar, nullptr, "F3"},
@@ -95,12 +95,12 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuCatala, "&Catal\xE0"},
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
-      {Menu, MenuParlantDe, "&Parlant de..."},
+      {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
     if (row.caption != nullptr) row.item.SetCaption(row.caption);
     row.item.SetShortcut(row.shortcut);
-    if (row.menu) {
+    if (row.title) {
       menus_.push_back({&row.item, {}});
     } else {
       menus_.back().items.push_back(&row.item);
