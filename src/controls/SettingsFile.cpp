@@ -4,6 +4,7 @@
 
 #include "controls/ProfileFile.h"
 #include "controls/Scanning.h"
+#include "controls/SwitchPresses.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::controls {
@@ -68,6 +69,13 @@ void SettingsFile::ReadAndApply() {
       toggleShowReading_) {
     toggleShowReading_();
   }
+
+  if (switch_) {
+    if (read(kSpokenScanningKey) == kYes && !switch_->spoken.Checked()) switch_->toggleSpoken();
+    const int32_t ignore = platform::ReadWholeNumber(read(kIgnorePressKey));
+    switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
+    switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
+  }
 }
 
 bool SettingsFile::Write() {
@@ -82,6 +90,11 @@ bool SettingsFile::Write() {
   file.Write(kSettingsSection, kScanPauseKey, c_.TextTimerParo.Text());
   if (showReading_ != nullptr) {
     file.Write(kSettingsSection, kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  }
+  if (switch_) {
+    file.Write(kSettingsSection, kSpokenScanningKey, switch_->spoken.Checked() ? kYes : kNo);
+    file.Write(kSettingsSection, kIgnorePressKey, std::to_string(switch_->ignoreTenths()));
+    file.Write(kSettingsSection, kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
   }
   std::string error;
   if (file.Save(path_, error)) return true;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "controls/SpeechSwitch.h"
@@ -28,6 +29,11 @@ inline constexpr const char* kScanPauseKey =
     "D\xE8"
     "cimes de segon que dura el paro de l'escaneig";
 inline constexpr const char* kShowReadingKey = "Mostrar lectura";
+inline constexpr const char* kSpokenScanningKey = "Escaneig parlat";
+inline constexpr const char* kIgnorePressKey =
+    "D\xE8"
+    "cimes de segon que s'ignora el polsador";
+inline constexpr const char* kDelayAfterPressKey = "Un pas m\xE9s despr\xE9s de pr\xE9mer";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -60,6 +66,20 @@ class SettingsFile {
     toggleShowReading_ = std::move(toggle);
   }
 
+  // The switch's settings, read after the others: spoken scanning (`spoken`
+  // is its checked item, `toggleSpoken` the window's command that switches
+  // it), the time a press is ignored after another, in tenths of a second,
+  // and the extra step after a press.
+  struct SwitchSettings {
+    platform::MenuItem& spoken;
+    std::function<void()> toggleSpoken;
+    std::function<int()> ignoreTenths;
+    std::function<void(int)> setIgnoreTenths;
+    std::function<bool()> delayAfterPress;
+    std::function<void(bool)> setDelayAfterPress;
+  };
+  void SetSwitchSettings(SwitchSettings settings) { switch_.emplace(std::move(settings)); }
+
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
@@ -74,6 +94,7 @@ class SettingsFile {
   std::function<void()> toggleScanning_;
   platform::MenuItem* showReading_ = nullptr;
   std::function<void()> toggleShowReading_;
+  std::optional<SwitchSettings> switch_;
   std::string path_;
 };
 

@@ -250,6 +250,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   for (auto& [edit, widget] : edits_) const_cast<platform::Edit*>(edit)->OnStateChanged = refresh;
   form.cboAddress.OnStateChanged = refresh;
   form.StatusBar1.OnStateChanged = refresh;
+  form.ImageQuelva2000.OnStateChanged = refresh;
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
@@ -327,13 +328,24 @@ void MainWindowView::BuildButtonBar() {
   layout->addStretch(1);
   // Scanning: clicks on the bare toolbar and its disabled buttons, right
   // clicks anywhere on it, and the frame on the scanned button.
+  // While scanning is on, the switch's presses go to the behaviour.
+  ToolBarInputFilter::Switch sw{[this] { return form_->ToolBarBotonsTakesSwitch(); },
+                                [this](QWidget* pressed) {
+                                  platform::Button* target = nullptr;
+                                  for (auto& [button, widget] : buttons_) {
+                                    if (widget == pressed)
+                                      target = const_cast<platform::Button*>(button);
+                                  }
+                                  form_->ToolBarBotonsSwitchDown(target);
+                                },
+                                [this] { form_->ToolBarBotonsSwitchUp(); }};
   auto* scanInput = new ToolBarInputFilter(
-      this, [this] { form_->ToolBarBotonsClick(); },
-      [this] { form_->ToolBarBotonsContextPopup(); });
+      this, [this] { form_->ToolBarBotonsClick(); }, [this] { form_->ToolBarBotonsContextPopup(); },
+      std::move(sw));
   scanInput->WatchSurface(buttonBar_);
   scanInput->WatchSurface(row);
   for (auto& [button, widget] : buttons_) scanInput->WatchControl(widget);
-  scanInput->WatchControl(logo_);
+  scanInput->WatchPicture(logo_);
   scanFrame_ = new ScanFrame(row);
   buttonBar_->addWidget(row);
   row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -401,6 +413,7 @@ void MainWindowView::Refresh() {
     widget->setToolTip(FromCp1252(button->Hint()));
   }
   logo_->setToolTip(FromCp1252(form_->ImageQuelva2000.Hint()));
+  logo_->setHidden(!form_->ImageQuelva2000.Visible());
   // The frame goes on the scanned index among the buttons shown.
   QWidget* framed = nullptr;
   int index = form_->Scan.FramedIndex();

@@ -1,5 +1,8 @@
 #include "reading/ReadingSequencer.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/UnitTools.h"
 
 namespace sonavia::reading {
@@ -36,6 +39,41 @@ void ReadingSequencer::StopSpeaking() {
   poll_.SetEnabled(false);
   speech_.Stop();
   speedField_.SetEnabled(true);
+  // An aside being said is cut short with the rest, and nothing resumes.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  EndLink();
+}
+
+void ReadingSequencer::SpeakAside(const std::string& text, int32_t rate) {
+  if (speech_.SpeakingFlag()) {
+    // The unit gives way as to a pause, and is read again from its start.
+    StepBack();
+    speech_.SetSpeakingFlag(false);
+    speedField_.SetEnabled(true);
+    EndLink();
+    resumeAfterAside_ = true;
+    gaveWay_ = true;
+  }
+  // The engine drops whatever it was saying for the new text.
+  speech_.ReadAside(text + " ", rate);
+  asideSounding_ = true;
+  poll_.SetEnabled(true);
+}
+
+bool ReadingSequencer::WaitsForAside() {
+  if (!asideSounding_) return false;
+  if (speech_.Status() != 0) {
+    resumeAfterAside_ = true;
+    return true;
+  }
+  // Said already, and the poll has not yet seen it end: it need not.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  poll_.SetEnabled(false);
+  return false;
 }
 
 void ReadingSequencer::TimerStatusUpcTVTimer() {
@@ -48,6 +86,15 @@ void ReadingSequencer::TimerStatusUpcTVTimer() {
   poll_.SetEnabled(false);
   speech_.SetSpeakingFlag(false);
   speedField_.SetEnabled(true);
+  if (asideSounding_) {
+    asideSounding_ = false;
+    if (!resumeAfterAside_) return;
+    resumeAfterAside_ = false;
+    gaveWay_ = false;
+  } else if (linkPhase_ == LinkPhase::Text) {
+    EndLink();
+    afterLink_ = true;
+  }
   SpeakNext();
 }
 
@@ -60,36 +107,65 @@ void ReadingSequencer::SpeakNext() {
   }
 }
 
+uint32_t ReadingSequencer::PauseBefore(bool afterLink) {
+  if (!afterLink || linkListener_ == nullptr) return kPauseBetweenUnits;
+  return std::max(kPauseBetweenUnits, linkListener_->PauseAfterLink());
+}
+
 void ReadingSequencer::SpeakNextStep() {
+  const bool afterLink = std::exchange(afterLink_, false);
   if (list_.ReadingMode == ReadingMode::Page) {
     if (list_.UnitCursor >= list_.UnitCount) {
       StartReadingAt(0);
       return;
     }
     // "Títol" and the title follow each other; a pause precedes the rest.
-    if (list_.UnitCursor > 1) platform::WaitProcessingMessages(loop_, kPauseBetweenUnits);
+    if (list_.UnitCursor > 1) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
     // Read again after the wait: a command may have run in it.
-    if (!SpeechOn()) return;
+    if (!SpeechOn() || WaitsForAside()) return;
     list_.UnitCursor += 1;
     if (list_.Unit(list_.UnitCursor).Kind == UnitKind::Text) {
       speech_.UseTextVoice();
     } else {
       speech_.UseItemVoice();
     }
-    if (!SpeakUnit(list_.Unit(list_.UnitCursor).Text + " ")) follower_.UnitSpoken(list_.UnitCursor);
+    const bool spoken = !SpeakUnit(list_.Unit(list_.UnitCursor).Text + " ");
+    if (spoken) follower_.UnitSpoken(list_.UnitCursor);
     // The k-th "LINK" unit announces link k, whatever the unit's kind.
-    if (list_.Unit(list_.UnitCursor).Text == kLinkWord) list_.LinkCursor += 1;
+    const bool announcesLink = list_.Unit(list_.UnitCursor).Text == kLinkWord;
+    if (announcesLink) list_.LinkCursor += 1;
+    if (!spoken) return;
+    if (announcesLink) {
+      BeginLink(LinkPhase::Announced);
+    } else if (linkPhase_ == LinkPhase::Announced) {
+      linkPhase_ = LinkPhase::Text;
+    }
     return;
   }
   if (list_.LinkCursor >= list_.LinkCount) {
     StartReadingAt(0);
     return;
   }
-  platform::WaitProcessingMessages(loop_, kPauseBetweenUnits);
-  if (!SpeechOn()) return;
+  platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+  if (!SpeechOn() || WaitsForAside()) return;
   list_.LinkCursor += 1;
   speech_.UseItemVoice();
-  if (!SpeakUnit(list_.Link(list_.LinkCursor).Text + " ")) follower_.LinkSpoken(list_.LinkCursor);
+  if (!SpeakUnit(list_.Link(list_.LinkCursor).Text + " ")) {
+    follower_.LinkSpoken(list_.LinkCursor);
+    BeginLink(LinkPhase::Text);
+  }
+}
+
+void ReadingSequencer::BeginLink(LinkPhase phase) {
+  EndLink();
+  linkPhase_ = phase;
+  if (linkListener_ != nullptr) linkListener_->LinkStarted(list_.LinkCursor);
+}
+
+void ReadingSequencer::EndLink() {
+  if (linkPhase_ == LinkPhase::None) return;
+  linkPhase_ = LinkPhase::None;
+  if (linkListener_ != nullptr) linkListener_->LinkEnded();
 }
 
 void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
@@ -97,6 +173,10 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   list_.LinkCursor = 0;
   // The end of the list comes between units, with nothing to stop.
   follower_.Stopped();
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  afterLink_ = false;
+  EndLink();
   if (speech_.SpeakingFlag()) StopSpeaking();
   if (firstUnit <= 0) return;
   list_.UnitCursor = firstUnit - 1;
@@ -104,12 +184,22 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   SpeakNext();
 }
 
-void ReadingSequencer::StepBackAndStop() {
+void ReadingSequencer::StepBack() {
   if (list_.ReadingMode == ReadingMode::Page) {
-    if (list_.UnitCursor > 0) list_.UnitCursor -= 1;
-  } else {
-    if (list_.LinkCursor > 0) list_.LinkCursor -= 1;
+    if (list_.UnitCursor <= 0) return;
+    // "LINK" read again counts its link again.
+    if (list_.Unit(list_.UnitCursor).Text == kLinkWord && list_.LinkCursor > 0) {
+      list_.LinkCursor -= 1;
+    }
+    list_.UnitCursor -= 1;
+  } else if (list_.LinkCursor > 0) {
+    list_.LinkCursor -= 1;
   }
+}
+
+void ReadingSequencer::StepBackAndStop() {
+  // A unit that gave way to an aside has its cursor stepped back already.
+  if (!gaveWay_) StepBack();
   StopSpeaking();
 }
 

@@ -15,6 +15,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
     : TimerEscaneig(loop.CreateTimer()),
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
+      TimerPolsador(loop.CreateTimer()),
       Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
       Sequencer(
           list, Speech, loop, *about.TimerStatusUpcTV, [this] { return SpeechState.On(); },
@@ -27,10 +28,24 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                        [this](bool enabled) { SetEnabled(enabled); }, [this] { FocusPage(); },
                        [this](int key) { PressKey(key); }},
             browser, loop, windows, list, Sequencer, Converter, Speech),
-      Scan(
-          {mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo},
-          {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input, [this] { FocusPage(); },
-          [this] { Notify(); }),
+      Scan({mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo,
+            mnuEscaneigParlat},
+           {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input,
+           {[this] { FocusPage(); }, [this] { Notify(); },
+            [this](int index) { SpokenScan.Reached(index); },
+            [this](controls::ScanNews news) { SpokenScan.Told(news); },
+            [this](bool show) { return ShowSwitchPlaces(show); }}),
+      SwitchPlaces({mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar,
+                    mnuAnarALink, MenuMarcSeguent, mnuEscaneigParlat, mnuEscaneig},
+                   [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); }),
+      SpokenScan(buttons_, Sequencer, Speech, *TimerEscaneig),
+      Presses(Scan, loop, *TimerPolsador,
+              {[this] { ToolBarBotonsClick(); },
+               [this, &list](int32_t link) {
+                 // The link the user heard, even if the next has begun since.
+                 list.LinkCursor = link;
+                 mnuAnarALinkClick();
+               }}),
       Commands({SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
                 EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
                 [this] { ToolBarBotonsClick(); },
@@ -50,8 +65,15 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   LayOutMenus();
   LayOutToolbars();
   WireHandlers();
+  ShowSwitchPlaces(false);
   Sequencer.Follower().SetView(&browser_);
+  Sequencer.SetLinkListener(&Scan);
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
+  Settings.SetSwitchSettings({mnuEscaneigParlat, [this] { mnuEscaneigParlatClick(); },
+                              [this] { return Presses.IgnoreTenths(); },
+                              [this](int tenths) { Presses.SetIgnoreTenths(tenths); },
+                              [this] { return Scan.DelayAfterPress(); },
+                              [this](bool on) { Scan.SetDelayAfterPress(on); }});
 }
 
 void TFormPrincipal::LayOutMenus() {
@@ -94,6 +116,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, N1, "-"},
       {Item, mnuCatala, "&Catal\xE0"},
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
+      {Item, mnuEscaneigParlat, "Escaneig &parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
@@ -111,7 +134,8 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetChecked(true);
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
-  checkable_ = {&mnuEscaneig, &mnuParlar, &mnuCatala, &mnuCastella, &mnuMostrarLectura};
+  checkable_ = {&mnuEscaneig, &mnuParlar,         &mnuCatala,
+                &mnuCastella, &mnuEscaneigParlat, &mnuMostrarLectura};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -128,6 +152,8 @@ void TFormPrincipal::LayOutToolbars() {
     if (caption != nullptr) button->SetCaption(caption);
     buttons_.push_back(button);
   }
+  // The second cycle's places follow, hidden until the scan walks them.
+  for (platform::Button* place : SwitchPlaces.Buttons()) buttons_.push_back(place);
   SpeedButtonMarcSeguent.SetVisible(false);
   ImageQuelva2000.SetHint(about::kMakerAddress);
 
@@ -160,11 +186,18 @@ void TFormPrincipal::LayOutToolbars() {
   };
   const TimerRow timers[] = {{*TimerEscaneig, 1000, false},
                              {*TimerParo, 2000, false},
-                             {*TimerControlSituacio, 1000, true}};
+                             {*TimerControlSituacio, 1000, true},
+                             {*TimerPolsador, controls::kShortestLongPress, false}};
   for (const TimerRow& row : timers) {
     row.timer.SetInterval(row.interval);
     row.timer.SetEnabled(row.enabled);
   }
+}
+
+int TFormPrincipal::ShowSwitchPlaces(bool show) {
+  const int shown = SwitchPlaces.Show(show);
+  ImageQuelva2000.SetVisible(!show || shown == 0);
+  return shown;
 }
 
 bool TFormPrincipal::Checkable(const platform::MenuItem& item) const {
@@ -208,6 +241,7 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
+      {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -222,6 +256,7 @@ void TFormPrincipal::WireHandlers() {
   TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
   TimerParo->SetOnTimer([this] { TimerParoTimer(); });
   TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
+  TimerPolsador->SetOnTimer([this] { TimerPolsadorTimer(); });
   auto& e = browser_.events;
   e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
   e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };
@@ -259,6 +294,7 @@ void TFormPrincipal::FormCreate() {
     mnuTornarAComencar.SetEnabled(false);
     mnuCanviLlegirLinksLectures.SetEnabled(false);
     mnuAnarALink.SetEnabled(false);
+    mnuEscaneigParlat.SetEnabled(false);
     ScanLast -= 1;  // the speech button has left the toolbar
   }
   LastStatusText.clear();

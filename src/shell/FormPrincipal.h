@@ -13,6 +13,9 @@
 #include "controls/Scanning.h"
 #include "controls/SettingsFile.h"
 #include "controls/SpeechSwitch.h"
+#include "controls/SpokenScanning.h"
+#include "controls/SwitchMenu.h"
+#include "controls/SwitchPresses.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -52,6 +55,7 @@ class TFormPrincipal {
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
       mnuCastella{"mnuCastella"};
+  platform::MenuItem mnuEscaneigParlat{"mnuEscaneigParlat"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
@@ -75,6 +79,8 @@ class TFormPrincipal {
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
   std::unique_ptr<platform::Timer> TimerControlSituacio;
+  // Measures a press of the switch: one that lasts it is a long press.
+  std::unique_ptr<platform::Timer> TimerPolsador;
   // Speech on or off: mnuParlar's check mark and caption and the speech
   // button's caption.
   controls::SpeechSwitch SpeechState{mnuParlar, SpeedButtonParlar};
@@ -99,6 +105,10 @@ class TFormPrincipal {
   reading::PageConverter Converter;
   PageEvents Pages;
   controls::Scanning Scan;
+  // The second cycle's places, after the nine buttons.
+  controls::SwitchMenu SwitchPlaces;
+  controls::SpokenScanning SpokenScan;
+  controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
@@ -156,6 +166,7 @@ class TFormPrincipal {
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
+  void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
@@ -166,6 +177,13 @@ class TFormPrincipal {
   void ImageQuelva2000Click() { Navigation.OpenMakerPage(); }
   void ToolBarBotonsClick() { Scan.Hold(); }
   void ToolBarBotonsContextPopup() { mnuEscaneigClick(); }
+  // While scanning is on, the view hands every left press and release on the
+  // button toolbar here, not to the buttons: the press goes down on `button`,
+  // or on the bare toolbar with nullptr.
+  bool ToolBarBotonsTakesSwitch() const { return mnuEscaneig.Checked(); }
+  void ToolBarBotonsSwitchDown(platform::Button* button) { Presses.Down(button); }
+  void ToolBarBotonsSwitchUp() { Presses.Up(); }
+  void TimerPolsadorTimer() { Presses.LongPressTimer(); }
   void cboAddressClick() { Navigation.AddressClick(); }
   void cboAddressEnter() { Commands.AddressBoxEntered(); }
   void cboAddressExit() { Navigation.AddressExit(); }
@@ -200,6 +218,8 @@ class TFormPrincipal {
   }
   void LayOutMenus();
   void LayOutToolbars();
+  // Shows the second cycle's places, the logo giving them its room.
+  int ShowSwitchPlaces(bool show);
   void WireHandlers();
 
   platform::EventLoop& loop_;

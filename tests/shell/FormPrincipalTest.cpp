@@ -77,6 +77,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  -",
                           "  &Catal\xE0 (checked) (disabled)",
                           "  Cast&ell\xE0 [F7] (unchecked)",
+                          "  Escaneig &parlat (unchecked)",
                           "  &Mostrar el que es llegeix (checked)",
                           "&Parlant de...:"}));
   Lines buttons;
@@ -85,7 +86,15 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                             "Seg\xFC"
                             "ent",
                             "Parar", "Refrescar", "Marc Seg. (hidden)", "Re Pag", "Av pag", "Tab",
-                            "Al link", "No parlar"}));
+                            "Al link", "No parlar",
+                            // The second cycle's places, shown while the scan walks them.
+                            "Llegir\nlinks (hidden)", "Castell\xE0 (hidden)",
+                            "Tornar a\ncomen\xE7"
+                            "ar (hidden)",
+                            "Link\nllegit (hidden)",
+                            "Marc\nseg\xFC"
+                            "ent (hidden)",
+                            "Escaneig\nparlat (hidden)", "Aturar\nescaneig (hidden)"}));
   EXPECT_EQ(main.ImageQuelva2000.Hint(), "https://www.sonavia.cat/");
   struct EditCase {
     const platform::Edit& edit;
