@@ -24,20 +24,6 @@ SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void(
   wire(SpeedButtonEscMarc, click(i_.nextFrame));
   wire(SpeedButtonEscParlat, click(i_.spoken));
   wire(SpeedButtonEscAturar, click(i_.scanning));
-  const std::pair<platform::Button*, const char*> hints[] = {
-      {&SpeedButtonEscLinks, "Llegir nom\xE9s els links, o tota la p\xE0gina (F4)"},
-      {&SpeedButtonEscLlengua, "Llegir en l'altra llengua (F7)"},
-      {&SpeedButtonEscComencar,
-       "Tornar a comen\xE7"
-       "ar la lectura (Ctrl+F3)"},
-      {&SpeedButtonEscLinkLlegit, "Anar al link que s'est\xE0 llegint (F2)"},
-      {&SpeedButtonEscMarc,
-       "Marc seg\xFC"
-       "ent de la p\xE0gina (F6)"},
-      {&SpeedButtonEscParlat, "Escaneig parlat, o mut"},
-      {&SpeedButtonEscAturar, "Aturar l'escaneig autom\xE0tic (Ctrl+F2)"},
-  };
-  for (const auto& [button, hint] : hints) button->SetHint(hint);
 }
 
 std::vector<SwitchMenu::Place> SwitchMenu::Places() {

@@ -63,7 +63,7 @@ struct Rig {
   Scanning scan{{item, *step, *pause, stepEdit, pauseEdit, spoken},
                 {position, first, last, pitch},
                 input,
-                {[this] { ++pageFocused; }}};
+                {[this] { ++pageFocused; }, nullptr, nullptr, nullptr, nullptr}};
 };
 
 class ScanningTest : public ::testing::Test, protected Rig {};
