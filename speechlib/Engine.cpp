@@ -158,8 +158,7 @@ std::shared_ptr<Session> CurrentSession() {
 }
 
 // Never waits on the sound server: the output takes samples or drops them
-// at once, so a Stop, which waits for this thread to let go of a text, is
-// as quick with a stalled server as with none.
+// at once.
 void Session::PlayerMain() {
   SoundOutput& output = SoundOutput::Instance();
   std::unique_lock lk(mu);
@@ -218,8 +217,11 @@ void Session::PlayerMain() {
     if (u.recording) u.recording->AddSamples(chunk.samples.data(), chunk.samples.size());
     u.samplesPlayed += chunk.samples.size();
     flushPending = true;
+    // Taken while the text is known to be current: a Stop after this
+    // point flushes the output, which then refuses these samples.
+    const uint64_t ticket = output.Ticket();
     lk.unlock();
-    output.Write(chunk.samples.data(), chunk.samples.size());
+    output.Write(chunk.samples.data(), chunk.samples.size(), ticket);
     lk.lock();
   }
   playerExited = true;
@@ -381,12 +383,6 @@ std::shared_ptr<Session> EnsureStarted() {
   return session;
 }
 
-// Waits, within reason, for the player to let go of a stale utterance.
-void AwaitPlayer(Session& s, std::unique_lock<std::mutex>& lk) {
-  s.cv.wait_for(lk, std::chrono::milliseconds(250),
-                [&] { return s.ackGen == s.gen || s.playerExited; });
-}
-
 void Speak(std::string text1252) {
   auto session = EnsureStarted();
   Session& s = *session;
@@ -444,10 +440,14 @@ void Stop() {
   std::lock_guard api(gApiMu);
   auto session = CurrentSession();
   if (!session) return;
-  std::unique_lock lk(session->mu);
-  session->StopLocked();
-  if (!Recording::Enabled()) session->requests.clear();
-  AwaitPlayer(*session, lk);
+  {
+    std::lock_guard lk(session->mu);
+    session->StopLocked();
+    if (!Recording::Enabled()) session->requests.clear();
+  }
+  // Silent from here, without waiting for the player: samples it is about
+  // to hand over for the stopped text carry an older ticket and are refused.
+  SoundOutput::Instance().Flush();
 }
 
 namespace {

@@ -69,10 +69,10 @@ void SoundOutput::Prepare() {
   if (link_ == Link::None || link_ == Link::Failed) Connect();
 }
 
-void SoundOutput::Write(const int16_t* samples, size_t count) {
+void SoundOutput::Write(const int16_t* samples, size_t count, uint64_t ticket) {
   if (loop_ == nullptr || count == 0) return;
   Locked lock(loop_);
-  if (link_ != Link::Connecting && link_ != Link::Ready) return;
+  if (ticket != flushes_ || (link_ != Link::Connecting && link_ != Link::Ready)) return;
   const size_t taken = std::min(count, kPendingLimit - pending_.size());
   pending_.insert(pending_.end(), samples, samples + taken);
   if (taken < count && !stalled_) {
@@ -85,6 +85,7 @@ void SoundOutput::Write(const int16_t* samples, size_t count) {
 void SoundOutput::Flush() {
   if (loop_ == nullptr) return;
   Locked lock(loop_);
+  ++flushes_;
   pending_.clear();
   if (link_ != Link::Ready) return;
   // Not waited for: the server drops what it holds when it gets to it.

@@ -27,10 +27,15 @@ class SoundOutput {
   // none or the last one ended. It returns at once; what is written before
   // the server answers is held, within a small bound, until it does.
   void Prepare();
+  // The present flush count. Samples are written with the ticket taken
+  // when they were known to be wanted, so that a Flush made meanwhile by
+  // another thread refuses them.
+  uint64_t Ticket() const { return flushes_.load(); }
   // Mono 16-bit samples at the output's rate. What the server cannot take
   // within the bound is dropped: the reading keeps its time regardless.
-  void Write(const int16_t* samples, size_t count);
-  // Drops what was written and has not been heard.
+  void Write(const int16_t* samples, size_t count, uint64_t ticket);
+  // Drops what was written and has not been heard, and what is written
+  // later with an older ticket.
   void Flush();
 
   // 1 while the server takes the speech, 0 while none can be reached or it
@@ -66,6 +71,7 @@ class SoundOutput {
   bool reportedSilence_ = false;
   std::vector<int16_t> pending_;  // written, not yet taken by the server
   std::atomic<int32_t> heard_{-1};
+  std::atomic<uint64_t> flushes_{0};
 };
 
 }  // namespace upctv

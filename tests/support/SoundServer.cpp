@@ -219,10 +219,7 @@ void MonitorCapture::ReadAll() {
                                               (static_cast<uint8_t>(odd_[2 * i + 1]) << 8)));
     }
     odd_.erase(odd_.begin(), odd_.begin() + static_cast<std::ptrdiff_t>(whole * 2));
-    // The samples up to here were all played by `now`.
-    const auto played = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(static_cast<double>(samples_.size()) / SoundServer::kRate));
-    origin_ = std::min(origin_, now - played);
+    if (whole > 0) arrivals_.emplace_back(samples_.size(), now);
   }
 }
 
@@ -233,8 +230,10 @@ std::vector<int16_t> MonitorCapture::Samples() const {
 
 MonitorCapture::Clock::time_point MonitorCapture::TimeOf(size_t index) const {
   std::lock_guard lock(mu_);
-  return origin_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                       static_cast<double>(index) / SoundServer::kRate));
+  const auto after = std::upper_bound(
+      arrivals_.begin(), arrivals_.end(), index,
+      [](size_t i, const std::pair<size_t, Clock::time_point>& a) { return i < a.first; });
+  return after == arrivals_.end() ? Clock::time_point::max() : after->second;
 }
 
 Span LoudSpan(const std::vector<int16_t>& samples, int threshold) {

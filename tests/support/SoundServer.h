@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace sonavia::testing {
@@ -63,9 +64,9 @@ class MonitorCapture {
   // Ends the recording; the samples stay.
   void Finish();
   std::vector<int16_t> Samples() const;
-  // When sample `index` was played, from when the samples arrived: the
-  // arrival least delayed fixes the sample clock, so the estimate errs at
-  // most by the monitor's own small latency, and late.
+  // When sample `index` reached the test (parec hands samples over every
+  // 10 ms or so): never before the server played it, and only a little
+  // after, so a time measured to it is an upper bound.
   Clock::time_point TimeOf(size_t index) const;
 
  private:
@@ -77,8 +78,9 @@ class MonitorCapture {
   std::thread reader_;
   mutable std::mutex mu_;
   std::vector<int16_t> samples_;
-  Clock::time_point origin_ = Clock::time_point::max();  // when sample 0 was played
-  std::vector<char> odd_;                                // a byte left over from the last read
+  // For each read: the count of samples up to its end, and when it came.
+  std::vector<std::pair<size_t, Clock::time_point>> arrivals_;
+  std::vector<char> odd_;  // a byte left over from the last read
 };
 
 // The first and one past the last sample louder than `threshold`, or
