@@ -21,9 +21,6 @@ inline constexpr const char* kReadLinksCaption = "Lle&gir Links";
 inline constexpr const char* kReadPageCaption = "&Llegir p\xE0gina";
 inline constexpr const char* kLanguageShortcut = "F7";
 inline constexpr const char* kFallbackRate = "160";
-inline constexpr int kPageUpKey = 33;
-inline constexpr int kPageDownKey = 34;
-inline constexpr int kTabKey = 9;
 
 // The window's controls, fields and operations the commands work on.
 struct ReadingWindow {

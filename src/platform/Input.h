@@ -13,9 +13,8 @@ struct Point {
 class Input {
  public:
   virtual ~Input() = default;
-  // A press and release of a Windows virtual key (Page Up 0x21, Page Down
-  // 0x22, Tab 0x09, F6 0x75, Escape 0x1B, Return 0x0D), received by
-  // whatever has the keyboard focus.
+  // A press and release of a virtual key (platform/VirtualKeys.h),
+  // received by whatever has the keyboard focus.
   virtual void PressKey(int virtualKey) = 0;
   // A left-button press and release at a point of the browser area, which
   // gives the page the keyboard focus. The user's pointer does not move.

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include "platform/VirtualKeys.h"
+
 namespace sonavia::qt {
 
 namespace {
@@ -80,17 +82,17 @@ bool BrowserComponentAvailable() {
 
 int QtKeyForVirtualKey(int virtualKey) {
   switch (virtualKey) {
-    case 0x09:
+    case platform::kTabKey:
       return Qt::Key_Tab;
-    case 0x0D:
+    case platform::kReturnKey:
       return Qt::Key_Return;
-    case 0x1B:
+    case platform::kEscapeKey:
       return Qt::Key_Escape;
-    case 0x21:
+    case platform::kPageUpKey:
       return Qt::Key_PageUp;
-    case 0x22:
+    case platform::kPageDownKey:
       return Qt::Key_PageDown;
-    case 0x75:
+    case platform::kF6Key:
       return Qt::Key_F6;
     default:
       return 0;

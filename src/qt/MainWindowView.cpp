@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
 #include "qt/Input.h"
@@ -67,15 +68,15 @@ int VirtualKeyForQtKey(int qtKey) {
   switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      return 0x0D;
+      return platform::kReturnKey;
     case Qt::Key_Escape:
-      return 0x1B;
+      return platform::kEscapeKey;
     case Qt::Key_Tab:
-      return 0x09;
+      return platform::kTabKey;
     case Qt::Key_Up:
-      return 0x26;
+      return platform::kUpKey;
     case Qt::Key_Down:
-      return 0x28;
+      return platform::kDownKey;
     default:
       return qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z ? qtKey : 0;
   }
@@ -236,7 +237,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   address_->setStyleSheet(focusFrame);
   for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
   new EnterKeyObserver(this, [this] {
-    if (form_ != nullptr) form_->ApplicationEvents1Message(0x0D);
+    if (form_ != nullptr) form_->ApplicationEvents1Message(platform::kReturnKey);
   });
   form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
     return RunOpenDialog(this, open);

@@ -24,6 +24,7 @@
 #include <QWebEngineView>
 
 #include "platform/UnitTools.h"
+#include "platform/VirtualKeys.h"
 #include "qt/Input.h"
 #include "qt/QtText.h"
 #include "qt/QtWindowList.h"
@@ -504,7 +505,7 @@ bool WebEngineBrowser::RunPageDialog(PageDialog kind, const QString& message, QS
   dialog->setWindowTitle(title);
   // Return accepts, Escape cancels: the watchdog answers with the key that
   // changes nothing.
-  dialog->setProperty(kAnswerKeyProperty, accepting ? 0x0D : 0x1B);
+  dialog->setProperty(kAnswerKeyProperty, accepting ? platform::kReturnKey : platform::kEscapeKey);
   // Not modal: the main window stays usable, and its close ends the dialog.
   dialog->setWindowModality(Qt::NonModal);
   dialogs_.push_back(QPointer<QWidget>(dialog.data()));

@@ -17,6 +17,7 @@
 #include "platform/Input.h"
 #include "platform/LibraryLoader.h"
 #include "platform/OpenDialog.h"
+#include "platform/VirtualKeys.h"
 #include "platform/WindowList.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
@@ -153,9 +154,9 @@ class TFormPrincipal {
   void mnuMostrarLecturaClick();
   void SpeedButtonAnteriorClick() { Commands.HistoryBack(); }
   void SpeedButtonSeguentClick() { Commands.HistoryForward(); }
-  void SpeedButtonRePagClick() { Commands.PressPageKey(controls::kPageUpKey); }
-  void SpeedButtonAvPagClick() { Commands.PressPageKey(controls::kPageDownKey); }
-  void SpeedButtonTabClick() { Commands.PressPageKey(controls::kTabKey); }
+  void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
+  void SpeedButtonAvPagClick() { Commands.PressPageKey(platform::kPageDownKey); }
+  void SpeedButtonTabClick() { Commands.PressPageKey(platform::kTabKey); }
   void SpeedButtonAlLinkClick() { Commands.GoToPointedLink(); }
   void ImageQuelva2000Click() { Navigation.OpenMakerPage(); }
   void ToolBarBotonsClick() { Scan.Hold(); }
@@ -168,7 +169,7 @@ class TFormPrincipal {
   // Every press of Return or Enter that the user makes, in any window of the
   // program; the key then goes on to its window.
   void ApplicationEvents1Message(int virtualKey) {
-    if (virtualKey == 0x0D) Commands.EnterKey();
+    if (virtualKey == platform::kReturnKey) Commands.EnterKey();
   }
   void TextDecimesScanExit() { Scan.CheckStepEdit(); }
   void TextTimerParoExit() { Scan.CheckPauseEdit(); }

@@ -1,6 +1,7 @@
 #include "shell/NavigationCommands.h"
 
 #include "about/AboutBox.h"
+#include "platform/VirtualKeys.h"
 
 namespace sonavia::shell {
 
@@ -85,7 +86,7 @@ void NavigationCommands::Reload() {
 void NavigationCommands::NextFrame() {
   w_.ScanHold();
   // The page moves to its next frame when it has the keyboard.
-  w_.PressKey(kNextFrameKey);
+  w_.PressKey(platform::kF6Key);
 }
 
 void NavigationCommands::TypeAddress() {
@@ -104,7 +105,7 @@ void NavigationCommands::OpenMakerPage() {
 }
 
 void NavigationCommands::AddressKeyDown(int virtualKey) {
-  if (virtualKey == kReturnKey) AddressClick();
+  if (virtualKey == platform::kReturnKey) AddressClick();
 }
 
 void NavigationCommands::AddressClick() {

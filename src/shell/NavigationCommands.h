@@ -20,8 +20,6 @@ namespace sonavia::shell {
 inline constexpr const char* kOpenDialogTitle = "Obrir - \"Ombrix Sonavia\"";
 inline constexpr const char* kOpenDialogFilter =
     "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*";
-inline constexpr int kReturnKey = 0x0D;
-inline constexpr int kNextFrameKey = 0x75;  // F6
 // The address box lies this far above the browser area, near its left end.
 inline constexpr int kAddressBoxAbove = 10;
 inline constexpr int kAddressBoxLeft = 3;

@@ -5,13 +5,12 @@
 #include <cmath>
 
 #include "platform/UnitTools.h"
+#include "platform/VirtualKeys.h"
 
 namespace sonavia::shell {
 
 namespace {
 
-constexpr int kEscape = 0x1B;
-constexpr int kReturn = 0x0D;
 constexpr uint32_t kSpeechPoll = 100;
 
 }  // namespace
@@ -157,9 +156,9 @@ void PageEvents::Harvest() {
 void PageEvents::WatchdogTick() {
   if (closed_) return;
   if (auto dialUp = platform::FindWindowByTitle(windows_, kDialUpTitle, "")) {
-    DismissWindow(*dialUp, kNotConnected, 5000, kEscape);
+    DismissWindow(*dialUp, kNotConnected, 5000, platform::kEscapeKey);
   } else if (auto failure = platform::FindWindow(windows_, kNavigationErrorTitle)) {
-    DismissWindow(*failure, kCannotFind, 2500, kReturn);
+    DismissWindow(*failure, kCannotFind, 2500, platform::kReturnKey);
   } else if (auto dialog = platform::FindWindow(windows_, kPageDialogTitle)) {
     DismissPageDialog(*dialog);
   }
@@ -206,7 +205,7 @@ void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
     WaitForSilence(start, kPageDialogLongestWait);
   }
   windows_.BringToTop(window.handle);
-  w_.PressKey(window.answerKey != 0 ? window.answerKey : kReturn);
+  w_.PressKey(window.answerKey != 0 ? window.answerKey : platform::kReturnKey);
   w_.TimerControlSituacio.SetEnabled(true);
   if (resume && ReadingOn() && download == downloads_ && !speech_.IsSpeaking()) {
     sequencer_.SpeakNext();

@@ -177,7 +177,7 @@ TEST_F(NavigationTest, TheAddressBoxNavigatesToItsTextAsItStands) {
   main.cboAddressKeyDown('A');
   main.cboAddressKeyDown(0x1B);
   EXPECT_TRUE(browser.calls.empty()) << "other keys are the box's";
-  main.cboAddress.OnKeyDown(kReturnKey);
+  main.cboAddress.OnKeyDown(0x0D);
   EXPECT_EQ(browser.calls, Lines{"Navigate( www.xtec.cat)"});
   EXPECT_EQ(main.cboAddress.Items(), items) << "typed addresses stay out of the list";
   EXPECT_EQ(main.cboAddress.Text(), " www.xtec.cat");
@@ -188,7 +188,7 @@ TEST_F(NavigationTest, TheAddressBoxNavigatesToItsTextAsItStands) {
   EXPECT_EQ(browser.calls.back(), "Navigate(file:///w/index.htm)");
 
   browser.failCalls = true;
-  EXPECT_NO_THROW(main.cboAddress.OnKeyDown(kReturnKey));
+  EXPECT_NO_THROW(main.cboAddress.OnKeyDown(0x0D));
   EXPECT_EQ(main.cboAddress.Text(), "file:///w/index.htm") << "the box keeps its address";
 
   input.calls.clear();
