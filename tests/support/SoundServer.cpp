@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -22,11 +22,27 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The program's full path, found on PATH, or empty.
+std::string Find(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  for (size_t from = 0; from <= dirs.size();) {
+    const size_t to = std::min(dirs.find(':', from), dirs.size());
+    const std::string candidate = dirs.substr(from, to - from) + "/" + program;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    from = to + 1;
+  }
+  return {};
+}
+
 // Starts `argv` with `env`, its output to `log` (or nowhere) and, when
 // `out` is given, its standard output to a pipe whose reading end goes
-// there. -1 when it could not be started.
+// there. It dies with the test: a test that crashes leaves no server
+// behind. -1 when it could not be started.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
             const std::string& log, int* out) {
+  const std::string program = Find(argv[0]);
+  if (program.empty()) return -1;
   std::vector<char*> args, envp;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -34,28 +50,31 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   envp.push_back(nullptr);
   int pipeFds[2] = {-1, -1};
   if (out != nullptr && pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
   const char* logPath = log.empty() ? "/dev/null" : log.c_str();
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (out != nullptr) {
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, logPath, O_WRONLY | O_CREAT | O_APPEND, 0644);
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // Only calls that are safe after a fork of a threaded process.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int logFd = open(logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (in < 0 || logFd < 0) _exit(127);
+    dup2(in, 0);
+    dup2(out != nullptr ? pipeFds[1] : logFd, 1);
+    dup2(logFd, 2);
+    execve(program.c_str(), args.data(), envp.data());
+    _exit(127);
   }
-  posix_spawn_file_actions_addopen(&actions, 2, logPath, O_WRONLY | O_CREAT | O_APPEND, 0644);
-  pid_t pid = -1;
-  const int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
   if (out != nullptr) {
     close(pipeFds[1]);
-    if (failed != 0) {
+    if (pid < 0) {
       close(pipeFds[0]);
     } else {
       *out = pipeFds[0];
     }
   }
-  return failed == 0 ? pid : -1;
+  return pid;
 }
 
 // Ends `pid` with `signal`, then for good if it has not ended in a while.
