@@ -238,6 +238,12 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
   statusBar()->addWidget(status_, 1);
+  // The sound panel at the right, apart from the browser's texts that come
+  // and go; shown only while it has something to say.
+  soundStatus_ = new QLabel(this);
+  soundStatus_->setObjectName(QStringLiteral("StatusBarSo"));
+  soundStatus_->setVisible(false);
+  statusBar()->addPermanentWidget(soundStatus_);
   statusBar()->setSizeGripEnabled(false);
   statusBar()->setFixedHeight(19);
   auto refresh = [this] { Refresh(); };
@@ -250,6 +256,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   for (auto& [edit, widget] : edits_) const_cast<platform::Edit*>(edit)->OnStateChanged = refresh;
   form.cboAddress.OnStateChanged = refresh;
   form.StatusBar1.OnStateChanged = refresh;
+  form.StatusBarSo.OnStateChanged = refresh;
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
@@ -430,6 +437,8 @@ void MainWindowView::Refresh() {
     widget->setToolTip(FromCp1252(edit->Hint()));
   }
   status_->setText(FromCp1252(form_->StatusBar1.Text()));
+  soundStatus_->setText(FromCp1252(form_->StatusBarSo.Text()));
+  soundStatus_->setVisible(!form_->StatusBarSo.Text().empty());
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

@@ -11,6 +11,7 @@
 #include "about/AboutBox.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
+#include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
 #include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
@@ -26,6 +27,7 @@
 #include "shell/BrowserComponent.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
+#include "shell/SpeechNotices.h"
 #include "speech/SpeechEngine.h"
 
 namespace sonavia::shell {
@@ -71,6 +73,8 @@ class TFormPrincipal {
   platform::Edit TextTimerParo{"TextTimerParo"};
 
   platform::Label StatusBar1{"StatusBar1"};
+  // The status bar's own panel for the sound: empty while speech is heard.
+  platform::Label StatusBarSo{"StatusBarSo"};
   platform::OpenDialog OpenFileDialog{"OpenFileDialog"};
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
@@ -108,6 +112,8 @@ class TFormPrincipal {
                                   [this] { mnuCastellaClick(); },
                                   [this] { mnuEscaneigClick(); }};
   NavigationCommands Navigation;
+  controls::SettingsAutosave Autosave;
+  SpeechNotices Notices;
 
   struct Menu {
     platform::MenuItem* title;
