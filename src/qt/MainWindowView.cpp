@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
@@ -193,7 +194,10 @@ class MainWindowView::EnterKeyObserver : public QObject {
 
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress || !receiver->isWindowType()) return false;
+    // Asked without touching the receiver: the engine's own objects, built
+    // without type information, come here too.
+    if (event->type() != QEvent::KeyPress || !QGuiApplication::allWindows().contains(receiver))
+      return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !IsSynthesizedKey(event)) enter_();
     return false;

@@ -110,6 +110,24 @@ class Session(Journey):
             server.shutdown()
             server.server_close()
 
+    def test_a_page_process_that_dies_leaves_the_program_to_open_the_next_page(self):
+        run = self.started({"index.htm": ARTICLE, "seguent.htm": page("Seguent", "<p>Despres.</p>")})
+        self.assertSays(run, "primera frase")
+        renderers = run.page_processes()
+        self.assertTrue(renderers, "the page has a process of its own")
+        for pid in renderers:
+            os.kill(pid, signal.SIGKILL)
+        time.sleep(2)
+        self.assertIsNone(run.process.poll(), "the program lives on")
+        start = len(run.said())
+        run.focus()
+        run.key("F8")
+        time.sleep(0.5)
+        run.key("ctrl+a")
+        run.type(os.path.join(self.folder, "seguent.htm"))
+        run.key("Return")
+        self.assertSays(run, "despres", start, 30)
+
     def test_started_from_another_folder_or_with_an_address(self):
         other = tempfile.mkdtemp(prefix="sonavia-other-")
         self.addCleanup(shutil.rmtree, other, True)
