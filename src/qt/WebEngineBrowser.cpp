@@ -25,10 +25,10 @@
 
 #include "platform/UnitTools.h"
 #include "platform/VirtualKeys.h"
-#include "qt/Input.h"
 #include "qt/QtText.h"
 #include "qt/QtWindowList.h"
 #include "qt/ReadingMarkScript.h"
+#include "qt/WebEngineSetup.h"
 
 namespace sonavia::qt {
 

@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "about/AboutBox.h"
-#include "qt/Input.h"
 #include "qt/MainWindowView.h"
 #include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"

@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "qt/Input.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
 #include "qt/QtWindowList.h"
+#include "qt/SynthesizedInput.h"
+#include "qt/WebEngineSetup.h"
 #include "reading/PageConverter.h"
 
 namespace sonavia::qt {
