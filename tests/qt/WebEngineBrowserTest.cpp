@@ -492,7 +492,7 @@ TEST_F(PageDialogTest, APageThatKeepsOpeningDialogsIsAnsweredWithoutWindows) {
   EXPECT_EQ(Run(QStringLiteral("for (var i = 0; i < 1000; i++) alert('no ' + i); 'acabat'"))
                 .toStdString(),
             "acabat");
-  EXPECT_EQ(static_cast<int>(seen.size()), WebEngineBrowser::kDialogsShownInWindow);
+  EXPECT_EQ(seen.size(), 3u) << "three windows, the rest answered without one";
 }
 
 }  // namespace
