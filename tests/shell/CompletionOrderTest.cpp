@@ -145,6 +145,10 @@ TEST_F(CompletionOrderTest, ANewerLoadDropsWhatTheOlderOneStillHadToRaise) {
        {{0, kStart}, {0, kFrame}, {20, kStart}, {30, kFrame}, {40, kTop}},
        {"0 read frame", "30 read frame", "80 frame complete, busy", "80 read top",
         "130 top complete"}},
+      {"the older top document still waiting for its frames",
+       {{0, kStart}, {0, kFrame}, {10, kTop}, {20, kStart}, {30, kFrame}, {200, kTop}},
+       {"0 read frame", "30 read frame", "80 frame complete, busy", "200 read top",
+        "250 top complete"}},
   };
   for (const auto& c : cases) {
     Restart();
