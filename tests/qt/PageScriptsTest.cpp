@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QVariantMap>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
 #include <string>
 
 #include "qt/QtWait.h"
@@ -136,6 +139,50 @@ TEST_F(PageScriptsTest, ThePagesOwnScriptsSeeNothingOfThem) {
               QStringLiteral("undefined"))
         << name;
   }
+}
+
+TEST_F(PageScriptsTest, AnImageIsMarkedByItsNumberAmongThoseOutsideLinks) {
+  ASSERT_TRUE(Load(R"(<html><head><title>Imatges</title></head><body>
+<p><a href="u.htm"><img alt="dins" width="20" height="20"></a></p>
+<p><img alt="fora" width="30" height="30"></p></body></html>)"));
+  reported = false;
+  browser->ShowReadingMark({reading::MarkKind::Image, "", 1});
+  ASSERT_TRUE(WaitFor([&] { return reported; }, 10000));
+  EXPECT_TRUE(report.value(QStringLiteral("marked")).toString().contains(QStringLiteral("fora")))
+      << report.value(QStringLiteral("marked")).toString().toStdString();
+}
+
+// The page process's full collection: after the top document's snapshot,
+// and after a document's first mark index, not after each later one.
+TEST_F(PageScriptsTest, ThePageProcessCollectsAfterTheSnapshotAndTheFirstIndexOnly) {
+  QWebEngineScript counter;
+  counter.setSourceCode(QStringLiteral(
+      "window.collections = 0; window.sonaviaCollect = function () { window.collections++; };"));
+  counter.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  counter.setWorldId(QWebEngineScript::ApplicationWorld);
+  browser->View()->page()->scripts().insert(counter);
+  const auto collections = [this] {
+    int value = -1;
+    bool done = false;
+    browser->View()->page()->runJavaScript(QStringLiteral("window.collections"),
+                                           QWebEngineScript::ApplicationWorld,
+                                           [&](const QVariant& v) {
+                                             value = v.toInt();
+                                             done = true;
+                                           });
+    WaitFor([&] { return done; }, 10000);
+    return value;
+  };
+  Write(QStringLiteral("frame.htm"), "<html><body><p>marc</p></body></html>");
+  ASSERT_TRUE(Load(R"(<html><head><title>Net</title></head><body><p id="p">Hola</p>
+<iframe src="frame.htm"></iframe></body></html>)"));
+  EXPECT_TRUE(WaitFor([&] { return collections() == 1; }, 5000)) << "after the top snapshot";
+  ASSERT_TRUE(MarkFinds("HOLA"));
+  EXPECT_EQ(collections(), 2) << "after the first index";
+  ASSERT_TRUE(MarkFinds("MARC"));
+  InPagesWorld(QStringLiteral("document.getElementById('p').textContent = 'Adeu'; 0"));
+  ASSERT_TRUE(MarkFinds("ADEU"));
+  EXPECT_EQ(collections(), 2) << "not after a later index";
 }
 
 }  // namespace
