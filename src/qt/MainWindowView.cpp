@@ -1,6 +1,7 @@
 #include "qt/MainWindowView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -23,8 +24,8 @@
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
-#include "qt/Input.h"
 #include "qt/QtText.h"
+#include "qt/SynthesizedInput.h"
 #include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's
