@@ -12,12 +12,14 @@
 
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
-#include "qt/Input.h"
+#include "qt/Application.h"
+#include "qt/EndSignals.h"
 #include "qt/MainWindowView.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtText.h"
 #include "qt/QtWindowList.h"
+#include "qt/WebEngineSetup.h"
 #include "reading/ReadingList.h"
 #include "shell/FormPrincipal.h"
 #include "system/CommandLine.h"
@@ -99,8 +101,16 @@ int main(int argc, char** argv) {
   form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
   form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
+  // A logout or a kill closes the window as its close box does.
+  qt::EndSignals endSignals([&window] { window->close(); });
 
   shell::StartProgram(form, aboutBox, loop);
+  if (endSignals.Received()) {
+    // Asked to end during the splash: the close has run already.
+    aboutView.reset();
+    window.reset();
+    return 0;
+  }
   // Without a window manager (a bare display) maximising does nothing; the
   // geometry of the screen's free area stands in for it.
   if (QScreen* screen = QGuiApplication::primaryScreen())

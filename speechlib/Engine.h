@@ -20,6 +20,8 @@ UPCTV_ENGINE_API void SetLanguage(int32_t language);
 UPCTV_ENGINE_API void SetSpeed(int32_t rate);
 UPCTV_ENGINE_API void SetSpeaker(int32_t speaker);
 UPCTV_ENGINE_API int32_t Status();
+// Whether speech is heard: 1, 0 or -1, as upcTVSound says.
+UPCTV_ENGINE_API int32_t Sound();
 // Ends the session: stops speech, releases eSpeak NG and the sound device.
 UPCTV_ENGINE_API void Shutdown();
 

@@ -78,4 +78,8 @@ int32_t upcTVStatus(int32_t /*unused*/) {
   return status < 0 ? 0 : status;
 }
 
+int32_t upcTVSound(void) {
+  return Guarded([] { return upctv::engine::Sound(); });
+}
+
 }  // extern "C"

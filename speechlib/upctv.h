@@ -36,6 +36,13 @@ UPCTV_EXPORT int32_t upcTVSetSpeed(int32_t rate);
 UPCTV_EXPORT int32_t upcTVSetSpeaker(int32_t speaker);
 /* Nonzero from a Read until its last sample has been played. */
 UPCTV_EXPORT int32_t upcTVStatus(int32_t unused);
+/* Whether what is read can be heard: 1 while the desktop's sound server
+ * takes the speech; 0 while there is none to be reached, or it has stopped
+ * taking it, and speech keeps its time in silence; -1 while the library is
+ * still reaching one for the first time. Never waits: the library looks for
+ * a server again at each text it reads, so the answer can change. The
+ * other entry points do the same whatever it is. */
+UPCTV_EXPORT int32_t upcTVSound(void);
 
 #ifdef __cplusplus
 }

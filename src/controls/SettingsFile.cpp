@@ -53,10 +53,11 @@ void SettingsFile::ReadAndApply() {
 
   if (read(kScanningKey) == kYes && toggleScanning_) toggleScanning_();
 
-  // 255 is a rate the edit takes but the file does not.
+  // The same range as the rate edit's, so that a rate the user chose comes
+  // back at the next start.
   const std::string rate = read(kRateKey);
   const int32_t value = platform::ReadWholeNumber(rate);
-  if (speech::ValidRate(value) && value != speech::kMaxRate) {
+  if (speech::ValidRate(value)) {
     c_.EditVelocitat.SetText(rate);
     if (speech_.Loaded()) speech_.upcTVSetSpeed(value);
   }
@@ -76,26 +77,39 @@ void SettingsFile::ReadAndApply() {
     switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
     switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
   }
+  kept_ = Current();
+}
+
+SettingsFile::Entries SettingsFile::Current() const {
+  Entries entries = {
+      {kLanguageKey, c_.mnuCatala.Checked() ? kCatalan : kCastilian},
+      {kSpeechKey, c_.speech.Checked() ? kYes : kNo},
+      {kScanningKey, c_.mnuEscaneig.Checked() ? kYes : kNo},
+      // The edits as they stand: a value out of range is corrected when read.
+      {kRateKey, c_.EditVelocitat.Text()},
+      {kScanStepKey, c_.TextDecimesScan.Text()},
+      {kScanPauseKey, c_.TextTimerParo.Text()},
+  };
+  if (showReading_ != nullptr) {
+    entries.emplace_back(kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  }
+  if (switch_) {
+    entries.emplace_back(kSpokenScanningKey, switch_->spoken.Checked() ? kYes : kNo);
+    entries.emplace_back(kIgnorePressKey, std::to_string(switch_->ignoreTenths()));
+    entries.emplace_back(kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
+  }
+  return entries;
+}
+
+void SettingsFile::WriteIfChanged() {
+  if (!path_.empty() && Current() != kept_) Write();
 }
 
 bool SettingsFile::Write() {
   if (path_.empty()) return false;
   ProfileFile file = ProfileFile::Load(path_);
-  file.Write(kSettingsSection, kLanguageKey, c_.mnuCatala.Checked() ? kCatalan : kCastilian);
-  file.Write(kSettingsSection, kSpeechKey, c_.speech.Checked() ? kYes : kNo);
-  file.Write(kSettingsSection, kScanningKey, c_.mnuEscaneig.Checked() ? kYes : kNo);
-  // The edits as they stand: a value out of range is corrected when read.
-  file.Write(kSettingsSection, kRateKey, c_.EditVelocitat.Text());
-  file.Write(kSettingsSection, kScanStepKey, c_.TextDecimesScan.Text());
-  file.Write(kSettingsSection, kScanPauseKey, c_.TextTimerParo.Text());
-  if (showReading_ != nullptr) {
-    file.Write(kSettingsSection, kShowReadingKey, showReading_->Checked() ? kYes : kNo);
-  }
-  if (switch_) {
-    file.Write(kSettingsSection, kSpokenScanningKey, switch_->spoken.Checked() ? kYes : kNo);
-    file.Write(kSettingsSection, kIgnorePressKey, std::to_string(switch_->ignoreTenths()));
-    file.Write(kSettingsSection, kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
-  }
+  kept_ = Current();
+  for (const auto& [key, value] : kept_) file.Write(kSettingsSection, key, value);
   std::string error;
   if (file.Save(path_, error)) return true;
   std::fprintf(stderr, "sonavia: the settings could not be written to %s: %s\n", path_.c_str(),

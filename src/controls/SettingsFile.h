@@ -1,13 +1,16 @@
 // The settings that survive from one run to the next: language, speech on
 // or off, scanning on or off, reading rate, scanning step and pause, and
-// whether the page shows what is being read. They
-// are read and applied once at the end of the window's creation and written
-// once at its close.
+// whether the page shows what is being read. They are read and applied once
+// at the end of the window's creation and written at its close, and also a
+// moment after each change (SettingsAutosave), so that a run that never
+// closes (a crash, a power cut) loses nothing older.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
@@ -86,6 +89,9 @@ class SettingsFile {
   // Writes every key; when the file cannot be written it is left as it was and
   // one line on standard error names it. Returns whether it was written.
   bool Write();
+  // Writes only when a setting differs from what was last read or written
+  // (or tried: a file that cannot be written is named once per change).
+  void WriteIfChanged();
 
  private:
   SettingsControls c_;
@@ -96,6 +102,10 @@ class SettingsFile {
   std::function<void()> toggleShowReading_;
   std::optional<SwitchSettings> switch_;
   std::string path_;
+  using Entries = std::vector<std::pair<const char*, std::string>>;
+  // Every key with the value the window's controls give it now.
+  Entries Current() const;
+  Entries kept_;  // as last read, written or tried
 };
 
 }  // namespace sonavia::controls

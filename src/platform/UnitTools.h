@@ -13,8 +13,9 @@ namespace sonavia::platform {
 class EventLoop;
 
 // Keeps dispatching messages until `milliseconds` have passed on the loop's
-// tick count. Elapsed time is an unsigned difference, so a wrap of the
-// counter neither ends nor lengthens the wait. 0 returns at once.
+// tick count, asleep while none is pending. Elapsed time is an unsigned
+// difference, so a wrap of the counter neither ends nor lengthens the wait.
+// 0 returns at once.
 void WaitProcessingMessages(EventLoop& loop, uint32_t milliseconds);
 
 // The first occurrence of `pattern` in `text` at or after `from`, or npos;

@@ -47,6 +47,7 @@ const std::map<QString, Words>& Table() {
       {"TextTimerParo",
        {"Paro de l'escaneig", "D\u00e8cimes de segon que dura el paro de l'escaneig, de 1 a 100"}},
       {"StatusBar1", {"Estat", "Qu\u00e8 fa el navegador"}},
+      {"StatusBarSo", {"So", "Si la lectura es pot sentir"}},
       {"brwWebBrowser", {"P\u00e0gina", "La p\u00e0gina web que s'est\u00e0 llegint"}},
       {"ToolBarBotons",
        {"Botons", "Les ordres del navegador; amb l'escaneig, el punter hi passa d'un en un"}},

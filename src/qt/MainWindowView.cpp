@@ -1,6 +1,7 @@
 #include "qt/MainWindowView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -18,12 +19,13 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
-#include "qt/Input.h"
 #include "qt/QtText.h"
+#include "qt/SynthesizedInput.h"
 #include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's
@@ -193,7 +195,10 @@ class MainWindowView::EnterKeyObserver : public QObject {
 
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress || !receiver->isWindowType()) return false;
+    // Asked without touching the receiver: the engine's own objects, built
+    // without type information, come here too.
+    if (event->type() != QEvent::KeyPress || !QGuiApplication::allWindows().contains(receiver))
+      return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !IsSynthesizedKey(event)) enter_();
     return false;
@@ -238,6 +243,12 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
   statusBar()->addWidget(status_, 1);
+  // The sound panel at the right, apart from the browser's texts that come
+  // and go; shown only while it has something to say.
+  soundStatus_ = new QLabel(this);
+  soundStatus_->setObjectName(QStringLiteral("StatusBarSo"));
+  soundStatus_->setVisible(false);
+  statusBar()->addPermanentWidget(soundStatus_);
   statusBar()->setSizeGripEnabled(false);
   statusBar()->setFixedHeight(19);
   auto refresh = [this] { Refresh(); };
@@ -251,6 +262,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form.cboAddress.OnStateChanged = refresh;
   form.StatusBar1.OnStateChanged = refresh;
   form.ImageQuelva2000.OnStateChanged = refresh;
+  form.StatusBarSo.OnStateChanged = refresh;
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
@@ -443,6 +455,8 @@ void MainWindowView::Refresh() {
     widget->setToolTip(FromCp1252(edit->Hint()));
   }
   status_->setText(FromCp1252(form_->StatusBar1.Text()));
+  soundStatus_->setText(FromCp1252(form_->StatusBarSo.Text()));
+  soundStatus_->setVisible(!form_->StatusBarSo.Text().empty());
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

@@ -56,6 +56,7 @@ class MainWindowView : public QMainWindow {
   QComboBox* address_ = nullptr;
   std::map<const platform::Edit*, QLineEdit*> edits_;
   QLabel* status_ = nullptr;
+  QLabel* soundStatus_ = nullptr;
   QLabel* logo_ = nullptr;
   ScanFrame* scanFrame_ = nullptr;
   std::map<const platform::MenuItem*, QAction*> actions_;

@@ -8,8 +8,8 @@
 
 #include "platform/Desktop.h"
 #include "platform/Input.h"
-#include "qt/Input.h"
 #include "qt/QtText.h"
+#include "qt/SynthesizedInput.h"
 #include "qt/WebEngineBrowser.h"
 
 namespace sonavia::qt {

@@ -57,6 +57,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                                   [this] { FocusPage(); }, [this](int key) { PressKey(key); },
                                   [this] { ToolBarBotonsClick(); }},
                  browser, loop, input, Sequencer),
+      Autosave(loop, Settings),
+      Notices(loop, Speech, mnuParlar, StatusBarSo),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -302,11 +304,15 @@ void TFormPrincipal::FormCreate() {
   Notify();
   EnterArmed = true;
   Settings.ReadAndApply();
+  Autosave.Start();
 }
 
 void TFormPrincipal::FormClose() {
   // A page completing during the wait below must not start a reading.
   Pages.Close();
+  // The settings are written once speech is over, below.
+  Autosave.Stop();
+  Notices.Close();
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   platform::WaitProcessingMessages(loop_, 1500);
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
@@ -371,6 +377,7 @@ void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::Event
   about.Hide();
   about.SetHeight(height);
   about.OKButton.SetVisible(true);
+  main.Notices.AtStart();
   main.OpenStartPage();
 }
 

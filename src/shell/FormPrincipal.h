@@ -11,6 +11,7 @@
 #include "about/AboutBox.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
+#include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
 #include "controls/SpeechSwitch.h"
 #include "controls/SpokenScanning.h"
@@ -29,6 +30,7 @@
 #include "shell/BrowserComponent.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
+#include "shell/SpeechNotices.h"
 #include "speech/SpeechEngine.h"
 
 namespace sonavia::shell {
@@ -75,6 +77,8 @@ class TFormPrincipal {
   platform::Edit TextTimerParo{"TextTimerParo"};
 
   platform::Label StatusBar1{"StatusBar1"};
+  // The status bar's own panel for the sound: empty while speech is heard.
+  platform::Label StatusBarSo{"StatusBarSo"};
   platform::OpenDialog OpenFileDialog{"OpenFileDialog"};
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
@@ -118,6 +122,8 @@ class TFormPrincipal {
                                   [this] { mnuCastellaClick(); },
                                   [this] { mnuEscaneigClick(); }};
   NavigationCommands Navigation;
+  controls::SettingsAutosave Autosave;
+  SpeechNotices Notices;
 
   struct Menu {
     platform::MenuItem* title;

@@ -32,6 +32,7 @@ void SpeechEngine::LookUpEntryPoints() {
   find(Entries.upcTVSetSpeed, "upcTVSetSpeed");
   find(Entries.upcTVSetSpeaker, "upcTVSetSpeaker");
   find(Entries.upcTVStatus, "upcTVStatus");
+  find(Entries.upcTVSound, "upcTVSound");
 }
 
 bool SpeechEngine::LoadSpeechEngine() {
@@ -154,6 +155,10 @@ void SpeechEngine::upcTVSetSpeaker(int32_t speaker) {
 
 int32_t SpeechEngine::upcTVStatus() {
   return Entries.upcTVStatus != nullptr ? Entries.upcTVStatus(0) : 0;
+}
+
+int32_t SpeechEngine::upcTVSound() {
+  return Entries.upcTVSound != nullptr ? Entries.upcTVSound() : 1;
 }
 
 }  // namespace sonavia::speech

@@ -35,6 +35,8 @@ struct EntryPoints {
   int32_t (*upcTVSetSpeed)(int32_t) = nullptr;
   int32_t (*upcTVSetSpeaker)(int32_t) = nullptr;
   int32_t (*upcTVStatus)(int32_t) = nullptr;
+  // Newer than the others, so a library may lack it.
+  int32_t (*upcTVSound)() = nullptr;
 };
 
 // Speaker numbers of the voice table.
@@ -93,6 +95,10 @@ class SpeechEngine : public reading::SpeechPort {
   void upcTVSetSpeed(int32_t rate);
   void upcTVSetSpeaker(int32_t speaker);
   int32_t upcTVStatus();
+  // Whether what is read can be heard: 1 yes, 0 no (the library keeps time
+  // in silence), -1 not known yet. 1 without a library, or with one that
+  // cannot tell: there is nothing to warn about.
+  int32_t upcTVSound();
 
  private:
   void LookUpEntryPoints();

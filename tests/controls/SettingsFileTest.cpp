@@ -177,7 +177,10 @@ TEST_F(Settings, StoredValuesAreTakenOnlyWhenExactAndInRange) {
        {.castilian = true, .speechOn = false}},
       {"rate 120", {{rate, "120"}}, {.rate = "120", .ratesSent = {120}}},
       {"rate 254, text as read", {{rate, "254 ppm"}}, {.rate = "254 ppm", .ratesSent = {254}}},
-      {"rate 255", {{rate, "255"}}, {}},
+      // The rate edit's range, so that what the user chose comes back.
+      {"rate 255", {{rate, "255"}}, {.rate = "255", .ratesSent = {255}}},
+      {"rate 1", {{rate, "1"}}, {.rate = "1", .ratesSent = {1}}},
+      {"rate 256", {{rate, "256"}}, {}},
       {"rate 0", {{rate, "0"}}, {}},
       {"rate not a number", {{rate, "r\xE0pid"}}, {}},
       {"step 101", {{kStep, "101"}}, {}},

@@ -103,6 +103,7 @@ class Sonavia:
         self.process = subprocess.Popen([program, *args], cwd=folder, env=env, stdout=subprocess.DEVNULL,
                                         stderr=self.log, start_new_session=True)
         self.window = None
+        self.report = ""
 
     def settings_path(self):
         return os.path.join(self.config, "sonavia", "Quelva2001.ini")
@@ -149,6 +150,28 @@ class Sonavia:
 
     def wait_to_say(self, text, start=0, timeout=40):
         return wait_for(lambda: any(text in t for t in self.texts(start)), timeout)
+
+    def page_processes(self):
+        """The web engine's page processes: what its zygotes have forked."""
+        parents, commands = {}, {}
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+                with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                    commands[int(entry)] = cmdline.read().split(b"\0")
+            except (FileNotFoundError, ProcessLookupError, IndexError, ValueError):
+                continue
+        ours, todo = set(), [self.process.pid]
+        while todo:
+            pid = todo.pop()
+            ours.add(pid)
+            todo.extend(child for child, parent in parents.items() if parent == pid)
+        return [pid for pid in ours
+                if b"--type=zygote" in commands.get(parents.get(pid), [])
+                and b"--type=zygote" in commands.get(pid, [])]
 
     def find_window(self, timeout=30):
         def search():
@@ -209,14 +232,30 @@ class Sonavia:
         return self.log.read()
 
     def end(self):
+        if self.log.closed:
+            return
         if self.process.poll() is None:
             os.killpg(self.process.pid, signal.SIGTERM)
             if self.wait_exit(10) is None:
                 os.killpg(self.process.pid, signal.SIGKILL)
                 self.process.wait()
+        self.report = sanitizer_report(self.stderr())
         self.log.close()
         shutil.rmtree(self.record, ignore_errors=True)
         shutil.rmtree(self.config, ignore_errors=True)
+
+
+# How the sanitizers' reports begin, in a program built with them.
+SANITIZER_MARKS = ("runtime error:", "ERROR: AddressSanitizer", "ERROR: LeakSanitizer")
+
+
+def sanitizer_report(text):
+    """The first sanitizer report in a program's error output, or ''."""
+    starts = [text.find(mark) for mark in SANITIZER_MARKS if mark in text]
+    if not starts:
+        return ""
+    at = min(starts)
+    return text[text.rfind("\n", 0, at) + 1:at + 6000]
 
 
 def write_pages(folder, pages):
@@ -255,6 +294,11 @@ class Journey(unittest.TestCase):
         for run in self.runs:
             run.end()
         shutil.rmtree(self.folder, ignore_errors=True)
+        # A sanitizer's report fails the journey, even one that went on to
+        # its end.
+        reports = [run.report for run in self.runs if run.report]
+        if reports:
+            self.fail("the sanitizers reported:\n" + "\n".join(reports))
 
     def start(self, pages=None, args=(), folder=None, settings=QUICK, **kwargs):
         if pages:

@@ -24,12 +24,12 @@
 
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
-#include "qt/Input.h"
 #include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtWait.h"
 #include "qt/QtWindowList.h"
+#include "qt/SynthesizedInput.h"
 #include "reading/ReadingList.h"
 #include "system/DlLibraryLoader.h"
 

@@ -2,7 +2,8 @@
 // command), with one application object for the whole run.
 #include <gtest/gtest.h>
 
-#include "qt/Input.h"
+#include "qt/Application.h"
+#include "qt/WebEngineSetup.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -13,7 +13,6 @@
 #include "about/AboutBox.h"
 #include "controls/SettingsFile.h"
 #include "qt/AboutBoxView.h"
-#include "qt/Input.h"
 #include "qt/MainWindowView.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"

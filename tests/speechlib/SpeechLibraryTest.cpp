@@ -19,6 +19,7 @@
 #include "speech/SpeechEngine.h"
 #include "support/LoadedSpeechLibrary.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SpeechRecording.h"
 #include "system/DlLibraryLoader.h"
 
 namespace {
@@ -27,59 +28,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 using Library = sonavia::testing::LoadedSpeechLibrary;
-
-struct Utterance {
-  int64_t start;
-  int language, speaker, rate;
-  int64_t playedMs;
-  int stopped;
-  std::string text;
-};
-
-class RecordingDir {
- public:
-  RecordingDir() {
-    char pattern[] = "/tmp/upctv-test-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    setenv("UPCTV_RECORD_DIR", dir_.c_str(), 1);
-  }
-  ~RecordingDir() {
-    unsetenv("UPCTV_RECORD_DIR");
-    fs::remove_all(dir_);
-  }
-  std::vector<Utterance> Lines() const {
-    std::vector<Utterance> lines;
-    std::ifstream in(dir_ + "/utterances.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-      std::istringstream fields(line);
-      Utterance u;
-      std::string field;
-      std::getline(fields, field, '\t');
-      u.start = std::stoll(field);
-      fields >> u.language >> u.speaker >> u.rate >> u.playedMs >> u.stopped;
-      fields.get();
-      std::getline(fields, u.text);
-      lines.push_back(u);
-    }
-    return lines;
-  }
-  std::vector<int16_t> Samples(int number) const {
-    char name[16];
-    std::snprintf(name, sizeof name, "/%04d.wav", number);
-    std::ifstream in(dir_ + name, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> samples;
-    for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
-      samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | (bytes[i + 1] << 8)));
-    }
-    return samples;
-  }
-  const std::string& Path() const { return dir_; }
-
- private:
-  std::string dir_;
-};
+using sonavia::testing::RecordingDir;
 
 // Median fundamental frequency of the voiced frames, by autocorrelation.
 double MedianPitch(const std::vector<int16_t>& s, int rate = 22050) {

@@ -42,6 +42,9 @@ int32_t SetSpeaker(int32_t v) {
 int32_t Status(int32_t) {
   return gCurrent->Status();
 }
+int32_t Sound() {
+  return gCurrent->sound;
+}
 
 }  // namespace
 
@@ -83,6 +86,7 @@ void* FakeSpeechLibrary::Symbol(Handle library, const char* name) {
   if (n == "upcTVSetSpeed") return reinterpret_cast<void*>(&SetSpeed);
   if (n == "upcTVSetSpeaker") return reinterpret_cast<void*>(&SetSpeaker);
   if (n == "upcTVStatus") return reinterpret_cast<void*>(&testing::Status);
+  if (n == "upcTVSound") return reinterpret_cast<void*>(&testing::Sound);
   return nullptr;
 }
 

@@ -32,6 +32,7 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
   std::set<std::string> missing;  // entry points the library lacks
   uint32_t msPerCharacter = 10;   // speaking time of a text
   bool busyForever = false;       // Status always reports speech
+  int32_t sound = 1;              // what upcTVSound answers
 
   // Inspection of what is being spoken.
   bool Speaking() const;

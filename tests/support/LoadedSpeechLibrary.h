@@ -24,6 +24,7 @@ struct LoadedSpeechLibrary {
   int32_t (*SetSpeaker)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetSpeaker");
   int32_t (*Status)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVStatus");
   const char* (*About)() = Get<const char* (*)()>("upcTVAbout");
+  int32_t (*Sound)() = Get<int32_t (*)()>("upcTVSound");
 
   LoadedSpeechLibrary() = default;
   LoadedSpeechLibrary(const LoadedSpeechLibrary&) = delete;

@@ -1,0 +1,20 @@
+// What the embedded browser needs from the program's start: its settings,
+// made before the application object exists, and whether it is there at all.
+#pragma once
+
+namespace sonavia::qt {
+
+// The name under which the page process offers a full garbage collection
+// to the program's scripts.
+inline constexpr char kPageCollector[] = "sonaviaCollect";
+
+// Settings the embedded browser needs before the application exists:
+// no sandbox when running as root, no GPU where the display has none, a
+// full collection the program can ask the page process for.
+void ConfigureWebEngineEnvironment();
+
+// Whether the web browser component can be hosted: its helper process must
+// be there for any page to show.
+bool BrowserComponentAvailable();
+
+}  // namespace sonavia::qt
