@@ -256,5 +256,46 @@ TEST_F(SpokenScanning, AfterTwoCyclesWithoutAPressItRestsAndSaysSo) {
   for (const auto& line : Said(back)) EXPECT_EQ(line.find("Anterior"), std::string::npos) << line;
 }
 
+TEST_F(SpokenScanning, APressOnTheRestingScanWhileALinkIsOfferedFollowsTheLink) {
+  ScanOn(true);
+  RunTo(28600);
+  ASSERT_TRUE(main.Scan.Resting());
+  LoadPage();
+  ASSERT_TRUE(RunUntil([&] { return Pointer() == kFollowLinkIndex; }));
+  browser.calls.clear();
+  Press();
+  EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/a.htm)"});
+}
+
+TEST_F(SpokenScanning, AHoldKeepsThePointerWhileALinkIsRead) {
+  main.TextTimerParo.SetText("100");  // ten seconds
+  ScanOn(true);
+  RunTo(9100);  // on "Av pag"
+  Press();      // holds from 9200 to 19200
+  WatchPointer();
+  LoadPage();  // its links read by 17000
+  ASSERT_TRUE(RunUntil([&] { return list->LinkCursor == 3; }));
+  RunTo(21000);
+  EXPECT_EQ(moves.back(), "20700:6") << "on after the hold, with no link being read";
+  for (const auto& move : moves) {
+    if (std::stoull(move) < 19200) EXPECT_EQ(move.substr(move.find(':')), ":5") << move;
+  }
+}
+
+TEST_F(SpokenScanning, TheSecondCycleKeepsThePointerWhileLinksAreRead) {
+  WatchPointer();
+  ScanOn(true);
+  LoadPage();
+  main.mnuCanviLlegirLinksLectures.Click();  // the links, each offered on "Al link"
+  ASSERT_EQ(Pointer(), kFollowLinkIndex);
+  Press(1600);  // long: the second cycle
+  moves.clear();
+  RunTo(loop.Elapsed() + 1500 * 4);
+  ASSERT_FALSE(moves.empty());
+  for (const auto& move : moves) {
+    EXPECT_GE(std::stoi(move.substr(move.find(':') + 1)), 9) << move << ": a place, not a link";
+  }
+}
+
 }  // namespace
 }  // namespace sonavia::controls

@@ -158,12 +158,18 @@ TEST_F(ReadingAside, ReadingLINKAgainAfterAPauseCountsItsLinkOnce) {
   Page("<a href=\"u.htm\">U</a> <a href=\"d.htm\">D</a>");
   library.msPerCharacter = 100;
   list->UnitCursor = 2;
-  At(0, [&] { sequencer.SpeakNext(); });          // "LINK" of link 1
-  At(200, [&] { sequencer.StepBackAndStop(); });  // F3
-  loop.RunFor(500);
+  At(0, [&] { sequencer.SpeakNext(); });  // "LINK" of link 1, from 500 to 1000
+  At(700, [&] {                           // F3
+    speechOn = false;
+    sequencer.StepBackAndStop();
+  });
+  loop.RunFor(900);
   EXPECT_EQ(list->LinkCursor, 0);
-  At(600, [&] { sequencer.SpeakNext(); });  // F3 again
-  loop.RunFor(1400);
+  At(1000, [&] {  // F3 again
+    speechOn = true;
+    sequencer.SpeakNext();
+  });
+  loop.RunFor(1000);  // "LINK" again at 1500
   EXPECT_EQ(list->LinkCursor, 1);
   sequencer.ResolveCurrentLink();
   EXPECT_EQ(list->LinkTarget, "u.htm") << "F2 follows the link being read";
