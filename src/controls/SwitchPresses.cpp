@@ -43,6 +43,12 @@ void SwitchPresses::LongPressTimer() {
   scan_.ToggleSecondCycle();
 }
 
+void SwitchPresses::Cancel() {
+  down_ = false;
+  ignoring_ = false;
+  longPress_.SetEnabled(false);
+}
+
 void SwitchPresses::Up() {
   if (ignoring_) {
     ignoring_ = false;

@@ -38,6 +38,8 @@ class SwitchPresses {
   void Down(platform::Button* target);
   void Up();
   void LongPressTimer();
+  // Forgets a press that is down: its release will not come.
+  void Cancel();
 
   // Tenths of a second, 0 (the default) to take every press.
   void SetIgnoreTenths(int tenths);

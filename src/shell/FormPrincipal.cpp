@@ -277,6 +277,9 @@ void TFormPrincipal::SetCaption(std::string caption) {
 void TFormPrincipal::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
+  // The view keeps the user's input from the window while it is disabled,
+  // the release of a press already down included: that press is dropped.
+  if (!enabled) Presses.Cancel();
   Notify();
 }
 

@@ -267,6 +267,19 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
       << "back on \"Parar\", where the scan was, as soon as the press is long";
 }
 
+TEST(SecondCycle, APressDownWhenTheWindowStopsTakingInputIsDropped) {
+  SwitchRig r;
+  r.ScanOn(false);
+  r.RunTo(1600);
+  r.main.ToolBarBotonsSwitchDown(r.ButtonAt(0));
+  r.main.SetEnabled(false);  // "Pàgina carregada": the release never comes
+  r.RunTo(5000);
+  r.main.SetEnabled(true);
+  EXPECT_FALSE(r.main.Scan.InSecondCycle());
+  r.main.ToolBarBotonsSwitchUp();  // one that comes all the same does nothing
+  EXPECT_TRUE(r.browser.calls.empty());
+}
+
 class SecondCycleReduced : public testing::SwitchWindow {
  protected:
   SecondCycleReduced() : SwitchWindow(false) {}
