@@ -51,7 +51,8 @@ void Scanning::Toggle() {
 }
 
 void Scanning::Step() {
-  // A hold that began while the scan left a link ends that wait first.
+  // A step after a link's text (and after any hold that came meanwhile)
+  // the wait on "Al link" ends.
   if (link_ == LinkWait::Ending && !c_.pause.Enabled()) {
     EndLinkWait();
     return;

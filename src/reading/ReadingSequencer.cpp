@@ -29,6 +29,10 @@ bool ReadingSequencer::SpeakUnit(const std::string& text) {
   if (speech_.Status() != 0) return true;
   speech_.Read(text);
   speech_.SetSpeakingFlag(true);
+  // Whatever aside there was has been said: the poll follows the unit now.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
   poll_.SetEnabled(true);
   return false;
 }
