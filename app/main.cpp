@@ -12,6 +12,7 @@
 
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
+#include "qt/AccessibleNames.h"
 #include "qt/Application.h"
 #include "qt/EndSignals.h"
 #include "qt/MainWindowView.h"
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
   qt::SonaviaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sonavia"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
+  qt::InstallAccessibility();
+  qt::ExposePagesToAssistiveTechnology();
 
   if (!qt::BrowserComponentAvailable()) {
     QMessageBox box(

@@ -69,6 +69,8 @@ void SettingsFile::ReadAndApply() {
       toggleShowReading_) {
     toggleShowReading_();
   }
+  // Any other value, a missing key included, shows pages at their size.
+  if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
   kept_ = Current();
 }
 
@@ -85,6 +87,7 @@ SettingsFile::Entries SettingsFile::Current() const {
   if (showReading_ != nullptr) {
     entries.emplace_back(kShowReadingKey, showReading_->Checked() ? kYes : kNo);
   }
+  if (zoom_ != nullptr) entries.emplace_back(kZoomKey, std::to_string(zoom_->Percent()));
   return entries;
 }
 

@@ -1,8 +1,8 @@
 // The settings that survive from one run to the next: language, speech on
-// or off, scanning on or off, reading rate, scanning step and pause, and
-// whether the page shows what is being read. They are read and applied once
-// at the end of the window's creation and written at its close, and also a
-// moment after each change (SettingsAutosave), so that a run that never
+// or off, scanning on or off, reading rate, scanning step and pause,
+// whether the page shows what is being read, and the page's zoom. They are
+// read and applied once at the end of the window's creation and written at
+// its close, and also a moment after each change (SettingsAutosave), so that a run that never
 // closes (a crash, a power cut) loses nothing older.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "controls/PageZoom.h"
 #include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
@@ -31,6 +32,9 @@ inline constexpr const char* kScanPauseKey =
     "D\xE8"
     "cimes de segon que dura el paro de l'escaneig";
 inline constexpr const char* kShowReadingKey = "Mostrar lectura";
+inline constexpr const char* kZoomKey =
+    "Ampliaci\xF3"
+    " de la p\xE0gina";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -63,6 +67,9 @@ class SettingsFile {
     toggleShowReading_ = std::move(toggle);
   }
 
+  // The eighth: the page's zoom, in percent, read last.
+  void SetZoom(PageZoom& zoom) { zoom_ = &zoom; }
+
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
@@ -80,6 +87,7 @@ class SettingsFile {
   std::function<void()> toggleScanning_;
   platform::MenuItem* showReading_ = nullptr;
   std::function<void()> toggleShowReading_;
+  PageZoom* zoom_ = nullptr;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.
