@@ -80,8 +80,10 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
             (std::vector<std::string>{"&Obrir...", "&Imprimir...", "&Desar com...", "-",
                                       "&Anterior", "&Següent", "&Parar", "&Refrescar",
-                                      "&Marc següent", "-", "Es&criure directament una adeça", "-",
-                                      "&Escaneig automàtic", "-", "&Sortir"}));
+                                      "&Marc següent", "-", "Amp&liar la pàgina",
+                                      "Red&uir la pàgina", "Mida &normal de la pàgina", "-",
+                                      "Es&criure directament una adeça", "-",
+                                      "&Escaneig automàtic", "-", "Sor&tir"}));
   EXPECT_EQ(Texts(bar[1]->menu()->actions()),
             (std::vector<std::string>{"&Anar a link que s'està llegint", "-",
                                       "Desactivar la &Lectura (pausa)", "&Tornar a començar", "-",
@@ -243,7 +245,7 @@ TEST(MainWindowView, EveryControlHasACatalanNameAndDescriptionForScreenReaders) 
       {"EditVelocitat", "Velocitat de lectura"},
       {"cboAddress", "Adreça"},
       {"TextDecimesScan", "Pas d'escaneig"},
-      {"ImageQuelva2000", "Quelva"},
+      {"ImageQuelva2000", "Pàgina web dels autors"},
       {"brwWebBrowser", "Pàgina"},
   };
   for (const auto& e : expected) {

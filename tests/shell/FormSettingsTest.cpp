@@ -44,7 +44,8 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
   EXPECT_NE(atFree.find("=120\n"), std::string::npos) << "not written before the close's end";
   EXPECT_EQ(testing::ReadBytes(path),
             "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" + kStep + "=5\n" + kPause +
-                "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n");
+                "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n"
+                "Ampliaci\xF3 de la p\xE0gina=100\n");
 }
 
 // The stored settings applied through the window's own commands.
