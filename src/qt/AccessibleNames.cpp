@@ -63,6 +63,7 @@ const std::map<QString, Words>& Table() {
       {"ToolBarAdressa",
        {"Barra d'adre\u00e7a", "L'adre\u00e7a, la velocitat i els temps de l'escaneig",
         QAccessible::ToolBar}},
+      {"BarraMenus", {"Barra de men\u00fas", "Les ordres del programa; Alt o F10 l'obren"}},
       {"FinestraPrincipal", {nullptr, "El navegador que llegeix", QAccessible::Window}},
       // The about box.
       {"AboutBox", {nullptr, "Sobre el programa", QAccessible::Dialog}},

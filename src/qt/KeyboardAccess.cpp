@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "qt/SynthesizedInput.h"
 #include "qt/ToolBarScan.h"
@@ -111,14 +112,18 @@ void MenuBarKeys::Open() {
 }
 
 bool MenuBarKeys::eventFilter(QObject* watched, QEvent* event) {
+  // A key comes once to the window system's window and then travels among
+  // the widgets, and the page may hand it back as a copy: only the first
+  // counts.
+  if (watched != static_cast<QObject*>(window_->windowHandle())) return false;
   switch (event->type()) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
-      const bool alt = key->key() == Qt::Key_Alt && key->modifiers() == Qt::AltModifier;
-      auto* widget = qobject_cast<QWidget*>(watched);
-      altAlone_ = alt && !key->isAutoRepeat() && !IsSynthesizedKey(event) && widget != nullptr &&
-                  widget->window() == window_ && bar_->activeAction() == nullptr;
-      if (alt && key->isAutoRepeat()) altAlone_ = false;
+      // The press of Alt itself may or may not count Alt among its modifiers.
+      const Qt::KeyboardModifiers others = key->modifiers() & ~Qt::AltModifier;
+      altAlone_ = key->key() == Qt::Key_Alt && others == Qt::NoModifier &&
+                  !key->isAutoRepeat() && !IsSynthesizedKey(event) &&
+                  bar_->activeAction() == nullptr;
       break;
     }
     case QEvent::KeyRelease:
@@ -130,7 +135,7 @@ bool MenuBarKeys::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
-    case QEvent::WindowDeactivate:
+    case QEvent::FocusOut:
       altAlone_ = false;
       break;
     default:

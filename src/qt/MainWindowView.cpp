@@ -299,6 +299,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
 }
 
 void MainWindowView::BuildMenus() {
+  menuBar()->setObjectName(QStringLiteral("BarraMenus"));
   for (const auto& menu : form_->Menus()) {
     if (menu.items.empty()) {
       // A menu bar item without a submenu runs its command directly.

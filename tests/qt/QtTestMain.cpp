@@ -2,6 +2,7 @@
 // command), with one application object for the whole run.
 #include <gtest/gtest.h>
 
+#include "qt/AccessibleNames.h"
 #include "qt/Application.h"
 #include "qt/WebEngineSetup.h"
 
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
   sonavia::qt::ConfigureWebEngineEnvironment();
   sonavia::qt::SonaviaApplication app(argc, argv);
+  sonavia::qt::InstallAccessibility();
   return RUN_ALL_TESTS();
 }
