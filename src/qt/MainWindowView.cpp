@@ -360,7 +360,7 @@ void MainWindowView::BuildButtonBar() {
   logo_->setObjectName(QStringLiteral("ImageQuelva2000"));
   logo_->setPixmap(QIcon(QStringLiteral(":/logo.svg")).pixmap(113, 62));
   // With little room (a large scale) the picture gives way to the buttons.
-  logo_->setMinimumSize(0, 62);
+  logo_->setMinimumSize(1, 62);
   logo_->setMaximumSize(113, 62);
   logo_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   logo_->setCursor(Qt::PointingHandCursor);
