@@ -23,9 +23,9 @@ inline constexpr bool ValidZoom(int percent) {
 
 // What the zoom works on.
 struct ZoomWindow {
-  platform::Label& status;                // the status bar, where the level shows
-  std::function<bool()> speechOn;         // as the speech button shows it
-  std::function<void(int percent)> apply; // gives the level to the browser
+  platform::Label& status;                 // the status bar, where the level shows
+  std::function<bool()> speechOn;          // as the speech button shows it
+  std::function<void(int percent)> apply;  // gives the level to the browser
 };
 
 class PageZoom {

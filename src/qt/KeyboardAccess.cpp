@@ -15,7 +15,10 @@ namespace sonavia::qt {
 
 KeyboardOrder::KeyboardOrder(QWidget* window, QWidget* page, std::vector<Stop> stops,
                              std::function<void(bool)> moving)
-    : QObject(window), window_(window), page_(page), stops_(std::move(stops)),
+    : QObject(window),
+      window_(window),
+      page_(page),
+      stops_(std::move(stops)),
       moving_(std::move(moving)) {
   for (const Stop& stop : stops_) {
     if (stop.press) stop.widget->installEventFilter(this);
@@ -121,9 +124,8 @@ bool MenuBarKeys::eventFilter(QObject* watched, QEvent* event) {
       auto* key = static_cast<QKeyEvent*>(event);
       // The press of Alt itself may or may not count Alt among its modifiers.
       const Qt::KeyboardModifiers others = key->modifiers() & ~Qt::AltModifier;
-      altAlone_ = key->key() == Qt::Key_Alt && others == Qt::NoModifier &&
-                  !key->isAutoRepeat() && !IsSynthesizedKey(event) &&
-                  bar_->activeAction() == nullptr;
+      altAlone_ = key->key() == Qt::Key_Alt && others == Qt::NoModifier && !key->isAutoRepeat() &&
+                  !IsSynthesizedKey(event) && bar_->activeAction() == nullptr;
       break;
     }
     case QEvent::KeyRelease:

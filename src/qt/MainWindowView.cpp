@@ -26,8 +26,8 @@
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
 #include "qt/KeyboardAccess.h"
-#include "qt/QtTranslations.h"
 #include "qt/QtText.h"
+#include "qt/QtTranslations.h"
 #include "qt/SynthesizedInput.h"
 #include "qt/ToolBarScan.h"
 
@@ -57,7 +57,8 @@ QFont CaptionFont(const QStringList& captions, int room) {
   auto widest = [&] {
     const QFontMetrics metrics(font);
     int width = 0;
-    for (const QString& caption : captions) width = std::max(width, metrics.horizontalAdvance(caption));
+    for (const QString& caption : captions)
+      width = std::max(width, metrics.horizontalAdvance(caption));
     return width;
   };
   while (widest() > room && font.pointSizeF() > 6.0) font.setPointSizeF(font.pointSizeF() - 0.5);
@@ -66,8 +67,7 @@ QFont CaptionFont(const QStringList& captions, int room) {
 
 // A toolbar fixed in place, its contents from its very edge, at least
 // `height` high (more when the desktop's font asks for it).
-QToolBar* FixedToolBar(QMainWindow* window, const QString& name, const QString& title,
-                       int height) {
+QToolBar* FixedToolBar(QMainWindow* window, const QString& name, const QString& title, int height) {
   QToolBar* bar = window->addToolBar(title);
   bar->setObjectName(name);
   bar->setMovable(false);
@@ -333,8 +333,8 @@ void MainWindowView::BuildMenus() {
 }
 
 void MainWindowView::BuildButtonBar() {
-  buttonBar_ = FixedToolBar(this, QStringLiteral("ToolBarBotons"),
-                            QStringLiteral("Barra de botons"), 66);
+  buttonBar_ =
+      FixedToolBar(this, QStringLiteral("ToolBarBotons"), QStringLiteral("Barra de botons"), 66);
   buttonBar_->setFixedHeight(66);
   buttonBar_->layout()->setSpacing(0);
   // The row is what a screen reader meets as the toolbar.

@@ -129,8 +129,7 @@ class OutlineFrame : public QFocusFrame {
     auto channel = [](double v) {
       return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-           0.0722 * channel(c.blueF());
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
   }
 
   QColor dark_;
@@ -149,7 +148,8 @@ class ScanFrame : public OutlineFrame {
 class KeyboardFrame : public OutlineFrame {
  public:
   explicit KeyboardFrame(QWidget* parent)
-      : OutlineFrame(parent, QStringLiteral("KeyboardFrame"), QColor(0x00, 0x33, 0xaa), Qt::white) {}
+      : OutlineFrame(parent, QStringLiteral("KeyboardFrame"), QColor(0x00, 0x33, 0xaa), Qt::white) {
+  }
 };
 
 }  // namespace sonavia::qt

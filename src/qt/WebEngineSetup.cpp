@@ -55,9 +55,8 @@ bool StatusSays(const char* property) {
                         QStringLiteral("org.freedesktop.DBus.Properties"), bus);
   if (!status.isValid()) return false;
   status.setTimeout(1000);
-  const QDBusReply<QDBusVariant> reply =
-      status.call(QStringLiteral("Get"), QStringLiteral("org.a11y.Status"),
-                  QString::fromLatin1(property));
+  const QDBusReply<QDBusVariant> reply = status.call(
+      QStringLiteral("Get"), QStringLiteral("org.a11y.Status"), QString::fromLatin1(property));
   return reply.isValid() && reply.value().variant().toBool();
 }
 

@@ -27,8 +27,9 @@ class KeyboardTest : public ::testing::Test, protected testing::SimulatedWindow 
     library.available = speech;
     testing::ScriptedPage page;
     page.title = "Inici";
-    page.body = "<body><p>Primera frase llarga del text. Segona frase del text. "
-                "Tercera frase del text.</p></body>";
+    page.body =
+        "<body><p>Primera frase llarga del text. Segona frase del text. "
+        "Tercera frase del text.</p></body>";
     browser.AddPage("file:///w/index.htm", page);
     main.TimerControlSituacio->SetEnabled(false);
     shell::StartProgram(main, about, loop);
@@ -104,9 +105,9 @@ TEST_F(KeyboardTest, ZoomStepsThroughTheUsualLevelsAndShowsEachOne) {
     int percent;
     const char* shortcut;
   } const steps[] = {
-      {&main.mnuAmpliar, 110, "Ctrl++"},     {&main.mnuAmpliar, 125, "Ctrl++"},
-      {&main.mnuReduir, 110, "Ctrl+-"},      {&main.mnuMidaNormal, 100, "Ctrl+0"},
-      {&main.mnuReduir, 90, "Ctrl+-"},       {&main.mnuReduir, 80, "Ctrl+-"},
+      {&main.mnuAmpliar, 110, "Ctrl++"},    {&main.mnuAmpliar, 125, "Ctrl++"},
+      {&main.mnuReduir, 110, "Ctrl+-"},     {&main.mnuMidaNormal, 100, "Ctrl+0"},
+      {&main.mnuReduir, 90, "Ctrl+-"},      {&main.mnuReduir, 80, "Ctrl+-"},
       {&main.mnuMidaNormal, 100, "Ctrl+0"},
   };
   for (const Step& step : steps) {
@@ -177,7 +178,7 @@ TEST(PageZoomSettings, TheLevelIsKeptUnderItsOwnKeyAndAWrongOneGivesTheNormalSiz
     const char* stored;  // nullptr: no key
     int applied;
   } const cases[] = {
-      {"150", 150}, {"25", 25}, {"500", 500}, {"24", 100},  {"501", 100},
+      {"150", 150}, {"25", 25}, {"500", 500}, {"24", 100},    {"501", 100},
       {"abc", 100}, {"", 100},  {" 75", 75},  {nullptr, 100},
   };
   for (const Case& c : cases) {

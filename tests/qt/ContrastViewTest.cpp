@@ -116,9 +116,8 @@ class MarkContrast : public testing::BrowserFixture {
  protected:
   QVariantMap Mark(const reading::ReadingMark& mark) {
     QVariantMap report;
-    QMetaObject::Connection c =
-        QObject::connect(browser, &WebEngineBrowser::readingMarkDrawn,
-                         [&](const QVariantMap& r) { report = r; });
+    QMetaObject::Connection c = QObject::connect(browser, &WebEngineBrowser::readingMarkDrawn,
+                                                 [&](const QVariantMap& r) { report = r; });
     browser->ShowReadingMark(mark);
     WaitFor([&] { return !report.isEmpty(); }, 10000);
     QObject::disconnect(c);
@@ -130,7 +129,8 @@ class MarkContrast : public testing::BrowserFixture {
 TEST_F(MarkContrast, TheSentenceAndTheLinkMarksOnWhiteBlackAndMidBluePages) {
   for (const Background& b : kBackgrounds) {
     SCOPED_TRACE(b.name);
-    const QString text = Luminance(b.colour) > 0.4 ? QStringLiteral("#000") : QStringLiteral("#fff");
+    const QString text =
+        Luminance(b.colour) > 0.4 ? QStringLiteral("#000") : QStringLiteral("#fff");
     const std::string path = Write(
         QStringLiteral("%1.htm").arg(QString::fromLatin1(b.name)),
         QStringLiteral("<html><head><title>Fons</title></head>"

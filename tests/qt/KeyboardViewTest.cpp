@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLabel>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -77,11 +77,20 @@ TEST(KeyboardView, CtrlTabWalksEveryControlInOrderAndCtrlShiftTabWalksBack) {
   p.form->SpeedButtonAlLink.SetEnabled(false);
   p.form->FocusPage();
   ASSERT_EQ(p.Focused(), "page");
-  const std::vector<std::string> order = {
-      "cboAddress",        "EditVelocitat",         "TextDecimesScan",  "TextTimerParo",
-      "SpeedButtonAnterior", "SpeedButtonSeguent",  "SpeedButtonPararCarrega",
-      "SpeedButtonRecarregar", "SpeedButtonRePag",  "SpeedButtonAvPag", "SpeedButtonTab",
-      "SpeedButtonParlar", "ImageQuelva2000",       "page"};
+  const std::vector<std::string> order = {"cboAddress",
+                                          "EditVelocitat",
+                                          "TextDecimesScan",
+                                          "TextTimerParo",
+                                          "SpeedButtonAnterior",
+                                          "SpeedButtonSeguent",
+                                          "SpeedButtonPararCarrega",
+                                          "SpeedButtonRecarregar",
+                                          "SpeedButtonRePag",
+                                          "SpeedButtonAvPag",
+                                          "SpeedButtonTab",
+                                          "SpeedButtonParlar",
+                                          "ImageQuelva2000",
+                                          "page"};
   std::vector<std::string> forward, framed;
   for (size_t i = 0; i < order.size(); ++i) {
     p.Key(Qt::Key_Tab, Qt::ControlModifier);

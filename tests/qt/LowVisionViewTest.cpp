@@ -29,8 +29,8 @@ TEST(LowVisionView, TheDesktopsFontIsFollowedAndTheWindowStillFits1024By600) {
       LowVisionProgram p(loader, QRect(0, 0, 1024, 600));
       EXPECT_EQ(testing::OffTheScreen(p, QRect(0, 0, 1024, 600)), std::vector<std::string>{});
       for (const char* name : {"EditVelocitat", "TextDecimesScan", "cboAddress", "StatusBar1"})
-        EXPECT_DOUBLE_EQ(p.window.findChild<QWidget*>(QString::fromLatin1(name))->font().pointSizeF(),
-                         points)
+        EXPECT_DOUBLE_EQ(
+            p.window.findChild<QWidget*>(QString::fromLatin1(name))->font().pointSizeF(), points)
             << name;
       EXPECT_DOUBLE_EQ(p.window.menuBar()->font().pointSizeF(), points);
       EXPECT_LE(p.window.minimumSizeHint().width(), 1024);

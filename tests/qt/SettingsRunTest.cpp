@@ -111,7 +111,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
               "Escaneig=no\nVelocitat de lectura=180\n" +
-                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n"
+                  step + "=15\n" + pause +
+                  "=30\nMostrar lectura=s\xED\n"
                   "Ampliaci\xF3 de la p\xE0gina=100\n");
   }
   {
@@ -131,7 +132,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
-                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n"
+                  step + "=5\n" + pause +
+                  "=100\nMostrar lectura=no\n"
                   "Ampliaci\xF3 de la p\xE0gina=100\n");
   }
   {
