@@ -137,6 +137,26 @@ TEST_F(KeyboardTest, TheLevelIsSaidOverTheReadingWhichThenRepeatsTheCutUnit) {
   EXPECT_EQ(library.calls.front(), "Stop");
 }
 
+TEST_F(KeyboardTest, BetweenTwoUnitsTheLevelIsShownOnlyAndTheReadingGoesOn) {
+  Start();
+  ASSERT_TRUE(RunUntilReading("PRIMERA"));
+  library.ClearLog();
+  // The key comes in the reading's pause after the unit, which the first
+  // poll after its end begins.
+  const uint64_t ends = 10 * std::string("PRIMERA FRASE LLARGA DEL TEXT ").size();
+  bool inThePause = false;
+  loop.Post(static_cast<uint32_t>(ends + 300), [&] {
+    inThePause = !main.Speech.Speaking && list->UnitCursor > 0;
+    main.mnuReduir.Click();
+  });
+  loop.RunFor(4000);
+  ASSERT_TRUE(inThePause);
+  EXPECT_EQ(main.StatusBar1.Text(), "Ampliaci\xF3 90 %");
+  const Lines reads = Reads();
+  ASSERT_FALSE(reads.empty());
+  EXPECT_NE(reads.front().find("SEGONA"), std::string::npos) << ::testing::PrintToString(reads);
+}
+
 TEST_F(KeyboardTest, TheLevelIsSaidAloneWhenNothingIsReadAndNeverWithoutALibrary) {
   struct Case {
     const char* name;
