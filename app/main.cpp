@@ -19,6 +19,7 @@
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtText.h"
+#include "qt/QtTranslations.h"
 #include "qt/QtWindowList.h"
 #include "qt/WebEngineSetup.h"
 #include "reading/ReadingList.h"
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
   qt::ExposePagesToAssistiveTechnology();
 
   if (!qt::BrowserComponentAvailable()) {
+    qt::QtTranslations catalan(&app);  // the box's button in Catalan
+    catalan.Use(false);
     QMessageBox box(
         QMessageBox::Information, QStringLiteral("Quelva 2001 - Sonavia"),
         QStringLiteral("No est\u00e0 instal\u00b7lat el component de navegador web (Qt WebEngine). "
