@@ -16,10 +16,16 @@ namespace sonavia::qt {
 
 namespace {
 
-// The role a widget is offered with, set by the table; and the mark of a
-// widget that only lays out others.
-constexpr char kRoleProperty[] = "sonaviaAccessibleRole";
+// The mark of a widget that only lays out others.
 constexpr char kLayOutOnlyProperty[] = "sonaviaLayOutOnly";
+
+// The widgets offered with a role of the table's. Assistive technology asks
+// about every object, the browser engine's own too, which are built
+// without type information: they are told apart by their address alone.
+std::map<const QObject*, QAccessible::Role>& Roles() {
+  static std::map<const QObject*, QAccessible::Role> roles;
+  return roles;
+}
 
 struct Words {
   const char* name;  // nullptr: the control's caption or text names it
@@ -97,10 +103,10 @@ bool LaysOutOnly(const QWidget* widget) {
 QWidgetList Shown(const QWidget* widget) {
   QWidgetList shown;
   for (QObject* object : widget->children()) {
-    auto* child = qobject_cast<QWidget*>(object);
-    if (child == nullptr || child->isWindow() || child->isHidden() || child->width() <= 0 ||
-        child->height() <= 0 || qobject_cast<QMenu*>(child) != nullptr ||
-        qobject_cast<QFocusFrame*>(child) != nullptr)
+    if (!object->isWidgetType()) continue;
+    auto* child = static_cast<QWidget*>(object);
+    if (child->isWindow() || child->isHidden() || child->width() <= 0 || child->height() <= 0 ||
+        qobject_cast<QMenu*>(child) != nullptr || qobject_cast<QFocusFrame*>(child) != nullptr)
       continue;
     if (LaysOutOnly(child)) {
       shown += Shown(child);
@@ -109,6 +115,13 @@ QWidgetList Shown(const QWidget* widget) {
     }
   }
   return shown;
+}
+
+int IndexOf(const QWidgetList& widgets, const QObject* object) {
+  for (int i = 0; i < widgets.size(); ++i) {
+    if (static_cast<const QObject*>(widgets.at(i)) == object) return i;
+  }
+  return -1;
 }
 
 // A window or a container of the program's: only what is shown.
@@ -123,8 +136,7 @@ class Container : public QAccessibleWidget {
     return QAccessible::queryAccessibleInterface(shown.at(index));
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    if (child == nullptr) return -1;
-    return static_cast<int>(Shown(widget()).indexOf(qobject_cast<QWidget*>(child->object())));
+    return child != nullptr ? IndexOf(Shown(widget()), child->object()) : -1;
   }
   QAccessibleInterface* parent() const override {
     if (widget()->isWindow()) return QAccessibleWidget::parent();
@@ -158,8 +170,7 @@ class Application : public QAccessibleApplication {
     return QAccessible::queryAccessibleInterface(windows.at(index));
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    if (child == nullptr) return -1;
-    return static_cast<int>(Windows().indexOf(qobject_cast<QWidget*>(child->object())));
+    return child != nullptr ? IndexOf(Windows(), child->object()) : -1;
   }
 
  private:
@@ -176,21 +187,20 @@ class Application : public QAccessibleApplication {
 
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (object == qApp) return className == QLatin1String("QApplication") ? new Application : nullptr;
-  auto* widget = qobject_cast<QWidget*>(object);
-  if (widget == nullptr) return nullptr;
-  const QVariant role = widget->property(kRoleProperty);
-  if (!role.isValid()) return nullptr;
-  const auto value = static_cast<QAccessible::Role>(role.toInt());
-  if (value == QAccessible::Link) return new PictureLink(widget);
-  return new Container(widget, value);
+  const auto it = Roles().find(object);
+  if (it == Roles().end()) return nullptr;
+  auto* widget = static_cast<QWidget*>(object);
+  if (it->second == QAccessible::Link) return new PictureLink(widget);
+  return new Container(widget, it->second);
 }
 
 void Apply(QWidget* widget) {
   const auto it = Table().find(widget->objectName());
   if (it == Table().end()) return;
   const Words& words = it->second;
-  if (words.role != QAccessible::NoRole) {
-    widget->setProperty(kRoleProperty, words.role);
+  if (words.role != QAccessible::NoRole && Roles().count(widget) == 0) {
+    Roles()[widget] = words.role;
+    QObject::connect(widget, &QObject::destroyed, [widget] { Roles().erase(widget); });
     // An interface that assistive technology asked for before the role
     // was given is made again, with it.
     QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget);
