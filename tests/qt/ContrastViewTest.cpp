@@ -80,10 +80,13 @@ TEST(Contrast, TheScanAndKeyboardFramesOnAnyToolbarColour) {
   auto* plain = t.window.findChild<QToolButton*>(QStringLiteral("SpeedButtonAnterior"));
   ASSERT_NE(framed, nullptr);
   for (const char* name : {"ScanFrame", "KeyboardFrame"}) {
-    auto frame = std::make_unique<OutlineFrame>(
-        framed, QString::fromLatin1(name) + QStringLiteral("Test"),
-        std::string(name) == "ScanFrame" ? QColor(Qt::black) : QColor(0x00, 0x33, 0xaa),
-        std::string(name) == "ScanFrame" ? QColor(Qt::yellow) : QColor(Qt::white));
+    // The frames the window draws, on a button of its own.
+    std::unique_ptr<OutlineFrame> frame;
+    if (std::string(name) == "ScanFrame") {
+      frame = std::make_unique<ScanFrame>(framed);
+    } else {
+      frame = std::make_unique<KeyboardFrame>(framed);
+    }
     for (const Background& b : kBackgrounds) {
       SCOPED_TRACE(std::string(name) + " on " + b.name);
       // A desktop whose windows are drawn in that colour.
