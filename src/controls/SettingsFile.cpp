@@ -77,6 +77,8 @@ void SettingsFile::ReadAndApply() {
     switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
     switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
   }
+  // Any other value, a missing key included, shows pages at their size.
+  if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
   kept_ = Current();
 }
 
@@ -98,6 +100,7 @@ SettingsFile::Entries SettingsFile::Current() const {
     entries.emplace_back(kIgnorePressKey, std::to_string(switch_->ignoreTenths()));
     entries.emplace_back(kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
   }
+  if (zoom_ != nullptr) entries.emplace_back(kZoomKey, std::to_string(zoom_->Percent()));
   return entries;
 }
 

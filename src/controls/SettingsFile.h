@@ -1,8 +1,8 @@
 // The settings that survive from one run to the next: language, speech on
-// or off, scanning on or off, reading rate, scanning step and pause, and
-// whether the page shows what is being read. They are read and applied once
-// at the end of the window's creation and written at its close, and also a
-// moment after each change (SettingsAutosave), so that a run that never
+// or off, scanning on or off, reading rate, scanning step and pause,
+// whether the page shows what is being read, and the page's zoom. They are
+// read and applied once at the end of the window's creation and written at
+// its close, and also a moment after each change (SettingsAutosave), so that a run that never
 // closes (a crash, a power cut) loses nothing older.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "controls/PageZoom.h"
 #include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
@@ -37,6 +38,9 @@ inline constexpr const char* kIgnorePressKey =
     "D\xE8"
     "cimes de segon que s'ignora el polsador";
 inline constexpr const char* kDelayAfterPressKey = "Un pas m\xE9s despr\xE9s de pr\xE9mer";
+inline constexpr const char* kZoomKey =
+    "Ampliaci\xF3"
+    " de la p\xE0gina";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -82,6 +86,8 @@ class SettingsFile {
     std::function<void(bool)> setDelayAfterPress;
   };
   void SetSwitchSettings(SwitchSettings settings) { switch_.emplace(std::move(settings)); }
+  // The page's zoom, in percent, read last.
+  void SetZoom(PageZoom& zoom) { zoom_ = &zoom; }
 
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
@@ -101,6 +107,7 @@ class SettingsFile {
   platform::MenuItem* showReading_ = nullptr;
   std::function<void()> toggleShowReading_;
   std::optional<SwitchSettings> switch_;
+  PageZoom* zoom_ = nullptr;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

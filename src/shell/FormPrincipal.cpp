@@ -59,6 +59,9 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                  browser, loop, input, Sequencer),
       Autosave(loop, Settings),
       Notices(loop, Speech, mnuParlar, StatusBarSo),
+      Zoom({StatusBar1, [this] { return SpeechState.On(); },
+            [this](int percent) { browser_.SetZoom(percent); }},
+           list, Sequencer, Speech),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -76,6 +79,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                               [this](int tenths) { Presses.SetIgnoreTenths(tenths); },
                               [this] { return Scan.DelayAfterPress(); },
                               [this](bool on) { Scan.SetDelayAfterPress(on); }});
+  Settings.SetZoom(Zoom);
 }
 
 void TFormPrincipal::LayOutMenus() {
@@ -101,12 +105,16 @@ void TFormPrincipal::LayOutMenus() {
       {Item, MenuPararlaCarrega, "&Parar", "Ctrl+P"},
       {Item, menuRecarregar, "&Refrescar", "Ctrl+R"},
       {Item, MenuMarcSeguent, "&Marc seg\374ent", "F6"},
+      {Item, N8, "-"},
+      {Item, mnuAmpliar, "Amp&liar la p\xE0gina", "Ctrl++"},
+      {Item, mnuReduir, "Red&uir la p\xE0gina", "Ctrl+-"},
+      {Item, mnuMidaNormal, "Mida &normal de la p\xE0gina", "Ctrl+0"},
       {Item, N6, "-"},
       {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una ade\347a", "F8"},
       {Item, N5, "-"},
       {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
       {Item, N2, "-"},
-      {Item, mnuSortir, "&Sortir"},
+      {Item, mnuSortir, "Sor&tir"},
       {Title, Control1, "Opcions de &lectura"},
       {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
       {Item, N4, "-", "-"},
@@ -118,7 +126,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, N1, "-"},
       {Item, mnuCatala, "&Catal\xE0"},
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
-      {Item, mnuEscaneigParlat, "Escaneig &parlat"},
+      {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
@@ -244,6 +252,9 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
       {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
+      {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
+      {&mnuReduir, &TFormPrincipal::mnuReduirClick},
+      {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -354,6 +365,7 @@ void TFormPrincipal::GoToAddress(const std::string& address) {
 }
 
 void TFormPrincipal::FocusPage() {
+  if (keyboardMoving_) return;
   // A click one pixel inside the browser area's corner; the pointer stays.
   input_.ClickPage(1, 1);
   loop_.ProcessMessages();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsAutosave.h"
@@ -53,6 +54,9 @@ class TFormPrincipal {
       menuRecarregar{"menuRecarregar"}, MenuMarcSeguent{"MenuMarcSeguent"}, N6{"N6"},
       MenuEscriureDirectamentUnaAdesa{"MenuEscriureDirectamentUnaAdesa"}, N5{"N5"},
       mnuEscaneig{"mnuEscaneig"}, N2{"N2"}, mnuSortir{"mnuSortir"};
+  // The page's zoom, after the browser commands.
+  platform::MenuItem N8{"N8"}, mnuAmpliar{"mnuAmpliar"}, mnuReduir{"mnuReduir"},
+      mnuMidaNormal{"mnuMidaNormal"};
   platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
@@ -124,6 +128,7 @@ class TFormPrincipal {
   NavigationCommands Navigation;
   controls::SettingsAutosave Autosave;
   SpeechNotices Notices;
+  controls::PageZoom Zoom;
 
   struct Menu {
     platform::MenuItem* title;
@@ -148,6 +153,10 @@ class TFormPrincipal {
   void GoToAddress(const std::string& address);
   void FocusPage();
   void PressKey(int virtualKey);
+  // While the user moves the keyboard from one of the window's controls to
+  // another (the view's keys for it), leaving an edit does not hand the
+  // keyboard back to the page: FocusPage does nothing.
+  void SetKeyboardMoving(bool moving) { keyboardMoving_ = moving; }
   void MenuParlantDeClick();
 
   // Files dropped on the window.
@@ -174,6 +183,9 @@ class TFormPrincipal {
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
   void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
+  void mnuAmpliarClick() { Zoom.ZoomIn(); }
+  void mnuReduirClick() { Zoom.ZoomOut(); }
+  void mnuMidaNormalClick() { Zoom.Reset(); }
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
@@ -237,6 +249,7 @@ class TFormPrincipal {
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;
   bool enabled_ = true;
+  bool keyboardMoving_ = false;
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
   std::vector<const platform::MenuItem*> checkable_;

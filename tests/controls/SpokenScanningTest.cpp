@@ -278,7 +278,9 @@ TEST_F(SpokenScanning, AHoldKeepsThePointerWhileALinkIsRead) {
   RunTo(21000);
   EXPECT_EQ(moves.back(), "20700:6") << "on after the hold, with no link being read";
   for (const auto& move : moves) {
-    if (std::stoull(move) < 19200) EXPECT_EQ(move.substr(move.find(':')), ":5") << move;
+    if (std::stoull(move) < 19200) {
+      EXPECT_EQ(move.substr(move.find(':')), ":5") << move;
+    }
   }
 }
 

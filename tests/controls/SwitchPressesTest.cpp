@@ -221,7 +221,7 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
       {9, "links",
        [](SwitchRig& r) {
          return r.list->ReadingMode == reading::ReadingMode::Links &&
-                r.main.mnuCanviLlegirLinksLectures.Caption() == "&Llegir p\xE0gina";
+                r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &p\xE0gina";
        }},
       {10, "Castilian",
        [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},

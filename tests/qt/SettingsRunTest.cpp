@@ -118,7 +118,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
               "Escaneig=no\nVelocitat de lectura=180\n" +
-                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n" + switchKeys("no"));
+                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n" + switchKeys("no") +
+                  "Ampliaci\xF3 de la p\xE0gina=100\n");
   }
   {
     ProgramRun second(home.path());
@@ -138,7 +139,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
-                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n" + switchKeys("s\xED"));
+                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n" + switchKeys("s\xED") +
+                  "Ampliaci\xF3 de la p\xE0gina=100\n");
   }
   {
     ProgramRun third(home.path());

@@ -60,12 +60,16 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  &Marc seg\xFC"
                           "ent [F6]",
                           "  -",
+                          "  Amp&liar la p\xE0gina [Ctrl++]",
+                          "  Red&uir la p\xE0gina [Ctrl+-]",
+                          "  Mida &normal de la p\xE0gina [Ctrl+0]",
+                          "  -",
                           "  Es&criure directament una ade\xE7"
                           "a [F8]",
                           "  -",
                           "  &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
                           "  -",
-                          "  &Sortir",
+                          "  Sor&tir",
                           "Opcions de &lectura:",
                           "  &Anar a link que s'est\xE0 llegint [F2]",
                           "  - [-]",
@@ -77,7 +81,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  -",
                           "  &Catal\xE0 (checked) (disabled)",
                           "  Cast&ell\xE0 [F7] (unchecked)",
-                          "  Escaneig &parlat (unchecked)",
+                          "  E&scaneig parlat (unchecked)",
                           "  &Mostrar el que es llegeix (checked)",
                           "&Parlant de...:"}));
   Lines buttons;
