@@ -16,7 +16,6 @@ namespace sonavia::qt {
 KeyboardOrder::KeyboardOrder(QWidget* window, QWidget* page, std::vector<Stop> stops,
                              std::function<void(bool)> moving)
     : QObject(window),
-      window_(window),
       page_(page),
       stops_(std::move(stops)),
       moving_(std::move(moving)) {

@@ -47,7 +47,6 @@ class KeyboardOrder : public QObject {
   bool Reachable(QWidget* widget) const;
   void FocusPage();
 
-  QWidget* window_;
   QPointer<QWidget> page_;
   std::vector<Stop> stops_;
   std::function<void(bool)> moving_;
