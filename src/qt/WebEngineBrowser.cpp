@@ -10,6 +10,7 @@
 
 #include "qt/EnginePolicy.h"
 #include "qt/FrameKey.h"
+#include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
@@ -55,6 +56,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     ShowNavigationError(address, reason);
   });
   new FrameKey(view_, this);
+  files_ = new LocalFileGuard(page_);
 
   connect(page_, &QWebEnginePage::loadStarted, this, &WebEngineBrowser::OnLoadStarted);
   connect(page_, &QWebEnginePage::loadProgress, this,
@@ -148,7 +150,9 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   // stopped or replaced by another is no failure either.
   if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) return;
   if (info.errorCode() == -3) return;  // aborted
-  ShowNavigationError(info.url().toDisplayString(), info.errorString());
+  const QString refusal = files_->Refusal(info.url());
+  ShowNavigationError(info.url().toDisplayString(),
+                      refusal.isEmpty() ? info.errorString() : refusal);
 }
 
 void WebEngineBrowser::OnLoadFinished() {

@@ -24,6 +24,7 @@ class QWidget;
 
 namespace sonavia::qt {
 
+class LocalFileGuard;
 class ReadingMarkScript;
 class WebEnginePage;
 
@@ -84,6 +85,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   PageDialogs dialogs_;
   WebEnginePage* page_ = nullptr;
   ReadingMarkScript* mark_ = nullptr;
+  LocalFileGuard* files_ = nullptr;
   shell::CompletionOrder completions_;
   std::optional<shell::BrowserDocument> document_;
 };
