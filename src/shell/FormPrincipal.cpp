@@ -37,10 +37,10 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 [this](const std::string& address) { GoToAddress(address); },
                 [this](int key) { PressKey(key); }},
                list, Sequencer, Speech),
-      Navigation(NavigationWindow{cboAddress, OpenFileDialog,
-                                  [this](const std::string& a) { GoToAddress(a); },
-                                  [this] { FocusPage(); }, [this](int key) { PressKey(key); },
-                                  [this] { ToolBarBotonsClick(); }},
+      Navigation(NavigationWindow{
+                     cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
+                     [this] { FocusPage(); }, [this](int key) { PressKey(key); },
+                     [this] { ToolBarBotonsClick(); }, [this] { Pages.PageAskedFor(); }},
                  browser, loop, input, Sequencer),
       Autosave(loop, Settings),
       Notices(loop, Speech, mnuParlar, StatusBarSo),
@@ -309,6 +309,7 @@ void TFormPrincipal::OpenStartPage() {
 }
 
 void TFormPrincipal::GoToAddress(const std::string& address) {
+  Pages.PageAskedFor();
   cboAddress.SetText(address);
   cboAddress.AddItem(cboAddress.Text());
   browser_.Navigate(address);

@@ -46,6 +46,11 @@ void PageEvents::Close() {
 void PageEvents::DownloadBegin() {
   if (closed_) return;
   ++downloads_;
+  // The page announced is gone: the user gets the window back at once.
+  Unblock();
+  blockThisLoad_ = askedFor_;
+  askedFor_ = false;
+  pageCompleted_ = false;
   sequencer_.StartReadingAt(0);
   LastProgressSpeech = loop_.TickCount();
   Downloading = true;
@@ -105,17 +110,33 @@ void PageEvents::StatusTextChange(const std::string& text) {
 }
 
 void PageEvents::DocumentComplete() {
-  if (closed_) return;
+  // One load is announced and read once: what completes after the page
+  // itself (frames added later, say) changes nothing.
+  if (closed_ || pageCompleted_) return;
+  // A frame's document completes before the page, which completes once the
+  // component is no longer busy. A frame's completion only takes in what the
+  // page holds so far: it neither takes the keyboard (the user may be typing
+  // an address) nor is announced, however many frames a page has.
+  const bool page = !browser_.Busy();
   Downloading = false;
-  w_.FocusPage();
+  if (page) {
+    pageCompleted_ = true;
+    w_.FocusPage();
+  }
   w_.LastStatusText.clear();
-  if (ReadingOn()) {
+  if (page && ReadingOn()) {
     sequencer_.StartReadingAt(0);
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageLoaded);
-    w_.SetEnabled(false);
+    // The window takes no input while a page the user asked for is
+    // announced; a page that loads itself (a refresh, a script) never
+    // keeps the user out.
+    if (blockThisLoad_) {
+      blocking_ = true;
+      w_.SetEnabled(false);
+    }
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
-    w_.SetEnabled(true);
+    Unblock();
   }
   // A failure anywhere in the harvest ends it there, without a word.
   try {
@@ -125,6 +146,12 @@ void PageEvents::DocumentComplete() {
   w_.HoverSpeechArmed = true;
   w_.SpeedButtonAlLink.SetEnabled(false);
   w_.SpeedButtonTab.SetEnabled(list_.LinkCount != 0);
+}
+
+void PageEvents::Unblock() {
+  if (!blocking_) return;
+  blocking_ = false;
+  w_.SetEnabled(true);
 }
 
 void PageEvents::Harvest() {

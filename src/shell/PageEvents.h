@@ -62,6 +62,10 @@ class PageEvents {
   void StatusTextChange(const std::string& text);
   void DocumentComplete();
   void WatchdogTick();
+  // The user asked for a page (an address, a link followed, a file, the
+  // history, a reload): the next load's announcement keeps the window's
+  // input for its 2.5 s.
+  void PageAskedFor() { askedFor_ = true; }
   // The window is closing: later events neither speak nor start a reading.
   void Close();
 
@@ -73,6 +77,8 @@ class PageEvents {
  private:
   bool ReadingOn() const { return w_.mnuParlar.Checked(); }
   void Harvest();
+  // Gives the window its input back, when an announcement took it.
+  void Unblock();
   void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
                      int key);
   void DismissPageDialog(const platform::WindowInfo& window);
@@ -89,6 +95,10 @@ class PageEvents {
   speech::SpeechEngine& speech_;
   uint64_t downloads_ = 0;  // counts download starts
   bool closed_ = false;
+  bool askedFor_ = false;       // since the last download began
+  bool blockThisLoad_ = false;  // the load under way is one the user asked for
+  bool pageCompleted_ = false;  // the load under way has completed and been read
+  bool blocking_ = false;       // the window's input is held for an announcement
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

@@ -20,6 +20,10 @@ struct ScriptedPage {
   std::vector<std::string> links;  // full addresses, in document order
   int frames = 0;                  // frame documents completing before the top one
   uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
+  int lateFrames = 0;              // frames added once the top one completed
+  // Frames keep being added before the top document can complete, one
+  // every this many ms, and it never does; 0 for a page that ends.
+  uint32_t endlessFrameGap = 0;
 };
 
 class ScriptedBrowser : public shell::BrowserComponent {
@@ -57,6 +61,8 @@ class ScriptedBrowser : public shell::BrowserComponent {
 
  private:
   void Emit(const std::string& name);
+  void CompleteFrame(const ScriptedPage& page);
+  void AddFramesForever(const ScriptedPage& page, uint64_t generation);
   void Call(const std::string& name) {
     calls.push_back(name);
     if (failCalls) throw shell::BrowserError(name + " failed");

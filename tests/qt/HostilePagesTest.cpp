@@ -1,0 +1,174 @@
+// Hostile page shapes served from 127.0.0.1 to the whole program, with
+// what the user hears and the longest time the window kept their keys.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "qt/LocalServer.h"
+#include "qt/RealProgram.h"
+
+namespace sonavia::qt {
+namespace {
+
+using sonavia::testing::Pump;
+using sonavia::testing::WaitFor;
+using testing::LocalServer;
+using testing::RealProgram;
+
+const char* const kStart =
+    "<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>";
+
+QByteArray Page(const char* title, const QByteArray& body) {
+  return QByteArray("<html><head><title>") + title + "</title></head><body>" + body +
+         "</body></html>";
+}
+
+// The times the window took no input from the user, and the documents that
+// completed, frames apart.
+class Watch {
+ public:
+  explicit Watch(RealProgram& p) : p_(p) {
+    clock_.start();
+    auto refresh = p.form->OnStateChanged;
+    p.form->OnStateChanged = [this, refresh] {
+      const bool blocked = !p_.form->Enabled();
+      if (blocked && since_ < 0) since_ = clock_.elapsed();
+      if (!blocked && since_ >= 0) {
+        blocks_.push_back(clock_.elapsed() - since_);
+        since_ = -1;
+      }
+      if (refresh) refresh();
+    };
+    auto complete = p.window.Browser().events.DocumentComplete;
+    p.window.Browser().events.DocumentComplete = [this, complete] {
+      if (p_.window.Browser().Busy()) ++frames_;
+      if (complete) complete();
+    };
+  }
+  qint64 Longest() const {
+    qint64 longest = since_ >= 0 ? clock_.elapsed() - since_ : 0;
+    for (qint64 b : blocks_) longest = std::max(longest, b);
+    return longest;
+  }
+  size_t Blocks() const { return blocks_.size() + (since_ >= 0 ? 1 : 0); }
+  int Frames() const { return frames_; }
+
+ private:
+  RealProgram& p_;
+  QElapsedTimer clock_;
+  qint64 since_ = -1;
+  std::vector<qint64> blocks_;
+  int frames_ = 0;
+};
+
+size_t Count(const std::vector<std::string>& texts, size_t from, const std::string& text) {
+  return static_cast<size_t>(std::count(
+      texts.begin() + static_cast<long>(std::min(from, texts.size())), texts.end(), text));
+}
+
+LocalServer::Routes FramePages() {
+  return [](const QString& path, LocalServer::Reply& reply) {
+    if (path == QStringLiteral("/quaranta")) {
+      QByteArray frames;
+      for (int i = 0; i < 40; ++i)
+        frames += "<iframe src='/marc?" + QByteArray::number(i) + "'></iframe>";
+      // The picture holds the page back until its frames have all completed.
+      reply.body = Page("Quaranta", "<p>Quaranta marcs.</p>" + frames + "<img src='/lenta.png'>");
+    } else if (path.startsWith(QStringLiteral("/marc"))) {
+      reply.body = Page("Marc", "<p>Un marc.</p>");
+      reply.delayMs = 50;
+    } else if (path == QStringLiteral("/lenta.png")) {
+      reply.body = "no";
+      reply.type = "image/png";
+      reply.delayMs = 4000;
+    } else if (path == QStringLiteral("/sempre")) {
+      // Each frame that completes adds the next, before the page can.
+      reply.body = Page("Sempre",
+                        "<p>Marcs sense fi.</p><script>var n = 0; function add() {"
+                        " var f = document.createElement('iframe');"
+                        " f.src = '/marc-lent?' + (n++); f.onload = add;"
+                        " document.body.appendChild(f); } add();</script>");
+    } else if (path.startsWith(QStringLiteral("/marc-lent"))) {
+      reply.body = Page("Marc", "<p>Un altre marc.</p>");
+      reply.delayMs = 150;
+    } else if (path == QStringLiteral("/plana")) {
+      reply.body = Page("Plana", "<p>Una plana tranquil\xC2\xB7la.</p>");
+    } else {
+      return false;
+    }
+    return true;
+  };
+}
+
+TEST(HostilePages, FortyFramesBeforeThePageGiveOneAnnouncementAndOneReading) {
+  LocalServer server(FramePages());
+  RealProgram p(kStart);
+  ASSERT_TRUE(p.WaitToSay("benvinguts"));  // the start page read to its end
+  Watch watch(p);
+  const size_t from = p.Said().size();
+  p.form->GoToAddress(server.Address("/quaranta"));
+  ASSERT_TRUE(p.WaitToSay("quaranta marcs", from, 40000))
+      << ::testing::PrintToString(p.SaidTexts());
+  Pump(1000);
+  const auto texts = p.SaidTexts();
+  EXPECT_GE(watch.Frames(), 30) << "the frames complete before the page";
+  EXPECT_EQ(Count(texts, from, "pàgina carregada"), 1u) << ::testing::PrintToString(texts);
+  EXPECT_EQ(Count(texts, from, "títol"), 1u) << ::testing::PrintToString(texts);
+  EXPECT_EQ(watch.Blocks(), 1u);
+  EXPECT_LE(watch.Longest(), 2700);
+  std::printf(
+      "[ figures ] 40 early frames: %d frame completions, %zu announcement(s), "
+      "keys blocked %zu time(s), longest %lld ms\n",
+      watch.Frames(), Count(texts, from, "pàgina carregada"), watch.Blocks(),
+      static_cast<long long>(watch.Longest()));
+}
+
+TEST(HostilePages, FramesAddedForeverAreLeftWithF8) {
+  LocalServer server(FramePages());
+  RealProgram p(kStart);
+  ASSERT_TRUE(p.WaitToSay("benvinguts"));  // the start page read to its end
+  Watch watch(p);
+  const size_t from = p.Said().size();
+  p.form->GoToAddress(server.Address("/sempre"));
+  Pump(12000);
+  const int frames = watch.Frames();
+  EXPECT_GE(frames, 10) << "frames keep completing";
+  const auto texts = p.SaidTexts();
+  EXPECT_LE(Count(texts, from, "pàgina carregada"), 1u) << ::testing::PrintToString(texts);
+  const qint64 longestOnThePage = watch.Longest();
+  const size_t blocksOnThePage = watch.Blocks();
+  EXPECT_LE(blocksOnThePage, 1u);
+  EXPECT_LE(longestOnThePage, 2700);
+
+  // F8, a new address and Return, as the user types them.
+  auto* box = p.window.findChild<QComboBox*>(QStringLiteral("cboAddress"));
+  ASSERT_NE(box, nullptr);
+  const size_t before = p.Said().size();
+  p.Key(Qt::Key_F8);
+  ASSERT_TRUE(WaitFor([&] { return box->lineEdit()->hasFocus(); }, 5000)) << "F8";
+  box->lineEdit()->selectAll();
+  QTest::keyClicks(box->lineEdit(), QString::fromStdString(server.Address("/plana")));
+  Pump(500);  // frames keep completing while the user types
+  ASSERT_TRUE(box->lineEdit()->hasFocus()) << "the keyboard stays in the box";
+  p.Key(Qt::Key_Return);
+  EXPECT_TRUE(p.Loaded("Plana"));
+  EXPECT_TRUE(p.WaitToSay("una plana tranquil", before, 30000))
+      << ::testing::PrintToString(p.SaidTexts());
+  EXPECT_LE(watch.Longest(), 2700);
+  std::printf(
+      "[ figures ] frames added forever: %d frame completions in 12 s, %zu "
+      "announcement(s), keys blocked %zu time(s) (longest %lld ms) on it; F8 and a new "
+      "address left it, keys blocked at most %lld ms in all\n",
+      frames, Count(texts, from, "pàgina carregada"), blocksOnThePage,
+      static_cast<long long>(longestOnThePage), static_cast<long long>(watch.Longest()));
+}
+
+}  // namespace
+}  // namespace sonavia::qt
