@@ -1,5 +1,6 @@
 #include "qt/WebEngineBrowser.h"
 
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -15,6 +16,7 @@
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
 #include "qt/WebEnginePage.h"
+#include "shell/PageEvents.h"
 
 namespace sonavia::qt {
 
@@ -187,7 +189,10 @@ void WebEngineBrowser::RaiseCompletion(bool top) {
 
 void WebEngineBrowser::ReadDocument(shell::CompletionOrder::Snapshot snapshot) {
   QPointer<WebEngineBrowser> self(this);
-  page_->runJavaScript(PageScriptCall(PageScript::Snapshot), QWebEngineScript::ApplicationWorld,
+  const QJsonObject values{
+      {QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)}};
+  page_->runJavaScript(PageScriptCall(PageScript::Snapshot, values),
+                       QWebEngineScript::ApplicationWorld,
                        [self, snapshot](const QVariant& result) {
                          // The page may be gone, or a newer load may have begun.
                          if (self == nullptr || !self->completions_.Current(snapshot)) return;

@@ -4,6 +4,7 @@
 
 #include "platform/FileAddress.h"
 #include "platform/UnitTools.h"
+#include "reading/PageConverter.h"
 
 namespace sonavia::shell {
 
@@ -310,7 +311,8 @@ void TFormPrincipal::OpenStartPage() {
 
 void TFormPrincipal::GoToAddress(const std::string& address) {
   Pages.PageAskedFor();
-  cboAddress.SetText(address);
+  // The box shows as much of an address as the program keeps of one.
+  cboAddress.SetText(address.substr(0, reading::kMaxAddressLength));
   cboAddress.AddItem(cboAddress.Text());
   browser_.Navigate(address);
 }

@@ -61,7 +61,8 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
   if (closed_ || progressMax <= 0) return;
   const std::string figure = ProgressFigure(progress, progressMax);
   if (!Downloading) return;
-  w_.StatusBar1.SetText(w_.LastStatusText + " || " + figure);
+  w_.StatusBar1.SetText(platform::Shortened(w_.LastStatusText, kLongestStatusText) + " || " +
+                        figure);
   // An unsigned difference: a wrap of the tick count changes nothing.
   if (ReadingOn() && progress > 0 &&
       static_cast<uint32_t>(loop_.TickCount() - LastProgressSpeech) > kProgressSpeechGap) {
@@ -74,14 +75,15 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
 void PageEvents::StatusTextChange(const std::string& text) {
   if (closed_ || text.empty()) return;
   if (text == kStatusDone) Downloading = false;
+  // Kept whole, since it is the address that "Al link" follows; the status
+  // bar shows its beginning.
   w_.LastStatusText = text;
-  w_.StatusBar1.SetText(text);
-  const std::string& shown = w_.StatusBar1.Text();
+  w_.StatusBar1.SetText(platform::Shortened(text, kLongestStatusText));
   const int32_t count = std::min(list_.LinkCount, reading::ResolvedLinkCapacity);
   if (count <= 0) return;
   const bool announce = w_.HoverSpeechArmed && ReadingOn();
   for (int32_t k = 1; k <= count; ++k) {
-    if (list_.ResolvedLink(k) != shown) continue;
+    if (list_.ResolvedLink(k) != text) continue;
     if (announce) {
       if (list_.ReadingMode != reading::ReadingMode::Links) {
         // The poll finds the engine idle and goes on with the link's "LINK".
@@ -97,7 +99,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
   }
   for (int32_t k = 1; k <= count; ++k) {
     const std::string& address = list_.ResolvedLink(k);
-    if (address.empty() || shown.find(address) == std::string::npos) continue;
+    if (address.empty() || text.find(address) == std::string::npos) continue;
     if (announce) {
       sequencer_.StartReadingAt(0);
       speech_.UseItemVoice();
@@ -166,9 +168,10 @@ void PageEvents::Harvest() {
   for (int32_t k = std::max(stored, 0) + 1; k <= reading::ResolvedLinkCapacity; ++k) {
     list_.ResolvedLink(k).clear();
   }
-  w_.SetCaption(std::string(kWindowCaption) + " - " + document.Title());
+  const std::string& title = document.Title();
+  w_.SetCaption(std::string(kWindowCaption) + " - " + platform::Shortened(title, kLongestTitle));
   w_.SetReadingMode(reading::ReadingMode::Page);
-  list_.SetPageTitle(document.Title());
+  list_.SetPageTitle(title.substr(0, kLongestTitle));
   converter_.ConvertPage(document.body_outerHtml());
   const std::string name = browser_.LocationName();
   const std::string address = browser_.LocationURL();

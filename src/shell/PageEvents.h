@@ -31,6 +31,11 @@ inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
 // The window's caption; a complete page adds " - " and its title.
 inline constexpr const char* kWindowCaption = "Sonavia";
+// A page's title is cut to this many characters, in the caption and as it
+// is read aloud; the status bar's text to this many. Longer texts are of no
+// use to a person, and a title of megabytes held the program for minutes.
+inline constexpr size_t kLongestTitle = 250;
+inline constexpr size_t kLongestStatusText = 300;
 
 // The window's controls and fields that the page events read and write.
 struct PageWindow {

@@ -4,8 +4,11 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "qt/LocalServer.h"
 #include "qt/RealProgram.h"
+#include "support/ProcessMemory.h"
 
 namespace sonavia::qt {
 namespace {
@@ -66,6 +70,27 @@ class Watch {
   qint64 since_ = -1;
   std::vector<qint64> blocks_;
   int frames_ = 0;
+};
+
+// The longest time the main thread went without running its timers.
+class Stalls {
+ public:
+  Stalls() {
+    clock_.start();
+    tick_.setInterval(10);
+    QObject::connect(&tick_, &QTimer::timeout, [this] {
+      longest_ = std::max(longest_, clock_.elapsed() - last_);
+      last_ = clock_.elapsed();
+    });
+    tick_.start();
+  }
+  qint64 Longest() const { return longest_; }
+
+ private:
+  QElapsedTimer clock_;
+  QTimer tick_;
+  qint64 last_ = 0;
+  qint64 longest_ = 0;
 };
 
 size_t Count(const std::vector<std::string>& texts, size_t from, const std::string& text) {
@@ -168,6 +193,72 @@ TEST(HostilePages, FramesAddedForeverAreLeftWithF8) {
       "address left it, keys blocked at most %lld ms in all\n",
       frames, Count(texts, from, "pàgina carregada"), blocksOnThePage,
       static_cast<long long>(longestOnThePage), static_cast<long long>(watch.Longest()));
+}
+
+TEST(HostilePages, AHugeTitleAndAHugeLinkAddressAreCutAndTheWindowAnswers) {
+  QByteArray title;
+  while (title.size() < (5 << 20)) title += "paraula ";
+  const QByteArray address = "/desti?" + QByteArray(100 << 10, 'a');
+  LocalServer server([&](const QString& path, LocalServer::Reply& reply) {
+    if (path != QStringLiteral("/gran")) return false;
+    reply.body = "<html><head><title>" + title +
+                 "</title></head><body style='font-size:40px'><p>Text de la plana.</p>"
+                 "<p><a id='llarg' href='" +
+                 address +
+                 "'>Enlla\xC3\xA7 llarg</a></p>"
+                 "<p>Final de la plana.</p></body></html>";
+    return true;
+  });
+  RealProgram p(kStart);
+  ASSERT_TRUE(p.WaitToSay("benvinguts"));
+  const size_t memoryBefore = sonavia::testing::ResidentBytes();
+  Stalls stalls;
+  const size_t from = p.Said().size();
+  p.form->GoToAddress(server.Address("/gran"));
+  ASSERT_TRUE(p.WaitToSay("text de la plana", from, 60000))
+      << ::testing::PrintToString(p.SaidTexts());
+  const size_t memoryAfter = sonavia::testing::ResidentBytes();
+  const auto texts = p.SaidTexts();
+  const auto spoken = std::find(texts.begin() + static_cast<long>(from), texts.end(), "títol");
+  ASSERT_NE(spoken, texts.end());
+  ASSERT_NE(spoken + 1, texts.end());
+  EXPECT_LE((spoken + 1)->size(), 250u) << "the spoken title";
+  EXPECT_EQ((spoken + 1)->rfind("paraula paraula", 0), 0u);
+  const QString caption = p.window.windowTitle();
+  EXPECT_LE(caption.size(), 10 + 250 + 1);
+  EXPECT_TRUE(caption.endsWith(QChar(0x2026))) << "an ellipsis marks the cut";
+
+  // The pointer onto the long link: the reading moves there, the status
+  // bar shows the address's beginning.
+  QVariantList r =
+      p.Eval(QStringLiteral("var r = document.getElementById('llarg')"
+                            ".getBoundingClientRect(); [r.x + 10, r.y + r.height / 2]"))
+          .toList();
+  ASSERT_EQ(r.size(), 2);
+  QWidget* page = p.window.Browser().View()->focusProxy();
+  const QPoint at(r[0].toInt(), r[1].toInt());
+  const size_t beforePointing = p.Said().size();
+  QTest::mouseMove(page, at);
+  QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(page->mapToGlobal(at)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(page, &move);
+  EXPECT_TRUE(p.WaitToSay("enllaç llarg", beforePointing, 20000))
+      << ::testing::PrintToString(p.SaidTexts());
+  auto* status = p.window.findChild<QLabel*>(QStringLiteral("StatusBar1"));
+  ASSERT_NE(status, nullptr);
+  EXPECT_TRUE(status->text().startsWith(QString::fromLatin1(server.Address("/desti?aaa").c_str())))
+      << status->text().left(80).toStdString();
+  EXPECT_LE(status->text().size(), 301);
+  Pump(1000);
+  EXPECT_LT(stalls.Longest(), 1500);
+  std::printf(
+      "[ figures ] 5 MB title, 100 KB link: main thread stalled at most %lld ms; resident "
+      "memory %+lld MB while it loaded; caption %lld characters, spoken title %zu, status "
+      "bar %lld\n",
+      static_cast<long long>(stalls.Longest()),
+      (static_cast<long long>(memoryAfter) - static_cast<long long>(memoryBefore)) >> 20,
+      static_cast<long long>(caption.size()), (spoken + 1)->size(),
+      static_cast<long long>(status->text().size()));
 }
 
 }  // namespace

@@ -250,6 +250,63 @@ TEST_F(PageEventsTest, APageThatLoadsItselfIsAnnouncedButNeverKeepsTheUserOut) {
   EXPECT_LE(blocks.Longest(), 700u) << "from the completion at 300 ms to the next load at 1000";
 }
 
+TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
+  const std::string hugeTitle(5 << 20, 't');
+  const std::string longAddress = "http://127.0.0.1/" + std::string(100 << 10, 'a');
+  testing::ScriptedPage huge;
+  huge.title = hugeTitle;
+  huge.body = "<body><p>Abans. <a href=\"x\">Llarg</a> despr\xE9s.</p></body>";
+  huge.links = {longAddress};
+  browser.AddPage("http://127.0.0.1/gran", huge);
+  testing::ScriptedPage fits;
+  fits.title = std::string(250, 'u');
+  browser.AddPage("http://127.0.0.1/justa", fits);
+
+  // The caption and the spoken title: the first 250 characters.
+  Load("http://127.0.0.1/justa");
+  loop.RunFor(3000);
+  EXPECT_EQ(main.Caption(), "Sonavia - " + std::string(250, 'u')) << "250 fit whole";
+  library.ClearLog();
+  Load("http://127.0.0.1/gran");
+  loop.RunFor(300 + 2500 + 100);
+  EXPECT_EQ(main.Caption(), "Sonavia - " + std::string(250, 't') + "\x85");
+  loop.RunFor(60000);
+  const Lines texts = ReadTexts();
+  ASSERT_GE(texts.size(), 4u);
+  EXPECT_EQ(texts[1], "T\xEDtol ");
+  EXPECT_EQ(texts[2], std::string(250, 't') + " ");
+  EXPECT_EQ(texts[3], "ABANS ") << "the reading goes on past the title";
+
+  // A pointed link of 100 KB: the status bar shows its beginning, the
+  // reading still moves onto it, and "Al link" has the whole address.
+  library.ClearLog();
+  main.mnuTornarAComencarClick();
+  loop.RunFor(100);
+  browser.ShowStatus(longAddress);
+  EXPECT_EQ(main.StatusBar1.Text(), longAddress.substr(0, 300) + "\x85");
+  EXPECT_EQ(main.LastStatusText, longAddress);
+  EXPECT_TRUE(main.SpeedButtonAlLink.Enabled());
+  loop.RunFor(3000);
+  // The reading goes on from the link's own units, as for any link.
+  const Lines afterPointing = ReadTexts();
+  const Lines link = {"LINK ", "LLARG "};
+  EXPECT_NE(std::search(afterPointing.begin(), afterPointing.end(), link.begin(), link.end()),
+            afterPointing.end())
+      << ::testing::PrintToString(afterPointing);
+  main.brwWebBrowserDownloadBegin();
+  main.brwWebBrowserProgressChange(1, 2);
+  EXPECT_EQ(main.StatusBar1.Text(), longAddress.substr(0, 300) + "\x85 || 50 % carregat");
+
+  // Going to it: the address box shows as much as an address is kept
+  // (2,083 characters); the browser is given the whole address.
+  browser.calls.clear();
+  main.SpeedButtonAlLinkClick();
+  EXPECT_EQ(main.cboAddress.Text(), longAddress.substr(0, 2083));
+  EXPECT_EQ(main.cboAddress.Items().back(), longAddress.substr(0, 2083));
+  ASSERT_FALSE(browser.calls.empty());
+  EXPECT_EQ(browser.calls.back(), "Navigate(" + longAddress + ")");
+}
+
 TEST_F(PageEventsTest, ADocumentWithoutTitleLinksOrBody) {
   Load();
   loop.RunFor(3000);
