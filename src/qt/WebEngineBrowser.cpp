@@ -67,6 +67,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
   connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::OnLinkHovered);
+  connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+          &WebEngineBrowser::OnPageProcessEnded);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -141,6 +143,7 @@ std::string WebEngineBrowser::LocationName() {
 }
 
 void WebEngineBrowser::OnLoadStarted() {
+  processEnded_ = false;
   completions_.LoadStarted();
   dialogs_.NewPage();
   Raise(events.DownloadBegin);
@@ -148,6 +151,9 @@ void WebEngineBrowser::OnLoadStarted() {
 
 void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus) return;
+  // A load cut short by the end of the page's process is no address that
+  // could not be found: that end has been told already.
+  if (processEnded_) return;
   // An error page that the server sends is a page like any other; a load
   // stopped or replaced by another is no failure either.
   if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) return;
@@ -155,6 +161,12 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   const QString refusal = files_->Refusal(info.url());
   ShowNavigationError(info.url().toDisplayString(),
                       refusal.isEmpty() ? info.errorString() : refusal);
+}
+
+void WebEngineBrowser::OnPageProcessEnded() {
+  processEnded_ = true;
+  completions_.Abandon();
+  Raise(events.PageProcessEnded);
 }
 
 void WebEngineBrowser::OnLoadFinished() {

@@ -71,6 +71,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void OnLoadFinished();
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
   void OnLinkHovered(const QString& url);
+  // The engine's process that held the page ended, for whatever reason.
+  void OnPageProcessEnded();
   // What the program's scripts in the page report, from any frame.
   void OnScriptReport(const QString& report);
   void RaiseStatus(const QString& text);
@@ -88,6 +90,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   LocalFileGuard* files_ = nullptr;
   shell::CompletionOrder completions_;
   std::optional<shell::BrowserDocument> document_;
+  bool processEnded_ = false;  // since the last load began
 };
 
 }  // namespace sonavia::qt

@@ -232,6 +232,7 @@ void TFormPrincipal::WireHandlers() {
   e.DocumentComplete = [this] { brwWebBrowserDocumentComplete(); };
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
+  e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
 }
 
 void TFormPrincipal::SetCaption(std::string caption) {

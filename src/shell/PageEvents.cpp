@@ -51,6 +51,7 @@ void PageEvents::DownloadBegin() {
   blockThisLoad_ = askedFor_;
   askedFor_ = false;
   pageCompleted_ = false;
+  pageGone_ = false;
   sequencer_.StartReadingAt(0);
   LastProgressSpeech = loop_.TickCount();
   Downloading = true;
@@ -139,6 +140,8 @@ void PageEvents::DocumentComplete() {
     }
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
     Unblock();
+    // The page's process may have ended meanwhile: nothing is left to read.
+    if (pageGone_) return;
   }
   // A failure anywhere in the harvest ends it there, without a word.
   try {
@@ -148,6 +151,22 @@ void PageEvents::DocumentComplete() {
   w_.HoverSpeechArmed = true;
   w_.SpeedButtonAlLink.SetEnabled(false);
   w_.SpeedButtonTab.SetEnabled(list_.LinkCount != 0);
+}
+
+void PageEvents::PageProcessEnded() {
+  if (closed_) return;
+  Unblock();
+  Downloading = false;
+  pageGone_ = true;
+  // Nothing of the page answers any more: no pointed link moves the reading.
+  w_.HoverSpeechArmed = false;
+  sequencer_.StartReadingAt(0);
+  w_.StatusBar1.SetText(kPageProcessEnded);
+  if (!ReadingOn()) return;
+  // Whatever is still heard (an announcement, a progress figure) gives way.
+  speech_.upcTVStop();
+  speech_.UseItemVoice();
+  speech_.SpeakMessage(kPageProcessEnded);
 }
 
 void PageEvents::Unblock() {

@@ -26,6 +26,8 @@ inline constexpr const char* kDialUpTitle = "Conexi\xF3n de acceso telef\xF3nico
 inline constexpr const char* kNotConnected =
     "No estem conectats a la xarxa, cal fer la conexi\xF3 manual";
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
+inline constexpr const char* kPageProcessEnded =
+    "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
 inline constexpr const char* kPageDialogPrefix = "Missatge de la p\xE0gina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
@@ -66,6 +68,9 @@ class PageEvents {
   void ProgressChange(int32_t progress, int32_t progressMax);
   void StatusTextChange(const std::string& text);
   void DocumentComplete();
+  // The page is gone with the engine's process that held it: the reading
+  // stops and the user hears so, until "Refrescar" loads it again.
+  void PageProcessEnded();
   void WatchdogTick();
   // The user asked for a page (an address, a link followed, a file, the
   // history, a reload): the next load's announcement keeps the window's
@@ -104,6 +109,7 @@ class PageEvents {
   bool blockThisLoad_ = false;  // the load under way is one the user asked for
   bool pageCompleted_ = false;  // the load under way has completed and been read
   bool blocking_ = false;       // the window's input is held for an announcement
+  bool pageGone_ = false;       // the page's process ended since the load began
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

@@ -1,7 +1,9 @@
 // Hostile page shapes served from 127.0.0.1 to the whole program, with
 // what the user hears and the longest time the window kept their keys.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -9,6 +11,8 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -259,6 +263,78 @@ TEST(HostilePages, AHugeTitleAndAHugeLinkAddressAreCutAndTheWindowAnswers) {
       (static_cast<long long>(memoryAfter) - static_cast<long long>(memoryBefore)) >> 20,
       static_cast<long long>(caption.size()), (spoken + 1)->size(),
       static_cast<long long>(status->text().size()));
+}
+
+bool FailureWindowShown() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible() && w->windowTitle() == QStringLiteral("Navegador web")) return true;
+  }
+  return false;
+}
+
+const char* const kEnded =
+    "la pàgina ha deixat de funcionar; premeu refrescar per tornar-la a carregar.";
+
+TEST(HostilePages, APageProcessThatDiesIsToldTheReadingStopsAndRefrescarLoadsItAgain) {
+  std::string body = "<p>Primera frase.";
+  for (int i = 0; i < 40; ++i) body += " Una altra frase.";
+  body += "</p>";
+  LocalServer server([&](const QString& path, LocalServer::Reply& reply) {
+    if (path != QStringLiteral("/llarga")) return false;
+    reply.body = Page("Llarga", QByteArray::fromStdString(body));
+    return true;
+  });
+  RealProgram p(kStart);
+  ASSERT_TRUE(p.WaitToSay("benvinguts"));
+  p.form->GoToAddress(server.Address("/llarga"));
+  ASSERT_TRUE(p.WaitToSay("primera frase", 0, 30000)) << ::testing::PrintToString(p.SaidTexts());
+  const size_t from = p.Said().size();
+  const qint64 pid = p.window.Browser().View()->page()->renderProcessPid();
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+  ASSERT_TRUE(p.WaitToSay(kEnded, from, 10000)) << ::testing::PrintToString(p.SaidTexts());
+  Pump(3000);
+  auto texts = p.SaidTexts();
+  const auto told = std::find(texts.begin() + static_cast<long>(from), texts.end(), kEnded);
+  ASSERT_NE(told, texts.end());
+  EXPECT_EQ(told + 1, texts.end()) << "the reading stopped: " << ::testing::PrintToString(texts);
+  EXPECT_FALSE(FailureWindowShown());
+  EXPECT_TRUE(p.form->Enabled());
+
+  const size_t before = p.Said().size();
+  p.Key(Qt::Key_R, Qt::ControlModifier);  // "Refrescar"
+  EXPECT_TRUE(p.WaitToSay("primera frase", before, 30000))
+      << ::testing::PrintToString(p.SaidTexts());
+  texts = p.SaidTexts();
+  EXPECT_EQ(Count(texts, before, "títol"), 1u);
+}
+
+TEST(HostilePages, APageNestedAHundredThousandDeepIsToldAsAPageThatStoppedWorking) {
+  LocalServer server([](const QString& path, LocalServer::Reply& reply) {
+    if (path != QStringLiteral("/fonda")) return false;
+    reply.body = Page("Fonda",
+                      "<p>Abans.</p><script>var e = document.body;"
+                      " for (var i = 0; i < 100000; i++) {"
+                      " var d = document.createElement('div'); e.appendChild(d); e = d; }"
+                      " e.textContent = 'al fons';</script>");
+    return true;
+  });
+  RealProgram p(kStart);
+  ASSERT_TRUE(p.WaitToSay("benvinguts"));
+  const size_t from = p.Said().size();
+  bool failureShown = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout,
+                   [&] { failureShown = failureShown || FailureWindowShown(); });
+  watch.start(20);
+  p.form->GoToAddress(server.Address("/fonda"));
+  EXPECT_TRUE(p.WaitToSay(kEnded, from, 30000)) << ::testing::PrintToString(p.SaidTexts());
+  Pump(4000);
+  const auto texts = p.SaidTexts();
+  EXPECT_FALSE(p.HasSaid("no puc trobar aquest lloc", from)) << ::testing::PrintToString(texts);
+  EXPECT_EQ(Count(texts, from, "pàgina carregada"), 0u);
+  EXPECT_FALSE(failureShown);
+  EXPECT_TRUE(p.form->Enabled());
 }
 
 }  // namespace

@@ -307,6 +307,58 @@ TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
   EXPECT_EQ(browser.calls.back(), "Navigate(" + longAddress + ")");
 }
 
+TEST_F(PageEventsTest, APageWhoseProcessEndsStopsTheReadingSaysSoAndReloads) {
+  const std::string ended =
+      "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar. ";
+  struct Case {
+    const char* name;
+    uint32_t after;  // ms after the page was asked for
+    bool readingOn;
+    Lines heard;  // from the end on, before "Refrescar"
+  } const cases[] = {
+      {"while the page is read", 300 + 2500 + 2000, true, {ended}},
+      {"while it loads", 100, true, {ended}},
+      {"while it is announced", 300 + 1000, true, {ended}},
+      {"with the reading off", 300 + 2500 + 2000, false, {}},
+  };
+  // "Pàgina carregada" lasts about 1.7 s: the end comes while it is heard.
+  library.msPerCharacter = 100;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    main.mnuParlar.SetChecked(c.readingOn);
+    Load();
+    bool answering = false;
+    At(loop.Elapsed() + c.after, [&] {
+      library.ClearLog();
+      browser.EndPageProcess();
+      answering = main.Enabled();
+    });
+    loop.RunFor(c.after + 10);
+    EXPECT_TRUE(answering) << "the window answers at once";
+    EXPECT_EQ(main.StatusBar1.Text(),
+              "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.");
+    loop.RunFor(10000);
+    EXPECT_EQ(ReadTexts(), c.heard) << "the reading stops; nothing more of the page";
+    EXPECT_EQ(list->UnitCursor, 0);
+    // The pointer on a link of the dead page moves nothing.
+    browser.ShowStatus("file:///w/b.htm");
+    EXPECT_EQ(list->UnitCursor, 0);
+    loop.RunFor(2000);
+    EXPECT_EQ(ReadTexts(), c.heard);
+
+    main.SpeedButtonRecarregar.Click();
+    loop.RunFor(300 + 2500 + 200);
+    const Lines texts = ReadTexts();
+    if (c.readingOn) {
+      ASSERT_GE(texts.size(), c.heard.size() + 2);
+      EXPECT_EQ(texts[c.heard.size()], "P\xE0gina carregada ");
+      EXPECT_EQ(texts[c.heard.size() + 1], "T\xEDtol ") << "read again from its start";
+    }
+    EXPECT_EQ(main.Caption(), "Sonavia - Inici");
+    loop.RunFor(30000);
+  }
+}
+
 TEST_F(PageEventsTest, ADocumentWithoutTitleLinksOrBody) {
   Load();
   loop.RunFor(3000);

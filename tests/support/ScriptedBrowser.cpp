@@ -59,6 +59,13 @@ void ScriptedBrowser::Navigate(const std::string& address) {
   });
 }
 
+void ScriptedBrowser::EndPageProcess() {
+  ++generation_;
+  busy_ = false;
+  Emit("PageProcessEnded");
+  Raise(events.PageProcessEnded);
+}
+
 void ScriptedBrowser::CompleteFrame(const ScriptedPage& page) {
   document_ = shell::BrowserDocument(
       page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);

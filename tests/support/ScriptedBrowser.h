@@ -51,6 +51,9 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void HideReadingMark() override { marks.push_back(std::to_string(loop_.Elapsed()) + " Hide"); }
   std::vector<std::string> marks;
 
+  // The page's process ends now: what was left of its load never comes.
+  void EndPageProcess();
+
   // Raises StatusTextChange now, as a pointer on a link would.
   void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
 
