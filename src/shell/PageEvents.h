@@ -35,7 +35,8 @@ inline constexpr uint32_t kPageDialogLongestWait = 15000;
 inline constexpr const char* kWindowCaption = "Sonavia";
 // A page's title is cut to this many characters, in the caption and as it
 // is read aloud; the status bar's text to this many. Longer texts are of no
-// use to a person, and a title of megabytes held the program for minutes.
+// use to a person, and a title of megabytes, shown and read whole, kept the
+// program from ever reading the page.
 inline constexpr size_t kLongestTitle = 250;
 inline constexpr size_t kLongestStatusText = 300;
 

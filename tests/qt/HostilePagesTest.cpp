@@ -15,6 +15,7 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,12 @@ QByteArray Page(const char* title, const QByteArray& body) {
 // completed, frames apart.
 class Watch {
  public:
-  explicit Watch(RealProgram& p) : p_(p) {
+  explicit Watch(RealProgram& p)
+      : p_(p),
+        refresh_(p.form->OnStateChanged),
+        complete_(p.window.Browser().events.DocumentComplete) {
     clock_.start();
-    auto refresh = p.form->OnStateChanged;
-    p.form->OnStateChanged = [this, refresh] {
+    p.form->OnStateChanged = [this, refresh = refresh_] {
       const bool blocked = !p_.form->Enabled();
       if (blocked && since_ < 0) since_ = clock_.elapsed();
       if (!blocked && since_ >= 0) {
@@ -54,12 +57,19 @@ class Watch {
       }
       if (refresh) refresh();
     };
-    auto complete = p.window.Browser().events.DocumentComplete;
-    p.window.Browser().events.DocumentComplete = [this, complete] {
+    p.window.Browser().events.DocumentComplete = [this, complete = complete_] {
       if (p_.window.Browser().Busy()) ++frames_;
       if (complete) complete();
     };
   }
+  // The program outlives the watch: its own handlers come back.
+  ~Watch() {
+    p_.form->OnStateChanged = refresh_;
+    p_.window.Browser().events.DocumentComplete = complete_;
+  }
+  Watch(const Watch&) = delete;
+  Watch& operator=(const Watch&) = delete;
+
   qint64 Longest() const {
     qint64 longest = since_ >= 0 ? clock_.elapsed() - since_ : 0;
     for (qint64 b : blocks_) longest = std::max(longest, b);
@@ -70,6 +80,7 @@ class Watch {
 
  private:
   RealProgram& p_;
+  std::function<void()> refresh_, complete_;
   QElapsedTimer clock_;
   qint64 since_ = -1;
   std::vector<qint64> blocks_;
