@@ -5,8 +5,10 @@
 // shows as a blank, and a block's end parts it from what follows, so that
 // words on two lines or in two paragraphs are never read as one.
 //
-// Values: none. Answers {title, hasBody, body, links}.
-(function () {
+// Values: {longestTitle}: no more of the title is taken, so that a title of
+// megabytes never crosses to the program. Answers {title, hasBody, body,
+// links}.
+(function (values) {
   var page = window.__sonaviaPage;
   var VOID = {AREA:1, BASE:1, BR:1, COL:1, EMBED:1, HR:1, IMG:1, INPUT:1, LINK:1, META:1,
               PARAM:1, SOURCE:1, TRACK:1, WBR:1};
@@ -61,5 +63,8 @@
   var body = document.body;
   var html = body ? serialize(body) : '';
   page.items = items;
-  return {title: document.title, hasBody: !!body, body: html, links: links};
+  var title = document.title;
+  // One character more than is kept, so that the program sees it was cut.
+  if (title.length > values.longestTitle) title = title.slice(0, values.longestTitle + 1);
+  return {title: title, hasBody: !!body, body: html, links: links};
 })

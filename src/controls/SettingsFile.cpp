@@ -1,6 +1,7 @@
 #include "controls/SettingsFile.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "controls/ProfileFile.h"
 #include "controls/Scanning.h"
@@ -80,6 +81,19 @@ void SettingsFile::ReadAndApply() {
   // Any other value, a missing key included, shows pages at their size.
   if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
   kept_ = Current();
+  seen_ = Stored(file);
+}
+
+std::vector<std::optional<std::string>> SettingsFile::Stored(const ProfileFile& file) const {
+  std::vector<std::optional<std::string>> stored;
+  for (const auto& [key, value] : Current()) {
+    if (file.Has(kSettingsSection, key)) {
+      stored.emplace_back(file.Read(kSettingsSection, key, kAbsent, kValueSize));
+    } else {
+      stored.emplace_back(std::nullopt);
+    }
+  }
+  return stored;
 }
 
 SettingsFile::Entries SettingsFile::Current() const {
@@ -110,9 +124,26 @@ void SettingsFile::WriteIfChanged() {
 
 bool SettingsFile::Write() {
   if (path_.empty()) return false;
+  // Read again now: another run of the program may have written the file
+  // since, and what it wrote stays. A key is written when this run changed
+  // it since it read or wrote it, when the file lacks it, and when the file
+  // still holds what this run found there but this run holds another value
+  // (one it read as the default, "No" for "no", say).
   ProfileFile file = ProfileFile::Load(path_);
-  kept_ = Current();
-  for (const auto& [key, value] : kept_) file.Write(kSettingsSection, key, value);
+  const auto onDisk = Stored(file);
+  const Entries now = Current();
+  bool ours = false;
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    const auto& [key, value] = now[i];
+    const bool changed = i >= kept_.size() || kept_[i].second != value;
+    const bool untouched = i < seen_.size() && onDisk[i] == seen_[i];
+    if (!changed && onDisk[i] && !(untouched && *onDisk[i] != value)) continue;
+    file.Write(kSettingsSection, key, value);
+    if (i < seen_.size()) seen_[i] = value;
+    ours = true;
+  }
+  kept_ = now;
+  if (!ours) return true;  // nothing of this run's to write: the file stays as it is
   std::string error;
   if (file.Save(path_, error)) return true;
   std::fprintf(stderr, "sonavia: the settings could not be written to %s: %s\n", path_.c_str(),

@@ -20,6 +20,8 @@
 
 namespace sonavia::controls {
 
+class ProfileFile;
+
 inline constexpr const char* kSettingsFileName = "Quelva2001.ini";
 inline constexpr const char* kSettingsSection = "Ombrix Sonavia";
 inline constexpr const char* kLanguageKey = "Llengua";
@@ -92,8 +94,12 @@ class SettingsFile {
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
-  // Writes every key; when the file cannot be written it is left as it was and
-  // one line on standard error names it. Returns whether it was written.
+  // Writes the keys whose values this run changed since it read them (or
+  // last wrote them), any key the file lacks, and a value this run read
+  // otherwise than it stands (corrected), over what the file holds now:
+  // what another run wrote meanwhile is kept. When the file cannot be
+  // written it is left as it was and one line on standard error names it.
+  // Returns whether the file holds this run's settings.
   bool Write();
   // Writes only when a setting differs from what was last read or written
   // (or tried: a file that cannot be written is named once per change).
@@ -113,6 +119,10 @@ class SettingsFile {
   // Every key with the value the window's controls give it now.
   Entries Current() const;
   Entries kept_;  // as last read, written or tried
+  // Each key's value in `file`, as the reading takes it; none when absent.
+  std::vector<std::optional<std::string>> Stored(const ProfileFile& file) const;
+  // What the file held of each key when this run last read or wrote it.
+  std::vector<std::optional<std::string>> seen_;
 };
 
 }  // namespace sonavia::controls

@@ -116,6 +116,13 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   return out;
 }
 
+std::string Shortened(std::string_view text, size_t longest) {
+  if (text.size() <= longest) return std::string(text);
+  std::string shown(text.substr(0, longest));
+  shown += '\x85';
+  return shown;
+}
+
 int32_t ReadWholeNumber(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

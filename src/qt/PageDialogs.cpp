@@ -12,9 +12,20 @@
 
 namespace sonavia::qt {
 
-bool PageDialogs::Run(Kind kind, const QString& message, QString* text) {
+namespace {
+
+// A page's message is shown up to this many characters: a message of
+// megabytes would hold the program in its window's text layout.
+constexpr qsizetype kLongestMessage = 2000;
+
+}  // namespace
+
+bool PageDialogs::Run(Kind kind, const QString& fullMessage, QString* text) {
   const bool accepting = kind == Kind::Alert || kind == Kind::Leave;
   if (!limit_.MayShow()) return accepting;
+  const QString message = fullMessage.size() <= kLongestMessage
+                              ? fullMessage
+                              : fullMessage.left(kLongestMessage) + QChar(0x2026);
 
   const QString title = FromCp1252(shell::kPageDialogTitle);
   QPointer<QDialog> dialog;

@@ -1,5 +1,6 @@
 #include "qt/WebEngineBrowser.h"
 
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -10,10 +11,12 @@
 
 #include "qt/EnginePolicy.h"
 #include "qt/FrameKey.h"
+#include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
 #include "qt/WebEnginePage.h"
+#include "shell/PageEvents.h"
 
 namespace sonavia::qt {
 
@@ -55,6 +58,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     ShowNavigationError(address, reason);
   });
   new FrameKey(view_, this);
+  files_ = new LocalFileGuard(page_);
 
   connect(page_, &QWebEnginePage::loadStarted, this, &WebEngineBrowser::OnLoadStarted);
   connect(page_, &QWebEnginePage::loadProgress, this,
@@ -66,6 +70,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
   connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::OnLinkHovered);
+  connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+          &WebEngineBrowser::OnPageProcessEnded);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -145,6 +151,7 @@ std::string WebEngineBrowser::LocationName() {
 }
 
 void WebEngineBrowser::OnLoadStarted() {
+  processEnded_ = false;
   completions_.LoadStarted();
   dialogs_.NewPage();
   Raise(events.DownloadBegin);
@@ -152,11 +159,22 @@ void WebEngineBrowser::OnLoadStarted() {
 
 void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus) return;
+  // A load cut short by the end of the page's process is no address that
+  // could not be found: that end has been told already.
+  if (processEnded_) return;
   // An error page that the server sends is a page like any other; a load
   // stopped or replaced by another is no failure either.
   if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) return;
   if (info.errorCode() == -3) return;  // aborted
-  ShowNavigationError(info.url().toDisplayString(), info.errorString());
+  const QString refusal = files_->Refusal(info.url());
+  ShowNavigationError(info.url().toDisplayString(),
+                      refusal.isEmpty() ? info.errorString() : refusal);
+}
+
+void WebEngineBrowser::OnPageProcessEnded() {
+  processEnded_ = true;
+  completions_.Abandon();
+  Raise(events.PageProcessEnded);
 }
 
 void WebEngineBrowser::OnLoadFinished() {
@@ -192,7 +210,10 @@ void WebEngineBrowser::RaiseCompletion(bool top) {
 
 void WebEngineBrowser::ReadDocument(shell::CompletionOrder::Snapshot snapshot) {
   QPointer<WebEngineBrowser> self(this);
-  page_->runJavaScript(PageScriptCall(PageScript::Snapshot), QWebEngineScript::ApplicationWorld,
+  const QJsonObject values{
+      {QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)}};
+  page_->runJavaScript(PageScriptCall(PageScript::Snapshot, values),
+                       QWebEngineScript::ApplicationWorld,
                        [self, snapshot](const QVariant& result) {
                          // The page may be gone, or a newer load may have begun.
                          if (self == nullptr || !self->completions_.Current(snapshot)) return;

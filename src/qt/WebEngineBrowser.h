@@ -24,6 +24,7 @@ class QWidget;
 
 namespace sonavia::qt {
 
+class LocalFileGuard;
 class ReadingMarkScript;
 class WebEnginePage;
 
@@ -73,6 +74,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void OnLoadFinished();
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
   void OnLinkHovered(const QString& url);
+  // The engine's process that held the page ended, for whatever reason.
+  void OnPageProcessEnded();
   // What the program's scripts in the page report, from any frame.
   void OnScriptReport(const QString& report);
   void RaiseStatus(const QString& text);
@@ -87,9 +90,11 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   PageDialogs dialogs_;
   WebEnginePage* page_ = nullptr;
   ReadingMarkScript* mark_ = nullptr;
+  LocalFileGuard* files_ = nullptr;
   shell::CompletionOrder completions_;
   std::optional<shell::BrowserDocument> document_;
   qreal zoom_ = 1.0;
+  bool processEnded_ = false;  // since the last load began
 };
 
 }  // namespace sonavia::qt

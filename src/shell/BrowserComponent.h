@@ -90,6 +90,9 @@ class BrowserComponent : public reading::ReadingMarkView {
     std::function<void()> DocumentComplete;
     std::function<void()> DownloadComplete;
     std::function<void()> NavigateComplete2;
+    // The engine's process that held the page ended (a crash, no memory
+    // left): the page shown is gone, and nothing more of its load comes.
+    std::function<void()> PageProcessEnded;
   };
   Events events;
 

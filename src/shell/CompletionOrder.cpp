@@ -4,19 +4,30 @@ namespace sonavia::shell {
 
 void CompletionOrder::LoadStarted() {
   ++load_;
+  abandoned_ = false;
   busy_ = true;
   framesInFlight_ = 0;
   topFinished_ = false;
   topWaiting_ = false;
 }
 
+void CompletionOrder::Abandon() {
+  ++load_;
+  busy_ = false;
+  framesInFlight_ = 0;
+  topWaiting_ = false;
+  // What the engine still reports of it belongs to no load.
+  abandoned_ = true;
+}
+
 void CompletionOrder::FrameLoaded() {
-  if (!busy_ || topFinished_) return;
+  if (!busy_ || topFinished_ || abandoned_) return;
   ++framesInFlight_;
   actions_.readDocument({load_, false});
 }
 
 void CompletionOrder::TopLoaded() {
+  if (abandoned_) return;
   topFinished_ = true;
   // The frames' completions go first, whatever order the engine reports.
   if (framesInFlight_ > 0) {

@@ -46,6 +46,9 @@ class CompletionOrder {
   void SnapshotRead(Snapshot snapshot);
   // Nothing more is raised: the component is going away.
   void Forget() { ++load_; }
+  // The page went away unfinished (its process ended): nothing more of its
+  // load is raised, and the component is not busy with it.
+  void Abandon();
 
   // From a load's start until the top document's completion is raised.
   bool Busy() const { return busy_; }
@@ -60,6 +63,7 @@ class CompletionOrder {
   int framesInFlight_ = 0;    // frame snapshots asked for and not yet read
   bool topFinished_ = false;  // the top document's load has finished
   bool topWaiting_ = false;   // its snapshot waits for the frames'
+  bool abandoned_ = false;    // the load went away unfinished
   std::deque<Snapshot> queue_;
   bool raising_ = false;
   // Expires with this object, which a completion's handler may destroy.

@@ -4,6 +4,7 @@
 
 #include "platform/FileAddress.h"
 #include "platform/UnitTools.h"
+#include "reading/PageConverter.h"
 
 namespace sonavia::shell {
 
@@ -52,10 +53,10 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 [this](const std::string& address) { GoToAddress(address); },
                 [this](int key) { PressKey(key); }},
                list, Sequencer, Speech),
-      Navigation(NavigationWindow{cboAddress, OpenFileDialog,
-                                  [this](const std::string& a) { GoToAddress(a); },
-                                  [this] { FocusPage(); }, [this](int key) { PressKey(key); },
-                                  [this] { ToolBarBotonsClick(); }},
+      Navigation(NavigationWindow{
+                     cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
+                     [this] { FocusPage(); }, [this](int key) { PressKey(key); },
+                     [this] { ToolBarBotonsClick(); }, [this] { Pages.PageAskedFor(); }},
                  browser, loop, input, Sequencer),
       Autosave(loop, Settings),
       Notices(loop, Speech, mnuParlar, StatusBarSo),
@@ -277,6 +278,7 @@ void TFormPrincipal::WireHandlers() {
   e.DocumentComplete = [this] { brwWebBrowserDocumentComplete(); };
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
+  e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
 }
 
 void TFormPrincipal::SetCaption(std::string caption) {
@@ -359,7 +361,9 @@ void TFormPrincipal::OpenStartPage() {
 }
 
 void TFormPrincipal::GoToAddress(const std::string& address) {
-  cboAddress.SetText(address);
+  Pages.PageAskedFor();
+  // The box shows as much of an address as the program keeps of one.
+  cboAddress.SetText(address.substr(0, reading::kMaxAddressLength));
   cboAddress.AddItem(cboAddress.Text());
   browser_.Navigate(address);
 }

@@ -225,6 +225,7 @@ class TFormPrincipal {
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
   void brwWebBrowserDownloadComplete() {}
   void brwWebBrowserNavigateComplete2() {}
+  void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
 
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;

@@ -46,6 +46,12 @@ void PageEvents::Close() {
 void PageEvents::DownloadBegin() {
   if (closed_) return;
   ++downloads_;
+  // The page announced is gone: the user gets the window back at once.
+  Unblock();
+  blockThisLoad_ = askedFor_;
+  askedFor_ = false;
+  pageCompleted_ = false;
+  pageGone_ = false;
   sequencer_.StartReadingAt(0);
   LastProgressSpeech = loop_.TickCount();
   Downloading = true;
@@ -56,7 +62,8 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
   if (closed_ || progressMax <= 0) return;
   const std::string figure = ProgressFigure(progress, progressMax);
   if (!Downloading) return;
-  w_.StatusBar1.SetText(w_.LastStatusText + " || " + figure);
+  w_.StatusBar1.SetText(platform::Shortened(w_.LastStatusText, kLongestStatusText) + " || " +
+                        figure);
   // An unsigned difference: a wrap of the tick count changes nothing.
   if (ReadingOn() && progress > 0 &&
       static_cast<uint32_t>(loop_.TickCount() - LastProgressSpeech) > kProgressSpeechGap) {
@@ -69,14 +76,15 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
 void PageEvents::StatusTextChange(const std::string& text) {
   if (closed_ || text.empty()) return;
   if (text == kStatusDone) Downloading = false;
+  // Kept whole, since it is the address that "Al link" follows; the status
+  // bar shows its beginning.
   w_.LastStatusText = text;
-  w_.StatusBar1.SetText(text);
-  const std::string& shown = w_.StatusBar1.Text();
+  w_.StatusBar1.SetText(platform::Shortened(text, kLongestStatusText));
   const int32_t count = std::min(list_.LinkCount, reading::ResolvedLinkCapacity);
   if (count <= 0) return;
   const bool announce = w_.HoverSpeechArmed && ReadingOn();
   for (int32_t k = 1; k <= count; ++k) {
-    if (list_.ResolvedLink(k) != shown) continue;
+    if (list_.ResolvedLink(k) != text) continue;
     if (announce) {
       if (list_.ReadingMode != reading::ReadingMode::Links) {
         // The poll finds the engine idle and goes on with the link's "LINK".
@@ -92,7 +100,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
   }
   for (int32_t k = 1; k <= count; ++k) {
     const std::string& address = list_.ResolvedLink(k);
-    if (address.empty() || shown.find(address) == std::string::npos) continue;
+    if (address.empty() || text.find(address) == std::string::npos) continue;
     if (announce) {
       sequencer_.StartReadingAt(0);
       speech_.UseItemVoice();
@@ -105,17 +113,35 @@ void PageEvents::StatusTextChange(const std::string& text) {
 }
 
 void PageEvents::DocumentComplete() {
-  if (closed_) return;
+  // One load is announced and read once: what completes after the page
+  // itself (frames added later, say) changes nothing.
+  if (closed_ || pageCompleted_) return;
+  // A frame's document completes before the page, which completes once the
+  // component is no longer busy. A frame's completion only takes in what the
+  // page holds so far: it neither takes the keyboard (the user may be typing
+  // an address) nor is announced, however many frames a page has.
+  const bool page = !browser_.Busy();
   Downloading = false;
-  w_.FocusPage();
+  if (page) {
+    pageCompleted_ = true;
+    w_.FocusPage();
+  }
   w_.LastStatusText.clear();
-  if (ReadingOn()) {
+  if (page && ReadingOn()) {
     sequencer_.StartReadingAt(0);
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageLoaded);
-    w_.SetEnabled(false);
+    // The window takes no input while a page the user asked for is
+    // announced; a page that loads itself (a refresh, a script) never
+    // keeps the user out.
+    if (blockThisLoad_) {
+      blocking_ = true;
+      w_.SetEnabled(false);
+    }
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
-    w_.SetEnabled(true);
+    Unblock();
+    // The page's process may have ended meanwhile: nothing is left to read.
+    if (pageGone_) return;
   }
   // A failure anywhere in the harvest ends it there, without a word.
   try {
@@ -125,6 +151,28 @@ void PageEvents::DocumentComplete() {
   w_.HoverSpeechArmed = true;
   w_.SpeedButtonAlLink.SetEnabled(false);
   w_.SpeedButtonTab.SetEnabled(list_.LinkCount != 0);
+}
+
+void PageEvents::PageProcessEnded() {
+  if (closed_) return;
+  Unblock();
+  Downloading = false;
+  pageGone_ = true;
+  // Nothing of the page answers any more: no pointed link moves the reading.
+  w_.HoverSpeechArmed = false;
+  sequencer_.StartReadingAt(0);
+  w_.StatusBar1.SetText(kPageProcessEnded);
+  if (!ReadingOn()) return;
+  // Whatever is still heard (an announcement, a progress figure) gives way.
+  speech_.upcTVStop();
+  speech_.UseItemVoice();
+  speech_.SpeakMessage(kPageProcessEnded);
+}
+
+void PageEvents::Unblock() {
+  if (!blocking_) return;
+  blocking_ = false;
+  w_.SetEnabled(true);
 }
 
 void PageEvents::Harvest() {
@@ -139,9 +187,10 @@ void PageEvents::Harvest() {
   for (int32_t k = std::max(stored, 0) + 1; k <= reading::ResolvedLinkCapacity; ++k) {
     list_.ResolvedLink(k).clear();
   }
-  w_.SetCaption(std::string(kWindowCaption) + " - " + document.Title());
+  const std::string& title = document.Title();
+  w_.SetCaption(std::string(kWindowCaption) + " - " + platform::Shortened(title, kLongestTitle));
   w_.SetReadingMode(reading::ReadingMode::Page);
-  list_.SetPageTitle(document.Title());
+  list_.SetPageTitle(title.substr(0, kLongestTitle));
   converter_.ConvertPage(document.body_outerHtml());
   const std::string name = browser_.LocationName();
   const std::string address = browser_.LocationURL();

@@ -26,11 +26,19 @@ inline constexpr const char* kDialUpTitle = "Conexi\xF3n de acceso telef\xF3nico
 inline constexpr const char* kNotConnected =
     "No estem conectats a la xarxa, cal fer la conexi\xF3 manual";
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
+inline constexpr const char* kPageProcessEnded =
+    "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
 inline constexpr const char* kPageDialogPrefix = "Missatge de la p\xE0gina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
 // The window's caption; a complete page adds " - " and its title.
 inline constexpr const char* kWindowCaption = "Sonavia";
+// A page's title is cut to this many characters, in the caption and as it
+// is read aloud; the status bar's text to this many. Longer texts are of no
+// use to a person, and a title of megabytes, shown and read whole, kept the
+// program from ever reading the page.
+inline constexpr size_t kLongestTitle = 250;
+inline constexpr size_t kLongestStatusText = 300;
 
 // The window's controls and fields that the page events read and write.
 struct PageWindow {
@@ -61,7 +69,14 @@ class PageEvents {
   void ProgressChange(int32_t progress, int32_t progressMax);
   void StatusTextChange(const std::string& text);
   void DocumentComplete();
+  // The page is gone with the engine's process that held it: the reading
+  // stops and the user hears so, until "Refrescar" loads it again.
+  void PageProcessEnded();
   void WatchdogTick();
+  // The user asked for a page (an address, a link followed, a file, the
+  // history, a reload): the next load's announcement keeps the window's
+  // input for its 2.5 s.
+  void PageAskedFor() { askedFor_ = true; }
   // The window is closing: later events neither speak nor start a reading.
   void Close();
 
@@ -73,6 +88,8 @@ class PageEvents {
  private:
   bool ReadingOn() const { return w_.mnuParlar.Checked(); }
   void Harvest();
+  // Gives the window its input back, when an announcement took it.
+  void Unblock();
   void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
                      int key);
   void DismissPageDialog(const platform::WindowInfo& window);
@@ -89,6 +106,11 @@ class PageEvents {
   speech::SpeechEngine& speech_;
   uint64_t downloads_ = 0;  // counts download starts
   bool closed_ = false;
+  bool askedFor_ = false;       // since the last download began
+  bool blockThisLoad_ = false;  // the load under way is one the user asked for
+  bool pageCompleted_ = false;  // the load under way has completed and been read
+  bool blocking_ = false;       // the window's input is held for an announcement
+  bool pageGone_ = false;       // the page's process ended since the load began
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

@@ -121,6 +121,17 @@ TEST_F(PageDialogTest, APageThatKeepsOpeningDialogsIsAnsweredWithoutWindows) {
   EXPECT_EQ(seen.back().text, "una altra vegada");
 }
 
+TEST_F(PageDialogTest, AMessageOfMegabytesIsShownCut) {
+  const std::string path = Write("huge.htm", "<html><body><p>Gran</p></body></html>");
+  ASSERT_TRUE(Load(path));
+  AnswerWith(Qt::Key_Return);
+  EXPECT_EQ(Run(QStringLiteral("alert('ab'.repeat(3 << 20)); 'fet'")).toStdString(), "fet");
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text.size(), 2000u + 1u);
+  EXPECT_EQ(seen[0].text.substr(0, 6), "ababab");
+  EXPECT_EQ(seen[0].text.back(), '\x85') << "an ellipsis marks the cut";
+}
+
 TEST_F(PageDialogTest, LeavingAPageThatAsksFirstIsAQuestionInCatalan) {
   const std::string asks = Write("asks.htm", R"(<html><body><p>Canvis</p><script>
 window.addEventListener('beforeunload', function (e) { e.preventDefault(); e.returnValue = ''; });

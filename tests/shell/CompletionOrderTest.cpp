@@ -190,6 +190,38 @@ TEST_F(CompletionOrderTest, ACompletionGoesOnlyToTheLoadThatAskedForIt) {
   EXPECT_TRUE(order->Busy()) << "the new load has not finished";
 }
 
+TEST_F(CompletionOrderTest, APageWhoseProcessEndedRaisesNothingMoreAndIsNotBusy) {
+  const auto kEnded = [](CompletionOrder& o) { o.Abandon(); };
+  struct Case {
+    const char* name;
+    std::vector<std::pair<uint32_t, void (*)(CompletionOrder&)>> reports;
+    std::vector<std::string> expected;
+  } const cases[] = {
+      // The engine still reports the failed load's end, and late frames.
+      {"while loading", {{0, kStart}, {10, kEnded}, {20, kTop}, {30, kFrame}}, {}},
+      {"with a frame's read in flight",
+       {{0, kStart}, {0, kFrame}, {10, kEnded}, {20, kTop}},
+       {"0 read frame"}},
+      {"with the top document's read in flight",
+       {{0, kStart}, {10, kTop}, {20, kEnded}},
+       {"10 read top"}},
+      {"once complete",
+       {{0, kStart}, {10, kTop}, {100, kEnded}, {110, kTop}},
+       {"10 read top", "60 top complete"}},
+      {"and loaded again",
+       {{0, kStart}, {10, kEnded}, {20, kTop}, {30, kStart}, {40, kTop}},
+       {"40 read top", "90 top complete"}},
+  };
+  for (const auto& c : cases) {
+    Restart();
+    for (const auto& [at, report] : c.reports) At(at, report);
+    loop.RunFor(15);
+    loop.RunFor(1000);
+    EXPECT_EQ(log, c.expected) << c.name;
+    EXPECT_FALSE(order->Busy()) << c.name;
+  }
+}
+
 TEST_F(CompletionOrderTest, NothingIsRaisedOnceForgottenNorAfterAHandlerDestroysIt) {
   At(0, kStart);
   At(0, kFrame);
