@@ -39,6 +39,9 @@ class ReadingSequencer : public ConversionLimitWarning {
   void SpeakNext();
   void StartReadingAt(int32_t firstUnit);
   void StepBackAndStop();
+  // Stops a unit being spoken and leaves in LinkTarget the address of the
+  // link being read, or of the first when none has been read yet. Returns
+  // true.
   bool ResolveCurrentLink();
 
   // Shows on the page the unit being read.
