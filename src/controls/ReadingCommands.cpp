@@ -1,6 +1,7 @@
 #include "controls/ReadingCommands.h"
 
 #include "platform/UnitTools.h"
+#include "reading/LinkAddress.h"
 
 namespace sonavia::controls {
 
@@ -64,6 +65,12 @@ void ReadingCommands::SelectLanguage(speech::Language language) {
 void ReadingCommands::FollowLinkBeingRead() {
   if (list_.LinkCount == 0) return;
   try {
+    // A link that cannot be followed leaves the reading where it is.
+    const int32_t link = list_.LinkCursor == 0 ? 1 : list_.LinkCursor;
+    if (!MayFollow(list_.ResolvedLink(link))) {
+      w_.Notice(kLinkNotFollowed);
+      return;
+    }
     sequencer_.ResolveCurrentLink();
     w_.GoToAddress(list_.LinkTarget);
   } catch (...) {
@@ -73,9 +80,18 @@ void ReadingCommands::FollowLinkBeingRead() {
 void ReadingCommands::GoToPointedLink() {
   if (list_.LinkCount == 0) return;
   try {
+    if (!MayFollow(w_.LastStatusText)) {
+      w_.Notice(kLinkNotFollowed);
+      return;
+    }
     w_.GoToAddress(w_.LastStatusText);
   } catch (...) {
   }
+}
+
+bool ReadingCommands::MayFollow(const std::string& address) const {
+  // The page the link is on is the one last read into the list.
+  return reading::MayFollowLink(list_.PageAddress, address);
 }
 
 void ReadingCommands::PressPageKey(int virtualKey) {

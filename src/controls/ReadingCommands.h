@@ -17,6 +17,9 @@ namespace sonavia::controls {
 // The language that is not active carries it.
 inline constexpr const char* kLanguageShortcut = "F7";
 inline constexpr const char* kFallbackRate = "160";
+// Said when a link leads where the program does not go: a local file from a
+// web page, a script, a mail address, the engine's own pages.
+inline constexpr const char* kLinkNotFollowed = "Aquest enlla\xE7 no es pot seguir.";
 
 // The caption of the page-or-links item, which names the mode it switches
 // to: the links while the whole page is read, the page while the links are.
@@ -36,6 +39,8 @@ struct ReadingWindow {
   std::function<void()> ScanHold;
   std::function<void(const std::string&)> GoToAddress;
   std::function<void(int)> PressKey;
+  // Says a notice over the reading, which goes on after it.
+  std::function<void(const std::string&)> Notice;
 };
 
 class ReadingCommands {
@@ -62,6 +67,8 @@ class ReadingCommands {
   // The scan hold, then speech on (reading on from the cursor) or off (the
   // interrupted unit to be read again).
   void SetSpeech(bool on);
+  // Whether the program goes where a link of the page leads.
+  bool MayFollow(const std::string& address) const;
 
   ReadingWindow w_;
   reading::ReadingList& list_;

@@ -177,10 +177,11 @@ class TFormPrincipal {
   void cboAddressExit() { Navigation.AddressExit(); }
   void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
   void EditVelocitatChange() { Commands.RateChanged(); }
-  // Every press of Return or Enter that the user makes, in any window of the
-  // program; the key then goes on to its window.
+  // Every plain press of Return or Enter that the user makes in the program's
+  // window or its about box; the key then goes on to its window. While the
+  // window takes no input (a page just announced) it follows nothing.
   void ApplicationEvents1Message(int virtualKey) {
-    if (virtualKey == platform::kReturnKey) Commands.EnterKey();
+    if (virtualKey == platform::kReturnKey && enabled_) Commands.EnterKey();
   }
   void TextDecimesScanExit() { Scan.CheckStepEdit(); }
   void TextTimerParoExit() { Scan.CheckPauseEdit(); }
