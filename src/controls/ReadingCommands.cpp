@@ -62,31 +62,33 @@ void ReadingCommands::SelectLanguage(speech::Language language) {
   chosen.SetEnabled(false);
 }
 
-void ReadingCommands::FollowLinkBeingRead() {
-  if (list_.LinkCount == 0) return;
+bool ReadingCommands::FollowLinkBeingRead() {
+  if (list_.LinkCount == 0) return false;
   try {
     // A link that cannot be followed leaves the reading where it is.
     const int32_t link = list_.LinkCursor == 0 ? 1 : list_.LinkCursor;
     if (!MayFollow(list_.ResolvedLink(link))) {
       w_.Notice(kLinkNotFollowed);
-      return;
+      return true;
     }
     sequencer_.ResolveCurrentLink();
     w_.GoToAddress(list_.LinkTarget);
   } catch (...) {
   }
+  return true;
 }
 
-void ReadingCommands::GoToPointedLink() {
-  if (list_.LinkCount == 0) return;
+bool ReadingCommands::GoToPointedLink() {
+  if (list_.LinkCount == 0) return false;
   try {
     if (!MayFollow(w_.LastStatusText)) {
       w_.Notice(kLinkNotFollowed);
-      return;
+      return true;
     }
     w_.GoToAddress(w_.LastStatusText);
   } catch (...) {
   }
+  return true;
 }
 
 bool ReadingCommands::MayFollow(const std::string& address) const {
@@ -114,15 +116,13 @@ void ReadingCommands::RateChanged() {
   speech_.SetSpeechRate(rate);
 }
 
-void ReadingCommands::EnterKey() {
+bool ReadingCommands::EnterKey() {
+  bool followed = false;
   if (w_.EnterArmed) {
-    if (w_.SpeedButtonAlLink.Enabled()) {
-      GoToPointedLink();
-    } else {
-      FollowLinkBeingRead();
-    }
+    followed = w_.SpeedButtonAlLink.Enabled() ? GoToPointedLink() : FollowLinkBeingRead();
   }
   w_.EnterArmed = true;
+  return followed;
 }
 
 }  // namespace sonavia::controls

@@ -54,12 +54,16 @@ class ReadingCommands {
   // The reading list's mode, and the item's caption with it.
   void SetReadingMode(reading::ReadingMode mode);
   void SelectLanguage(speech::Language language);
-  void FollowLinkBeingRead();
-  void GoToPointedLink();
+  // Each returns whether the page had a link to follow (followed or
+  // refused).
+  bool FollowLinkBeingRead();
+  bool GoToPointedLink();
   void PressPageKey(int virtualKey);
   void RateChanged();
   // A press of Return or Enter anywhere in the program, the user's own.
-  void EnterKey();
+  // Returns whether it followed a link or said why not: then the key has
+  // done its work, and the page must not act on it as well.
+  bool EnterKey();
   // The address box has got the keyboard focus.
   void AddressBoxEntered() { w_.EnterArmed = false; }
 

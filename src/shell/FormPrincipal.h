@@ -178,10 +178,11 @@ class TFormPrincipal {
   void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
   void EditVelocitatChange() { Commands.RateChanged(); }
   // Every plain press of Return or Enter that the user makes in the program's
-  // window or its about box; the key then goes on to its window. While the
-  // window takes no input (a page just announced) it follows nothing.
-  void ApplicationEvents1Message(int virtualKey) {
-    if (virtualKey == platform::kReturnKey && enabled_) Commands.EnterKey();
+  // window or its about box. While the window takes no input (a page just
+  // announced) it follows nothing. Returns whether it followed a link (or
+  // said why not); otherwise the key goes on to its window.
+  bool ApplicationEvents1Message(int virtualKey) {
+    return virtualKey == platform::kReturnKey && enabled_ && Commands.EnterKey();
   }
   void TextDecimesScanExit() { Scan.CheckStepEdit(); }
   void TextTimerParoExit() { Scan.CheckPauseEdit(); }

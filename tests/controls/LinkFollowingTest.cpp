@@ -119,12 +119,12 @@ TEST_F(LinkFollowingTest, EveryShapeIsFollowedWhereAClickGoesEveryWay) {
           break;
         case Way::EnterOnPointed:
           browser.ShowStatus(shape.click);
-          main.ApplicationEvents1Message(0x0D);
+          EXPECT_TRUE(main.ApplicationEvents1Message(0x0D)) << "the key is used up";
           break;
         case Way::EnterOnFocused:
           main.SpeedButtonTab.Click();
           browser.ShowStatus(shape.click);
-          main.ApplicationEvents1Message(0x0D);
+          EXPECT_TRUE(main.ApplicationEvents1Message(0x0D)) << "the key is used up";
           break;
         case Way::AlLink:
           browser.ShowStatus(shape.click);
@@ -191,7 +191,7 @@ TEST_F(LinkFollowingTest, AWebPageNeverLeadsToLocalFilesScriptsOrTheEnginesPages
         if (way == Way::AlLink) {
           main.SpeedButtonAlLink.Click();
         } else {
-          main.ApplicationEvents1Message(0x0D);
+          EXPECT_TRUE(main.ApplicationEvents1Message(0x0D)) << "the key is used up";
         }
       }
       loop.RunFor(3000);
@@ -256,13 +256,26 @@ TEST_F(LinkFollowingTest, EnterWhileAPageIsAnnouncedFollowsNothing) {
   for (const uint32_t at : {400u, 1500u, 2700u}) {
     loop.Post(at, [this] {
       ASSERT_FALSE(main.Enabled());
-      main.ApplicationEvents1Message(0x0D);
+      EXPECT_FALSE(main.ApplicationEvents1Message(0x0D)) << "the key goes on, to be blocked";
     });
   }
   loop.RunFor(300 + 2500 + 50);
   EXPECT_EQ(Navigated(), Lines{});
-  main.ApplicationEvents1Message(0x0D);
+  EXPECT_TRUE(main.ApplicationEvents1Message(0x0D));
   EXPECT_EQ(Navigated(), Lines{"http://h.cat/x.htm"}) << "once the page is being read";
+}
+
+TEST_F(LinkFollowingTest, AnEnterThatFollowsNothingGoesOnToItsWindow) {
+  Start();
+  Open("http://h.cat/buida.htm", {});
+  EXPECT_FALSE(main.ApplicationEvents1Message(0x0D)) << "a page without links: a form's Enter";
+  Open(kPageAddress, {kShapes[0]});
+  main.cboAddress.OnEnter();
+  EXPECT_FALSE(main.ApplicationEvents1Message(0x0D)) << "the address typed in the box";
+  EXPECT_EQ(Navigated(), Lines{});
+  EXPECT_FALSE(main.ApplicationEvents1Message(0x1B));
+  EXPECT_TRUE(main.ApplicationEvents1Message(0x0D)) << "a second Enter in the box";
+  EXPECT_EQ(Navigated(), Lines{kShapes[0].click});
 }
 
 }  // namespace
