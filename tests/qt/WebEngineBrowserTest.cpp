@@ -64,7 +64,7 @@ TEST_F(WebEngineBrowserTest, EventsComeInOrderAndTheSnapshotIsWhatIsShown) {
   const std::string folder = "file://" + dir.path().toStdString() + "/sub/";
   ASSERT_EQ(doc.links_length(), 2);
   EXPECT_EQ(doc.Links_Item(0), folder + "a.htm");
-  EXPECT_EQ(doc.Links_Item(1), folder + "b%20c.htm");
+  EXPECT_EQ(doc.Links_Item(1), folder + "b c.htm");
   EXPECT_THROW(doc.Links_Item(2), shell::BrowserError);
   for (const char* gone :
        {"amagat", "invisible", "hidden", "aria", "noscript", "template", "script.htm"}) {
