@@ -32,6 +32,9 @@ class MainWindowView : public QMainWindow {
   QToolBar* ButtonToolBar() const { return buttonBar_; }
   QToolButton* Button(const platform::Button* button) const;
   QAction* Action(const platform::MenuItem* item) const;
+  // Enter in `window` (the about box) follows a link as in this window;
+  // after Bind.
+  void FollowOnEnterIn(QWidget* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -50,6 +53,7 @@ class MainWindowView : public QMainWindow {
   class EnterKeyObserver;
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;
+  EnterKeyObserver* enterKeys_ = nullptr;
   WebEngineBrowser* browser_;
   QToolBar* buttonBar_ = nullptr;
   QToolBar* addressBar_ = nullptr;
