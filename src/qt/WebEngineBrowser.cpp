@@ -60,7 +60,6 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   connect(page_, &QWebEnginePage::urlChanged, this, [this] { Raise(events.NavigateComplete2); });
   connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
-  connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::OnLinkHovered);
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -159,20 +158,20 @@ void WebEngineBrowser::OnScriptReport(const QString& report) {
   if (report.startsWith(QStringLiteral("focus:"))) {
     // Every focus move the user's key makes is a status text when it lands
     // on a link, the one the pointer rests on too; the page's own are not.
-    if (!intent_.FocusMoveIsUsers()) return;
-    const QString address = report.mid(6);
-    if (!address.isEmpty()) RaiseStatus(LinkAddressText(address));
+    if (intent_.FocusMoveIsUsers()) RaiseLink(report.mid(6));
+  } else if (report.startsWith(QStringLiteral("hover:"))) {
+    // A link that came under a pointer the user did not move is not
+    // pointed at. (The engine's own hover signal gives the focused link as
+    // well, whoever focused it.)
+    if (intent_.HoverIsUsers()) RaiseLink(report.mid(6));
   } else if (report == QStringLiteral("frame-complete")) {
     completions_.FrameLoaded();
   }
 }
 
-void WebEngineBrowser::OnLinkHovered(const QString& url) {
-  // An empty text comes with every page commit as well as when the pointer
-  // leaves a link; the behaviour ignores empty texts anyway.
-  // A link that came under a pointer the user did not move is not pointed at.
-  if (url.isEmpty() || !intent_.HoverIsUsers()) return;
-  RaiseStatus(LinkAddressText(url));
+void WebEngineBrowser::RaiseLink(const QString& address) {
+  // An empty address is a move off the links, which says nothing.
+  if (!address.isEmpty()) RaiseStatus(LinkAddressText(address));
 }
 
 void WebEngineBrowser::RaiseStatus(const QString& text) {

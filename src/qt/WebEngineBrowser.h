@@ -72,7 +72,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void OnLoadStarted();
   void OnLoadFinished();
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
-  void OnLinkHovered(const QString& url);
+  // A link's address as a status text.
+  void RaiseLink(const QString& address);
   // What the program's scripts in the page report, from any frame.
   void OnScriptReport(const QString& report);
   void RaiseStatus(const QString& text);

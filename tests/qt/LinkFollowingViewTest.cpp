@@ -4,10 +4,13 @@
 // address.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -291,6 +294,93 @@ TEST_F(LinkFollowingView, AWebPagesLinkToALocalFileIsRefusedAsTheEngineRefusesIt
     Pump(500);
     EXPECT_EQ(Url(), page) << "nor does the engine, clicked";
   }
+}
+
+}  // namespace
+}  // namespace sonavia::qt
+
+namespace sonavia::qt {
+namespace {
+
+using sonavia::testing::Pump;
+using sonavia::testing::WaitFor;
+
+// Enter on a page with links: which presses follow one.
+class EnterKeyView : public LinkFollowingView {
+ protected:
+  void SetUp() override {
+    LinkFollowingView::SetUp();
+    // The watchdog would answer the windows before the user does.
+    form->TimerControlSituacio->SetEnabled(false);
+    server.Page("/Enter.htm", Page("Enter", {{"a link", "/Primer.htm"}}));
+    page = server.Address("/Enter.htm");
+    ASSERT_TRUE(Open(page, 1));
+  }
+  bool Followed() {
+    const auto& r = server.requests;
+    return std::find(r.begin(), r.end(), "GET /Primer.htm") != r.end();
+  }
+  // The visible top-level window with `title`.
+  static QWidget* WindowTitled(const char* title) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->isVisible() && w->windowTitle() == FromCp1252(title)) return w;
+    }
+    return nullptr;
+  }
+  // Presses Return in the window titled `title` as soon as it shows: a
+  // page's dialog waits for its answer in a loop of its own.
+  void AnswerWithEnter(const char* title) {
+    answering.setInterval(50);
+    QObject::connect(&answering, &QTimer::timeout, [this, title] {
+      QWidget* shown = WindowTitled(title);
+      if (shown == nullptr) return;
+      answering.stop();
+      shown->activateWindow();
+      QApplication::setActiveWindow(shown);
+      QTest::keyClick(shown->windowHandle(), Qt::Key_Return);
+      answered = WindowTitled(title) == nullptr;
+    });
+    answering.start();
+  }
+  std::string page;
+  QTimer answering;
+  bool answered = false;
+};
+
+TEST_F(EnterKeyView, EnterAnswersAPagesDialogAndDoesNothingElse) {
+  server.Page("/Enter.htm", Page("Enter", {{"a link", "/Primer.htm"}},
+                                 "<script>setTimeout(function () { alert('Hola'); }, 300);"
+                                 "</script>"));
+  AnswerWithEnter(shell::kPageDialogTitle);
+  form->GoToAddress(page + "?alert");
+  ASSERT_TRUE(WaitFor([&] { return answered; }, 10000)) << "the dialog took the key";
+  Pump(1000);
+  EXPECT_FALSE(Followed());
+  EXPECT_EQ(Url(), page + "?alert");
+}
+
+TEST_F(EnterKeyView, EnterAnswersTheFailureWindowAndDoesNothingElse) {
+  AnswerWithEnter(shell::kNavigationErrorTitle);
+  form->GoToAddress("http://127.0.0.1:1/res.htm");  // nobody listens there
+  ASSERT_TRUE(WaitFor([&] { return answered; }, 20000)) << "the window took the key";
+  Pump(1000);
+  EXPECT_FALSE(Followed());
+}
+
+TEST_F(EnterKeyView, OnlyThePlainKeyFollowsALink) {
+  ASSERT_TRUE(parts.Activate());
+  for (const auto modifiers :
+       {Qt::AltModifier, Qt::ControlModifier, Qt::ShiftModifier, Qt::MetaModifier}) {
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return, modifiers);
+    QTest::keyClick(window.windowHandle(), Qt::Key_Enter, modifiers | Qt::KeypadModifier);
+  }
+  Pump(1000);
+  EXPECT_FALSE(Followed());
+  EXPECT_EQ(Url(), page);
+  EXPECT_EQ(
+      Leave([&] { QTest::keyClick(window.windowHandle(), Qt::Key_Enter, Qt::KeypadModifier); }),
+      server.Address("/Primer.htm"))
+      << "the keypad's Enter is Enter";
 }
 
 }  // namespace

@@ -121,6 +121,10 @@ TEST_F(WebEngineBrowserTest, PointerAndKeyboardOnALinkGiveItsAddress) {
       5000));
 
   log.clear();
+  // Focus events fire only in a page whose window is active.
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(WaitFor([&] { return window.isActiveWindow(); }, 5000));
   browser->View()->setFocus();
   Pump(100);
   SendSynthesizedKey(Qt::Key_Tab, target);
