@@ -221,6 +221,10 @@ TEST_F(LinkFollowingView, AWebPageReachedWithAQueryAndAFragment) {
   };
   server.Page("/Dir/Index.htm", Page("Enlla\u00e7os", rows));
   EveryWayGoesWhereTheClickGoes(server.Address("/Dir/Index.htm?x=1#top"), rows);
+  // The page's own addresses, its folder found past the query.
+  ASSERT_TRUE(Open(server.Address("/Dir/Index.htm?x=1/2#top"), static_cast<int32_t>(rows.size())));
+  EXPECT_EQ(parts.list->PageAddress, server.Address("/Dir/Index.htm?x=1/2#top"));
+  EXPECT_EQ(parts.list->BaseAddress, server.Address("/Dir/"));
 }
 
 TEST_F(LinkFollowingView, AccentsBlanksAndEscapes) {
