@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
   form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
   form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
+  window->FollowOnEnterIn(aboutView.get());
   // A logout or a kill closes the window as its close box does.
   qt::EndSignals endSignals([&window] { window->close(); });
 

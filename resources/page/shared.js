@@ -30,6 +30,16 @@
     isLink: function (el) {
       return el.tagName.toUpperCase() === 'A' && el.hasAttribute('href');
     },
+    // Where a click on a link goes: its address resolved against the
+    // document's base, as the engine resolves it (an SVG link's too).
+    address: function (el) {
+      if (typeof el.href === 'string') return el.href;
+      try {
+        return new URL(el.getAttribute('href'), el.baseURI).href;
+      } catch (e) {
+        return '';
+      }
+    },
     // An image as the conversion counts it: its tag begins with IMG.
     isImage: function (el) {
       return el.tagName.toUpperCase().lastIndexOf('IMG', 0) === 0;

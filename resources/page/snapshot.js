@@ -43,7 +43,7 @@
     var isLink = page.isLink(node);
     if (isLink) {
       out += ' href="' + attr(node.getAttribute('href')) + '"';
-      links.push(node.href);
+      links.push(page.address(node));
       items.links.push(node);
     }
     for (var i = 0; i < node.attributes.length; i++) {

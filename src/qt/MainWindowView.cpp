@@ -194,31 +194,48 @@ class MainWindowView::InputBlocker : public QObject {
   bool blocking_ = false;
 };
 
-// Sees every press of Return or Enter the user makes, in any window of the
-// program, auto-repeats included, and lets it go on. A key comes once to the
-// window system's window and then travels among widgets (and the page may
-// hand it back as a copy); only the first is counted. The program's own
-// keys are not the user's.
+// Sees every plain press of Return or Enter the user makes in the main
+// window or the about box, auto-repeats included. In the program's other
+// windows (a page's dialog, a failure message, the open and print dialogs)
+// the key is that window's answer and nothing else; with Alt, Ctrl, Shift
+// or the logo key it is another command. A key comes once to the window
+// system's window and then travels among widgets (and the page may hand it
+// back as a copy); only the first is counted. The program's own keys are
+// not the user's. A press that followed a link in the main window goes no
+// further: the page must not follow its focused link as well, which may be
+// one the page chose.
 class MainWindowView::EnterKeyObserver : public QObject {
  public:
-  EnterKeyObserver(QObject* parent, std::function<void()> enter)
-      : QObject(parent), enter_(std::move(enter)) {
+  EnterKeyObserver(QWidget* window, std::function<bool()> enter)
+      : QObject(window), enter_(std::move(enter)) {
+    windows_.push_back(window);
     qApp->installEventFilter(this);
   }
+  void Add(QWidget* window) { windows_.push_back(window); }
 
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
-    // Asked without touching the receiver: the engine's own objects, built
+    // Only compared with the windows' own: the engine's objects, built
     // without type information, come here too.
-    if (event->type() != QEvent::KeyPress || !QGuiApplication::allWindows().contains(receiver))
-      return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !IsSynthesizedKey(event)) enter_();
-    return false;
+    if (event->type() != QEvent::KeyPress || !Watched(receiver)) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const auto modifiers =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (!enter || (key->modifiers() & modifiers) != 0 || IsSynthesizedKey(event)) return false;
+    const bool followed = enter_();
+    return followed && receiver == windows_.front()->windowHandle();
   }
 
  private:
-  std::function<void()> enter_;
+  bool Watched(QObject* receiver) const {
+    for (const QPointer<QWidget>& window : windows_) {
+      if (window != nullptr && window->windowHandle() == receiver) return true;
+    }
+    return false;
+  }
+  std::function<bool()> enter_;
+  std::vector<QPointer<QWidget>> windows_;  // the main window first
 };
 
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
@@ -290,13 +307,17 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   address_->setStyleSheet(focusFrame);
   for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
   BuildKeyboardAccess();
-  new EnterKeyObserver(this, [this] {
-    if (form_ != nullptr) form_->ApplicationEvents1Message(platform::kReturnKey);
+  enterKeys_ = new EnterKeyObserver(this, [this] {
+    return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
   form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
     return RunOpenDialog(this, open);
   };
   Refresh();
+}
+
+void MainWindowView::FollowOnEnterIn(QWidget* window) {
+  if (enterKeys_ != nullptr) enterKeys_->Add(window);
 }
 
 void MainWindowView::BuildMenus() {

@@ -35,6 +35,9 @@ class MainWindowView : public QMainWindow {
   QToolButton* Button(const platform::Button* button) const;
   QAction* Action(const platform::MenuItem* item) const;
   KeyboardOrder& Keyboard() const { return *keyboard_; }
+  // Enter in `window` (the about box) follows a link as in this window;
+  // after Bind.
+  void FollowOnEnterIn(QWidget* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -55,6 +58,7 @@ class MainWindowView : public QMainWindow {
   class EnterKeyObserver;
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;
+  EnterKeyObserver* enterKeys_ = nullptr;
   WebEngineBrowser* browser_;
   QToolBar* buttonBar_ = nullptr;
   QToolBar* addressBar_ = nullptr;

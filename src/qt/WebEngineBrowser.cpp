@@ -12,9 +12,11 @@
 #include "qt/EnginePolicy.h"
 #include "qt/FrameKey.h"
 #include "qt/LocalFileGuard.h"
+#include "qt/LinkAddress.h"
 #include "qt/PageScripts.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
+#include "qt/UserInputWatch.h"
 #include "qt/WebEnginePage.h"
 #include "shell/PageEvents.h"
 
@@ -22,17 +24,12 @@ namespace sonavia::qt {
 
 namespace {
 
-QString WithSpaces(const QString& address) {
-  QString shown = address;
-  return shown.replace(QStringLiteral("%20"), QStringLiteral(" "));
-}
-
 // The snapshot script's answer as the document the behaviour reads.
 shell::BrowserDocument DocumentFrom(const QVariant& result) {
   const QVariantMap map = result.toMap();
   std::vector<std::string> links;
   for (const QVariant& link : map.value(QStringLiteral("links")).toList()) {
-    links.push_back(ToCp1252(link.toString()));
+    links.push_back(ToCp1252(LinkAddressText(link.toString())));
   }
   std::optional<std::string> body;
   if (map.value(QStringLiteral("hasBody")).toBool()) {
@@ -59,6 +56,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   });
   new FrameKey(view_, this);
   files_ = new LocalFileGuard(page_);
+  new UserInputWatch(this, view_, intent_);
 
   connect(page_, &QWebEnginePage::loadStarted, this, &WebEngineBrowser::OnLoadStarted);
   connect(page_, &QWebEnginePage::loadProgress, this,
@@ -69,7 +67,6 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   });
   connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
-  connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::OnLinkHovered);
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           &WebEngineBrowser::OnPageProcessEnded);
 }
@@ -142,12 +139,13 @@ std::string WebEngineBrowser::LocationURL() {
 }
 
 std::string WebEngineBrowser::LocationName() {
-  // The last segment of the same text as LocationURL, so that cutting it
-  // off leaves the document's folder.
+  // What follows the last "/" of the path in the same text as LocationURL,
+  // query and fragment included, so that cutting it off leaves the
+  // document's folder.
   const QUrl url = page_->url();
-  const QString path = QString::fromUtf8(url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority |
-                                                       QUrl::RemoveQuery | QUrl::RemoveFragment));
-  return ToCp1252(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+  const QByteArray full = url.toEncoded();
+  const QByteArray path = url.toEncoded(QUrl::RemoveQuery | QUrl::RemoveFragment);
+  return ToCp1252(QString::fromUtf8(full.mid(path.lastIndexOf('/') + 1)));
 }
 
 void WebEngineBrowser::OnLoadStarted() {
@@ -185,18 +183,22 @@ void WebEngineBrowser::OnLoadFinished() {
 
 void WebEngineBrowser::OnScriptReport(const QString& report) {
   if (report.startsWith(QStringLiteral("focus:"))) {
-    // Every move onto a link counts, the one the pointer rests on too.
-    RaiseStatus(WithSpaces(report.mid(6)));
+    // Every focus move the user's key makes is a status text when it lands
+    // on a link, the one the pointer rests on too; the page's own are not.
+    if (intent_.FocusMoveIsUsers()) RaiseLink(report.mid(6));
+  } else if (report.startsWith(QStringLiteral("hover:"))) {
+    // A link that came under a pointer the user did not move is not
+    // pointed at. (The engine's own hover signal gives the focused link as
+    // well, whoever focused it.)
+    if (intent_.HoverIsUsers()) RaiseLink(report.mid(6));
   } else if (report == QStringLiteral("frame-complete")) {
     completions_.FrameLoaded();
   }
 }
 
-void WebEngineBrowser::OnLinkHovered(const QString& url) {
-  // An empty text comes with every page commit as well as when the pointer
-  // leaves a link; the behaviour ignores empty texts anyway.
-  if (url.isEmpty()) return;
-  RaiseStatus(WithSpaces(url));
+void WebEngineBrowser::RaiseLink(const QString& address) {
+  // An empty address is a move off the links, which says nothing.
+  if (!address.isEmpty()) RaiseStatus(LinkAddressText(address));
 }
 
 void WebEngineBrowser::RaiseStatus(const QString& text) {

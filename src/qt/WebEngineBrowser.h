@@ -3,7 +3,9 @@
 // page's scripts cannot tamper with what is read aloud; the snapshot is
 // ready before DocumentComplete is raised. Which completion is raised when
 // is decided by shell::CompletionOrder; this side carries the engine's
-// messages to it and its decisions back.
+// messages to it and its decisions back. A link under the pointer or the
+// keyboard focus becomes a status text only when the user put it there
+// (shell::UserIntent), every link address in one form (LinkAddressText).
 #pragma once
 
 #include <QObject>
@@ -18,6 +20,7 @@
 #include "qt/QtEventLoop.h"
 #include "shell/BrowserComponent.h"
 #include "shell/CompletionOrder.h"
+#include "shell/UserIntent.h"
 
 class QWebEngineLoadingInfo;
 class QWidget;
@@ -73,9 +76,10 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void OnLoadStarted();
   void OnLoadFinished();
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
-  void OnLinkHovered(const QString& url);
   // The engine's process that held the page ended, for whatever reason.
   void OnPageProcessEnded();
+  // A link's address as a status text.
+  void RaiseLink(const QString& address);
   // What the program's scripts in the page report, from any frame.
   void OnScriptReport(const QString& report);
   void RaiseStatus(const QString& text);
@@ -86,7 +90,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void ShowNavigationError(const QString& address, const QString& reason);
 
   QPointer<QWebEngineView> view_;
-  QtEventLoop clock_;  // its tick count times the page's dialogs
+  QtEventLoop clock_;  // its tick count times the page's dialogs and the user's moves
+  shell::UserIntent intent_{clock_};
   PageDialogs dialogs_;
   WebEnginePage* page_ = nullptr;
   ReadingMarkScript* mark_ = nullptr;

@@ -23,13 +23,14 @@ QString NewChannelPrefix() {
 }
 
 // Runs `source` in every frame's document as it is created, before the
-// page's own scripts, in the program's world.
-QWebEngineScript EveryDocument(const QString& name, const QString& source) {
+// page's own scripts, in the program's world or in the page's.
+QWebEngineScript EveryDocument(const QString& name, const QString& source,
+                               quint32 world = QWebEngineScript::ApplicationWorld) {
   QWebEngineScript script;
   script.setName(name);
   script.setSourceCode(source);
   script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-  script.setWorldId(QWebEngineScript::ApplicationWorld);
+  script.setWorldId(world);
   script.setRunsOnSubFrames(true);
   return script;
 }
@@ -41,10 +42,12 @@ WebEnginePage::WebEnginePage(QObject* parent, PageDialogs& dialogs, Reports repo
       prefix_(NewChannelPrefix()),
       dialogs_(dialogs),
       reports_(std::move(reports)) {
-  scripts().insert(EveryDocument(
-      QStringLiteral("sonavia-shared"),
-      PageScriptCall(PageScript::Shared,
-                     {{QStringLiteral("collector"), QString::fromLatin1(kPageCollector)}})));
+  const QJsonObject collector{{QStringLiteral("collector"), QString::fromLatin1(PageCollector())}};
+  scripts().insert(EveryDocument(QStringLiteral("sonavia-shared"),
+                                 PageScriptCall(PageScript::Shared, collector)));
+  scripts().insert(EveryDocument(QStringLiteral("sonavia-hide-collector"),
+                                 PageScriptCall(PageScript::HideCollector, collector),
+                                 QWebEngineScript::MainWorld));
   scripts().insert(
       EveryDocument(QStringLiteral("sonavia-events"),
                     PageScriptCall(PageScript::Events, {{QStringLiteral("prefix"), prefix_}})));

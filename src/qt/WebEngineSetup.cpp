@@ -8,9 +8,18 @@
 #include <QDBusVariant>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QRandomGenerator>
 #include <QString>
 
 namespace sonavia::qt {
+
+const char* PageCollector() {
+  // The engine builds its declaration in a buffer of 50 characters: the
+  // name has at most 30 (a longer one stops every page from loading).
+  static const QByteArray name =
+      "sonavia" + QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+  return name.constData();
+}
 
 void ConfigureWebEngineEnvironment() {
   if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
@@ -38,7 +47,7 @@ void ConfigureWebEngineEnvironment() {
   // collection itself once a page is read.
   if (!flags.contains("--js-flags")) {
     flags += " --js-flags=--expose-gc-as=";
-    flags += kPageCollector;
+    flags += PageCollector();
   }
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
 }

@@ -5,8 +5,9 @@
 namespace sonavia::qt {
 
 // The name under which the page process offers a full garbage collection
-// to the program's scripts.
-inline constexpr char kPageCollector[] = "sonaviaCollect";
+// to the program's scripts: chosen at each start, so that no page can know
+// it; the page's own world loses it before its scripts run.
+const char* PageCollector();
 
 // Settings the embedded browser needs before the application exists:
 // no sandbox when running as root, no GPU where the display has none, a

@@ -211,17 +211,12 @@ bool ReadingSequencer::ResolveCurrentLink() {
   if (speech_.SpeakingFlag()) StopSpeaking();
   if (list_.LinkCount == 0) return true;
   if (list_.LinkCursor == 0) list_.LinkCursor = 1;
-  std::string s = list_.Link(list_.LinkCursor).Address;
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  // Only the first four characters decide: "https" counts as absolute,
-  // any other scheme as relative.
-  const std::string head = s.substr(0, 4);
-  if (head != "file" && head != "http") {
-    s = (s.find('#') != std::string::npos ? list_.PageAddress : list_.BaseAddress) + s;
-  }
-  list_.LinkTarget = s;
+  // Where a click on the link goes, as the page itself gives it: the
+  // document's k-th link is the conversion's k-th. The link table's own
+  // address is upper-cased, and case matters to most servers; an empty
+  // address is one the page did not give, which nothing follows.
+  list_.LinkTarget =
+      list_.LinkCursor <= ResolvedLinkCapacity ? list_.ResolvedLink(list_.LinkCursor) : "";
   return true;
 }
 

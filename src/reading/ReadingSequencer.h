@@ -54,6 +54,9 @@ class ReadingSequencer : public ConversionLimitWarning {
   void SpeakNext();
   void StartReadingAt(int32_t firstUnit);
   void StepBackAndStop();
+  // Stops a unit being spoken and leaves in LinkTarget the address of the
+  // link being read, or of the first when none has been read yet. Returns
+  // true.
   bool ResolveCurrentLink();
 
   // Says a short text now, in the item voice at `rate`, over the reading: a

@@ -51,7 +51,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
                 [this] { ToolBarBotonsClick(); },
                 [this](const std::string& address) { GoToAddress(address); },
-                [this](int key) { PressKey(key); }},
+                [this](int key) { PressKey(key); },
+                [this](const std::string& text) { Pages.Notice(text); }},
                list, Sequencer, Speech),
       Navigation(NavigationWindow{
                      cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },

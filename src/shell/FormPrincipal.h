@@ -207,10 +207,12 @@ class TFormPrincipal {
   void cboAddressExit() { Navigation.AddressExit(); }
   void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
   void EditVelocitatChange() { Commands.RateChanged(); }
-  // Every press of Return or Enter that the user makes, in any window of the
-  // program; the key then goes on to its window.
-  void ApplicationEvents1Message(int virtualKey) {
-    if (virtualKey == platform::kReturnKey) Commands.EnterKey();
+  // Every plain press of Return or Enter that the user makes in the program's
+  // window or its about box. While the window takes no input (a page just
+  // announced) it follows nothing. Returns whether it followed a link (or
+  // said why not); otherwise the key goes on to its window.
+  bool ApplicationEvents1Message(int virtualKey) {
+    return virtualKey == platform::kReturnKey && enabled_ && Commands.EnterKey();
   }
   void TextDecimesScanExit() { Scan.CheckStepEdit(); }
   void TextTimerParoExit() { Scan.CheckPauseEdit(); }

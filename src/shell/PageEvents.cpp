@@ -239,23 +239,35 @@ void PageEvents::WaitForSilence(uint32_t since, uint32_t longest) {
 void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
   w_.TimerControlSituacio.SetEnabled(false);
   const uint64_t download = downloads_;
-  bool resume = false;
-  if (ReadingOn()) {
-    // The unit being read gives way to the dialog and is read again after it.
-    if (speech_.IsSpeaking()) {
-      sequencer_.StepBackAndStop();
-      resume = true;
-    }
-    const uint32_t start = loop_.TickCount();
-    WaitForSilence(start, kPageDialogLongestWait);
-    speech_.UseItemVoice();
-    speech_.SpeakMessage(kPageDialogPrefix + window.text.substr(0, kPageDialogTextSpoken));
-    WaitForSilence(start, kPageDialogLongestWait);
-  }
+  const bool interrupted =
+      SpeakOverReading(kPageDialogPrefix + window.text.substr(0, kPageDialogTextSpoken));
   windows_.BringToTop(window.handle);
   w_.PressKey(window.answerKey != 0 ? window.answerKey : platform::kReturnKey);
   w_.TimerControlSituacio.SetEnabled(true);
-  if (resume && ReadingOn() && download == downloads_ && !speech_.IsSpeaking()) {
+  ReadOn(interrupted, download);
+}
+
+void PageEvents::Notice(const std::string& text) {
+  if (closed_) return;
+  w_.StatusBar1.SetText(text);
+  const uint64_t download = downloads_;
+  ReadOn(SpeakOverReading(text), download);
+}
+
+bool PageEvents::SpeakOverReading(const std::string& message) {
+  if (!ReadingOn()) return false;
+  const bool interrupted = speech_.IsSpeaking();
+  if (interrupted) sequencer_.StepBackAndStop();
+  const uint32_t start = loop_.TickCount();
+  WaitForSilence(start, kPageDialogLongestWait);
+  speech_.UseItemVoice();
+  speech_.SpeakMessage(message);
+  WaitForSilence(start, kPageDialogLongestWait);
+  return interrupted;
+}
+
+void PageEvents::ReadOn(bool interrupted, uint64_t download) {
+  if (interrupted && ReadingOn() && download == downloads_ && !speech_.IsSpeaking()) {
     sequencer_.SpeakNext();
   }
 }

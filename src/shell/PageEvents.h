@@ -79,6 +79,9 @@ class PageEvents {
   void PageAskedFor() { askedFor_ = true; }
   // The window is closing: later events neither speak nor start a reading.
   void Close();
+  // Shows a notice in the status bar and, with the reading on, says it: the
+  // unit being read gives way and is read again after it.
+  void Notice(const std::string& text);
 
   // True from a download's start until its document completes or "Listo".
   bool Downloading = false;
@@ -93,6 +96,11 @@ class PageEvents {
   void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
                      int key);
   void DismissPageDialog(const platform::WindowInfo& window);
+  // With the reading on, says `message` once the engine is silent, the unit
+  // being read stepped back; returns whether one was being read.
+  bool SpeakOverReading(const std::string& message);
+  // Reads on from the unit that gave way, if the page is still the same.
+  void ReadOn(bool interrupted, uint64_t download);
   // Until the engine is silent, or `longest` ms after `since`.
   void WaitForSilence(uint32_t since, uint32_t longest);
 

@@ -396,7 +396,7 @@ TEST_F(NavigationBrowser, ANewWindowAskedForByTheUserOpensHereAPopupIsRefused) {
   ASSERT_TRUE(Load(blank));
   ASSERT_TRUE(Activate(window));
   const int before = completions;
-  QtInput(*browser).ClickPage(20, 20);
+  SendClick(browser->View()->focusProxy(), QPoint(20, 20));  // the user's click
   EXPECT_TRUE(WaitFor([&] { return completions > before; }));
   EXPECT_EQ(browser->Document().Title(), "Dest");
   EXPECT_EQ(QUrl(QString::fromStdString(browser->LocationURL())).toLocalFile().toStdString(), dest);

@@ -14,6 +14,7 @@
 
 #include "qt/QtWait.h"
 #include "qt/WebEngineBrowser.h"
+#include "qt/WebEngineSetup.h"
 
 namespace sonavia::qt {
 namespace {
@@ -156,8 +157,10 @@ TEST_F(PageScriptsTest, AnImageIsMarkedByItsNumberAmongThoseOutsideLinks) {
 // and after a document's first mark index, not after each later one.
 TEST_F(PageScriptsTest, ThePageProcessCollectsAfterTheSnapshotAndTheFirstIndexOnly) {
   QWebEngineScript counter;
-  counter.setSourceCode(QStringLiteral(
-      "window.collections = 0; window.sonaviaCollect = function () { window.collections++; };"));
+  counter.setSourceCode(
+      QStringLiteral(
+          "window.collections = 0; window['%1'] = function () { window.collections++; };")
+          .arg(QLatin1String(PageCollector())));
   counter.setInjectionPoint(QWebEngineScript::DocumentCreation);
   counter.setWorldId(QWebEngineScript::ApplicationWorld);
   browser->View()->page()->scripts().insert(counter);
