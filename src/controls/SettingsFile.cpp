@@ -64,10 +64,13 @@ void SettingsFile::ReadAndApply() {
   ApplyScanTime(read(kScanStepKey), kScanStepFallback, c_.TextDecimesScan, c_.TimerEscaneig);
   ApplyScanTime(read(kScanPauseKey), kScanPauseFallback, c_.TextTimerParo, c_.TimerParo);
 
-  // An older file without the key keeps the mark on.
-  if (showReading_ != nullptr && read(kShowReadingKey) == kNo && showReading_->Checked() &&
-      toggleShowReading_) {
-    toggleShowReading_();
+  // An older file without a key keeps the item as it is.
+  for (const CheckItem& check : checkItems_) {
+    const std::string stored = read(check.key);
+    const bool wanted = stored == kYes;
+    if ((wanted || stored == kNo) && wanted != check.item->Checked() && check.toggle) {
+      check.toggle();
+    }
   }
   kept_ = Current();
 }
@@ -82,8 +85,8 @@ SettingsFile::Entries SettingsFile::Current() const {
       {kScanStepKey, c_.TextDecimesScan.Text()},
       {kScanPauseKey, c_.TextTimerParo.Text()},
   };
-  if (showReading_ != nullptr) {
-    entries.emplace_back(kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  for (const CheckItem& check : checkItems_) {
+    entries.emplace_back(check.key, check.item->Checked() ? kYes : kNo);
   }
   return entries;
 }

@@ -31,6 +31,7 @@ inline constexpr const char* kScanPauseKey =
     "D\xE8"
     "cimes de segon que dura el paro de l'escaneig";
 inline constexpr const char* kShowReadingKey = "Mostrar lectura";
+inline constexpr const char* kPageLanguageKey = "Llengua de la p\xE0gina";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -56,11 +57,15 @@ class SettingsFile {
   void SetPath(std::string path) { path_ = std::move(path); }
   const std::string& Path() const { return path_; }
 
-  // The seventh setting, read after the six others: `item` is the checked
-  // menu item, and `toggle` the window's command that switches it.
+  // A check item kept as "sí" or "no" under `key`, read after the six
+  // settings above, in the order added: `toggle` is the window's command
+  // that switches it. Without the key the item keeps the state it has.
+  void AddCheckItem(const char* key, platform::MenuItem& item, std::function<void()> toggle) {
+    checkItems_.push_back({key, &item, std::move(toggle)});
+  }
+  // The seventh setting: whether the page shows what is being read.
   void SetShowReading(platform::MenuItem& item, std::function<void()> toggle) {
-    showReading_ = &item;
-    toggleShowReading_ = std::move(toggle);
+    AddCheckItem(kShowReadingKey, item, std::move(toggle));
   }
 
   // Applies the stored settings in the order that makes them agree: the
@@ -78,8 +83,12 @@ class SettingsFile {
   speech::SpeechEngine& speech_;
   std::function<void()> selectCastilian_;
   std::function<void()> toggleScanning_;
-  platform::MenuItem* showReading_ = nullptr;
-  std::function<void()> toggleShowReading_;
+  struct CheckItem {
+    const char* key;
+    platform::MenuItem* item;
+    std::function<void()> toggle;
+  };
+  std::vector<CheckItem> checkItems_;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

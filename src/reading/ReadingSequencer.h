@@ -50,6 +50,9 @@ class ReadingSequencer : public ConversionLimitWarning {
  private:
   bool SpeechOn() const { return speechOn_(); }
   void SpeakNextStep();
+  // The next unit or link with something to say; past the count for none.
+  int32_t NextSpokenUnit();
+  int32_t NextSpokenLink();
 
   ReadingList& list_;
   SpeechPort& speech_;

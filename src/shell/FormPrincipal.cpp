@@ -54,6 +54,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   WireHandlers();
   Sequencer.Follower().SetView(&browser_);
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
+  Settings.AddCheckItem(controls::kPageLanguageKey, mnuLlenguaPagina,
+                        [this] { mnuLlenguaPaginaClick(); });
 }
 
 void TFormPrincipal::LayOutMenus() {
@@ -97,6 +99,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuCatala, "&Catal\xE0"},
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
+      {Item, mnuLlenguaPagina, "Llengua de la &p\xE0gina"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -113,7 +116,9 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetChecked(true);
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
-  checkable_ = {&mnuEscaneig, &mnuParlar, &mnuCatala, &mnuCastella, &mnuMostrarLectura};
+  mnuLlenguaPagina.SetChecked(true);
+  checkable_ = {&mnuEscaneig, &mnuParlar,         &mnuCatala,
+                &mnuCastella, &mnuMostrarLectura, &mnuLlenguaPagina};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -178,6 +183,12 @@ void TFormPrincipal::mnuMostrarLecturaClick() {
   Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
 }
 
+void TFormPrincipal::mnuLlenguaPaginaClick() {
+  mnuLlenguaPagina.SetChecked(!mnuLlenguaPagina.Checked());
+  // From the next unit on; nothing is said.
+  Speech.SetFollowPageLanguage(mnuLlenguaPagina.Checked());
+}
+
 void TFormPrincipal::WireHandlers() {
   // A toolbar button and the menu item of the same command share a handler.
   const std::vector<std::pair<platform::Command*, void (TFormPrincipal::*)()>> clicks = {
@@ -210,6 +221,7 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
+      {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };

@@ -55,6 +55,7 @@ class TFormPrincipal {
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
       mnuCastella{"mnuCastella"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
+  platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -163,6 +164,7 @@ class TFormPrincipal {
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
   void mnuMostrarLecturaClick();
+  void mnuLlenguaPaginaClick();
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }

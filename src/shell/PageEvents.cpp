@@ -6,6 +6,7 @@
 
 #include "platform/UnitTools.h"
 #include "platform/VirtualKeys.h"
+#include "shell/PageLanguage.h"
 
 namespace sonavia::shell {
 
@@ -47,6 +48,7 @@ void PageEvents::DownloadBegin() {
   if (closed_) return;
   ++downloads_;
   sequencer_.StartReadingAt(0);
+  speech_.SetPageLanguage({});
   LastProgressSpeech = loop_.TickCount();
   Downloading = true;
   w_.HoverSpeechArmed = false;
@@ -84,6 +86,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
         list_.UnitCursor = std::max(0, list_.Link(k).UnitIndex - 2);
       } else {
         sequencer_.StopSpeaking();
+        speech_.UsePageVoice(false);
         speech_.SpeakMessage(list_.Link(k).Text);
       }
     }
@@ -95,7 +98,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
     if (address.empty() || shown.find(address) == std::string::npos) continue;
     if (announce) {
       sequencer_.StartReadingAt(0);
-      speech_.UseItemVoice();
+      speech_.UsePageVoice(false);
       speech_.SpeakMessage(list_.Link(k).Text);
     }
     w_.SpeedButtonAlLink.SetEnabled(true);
@@ -113,8 +116,12 @@ void PageEvents::DocumentComplete() {
     sequencer_.StartReadingAt(0);
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageLoaded);
+    const uint32_t spoken = loop_.TickCount();
     w_.SetEnabled(false);
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
+    // Heard whole at a slow rate too: what follows would be dropped while
+    // the engine is busy with it.
+    WaitForSilence(spoken, kPageLoadedLongest);
     w_.SetEnabled(true);
   }
   // A failure anywhere in the harvest ends it there, without a word.
@@ -149,7 +156,11 @@ void PageEvents::Harvest() {
                                ? std::string()
                                : address.substr(0, address.size() - name.size());
   list_.SetPageAddresses(base, address);
-  if (!browser_.Busy() && ReadingOn()) sequencer_.StartReadingAt(1);
+  speech_.SetPageLanguage(PageLanguage(document.Language(), address));
+  // A page too long to read whole has its warning being spoken; the reading
+  // goes on from unit 1 when it has been heard.
+  const bool warning = converter_.ReachedLimit() && speech_.IsSpeaking();
+  if (!browser_.Busy() && ReadingOn() && !warning) sequencer_.StartReadingAt(1);
 }
 
 void PageEvents::WatchdogTick() {

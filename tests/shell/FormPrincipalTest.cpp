@@ -78,6 +78,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  &Catal\xE0 (checked) (disabled)",
                           "  Cast&ell\xE0 [F7] (unchecked)",
                           "  &Mostrar el que es llegeix (checked)",
+                          "  Llengua de la &p\xE0gina (checked)",
                           "&Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));

@@ -42,9 +42,10 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
   window.loop.Post(1499, [&] { atFree = testing::ReadBytes(path); });
   main.FormClose();
   EXPECT_NE(atFree.find("=120\n"), std::string::npos) << "not written before the close's end";
-  EXPECT_EQ(testing::ReadBytes(path),
-            "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" + kStep + "=5\n" + kPause +
-                "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n");
+  EXPECT_EQ(testing::ReadBytes(path), "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" +
+                                          kStep + "=5\n" + kPause +
+                                          "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar "
+                                          "lectura=s\xED\nLlengua de la p\xE0gina=s\xED\n");
 }
 
 // The stored settings applied through the window's own commands.

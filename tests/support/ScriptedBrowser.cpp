@@ -37,6 +37,7 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     later(step * 2 + static_cast<uint32_t>(f), [this, page] {
       document_ = shell::BrowserDocument(
           page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
+      document_->SetLanguage(page.lang);
       Emit("DocumentComplete(frame)");
       Raise(events.DocumentComplete);
     });
@@ -48,6 +49,7 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     Raise(events.DownloadComplete);
     document_ = shell::BrowserDocument(
         page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
+    document_->SetLanguage(page.lang);
     busy_ = false;
     Emit("StatusTextChange(Listo)");
     Raise(events.StatusTextChange, std::string(shell::kStatusDone));
