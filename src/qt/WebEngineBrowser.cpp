@@ -35,8 +35,10 @@ shell::BrowserDocument DocumentFrom(const QVariant& result) {
   if (map.value(QStringLiteral("hasBody")).toBool()) {
     body = ToCp1252(map.value(QStringLiteral("body")).toString());
   }
-  return shell::BrowserDocument(ToCp1252(map.value(QStringLiteral("title")).toString()),
-                                std::move(body), std::move(links));
+  shell::BrowserDocument document(ToCp1252(map.value(QStringLiteral("title")).toString()),
+                                  std::move(body), std::move(links));
+  document.SetLanguage(ToCp1252(map.value(QStringLiteral("lang")).toString()));
+  return document;
 }
 
 }  // namespace
