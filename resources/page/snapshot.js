@@ -66,7 +66,7 @@
   function text(s) {
     s = s.replace(/\u00a0/g, ' ');
     if (pre === 0) {
-      s = s.replace(/[\r\n]+/g, ' ');
+      s = s.replace(/[ \t\r\n\f]+/g, ' ');
       noteText(s);
       return escapeText(s);
     }

@@ -17,9 +17,12 @@ namespace {
 
 // The language name in small letters with "-" between its parts, or empty
 // when it is none: two or three letters first, then letters, digits and
-// "-", at most 35 characters.
+// "-", at most 35 characters; blanks around it do not count.
 std::string NormalLanguageName(std::string_view name) {
   constexpr size_t kLongest = 35;
+  const size_t first = name.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  name = name.substr(first, name.find_last_not_of(" \t\r\n") - first + 1);
   if (name.size() > kLongest) return {};
   std::string out;
   for (char c : name) {

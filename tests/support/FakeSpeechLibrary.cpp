@@ -26,7 +26,13 @@ int32_t Stop() {
 }
 int32_t SetLanguage(int32_t v) {
   gCurrent->language = v;
+  gCurrent->languageName.clear();  // as the library does
   gCurrent->Log("SetLanguage(" + std::to_string(v) + ")");
+  return 0;
+}
+int32_t SetLanguageName(const char* name) {
+  gCurrent->languageName = name;
+  gCurrent->Log(std::string("SetLanguageName(") + name + ")");
   return 0;
 }
 int32_t SetSpeed(int32_t v) {
@@ -65,6 +71,10 @@ platform::LibraryLoader::Handle FakeSpeechLibrary::Load(const std::string& name)
   if (!available || name != "libupctv.so") return nullptr;
   Log("Load");
   ++loads;
+  // A fresh session: the library's own language and speaker.
+  language = 99;
+  speaker = 0;
+  languageName.clear();
   // A fresh load starts silent, like the real library.
   speakingUntil_ = 0;
   const uintptr_t h = nextHandle_++;
@@ -87,6 +97,7 @@ void* FakeSpeechLibrary::Symbol(Handle library, const char* name) {
   if (n == "upcTVSetSpeaker") return reinterpret_cast<void*>(&SetSpeaker);
   if (n == "upcTVStatus") return reinterpret_cast<void*>(&testing::Status);
   if (n == "upcTVSound") return reinterpret_cast<void*>(&testing::Sound);
+  if (n == "upcTVSetLanguageName") return reinterpret_cast<void*>(&SetLanguageName);
   return nullptr;
 }
 
@@ -106,6 +117,8 @@ bool FakeSpeechLibrary::Speaking() const {
 void FakeSpeechLibrary::Read(const char* text) {
   speakingUntil_ = loop_.Elapsed() + msPerCharacter * std::strlen(text);
   Log(std::string("Read(") + text + ")");
+  voices.push_back((languageName.empty() ? std::to_string(language) : languageName) + "/" +
+                   std::to_string(speaker) + " " + text);
 }
 
 void FakeSpeechLibrary::Stop() {
