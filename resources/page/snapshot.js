@@ -67,13 +67,16 @@
     s = s.replace(/\u00a0/g, ' ');
     if (pre === 0) {
       s = s.replace(/[ \t\r\n\f]+/g, ' ');
+      // Blanks with nothing before them in the unit would only make one of
+      // blanks before the next link or image.
+      if (!pending && inLink === 0 && s === ' ') return '';
       noteText(s);
       return escapeText(s);
     }
     // Preformatted text is read line by line.
     var lines = s.split(/\r\n|\r|\n/), out = '';
     for (var i = 0; i < lines.length; i++) {
-      if (i > 0) out += end(' ');
+      if (i > 0) out += end(inLink > 0 ? ' ' : '');
       noteText(lines[i]);
       out += escapeText(lines[i]);
     }
@@ -120,8 +123,10 @@
     if (node.nodeType === 3) return text(node.data);
     if (node.nodeType !== 1 || page.skipped(node)) return '';
     var tag = node.tagName.toUpperCase();
-    if (tag === 'BR') return end('<br>');
-    var block = inLink === 0 && isBlock(node, tag);
+    // In a link's text a line break or a block only parts the words.
+    if (tag === 'BR') return inLink > 0 ? ' ' : end('<br>');
+    var blockish = isBlock(node, tag);
+    var block = inLink === 0 && blockish;
     var out = block ? end('') : '';
     if (inLink === 0 && page.isImage(node)) items.images.push(node);
     var name = node.localName;
@@ -141,7 +146,7 @@
     if (VOID[tag]) {
       // An image parts the units around it; what follows starts anew.
       if (inLink === 0 && page.isImage(node)) pending = false;
-      return out + (block ? ' ' : '');
+      return out;
     }
     if (tag === 'PRE') pre++;
     if (isLink) inLink++;
@@ -155,7 +160,7 @@
     out += '</' + name + '>';
     // A link parts the units around it as an image does.
     if (isLink && inLink === 0) pending = false;
-    return out + (block ? end(' ') : '');
+    return out + (block ? end('') : blockish ? ' ' : '');
   }
   // The language the document says it is in: its root element's, else its
   // head's.
