@@ -86,7 +86,7 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
             (std::vector<std::string>{"&Anar a link que s'està llegint", "-",
                                       "Desactivar la &Lectura (pausa)", "&Tornar a començar", "-",
                                       "Lle&gir Links", "-", "&Català", "Cast&ellà",
-                                      "&Mostrar el que es llegeix"}));
+                                      "&Mostrar el que es llegeix", "Llengua de la &pàgina"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));

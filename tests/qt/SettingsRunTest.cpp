@@ -111,7 +111,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
               "Escaneig=no\nVelocitat de lectura=180\n" +
-                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n");
+                  step + "=15\n" + pause +
+                  "=30\nMostrar lectura=s\xED\nLlengua de la p\xE0gina=s\xED\n");
   }
   {
     ProgramRun second(home.path());
@@ -122,6 +123,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     second.window->Action(&second.form->mnuEscaneig)->trigger();
     EXPECT_FALSE(second.form->mnuParlar.Checked());
     second.window->Action(&second.form->mnuMostrarLectura)->trigger();
+    second.window->Action(&second.form->mnuLlenguaPagina)->trigger();
     second.Type(second.form->EditVelocitat, QStringLiteral("120"));
     second.Type(second.form->TextDecimesScan, QStringLiteral("5"));
     second.Type(second.form->TextTimerParo, QStringLiteral("100"));
@@ -130,7 +132,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
-                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n");
+                  step + "=5\n" + pause + "=100\nMostrar lectura=no\nLlengua de la p\xE0gina=no\n");
   }
   {
     ProgramRun third(home.path());
@@ -147,6 +149,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(form.TimerParo->Interval(), 10000u);
     EXPECT_FALSE(third.window->Action(&form.mnuMostrarLectura)->isChecked());
     EXPECT_FALSE(form.Sequencer.Follower().Enabled());
+    EXPECT_FALSE(third.window->Action(&form.mnuLlenguaPagina)->isChecked());
+    EXPECT_FALSE(form.Speech.FollowPageLanguage());
     EXPECT_TRUE(form.mnuCastella.Checked());
     EXPECT_FALSE(form.mnuCatala.Checked());
     EXPECT_EQ(form.Speech.CatalanActive, false) << "the library speaks Castilian";
