@@ -118,6 +118,17 @@ TEST_F(PageVoiceTest, ThePagesTextInItsLanguageTheProgramsWordsInTheUsers) {
   }
 }
 
+TEST_F(PageVoiceTest, TheLinksAloneAreReadInThePagesLanguage) {
+  engine.SetPageLanguage("en");
+  list->SetPageTitle("Ex");
+  converter.ConvertPage(kPage);
+  list->SetReadingMode(reading::ReadingMode::Links);
+  library.ClearLog();
+  sequencer.StartReadingAt(1);
+  loop.RunFor(5000);
+  EXPECT_EQ(library.voices, Lines{"en/2 ENLLA\xE7 "});
+}
+
 TEST_F(PageVoiceTest, TheLanguageIsSentAgainAfterEveryReload) {
   engine.SetPageLanguage("en");
   engine.UsePageVoice(true);
