@@ -104,6 +104,7 @@ TEST_F(SnapshotUnitsTest, NoUnitIsLeftWithNothingToSayByTheBlocks) {
       Write("buits.htm",
             "<html><body><div><div><p>Un</p></div>\n  </div><ul>\n <li><a href='a.htm'>A</a></li>\n"
             " <li><p>B</p></li></ul><table><tr><td></td><td>C</td></tr></table><br><br><p> </p>"
+            "<p>Vegeu <a href='v.htm'>V</a></p><p>Fi</p>"
             "</body></html>");
   ASSERT_TRUE(Load(path));
   auto list = std::make_unique<reading::ReadingList>();
@@ -111,7 +112,8 @@ TEST_F(SnapshotUnitsTest, NoUnitIsLeftWithNothingToSayByTheBlocks) {
   Lines all;
   for (int32_t i = 3; i <= list->UnitCount; ++i) all.push_back(Trimmed(list->Unit(i).Text));
   // Only the conversion's own: the blank before the final mark.
-  EXPECT_EQ(all, (Lines{"UN", "LINK", "A", "B", "C", ""})) << browser->Document().body_outerHtml();
+  EXPECT_EQ(all, (Lines{"UN", "LINK", "A", "B", "C", "VEGEU", "LINK", "V", "FI", ""}))
+      << browser->Document().body_outerHtml();
 }
 
 TEST_F(SnapshotUnitsTest, MarkupCharactersAndSpacesAreHeardAsThePageShowsThem) {
