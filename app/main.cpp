@@ -12,12 +12,14 @@
 
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
+#include "qt/AccessibleNames.h"
 #include "qt/Application.h"
 #include "qt/EndSignals.h"
 #include "qt/MainWindowView.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtText.h"
+#include "qt/QtTranslations.h"
 #include "qt/QtWindowList.h"
 #include "qt/WebEngineSetup.h"
 #include "reading/ReadingList.h"
@@ -72,8 +74,12 @@ int main(int argc, char** argv) {
   qt::SonaviaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sonavia"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
+  qt::InstallAccessibility();
+  qt::ExposePagesToAssistiveTechnology();
 
   if (!qt::BrowserComponentAvailable()) {
+    qt::QtTranslations catalan(&app);  // the box's button in Catalan
+    catalan.Use(false);
     QMessageBox box(
         QMessageBox::Information, QStringLiteral("Quelva 2001 - Sonavia"),
         QStringLiteral("No est\u00e0 instal\u00b7lat el component de navegador web (Qt WebEngine). "

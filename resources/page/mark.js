@@ -169,11 +169,17 @@
           'display: block !important;');
       var root = host.attachShadow({mode: 'closed'});
       var style = doc.createElement('style');
+      // Each mark is outlined in black and yellow, two colours far apart:
+      // whatever the page's colour, one of them stands out from it (at
+      // least 4:1). A sentence keeps a soft yellow behind it as well, which
+      // shows on a light page and leaves its text as it was.
       style.textContent =
           '.t { position: absolute; z-index: 2147483647; background: #ffe34d; ' +
           '     mix-blend-mode: multiply; border-radius: 2px; }' +
+          '.o { position: absolute; z-index: 2147483647; box-sizing: border-box; ' +
+          '     border: 2px solid #000000; box-shadow: 0 0 0 2px #ffd400; border-radius: 3px; }' +
           '.f { position: absolute; z-index: 2147483647; box-sizing: border-box; ' +
-          '     border: 4px solid #0b3d91; box-shadow: 0 0 0 2px #ffffff; border-radius: 3px; }';
+          '     border: 3px solid #000000; box-shadow: 0 0 0 3px #ffd400; border-radius: 3px; }';
       root.appendChild(style);
       doc.documentElement.appendChild(host);
       var layer = {doc: doc, host: host, root: root, style: style};
@@ -185,14 +191,19 @@
       var layer = M.layer(doc);
       var origin = layer.host.getBoundingClientRect();
       var pad = frame ? 5 : 1;
-      for (var i = 0; i < rects.length; i++) {
-        var r = rects[i], box = doc.createElement('div');
-        box.className = frame ? 'f' : 't';
-        box.style.left = (r.left - origin.left - pad) + 'px';
-        box.style.top = (r.top - origin.top - pad) + 'px';
-        box.style.width = (r.width + 2 * pad) + 'px';
-        box.style.height = (r.height + 2 * pad) + 'px';
-        layer.root.appendChild(box);
+      // A sentence: its colour behind each line, and an outline around
+      // each line drawn over it, outside the letters.
+      var kinds = frame ? [['f', pad]] : [['t', pad], ['o', pad + 2]];
+      for (var k = 0; k < kinds.length; k++) {
+        for (var i = 0; i < rects.length; i++) {
+          var r = rects[i], box = doc.createElement('div'), p = kinds[k][1];
+          box.className = kinds[k][0];
+          box.style.left = (r.left - origin.left - p) + 'px';
+          box.style.top = (r.top - origin.top - p) + 'px';
+          box.style.width = (r.width + 2 * p) + 'px';
+          box.style.height = (r.height + 2 * p) + 'px';
+          layer.root.appendChild(box);
+        }
       }
     };
     M.union = function (rects) {

@@ -4,6 +4,7 @@
 
 #include "controls/ProfileFile.h"
 #include "controls/Scanning.h"
+#include "controls/SwitchPresses.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::controls {
@@ -64,13 +65,24 @@ void SettingsFile::ReadAndApply() {
   ApplyScanTime(read(kScanStepKey), kScanStepFallback, c_.TextDecimesScan, c_.TimerEscaneig);
   ApplyScanTime(read(kScanPauseKey), kScanPauseFallback, c_.TextTimerParo, c_.TimerParo);
 
-  // An older file without a key keeps the item as it is.
-  for (const CheckItem& check : checkItems_) {
-    const std::string stored = read(check.key);
-    const bool wanted = stored == kYes;
-    if ((wanted || stored == kNo) && wanted != check.item->Checked() && check.toggle) {
-      check.toggle();
-    }
+  // An older file without the key keeps the mark on.
+  if (showReading_ != nullptr && read(kShowReadingKey) == kNo && showReading_->Checked() &&
+      toggleShowReading_) {
+    toggleShowReading_();
+  }
+
+  if (switch_) {
+    if (read(kSpokenScanningKey) == kYes && !switch_->spoken.Checked()) switch_->toggleSpoken();
+    const int32_t ignore = platform::ReadWholeNumber(read(kIgnorePressKey));
+    switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
+    switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
+  }
+  // Any other value, a missing key included, shows pages at their size.
+  if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
+  // Without the key, a page is read in its own language.
+  if (pageLanguage_ != nullptr && read(kPageLanguageKey) == kNo && pageLanguage_->Checked() &&
+      togglePageLanguage_) {
+    togglePageLanguage_();
   }
   kept_ = Current();
 }
@@ -85,8 +97,17 @@ SettingsFile::Entries SettingsFile::Current() const {
       {kScanStepKey, c_.TextDecimesScan.Text()},
       {kScanPauseKey, c_.TextTimerParo.Text()},
   };
-  for (const CheckItem& check : checkItems_) {
-    entries.emplace_back(check.key, check.item->Checked() ? kYes : kNo);
+  if (showReading_ != nullptr) {
+    entries.emplace_back(kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  }
+  if (switch_) {
+    entries.emplace_back(kSpokenScanningKey, switch_->spoken.Checked() ? kYes : kNo);
+    entries.emplace_back(kIgnorePressKey, std::to_string(switch_->ignoreTenths()));
+    entries.emplace_back(kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
+  }
+  if (zoom_ != nullptr) entries.emplace_back(kZoomKey, std::to_string(zoom_->Percent()));
+  if (pageLanguage_ != nullptr) {
+    entries.emplace_back(kPageLanguageKey, pageLanguage_->Checked() ? kYes : kNo);
   }
   return entries;
 }

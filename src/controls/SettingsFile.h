@@ -1,16 +1,18 @@
 // The settings that survive from one run to the next: language, speech on
-// or off, scanning on or off, reading rate, scanning step and pause, and
-// whether the page shows what is being read. They are read and applied once
-// at the end of the window's creation and written at its close, and also a
-// moment after each change (SettingsAutosave), so that a run that never
+// or off, scanning on or off, reading rate, scanning step and pause,
+// whether the page shows what is being read, and the page's zoom. They are
+// read and applied once at the end of the window's creation and written at
+// its close, and also a moment after each change (SettingsAutosave), so that a run that never
 // closes (a crash, a power cut) loses nothing older.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "controls/PageZoom.h"
 #include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
@@ -31,6 +33,14 @@ inline constexpr const char* kScanPauseKey =
     "D\xE8"
     "cimes de segon que dura el paro de l'escaneig";
 inline constexpr const char* kShowReadingKey = "Mostrar lectura";
+inline constexpr const char* kSpokenScanningKey = "Escaneig parlat";
+inline constexpr const char* kIgnorePressKey =
+    "D\xE8"
+    "cimes de segon que s'ignora el polsador";
+inline constexpr const char* kDelayAfterPressKey = "Un pas m\xE9s despr\xE9s de pr\xE9mer";
+inline constexpr const char* kZoomKey =
+    "Ampliaci\xF3"
+    " de la p\xE0gina";
 inline constexpr const char* kPageLanguageKey = "Llengua de la p\xE0gina";
 
 // The window's controls the settings read and set.
@@ -57,15 +67,33 @@ class SettingsFile {
   void SetPath(std::string path) { path_ = std::move(path); }
   const std::string& Path() const { return path_; }
 
-  // A check item kept as "sí" or "no" under `key`, read after the six
-  // settings above, in the order added: `toggle` is the window's command
-  // that switches it. Without the key the item keeps the state it has.
-  void AddCheckItem(const char* key, platform::MenuItem& item, std::function<void()> toggle) {
-    checkItems_.push_back({key, &item, std::move(toggle)});
-  }
-  // The seventh setting: whether the page shows what is being read.
+  // The seventh setting, read after the six others: `item` is the checked
+  // menu item, and `toggle` the window's command that switches it.
   void SetShowReading(platform::MenuItem& item, std::function<void()> toggle) {
-    AddCheckItem(kShowReadingKey, item, std::move(toggle));
+    showReading_ = &item;
+    toggleShowReading_ = std::move(toggle);
+  }
+
+  // The switch's settings, read after the others: spoken scanning (`spoken`
+  // is its checked item, `toggleSpoken` the window's command that switches
+  // it), the time a press is ignored after another, in tenths of a second,
+  // and the extra step after a press.
+  struct SwitchSettings {
+    platform::MenuItem& spoken;
+    std::function<void()> toggleSpoken;
+    std::function<int()> ignoreTenths;
+    std::function<void(int)> setIgnoreTenths;
+    std::function<bool()> delayAfterPress;
+    std::function<void(bool)> setDelayAfterPress;
+  };
+  void SetSwitchSettings(SwitchSettings settings) { switch_.emplace(std::move(settings)); }
+  // The page's zoom, in percent.
+  void SetZoom(PageZoom& zoom) { zoom_ = &zoom; }
+  // Whether a page is read in its own language, read last: `item` is the
+  // checked menu item, and `toggle` the window's command that switches it.
+  void SetPageLanguage(platform::MenuItem& item, std::function<void()> toggle) {
+    pageLanguage_ = &item;
+    togglePageLanguage_ = std::move(toggle);
   }
 
   // Applies the stored settings in the order that makes them agree: the
@@ -83,12 +111,12 @@ class SettingsFile {
   speech::SpeechEngine& speech_;
   std::function<void()> selectCastilian_;
   std::function<void()> toggleScanning_;
-  struct CheckItem {
-    const char* key;
-    platform::MenuItem* item;
-    std::function<void()> toggle;
-  };
-  std::vector<CheckItem> checkItems_;
+  platform::MenuItem* showReading_ = nullptr;
+  std::function<void()> toggleShowReading_;
+  std::optional<SwitchSettings> switch_;
+  PageZoom* zoom_ = nullptr;
+  platform::MenuItem* pageLanguage_ = nullptr;
+  std::function<void()> togglePageLanguage_;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

@@ -18,6 +18,8 @@ class QToolButton;
 
 namespace sonavia::qt {
 
+class KeyboardOrder;
+class QtTranslations;
 class ScanFrame;
 
 class MainWindowView : public QMainWindow {
@@ -32,6 +34,7 @@ class MainWindowView : public QMainWindow {
   QToolBar* ButtonToolBar() const { return buttonBar_; }
   QToolButton* Button(const platform::Button* button) const;
   QAction* Action(const platform::MenuItem* item) const;
+  KeyboardOrder& Keyboard() const { return *keyboard_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -45,6 +48,8 @@ class MainWindowView : public QMainWindow {
   void BuildButtonBar();
   // The address box and the three edits, below the buttons.
   void BuildAddressBar();
+  // The keys that reach every control, and the menu bar.
+  void BuildKeyboardAccess();
 
   class InputBlocker;
   class EnterKeyObserver;
@@ -59,6 +64,8 @@ class MainWindowView : public QMainWindow {
   QLabel* soundStatus_ = nullptr;
   QLabel* logo_ = nullptr;
   ScanFrame* scanFrame_ = nullptr;
+  KeyboardOrder* keyboard_ = nullptr;
+  QtTranslations* translations_ = nullptr;
   std::map<const platform::MenuItem*, QAction*> actions_;
   std::map<const platform::Button*, QToolButton*> buttons_;
   bool closing_ = false;

@@ -61,7 +61,10 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   connect(page_, &QWebEnginePage::loadStarted, this, &WebEngineBrowser::OnLoadStarted);
   connect(page_, &QWebEnginePage::loadProgress, this,
           [this](int progress) { Raise(events.ProgressChange, progress, 100); });
-  connect(page_, &QWebEnginePage::urlChanged, this, [this] { Raise(events.NavigateComplete2); });
+  connect(page_, &QWebEnginePage::urlChanged, this, [this] {
+    page_->setZoomFactor(zoom_);
+    Raise(events.NavigateComplete2);
+  });
   connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::OnLoadingChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &WebEngineBrowser::OnLoadFinished);
   connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::OnLinkHovered);
@@ -71,6 +74,11 @@ WebEngineBrowser::~WebEngineBrowser() {
   completions_.Forget();  // late script results find nothing to do
   if (view_ != nullptr) view_->setPage(nullptr);
   delete page_;
+}
+
+void WebEngineBrowser::SetZoom(int percent) {
+  zoom_ = percent / 100.0;
+  page_->setZoomFactor(zoom_);
 }
 
 void WebEngineBrowser::Navigate(const std::string& address) {
@@ -154,6 +162,7 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
 }
 
 void WebEngineBrowser::OnLoadFinished() {
+  page_->setZoomFactor(zoom_);
   Raise(events.DownloadComplete);
   completions_.TopLoaded();
 }

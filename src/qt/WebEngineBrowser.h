@@ -56,6 +56,9 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // reports each mark with readingMarkDrawn.
   void ShowReadingMark(const reading::ReadingMark& mark) override;
   void HideReadingMark() override;
+  // The engine keeps a zoom for each site; the level is given to every
+  // page as it loads, so that all of them show at it.
+  void SetZoom(int percent) override;
 
   // Answers every open page dialog with its cancelling answer.
   void CloseDialogs() { dialogs_.CloseAll(); }
@@ -86,6 +89,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   ReadingMarkScript* mark_ = nullptr;
   shell::CompletionOrder completions_;
   std::optional<shell::BrowserDocument> document_;
+  qreal zoom_ = 1.0;
 };
 
 }  // namespace sonavia::qt

@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 #include <QByteArray>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDBusVariant>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QString>
@@ -36,6 +40,39 @@ void ConfigureWebEngineEnvironment() {
     flags += " --js-flags=--expose-gc-as=";
     flags += kPageCollector;
   }
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
+namespace {
+
+constexpr char kRendererAccessibility[] = "--force-renderer-accessibility";
+
+// A property of the accessibility bus's status; false when there is no bus.
+bool StatusSays(const char* property) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  QDBusInterface status(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                        QStringLiteral("org.freedesktop.DBus.Properties"), bus);
+  if (!status.isValid()) return false;
+  status.setTimeout(1000);
+  const QDBusReply<QDBusVariant> reply = status.call(
+      QStringLiteral("Get"), QStringLiteral("org.a11y.Status"), QString::fromLatin1(property));
+  return reply.isValid() && reply.value().variant().toBool();
+}
+
+}  // namespace
+
+bool AssistiveTechnologyActive() {
+  if (qEnvironmentVariableIntValue("QT_LINUX_ACCESSIBILITY_ALWAYS_ON") != 0) return true;
+  return StatusSays("ScreenReaderEnabled") || StatusSays("IsEnabled");
+}
+
+void ExposePagesToAssistiveTechnology() {
+  if (!AssistiveTechnologyActive()) return;
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (flags.contains(kRendererAccessibility)) return;
+  flags += " ";
+  flags += kRendererAccessibility;
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
 }
 

@@ -13,6 +13,16 @@ inline constexpr char kPageCollector[] = "sonaviaCollect";
 // full collection the program can ask the page process for.
 void ConfigureWebEngineEnvironment();
 
+// Whether assistive technology is at work on the desktop: the
+// accessibility bus says so (a screen reader, or the toolkits' support
+// switched on), or Qt is told to serve it always.
+bool AssistiveTechnologyActive();
+
+// When it is, the engine offers the pages' content to it too, which it
+// otherwise leaves out. Called after the application object is made and
+// before the first page.
+void ExposePagesToAssistiveTechnology();
+
 // Whether the web browser component can be hosted: its helper process must
 // be there for any page to show.
 bool BrowserComponentAvailable();

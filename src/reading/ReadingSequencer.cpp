@@ -1,5 +1,8 @@
 #include "reading/ReadingSequencer.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/UnitTools.h"
 #include "reading/SpokenText.h"
 
@@ -27,6 +30,10 @@ bool ReadingSequencer::SpeakUnit(const std::string& text) {
   if (speech_.Status() != 0) return true;
   speech_.Read(text);
   speech_.SetSpeakingFlag(true);
+  // Whatever aside there was has been said: the poll follows the unit now.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
   poll_.SetEnabled(true);
   return false;
 }
@@ -37,6 +44,41 @@ void ReadingSequencer::StopSpeaking() {
   poll_.SetEnabled(false);
   speech_.Stop();
   speedField_.SetEnabled(true);
+  // An aside being said is cut short with the rest, and nothing resumes.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  EndLink();
+}
+
+void ReadingSequencer::SpeakAside(const std::string& text, int32_t rate) {
+  if (speech_.SpeakingFlag()) {
+    // The unit gives way as to a pause, and is read again from its start.
+    StepBack();
+    speech_.SetSpeakingFlag(false);
+    speedField_.SetEnabled(true);
+    EndLink();
+    resumeAfterAside_ = true;
+    gaveWay_ = true;
+  }
+  // The engine drops whatever it was saying for the new text.
+  speech_.ReadAside(text + " ", rate);
+  asideSounding_ = true;
+  poll_.SetEnabled(true);
+}
+
+bool ReadingSequencer::WaitsForAside() {
+  if (!asideSounding_) return false;
+  if (speech_.Status() != 0) {
+    resumeAfterAside_ = true;
+    return true;
+  }
+  // Said already, and the poll has not yet seen it end: it need not.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  poll_.SetEnabled(false);
+  return false;
 }
 
 void ReadingSequencer::TimerStatusUpcTVTimer() {
@@ -49,6 +91,15 @@ void ReadingSequencer::TimerStatusUpcTVTimer() {
   poll_.SetEnabled(false);
   speech_.SetSpeakingFlag(false);
   speedField_.SetEnabled(true);
+  if (asideSounding_) {
+    asideSounding_ = false;
+    if (!resumeAfterAside_) return;
+    resumeAfterAside_ = false;
+    gaveWay_ = false;
+  } else if (linkPhase_ == LinkPhase::Text) {
+    EndLink();
+    afterLink_ = true;
+  }
   SpeakNext();
 }
 
@@ -85,7 +136,13 @@ int32_t ReadingSequencer::NextSpokenLink() {
   return next;
 }
 
+uint32_t ReadingSequencer::PauseBefore(bool afterLink) {
+  if (!afterLink || linkListener_ == nullptr) return kPauseBetweenUnits;
+  return std::max(kPauseBetweenUnits, linkListener_->PauseAfterLink());
+}
+
 void ReadingSequencer::SpeakNextStep() {
+  const bool afterLink = std::exchange(afterLink_, false);
   if (list_.ReadingMode == ReadingMode::Page) {
     // Units with nothing to say are passed over, pause and all.
     if (NextSpokenUnit() > list_.UnitCount) {
@@ -93,9 +150,9 @@ void ReadingSequencer::SpeakNextStep() {
       return;
     }
     // "Títol" and the title follow each other; a pause precedes the rest.
-    if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, kPauseBetweenUnits);
+    if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
     // Read again after the wait: a command may have run in it.
-    if (!SpeechOn()) return;
+    if (!SpeechOn() || WaitsForAside()) return;
     const int32_t next = NextSpokenUnit();
     if (next > list_.UnitCount) {
       StartReadingAt(0);
@@ -111,17 +168,25 @@ void ReadingSequencer::SpeakNextStep() {
     } else {
       speech_.UseItemVoice();
     }
-    if (!SpeakUnit(list_.Unit(next).Text + " ")) follower_.UnitSpoken(next);
+    const bool spoken = !SpeakUnit(list_.Unit(next).Text + " ");
+    if (spoken) follower_.UnitSpoken(next);
     // The k-th "LINK" unit announces link k, whatever the unit's kind.
-    if (list_.Unit(next).Text == kLinkWord) list_.LinkCursor += 1;
+    const bool announcesLink = list_.Unit(next).Text == kLinkWord;
+    if (announcesLink) list_.LinkCursor += 1;
+    if (!spoken) return;
+    if (announcesLink) {
+      BeginLink(LinkPhase::Announced);
+    } else if (linkPhase_ == LinkPhase::Announced) {
+      linkPhase_ = LinkPhase::Text;
+    }
     return;
   }
   if (list_.LinkCursor >= list_.LinkCount) {
     StartReadingAt(0);
     return;
   }
-  platform::WaitProcessingMessages(loop_, kPauseBetweenUnits);
-  if (!SpeechOn()) return;
+  platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+  if (!SpeechOn() || WaitsForAside()) return;
   const int32_t next = NextSpokenLink();
   if (next > list_.LinkCount) {
     StartReadingAt(0);
@@ -129,7 +194,22 @@ void ReadingSequencer::SpeakNextStep() {
   }
   list_.LinkCursor = next;
   speech_.UsePageVoice(false);
-  if (!SpeakUnit(list_.Link(next).Text + " ")) follower_.LinkSpoken(next);
+  if (!SpeakUnit(list_.Link(next).Text + " ")) {
+    follower_.LinkSpoken(next);
+    BeginLink(LinkPhase::Text);
+  }
+}
+
+void ReadingSequencer::BeginLink(LinkPhase phase) {
+  EndLink();
+  linkPhase_ = phase;
+  if (linkListener_ != nullptr) linkListener_->LinkStarted(list_.LinkCursor);
+}
+
+void ReadingSequencer::EndLink() {
+  if (linkPhase_ == LinkPhase::None) return;
+  linkPhase_ = LinkPhase::None;
+  if (linkListener_ != nullptr) linkListener_->LinkEnded();
 }
 
 void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
@@ -137,6 +217,10 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   list_.LinkCursor = 0;
   // The end of the list comes between units, with nothing to stop.
   follower_.Stopped();
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  afterLink_ = false;
+  EndLink();
   if (speech_.SpeakingFlag()) StopSpeaking();
   if (firstUnit <= 0) return;
   list_.UnitCursor = firstUnit - 1;
@@ -144,12 +228,22 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   SpeakNext();
 }
 
-void ReadingSequencer::StepBackAndStop() {
+void ReadingSequencer::StepBack() {
   if (list_.ReadingMode == ReadingMode::Page) {
-    if (list_.UnitCursor > 0) list_.UnitCursor -= 1;
-  } else {
-    if (list_.LinkCursor > 0) list_.LinkCursor -= 1;
+    if (list_.UnitCursor <= 0) return;
+    // "LINK" read again counts its link again.
+    if (list_.Unit(list_.UnitCursor).Text == kLinkWord && list_.LinkCursor > 0) {
+      list_.LinkCursor -= 1;
+    }
+    list_.UnitCursor -= 1;
+  } else if (list_.LinkCursor > 0) {
+    list_.LinkCursor -= 1;
   }
+}
+
+void ReadingSequencer::StepBackAndStop() {
+  // A unit that gave way to an aside has its cursor stepped back already.
+  if (!gaveWay_) StepBack();
   StopSpeaking();
 }
 

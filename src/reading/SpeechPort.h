@@ -21,6 +21,9 @@ class SpeechPort {
   virtual int32_t Status() = 0;
   virtual void Read(const std::string& text) = 0;
   virtual void Stop() = 0;
+  // Speaks `text` in the item voice at `rate` without changing the voice or
+  // the rate that the reading uses.
+  virtual void ReadAside(const std::string& text, int32_t rate) = 0;
 };
 
 }  // namespace sonavia::reading

@@ -83,6 +83,9 @@ class BrowserComponent : public reading::ReadingMarkView {
   // shows nothing.
   void ShowReadingMark(const reading::ReadingMark& /*mark*/) override {}
   void HideReadingMark() override {}
+  // Shows this and every later page at `percent` of its size; a view that
+  // cannot zoom shows it as it is.
+  virtual void SetZoom(int /*percent*/) {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;

@@ -15,6 +15,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
     : TimerEscaneig(loop.CreateTimer()),
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
+      TimerPolsador(loop.CreateTimer()),
       Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
       Sequencer(
           list, Speech, loop, *about.TimerStatusUpcTV, [this] { return SpeechState.On(); },
@@ -27,10 +28,24 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                        [this](bool enabled) { SetEnabled(enabled); }, [this] { FocusPage(); },
                        [this](int key) { PressKey(key); }},
             browser, loop, windows, list, Sequencer, Converter, Speech),
-      Scan(
-          {mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo},
-          {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input, [this] { FocusPage(); },
-          [this] { Notify(); }),
+      Scan({mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo,
+            mnuEscaneigParlat},
+           {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input,
+           {[this] { FocusPage(); }, [this] { Notify(); },
+            [this](int index) { SpokenScan.Reached(index); },
+            [this](controls::ScanNews news) { SpokenScan.Told(news); },
+            [this](bool show) { return ShowSwitchPlaces(show); }}),
+      SwitchPlaces({mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar,
+                    mnuAnarALink, MenuMarcSeguent, mnuEscaneigParlat, mnuEscaneig},
+                   [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); }),
+      SpokenScan(buttons_, Sequencer, Speech, *TimerEscaneig),
+      Presses(Scan, loop, *TimerPolsador,
+              {[this] { ToolBarBotonsClick(); },
+               [this, &list](int32_t link) {
+                 // The link the user heard, even if the next has begun since.
+                 list.LinkCursor = link;
+                 mnuAnarALinkClick();
+               }}),
       Commands({SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
                 EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
                 [this] { ToolBarBotonsClick(); },
@@ -44,6 +59,9 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                  browser, loop, input, Sequencer),
       Autosave(loop, Settings),
       Notices(loop, Speech, mnuParlar, StatusBarSo),
+      Zoom({StatusBar1, [this] { return SpeechState.On(); },
+            [this](int percent) { browser_.SetZoom(percent); }},
+           list, Sequencer, Speech),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -52,10 +70,17 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   LayOutMenus();
   LayOutToolbars();
   WireHandlers();
+  ShowSwitchPlaces(false);
   Sequencer.Follower().SetView(&browser_);
+  Sequencer.SetLinkListener(&Scan);
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
-  Settings.AddCheckItem(controls::kPageLanguageKey, mnuLlenguaPagina,
-                        [this] { mnuLlenguaPaginaClick(); });
+  Settings.SetSwitchSettings({mnuEscaneigParlat, [this] { mnuEscaneigParlatClick(); },
+                              [this] { return Presses.IgnoreTenths(); },
+                              [this](int tenths) { Presses.SetIgnoreTenths(tenths); },
+                              [this] { return Scan.DelayAfterPress(); },
+                              [this](bool on) { Scan.SetDelayAfterPress(on); }});
+  Settings.SetZoom(Zoom);
+  Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
 }
 
 void TFormPrincipal::LayOutMenus() {
@@ -81,12 +106,16 @@ void TFormPrincipal::LayOutMenus() {
       {Item, MenuPararlaCarrega, "&Parar", "Ctrl+P"},
       {Item, menuRecarregar, "&Refrescar", "Ctrl+R"},
       {Item, MenuMarcSeguent, "&Marc seg\374ent", "F6"},
+      {Item, N8, "-"},
+      {Item, mnuAmpliar, "Amp&liar la p\xE0gina", "Ctrl++"},
+      {Item, mnuReduir, "Red&uir la p\xE0gina", "Ctrl+-"},
+      {Item, mnuMidaNormal, "Mida &normal de la p\xE0gina", "Ctrl+0"},
       {Item, N6, "-"},
       {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una ade\347a", "F8"},
       {Item, N5, "-"},
       {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
       {Item, N2, "-"},
-      {Item, mnuSortir, "&Sortir"},
+      {Item, mnuSortir, "Sor&tir"},
       {Title, Control1, "Opcions de &lectura"},
       {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
       {Item, N4, "-", "-"},
@@ -98,8 +127,9 @@ void TFormPrincipal::LayOutMenus() {
       {Item, N1, "-"},
       {Item, mnuCatala, "&Catal\xE0"},
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
+      {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
-      {Item, mnuLlenguaPagina, "Llengua de la &p\xE0gina"},
+      {Item, mnuLlenguaPagina, "Lle&ngua de la p\xE0gina"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -117,8 +147,8 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
-  checkable_ = {&mnuEscaneig, &mnuParlar,         &mnuCatala,
-                &mnuCastella, &mnuMostrarLectura, &mnuLlenguaPagina};
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -135,6 +165,8 @@ void TFormPrincipal::LayOutToolbars() {
     if (caption != nullptr) button->SetCaption(caption);
     buttons_.push_back(button);
   }
+  // The second cycle's places follow, hidden until the scan walks them.
+  for (platform::Button* place : SwitchPlaces.Buttons()) buttons_.push_back(place);
   SpeedButtonMarcSeguent.SetVisible(false);
   ImageQuelva2000.SetHint(about::kMakerAddress);
 
@@ -167,11 +199,18 @@ void TFormPrincipal::LayOutToolbars() {
   };
   const TimerRow timers[] = {{*TimerEscaneig, 1000, false},
                              {*TimerParo, 2000, false},
-                             {*TimerControlSituacio, 1000, true}};
+                             {*TimerControlSituacio, 1000, true},
+                             {*TimerPolsador, controls::kShortestLongPress, false}};
   for (const TimerRow& row : timers) {
     row.timer.SetInterval(row.interval);
     row.timer.SetEnabled(row.enabled);
   }
+}
+
+int TFormPrincipal::ShowSwitchPlaces(bool show) {
+  const int shown = SwitchPlaces.Show(show);
+  ImageQuelva2000.SetVisible(!show || shown == 0);
+  return shown;
 }
 
 bool TFormPrincipal::Checkable(const platform::MenuItem& item) const {
@@ -222,6 +261,10 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
       {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
+      {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
+      {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
+      {&mnuReduir, &TFormPrincipal::mnuReduirClick},
+      {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -236,6 +279,7 @@ void TFormPrincipal::WireHandlers() {
   TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
   TimerParo->SetOnTimer([this] { TimerParoTimer(); });
   TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
+  TimerPolsador->SetOnTimer([this] { TimerPolsadorTimer(); });
   auto& e = browser_.events;
   e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
   e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };
@@ -254,6 +298,9 @@ void TFormPrincipal::SetCaption(std::string caption) {
 void TFormPrincipal::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
+  // The view keeps the user's input from the window while it is disabled,
+  // the release of a press already down included: that press is dropped.
+  if (!enabled) Presses.Cancel();
   Notify();
 }
 
@@ -273,6 +320,7 @@ void TFormPrincipal::FormCreate() {
     mnuTornarAComencar.SetEnabled(false);
     mnuCanviLlegirLinksLectures.SetEnabled(false);
     mnuAnarALink.SetEnabled(false);
+    mnuEscaneigParlat.SetEnabled(false);
     ScanLast -= 1;  // the speech button has left the toolbar
   }
   LastStatusText.clear();
@@ -327,6 +375,7 @@ void TFormPrincipal::GoToAddress(const std::string& address) {
 }
 
 void TFormPrincipal::FocusPage() {
+  if (keyboardMoving_) return;
   // A click one pixel inside the browser area's corner; the pointer stays.
   input_.ClickPage(1, 1);
   loop_.ProcessMessages();

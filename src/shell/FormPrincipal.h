@@ -9,11 +9,15 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
 #include "controls/SpeechSwitch.h"
+#include "controls/SpokenScanning.h"
+#include "controls/SwitchMenu.h"
+#include "controls/SwitchPresses.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -50,10 +54,14 @@ class TFormPrincipal {
       menuRecarregar{"menuRecarregar"}, MenuMarcSeguent{"MenuMarcSeguent"}, N6{"N6"},
       MenuEscriureDirectamentUnaAdesa{"MenuEscriureDirectamentUnaAdesa"}, N5{"N5"},
       mnuEscaneig{"mnuEscaneig"}, N2{"N2"}, mnuSortir{"mnuSortir"};
+  // The page's zoom, after the browser commands.
+  platform::MenuItem N8{"N8"}, mnuAmpliar{"mnuAmpliar"}, mnuReduir{"mnuReduir"},
+      mnuMidaNormal{"mnuMidaNormal"};
   platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
       mnuCastella{"mnuCastella"};
+  platform::MenuItem mnuEscaneigParlat{"mnuEscaneigParlat"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
@@ -80,6 +88,8 @@ class TFormPrincipal {
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
   std::unique_ptr<platform::Timer> TimerControlSituacio;
+  // Measures a press of the switch: one that lasts it is a long press.
+  std::unique_ptr<platform::Timer> TimerPolsador;
   // Speech on or off: mnuParlar's check mark and caption and the speech
   // button's caption.
   controls::SpeechSwitch SpeechState{mnuParlar, SpeedButtonParlar};
@@ -104,6 +114,10 @@ class TFormPrincipal {
   reading::PageConverter Converter;
   PageEvents Pages;
   controls::Scanning Scan;
+  // The second cycle's places, after the nine buttons.
+  controls::SwitchMenu SwitchPlaces;
+  controls::SpokenScanning SpokenScan;
+  controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
@@ -115,6 +129,7 @@ class TFormPrincipal {
   NavigationCommands Navigation;
   controls::SettingsAutosave Autosave;
   SpeechNotices Notices;
+  controls::PageZoom Zoom;
 
   struct Menu {
     platform::MenuItem* title;
@@ -139,6 +154,10 @@ class TFormPrincipal {
   void GoToAddress(const std::string& address);
   void FocusPage();
   void PressKey(int virtualKey);
+  // While the user moves the keyboard from one of the window's controls to
+  // another (the view's keys for it), leaving an edit does not hand the
+  // keyboard back to the page: FocusPage does nothing.
+  void SetKeyboardMoving(bool moving) { keyboardMoving_ = moving; }
   void MenuParlantDeClick();
 
   // Files dropped on the window.
@@ -163,8 +182,12 @@ class TFormPrincipal {
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
+  void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
   void mnuLlenguaPaginaClick();
+  void mnuAmpliarClick() { Zoom.ZoomIn(); }
+  void mnuReduirClick() { Zoom.ZoomOut(); }
+  void mnuMidaNormalClick() { Zoom.Reset(); }
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
@@ -174,6 +197,13 @@ class TFormPrincipal {
   void ImageQuelva2000Click() { Navigation.OpenMakerPage(); }
   void ToolBarBotonsClick() { Scan.Hold(); }
   void ToolBarBotonsContextPopup() { mnuEscaneigClick(); }
+  // While scanning is on, the view hands every left press and release on the
+  // button toolbar here, not to the buttons: the press goes down on `button`,
+  // or on the bare toolbar with nullptr.
+  bool ToolBarBotonsTakesSwitch() const { return mnuEscaneig.Checked(); }
+  void ToolBarBotonsSwitchDown(platform::Button* button) { Presses.Down(button); }
+  void ToolBarBotonsSwitchUp() { Presses.Up(); }
+  void TimerPolsadorTimer() { Presses.LongPressTimer(); }
   void cboAddressClick() { Navigation.AddressClick(); }
   void cboAddressEnter() { Commands.AddressBoxEntered(); }
   void cboAddressExit() { Navigation.AddressExit(); }
@@ -208,6 +238,8 @@ class TFormPrincipal {
   }
   void LayOutMenus();
   void LayOutToolbars();
+  // Shows the second cycle's places, the logo giving them its room.
+  int ShowSwitchPlaces(bool show);
   void WireHandlers();
 
   platform::EventLoop& loop_;
@@ -219,6 +251,7 @@ class TFormPrincipal {
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;
   bool enabled_ = true;
+  bool keyboardMoving_ = false;
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
   std::vector<const platform::MenuItem*> checkable_;

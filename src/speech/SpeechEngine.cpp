@@ -183,6 +183,15 @@ void SpeechEngine::SpeakMessage(const std::string& text) {
   upcTVRead(spoken);
 }
 
+void SpeechEngine::ReadAside(const std::string& text, int32_t rate) {
+  if (!Loaded()) return;
+  upcTVSetSpeaker(SpeakerFor(CatalanActive, false));
+  if (rate != AppliedRate) upcTVSetSpeed(rate);
+  upcTVRead(text);
+  if (rate != AppliedRate) upcTVSetSpeed(AppliedRate);
+  upcTVSetSpeaker(SpeakerFor(CatalanActive, TextVoiceActive));
+}
+
 void SpeechEngine::upcTVRead(const std::string& text) {
   // No entity name and no conversion mark is ever heard.
   if (Entries.upcTVRead != nullptr) Entries.upcTVRead(reading::SpokenText(text).c_str());

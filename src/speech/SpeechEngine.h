@@ -111,6 +111,10 @@ class SpeechEngine : public reading::SpeechPort {
   int32_t Status() override { return upcTVStatus(); }
   void Read(const std::string& text) override { upcTVRead(text); }
   void Stop() override { upcTVStop(); }
+  // The library takes the speaker and the rate for the next text it is
+  // given, so they are set for this text alone and put back at once: no
+  // reload, which would cost more than a short text lasts.
+  void ReadAside(const std::string& text, int32_t rate) override;
 
   // The entry points, harmless without a library or without the entry:
   // nothing is spoken and the status reads idle.

@@ -135,6 +135,17 @@ class Sonavia:
     def said(self):
         return [row[:4] for row in self.rows()]
 
+    def utterances(self):
+        """Every utterance as a dict: start (ms since the epoch), rate, played
+        (ms), stopped, text (folded to lower case)."""
+        try:
+            with open(os.path.join(self.record, "utterances.tsv"), encoding="utf-8") as source:
+                rows = [line.rstrip("\n").split("\t", 6) for line in source]
+        except FileNotFoundError:
+            return []
+        return [dict(start=int(r[0]), rate=int(r[3]), played=int(r[4]), stopped=r[5] == "1",
+                     text=r[6].strip().lower()) for r in rows if len(r) == 7]
+
     def texts(self, start=0):
         return [u[3] for u in self.said()[start:]]
 

@@ -60,12 +60,16 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  &Marc seg\xFC"
                           "ent [F6]",
                           "  -",
+                          "  Amp&liar la p\xE0gina [Ctrl++]",
+                          "  Red&uir la p\xE0gina [Ctrl+-]",
+                          "  Mida &normal de la p\xE0gina [Ctrl+0]",
+                          "  -",
                           "  Es&criure directament una ade\xE7"
                           "a [F8]",
                           "  -",
                           "  &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
                           "  -",
-                          "  &Sortir",
+                          "  Sor&tir",
                           "Opcions de &lectura:",
                           "  &Anar a link que s'est\xE0 llegint [F2]",
                           "  - [-]",
@@ -77,8 +81,9 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  -",
                           "  &Catal\xE0 (checked) (disabled)",
                           "  Cast&ell\xE0 [F7] (unchecked)",
+                          "  E&scaneig parlat (unchecked)",
                           "  &Mostrar el que es llegeix (checked)",
-                          "  Llengua de la &p\xE0gina (checked)",
+                          "  Lle&ngua de la p\xE0gina (checked)",
                           "&Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
@@ -86,7 +91,15 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                             "Seg\xFC"
                             "ent",
                             "Parar", "Refrescar", "Marc Seg. (hidden)", "Re Pag", "Av pag", "Tab",
-                            "Al link", "No parlar"}));
+                            "Al link", "No parlar",
+                            // The second cycle's places, shown while the scan walks them.
+                            "Llegir\nlinks (hidden)", "Castell\xE0 (hidden)",
+                            "Tornar a\ncomen\xE7"
+                            "ar (hidden)",
+                            "Link\nllegit (hidden)",
+                            "Marc\nseg\xFC"
+                            "ent (hidden)",
+                            "Escaneig\nparlat (hidden)", "Aturar\nescaneig (hidden)"}));
   EXPECT_EQ(main.ImageQuelva2000.Hint(), "https://www.sonavia.cat/");
   struct EditCase {
     const platform::Edit& edit;

@@ -56,6 +56,7 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
 
  private:
   SimulatedEventLoop& loop_;
+  size_t slot_ = 0;  // where its entry points find it
   uint64_t speakingUntil_ = 0;
   uintptr_t nextHandle_ = 1;
   std::set<uintptr_t> open_;

@@ -47,6 +47,9 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void ShowReadingMark(const reading::ReadingMark& mark) override;
   void HideReadingMark() override { marks.push_back(std::to_string(loop_.Elapsed()) + " Hide"); }
   std::vector<std::string> marks;
+  // The zoom every page is shown at, in percent.
+  void SetZoom(int percent) override { zoom = percent; }
+  int zoom = 100;
 
   // Raises StatusTextChange now, as a pointer on a link would.
   void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
