@@ -20,6 +20,7 @@
 #include "Recorder.h"
 #include "SoundOutput.h"
 #include "TextPrep.h"
+#include "VoiceChoice.h"
 #include "upctv.h"
 
 namespace upctv::engine {
@@ -73,6 +74,10 @@ struct Request {
   std::string text1252;
   int32_t language, speaker, rate;
   int64_t epochMs;
+  // A language named by upcTVSetLanguageName, and the voice found for it
+  // (empty when none speaks it: `language` reads the text then).
+  std::string languageName;
+  std::string voice;
 };
 
 int64_t EpochMs() {
@@ -103,6 +108,7 @@ class Session {
   std::atomic<int64_t> firstSample{0};
 
   int32_t language = kCatalan;
+  std::string languageName;  // a language named by name; empty for none
   int32_t speaker = 0;
   int32_t rate = kDefaultRate;
 
@@ -282,8 +288,10 @@ void Session::Synthesize(Request& request, std::string& appliedVoice) {
     endNow();
     return;
   }
-  const std::string voice = std::string(request.language == kCastilian ? "es" : "ca") + "+" +
-                            kSpeakers[request.speaker].variant;
+  const std::string voice =
+      (request.voice.empty() ? std::string(request.language == kCastilian ? "es" : "ca")
+                             : request.voice) +
+      "+" + kSpeakers[request.speaker].variant;
   if (voice != appliedVoice) {
     espeak_SetVoiceByName(voice.c_str());
     appliedVoice = voice;
@@ -338,7 +346,13 @@ void Session::SynthMain() {
     const bool live = current && current->gen == request.gen && speaks;
     lk.unlock();
     try {
-      auto recording = std::make_unique<Recording>(sampleRate, request.epochMs, request.language,
+      if (speaks && !request.languageName.empty()) {
+        request.voice = ChooseVoice(InstalledVoices(), request.languageName);
+      }
+      // The language as it is heard: the one named, when a voice speaks it.
+      const std::string heard =
+          request.voice.empty() ? std::to_string(request.language) : request.languageName;
+      auto recording = std::make_unique<Recording>(sampleRate, request.epochMs, heard,
                                                    request.speaker, request.rate, request.text1252);
       lk.lock();
       if (live && current && current->gen == request.gen) {
@@ -393,7 +407,8 @@ void Speak(std::string text1252) {
   const uint64_t g = ++s.gen;
   // Made current only once handed over, so that a failure leaves no text
   // that would keep the status busy.
-  s.requests.push_back(Request{g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs()});
+  s.requests.push_back(Request{
+      g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs(), s.languageName, {}});
   s.current.emplace();
   s.current->gen = g;
   s.cv.notify_all();
@@ -464,7 +479,24 @@ void Apply(int32_t Session::*setting, int32_t value) {
 }  // namespace
 
 void SetLanguage(int32_t language) {
-  if (language == kCatalan || language == kCastilian) Apply(&Session::language, language);
+  if (language != kCatalan && language != kCastilian) return;
+  std::lock_guard api(gApiMu);
+  auto s = EnsureStarted();
+  std::lock_guard lk(s->mu);
+  s->language = language;
+  // The last choice holds: a language by its code ends one by its name.
+  s->languageName.clear();
+}
+
+bool SetLanguageName(const char* name) {
+  if (name == nullptr) return false;
+  const std::string normal = NormalLanguageName(name);
+  if (normal.empty() && *name != '\0') return false;
+  std::lock_guard api(gApiMu);
+  auto s = EnsureStarted();
+  std::lock_guard lk(s->mu);
+  s->languageName = normal;
+  return true;
 }
 
 void SetSpeed(int32_t rate) {

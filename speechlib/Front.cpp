@@ -58,6 +58,10 @@ int32_t upcTVSetLanguage(int32_t language) {
   });
 }
 
+int32_t upcTVSetLanguageName(const char* name) {
+  return Guarded([&] { return upctv::engine::SetLanguageName(name) ? 0 : -1; });
+}
+
 int32_t upcTVSetSpeed(int32_t rate) {
   return Guarded([&] {
     upctv::engine::SetSpeed(rate);

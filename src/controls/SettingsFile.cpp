@@ -80,6 +80,11 @@ void SettingsFile::ReadAndApply() {
   }
   // Any other value, a missing key included, shows pages at their size.
   if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
+  // Without the key, a page is read in its own language.
+  if (pageLanguage_ != nullptr && read(kPageLanguageKey) == kNo && pageLanguage_->Checked() &&
+      togglePageLanguage_) {
+    togglePageLanguage_();
+  }
   kept_ = Current();
   seen_ = Stored(file);
 }
@@ -115,6 +120,9 @@ SettingsFile::Entries SettingsFile::Current() const {
     entries.emplace_back(kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
   }
   if (zoom_ != nullptr) entries.emplace_back(kZoomKey, std::to_string(zoom_->Percent()));
+  if (pageLanguage_ != nullptr) {
+    entries.emplace_back(kPageLanguageKey, pageLanguage_->Checked() ? kYes : kNo);
+  }
   return entries;
 }
 

@@ -43,6 +43,7 @@ inline constexpr const char* kDelayAfterPressKey = "Un pas m\xE9s despr\xE9s de 
 inline constexpr const char* kZoomKey =
     "Ampliaci\xF3"
     " de la p\xE0gina";
+inline constexpr const char* kPageLanguageKey = "Llengua de la p\xE0gina";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -88,8 +89,14 @@ class SettingsFile {
     std::function<void(bool)> setDelayAfterPress;
   };
   void SetSwitchSettings(SwitchSettings settings) { switch_.emplace(std::move(settings)); }
-  // The page's zoom, in percent, read last.
+  // The page's zoom, in percent.
   void SetZoom(PageZoom& zoom) { zoom_ = &zoom; }
+  // Whether a page is read in its own language, read last: `item` is the
+  // checked menu item, and `toggle` the window's command that switches it.
+  void SetPageLanguage(platform::MenuItem& item, std::function<void()> toggle) {
+    pageLanguage_ = &item;
+    togglePageLanguage_ = std::move(toggle);
+  }
 
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
@@ -114,6 +121,8 @@ class SettingsFile {
   std::function<void()> toggleShowReading_;
   std::optional<SwitchSettings> switch_;
   PageZoom* zoom_ = nullptr;
+  platform::MenuItem* pageLanguage_ = nullptr;
+  std::function<void()> togglePageLanguage_;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

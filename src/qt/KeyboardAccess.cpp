@@ -15,10 +15,7 @@ namespace sonavia::qt {
 
 KeyboardOrder::KeyboardOrder(QWidget* window, QWidget* page, std::vector<Stop> stops,
                              std::function<void(bool)> moving)
-    : QObject(window),
-      page_(page),
-      stops_(std::move(stops)),
-      moving_(std::move(moving)) {
+    : QObject(window), page_(page), stops_(std::move(stops)), moving_(std::move(moving)) {
   for (const Stop& stop : stops_) {
     if (stop.press) stop.widget->installEventFilter(this);
   }

@@ -11,8 +11,8 @@
 
 #include "qt/EnginePolicy.h"
 #include "qt/FrameKey.h"
-#include "qt/LocalFileGuard.h"
 #include "qt/LinkAddress.h"
+#include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
@@ -35,8 +35,10 @@ shell::BrowserDocument DocumentFrom(const QVariant& result) {
   if (map.value(QStringLiteral("hasBody")).toBool()) {
     body = ToCp1252(map.value(QStringLiteral("body")).toString());
   }
-  return shell::BrowserDocument(ToCp1252(map.value(QStringLiteral("title")).toString()),
-                                std::move(body), std::move(links));
+  shell::BrowserDocument document(ToCp1252(map.value(QStringLiteral("title")).toString()),
+                                  std::move(body), std::move(links));
+  document.SetLanguage(ToCp1252(map.value(QStringLiteral("lang")).toString()));
+  return document;
 }
 
 }  // namespace

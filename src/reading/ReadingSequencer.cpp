@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/UnitTools.h"
+#include "reading/SpokenText.h"
 
 namespace sonavia::reading {
 
@@ -111,6 +112,30 @@ void ReadingSequencer::SpeakNext() {
   }
 }
 
+namespace {
+
+// The words the program itself puts into a page's list, which are spoken in
+// the user's language whatever the page's: "Títol", and the announcements
+// of images and links.
+bool ProgramsOwnWords(int32_t index, const ReadingUnit& unit) {
+  if (index == 1) return unit.Text == kTitleWord;
+  return unit.Kind == UnitKind::Item && (unit.Text == kLinkWord || unit.Text == kImageWord);
+}
+
+}  // namespace
+
+int32_t ReadingSequencer::NextSpokenUnit() {
+  int32_t next = list_.UnitCursor + 1;
+  while (next <= list_.UnitCount && !Speakable(list_.Unit(next).Text)) ++next;
+  return next;
+}
+
+int32_t ReadingSequencer::NextSpokenLink() {
+  int32_t next = list_.LinkCursor + 1;
+  while (next <= list_.LinkCount && !Speakable(list_.Link(next).Text)) ++next;
+  return next;
+}
+
 uint32_t ReadingSequencer::PauseBefore(bool afterLink) {
   if (!afterLink || linkListener_ == nullptr) return kPauseBetweenUnits;
   return std::max(kPauseBetweenUnits, linkListener_->PauseAfterLink());
@@ -119,24 +144,34 @@ uint32_t ReadingSequencer::PauseBefore(bool afterLink) {
 void ReadingSequencer::SpeakNextStep() {
   const bool afterLink = std::exchange(afterLink_, false);
   if (list_.ReadingMode == ReadingMode::Page) {
-    if (list_.UnitCursor >= list_.UnitCount) {
+    // Units with nothing to say are passed over, pause and all.
+    if (NextSpokenUnit() > list_.UnitCount) {
       StartReadingAt(0);
       return;
     }
     // "Títol" and the title follow each other; a pause precedes the rest.
-    if (list_.UnitCursor > 1) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+    if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
     // Read again after the wait: a command may have run in it.
     if (!SpeechOn() || WaitsForAside()) return;
-    list_.UnitCursor += 1;
-    if (list_.Unit(list_.UnitCursor).Kind == UnitKind::Text) {
+    const int32_t next = NextSpokenUnit();
+    if (next > list_.UnitCount) {
+      StartReadingAt(0);
+      return;
+    }
+    list_.UnitCursor = next;
+    const ReadingUnit& unit = list_.Unit(next);
+    const bool textVoice = unit.Kind == UnitKind::Text;
+    if (!ProgramsOwnWords(next, unit)) {
+      speech_.UsePageVoice(textVoice);
+    } else if (textVoice) {
       speech_.UseTextVoice();
     } else {
       speech_.UseItemVoice();
     }
-    const bool spoken = !SpeakUnit(list_.Unit(list_.UnitCursor).Text + " ");
-    if (spoken) follower_.UnitSpoken(list_.UnitCursor);
+    const bool spoken = !SpeakUnit(list_.Unit(next).Text + " ");
+    if (spoken) follower_.UnitSpoken(next);
     // The k-th "LINK" unit announces link k, whatever the unit's kind.
-    const bool announcesLink = list_.Unit(list_.UnitCursor).Text == kLinkWord;
+    const bool announcesLink = list_.Unit(next).Text == kLinkWord;
     if (announcesLink) list_.LinkCursor += 1;
     if (!spoken) return;
     if (announcesLink) {
@@ -152,10 +187,15 @@ void ReadingSequencer::SpeakNextStep() {
   }
   platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
   if (!SpeechOn() || WaitsForAside()) return;
-  list_.LinkCursor += 1;
-  speech_.UseItemVoice();
-  if (!SpeakUnit(list_.Link(list_.LinkCursor).Text + " ")) {
-    follower_.LinkSpoken(list_.LinkCursor);
+  const int32_t next = NextSpokenLink();
+  if (next > list_.LinkCount) {
+    StartReadingAt(0);
+    return;
+  }
+  list_.LinkCursor = next;
+  speech_.UsePageVoice(false);
+  if (!SpeakUnit(list_.Link(next).Text + " ")) {
+    follower_.LinkSpoken(next);
     BeginLink(LinkPhase::Text);
   }
 }

@@ -78,6 +78,9 @@ class ReadingSequencer : public ConversionLimitWarning {
  private:
   bool SpeechOn() const { return speechOn_(); }
   void SpeakNextStep();
+  // The next unit or link with something to say; past the count for none.
+  int32_t NextSpokenUnit();
+  int32_t NextSpokenLink();
   // The active cursor back by one, the link count with it when the unit
   // left was a link's "LINK", so that reading it again counts it once.
   void StepBack();

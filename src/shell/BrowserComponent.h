@@ -48,9 +48,14 @@ class BrowserDocument {
     if (!body_) throw BrowserError("the document has no body");
     return *body_;
   }
+  // The language the document says it is written in ("en-GB"), as its
+  // root element or its head names it; empty when it names none.
+  const std::string& Language() const { return language_; }
+  void SetLanguage(std::string language) { language_ = std::move(language); }
 
  private:
   std::string title_;
+  std::string language_;
   std::optional<std::string> body_;
   std::vector<std::string> links_;
 };

@@ -82,6 +82,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                               [this] { return Scan.DelayAfterPress(); },
                               [this](bool on) { Scan.SetDelayAfterPress(on); }});
   Settings.SetZoom(Zoom);
+  Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
 }
 
 void TFormPrincipal::LayOutMenus() {
@@ -130,6 +131,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
       {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
+      {Item, mnuLlenguaPagina, "Lle&ngua de la p\xE0gina"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -146,8 +148,9 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetChecked(true);
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
-  checkable_ = {&mnuEscaneig, &mnuParlar,         &mnuCatala,
-                &mnuCastella, &mnuEscaneigParlat, &mnuMostrarLectura};
+  mnuLlenguaPagina.SetChecked(true);
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -221,6 +224,12 @@ void TFormPrincipal::mnuMostrarLecturaClick() {
   Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
 }
 
+void TFormPrincipal::mnuLlenguaPaginaClick() {
+  mnuLlenguaPagina.SetChecked(!mnuLlenguaPagina.Checked());
+  // From the next unit on; nothing is said.
+  Speech.SetFollowPageLanguage(mnuLlenguaPagina.Checked());
+}
+
 void TFormPrincipal::WireHandlers() {
   // A toolbar button and the menu item of the same command share a handler.
   const std::vector<std::pair<platform::Command*, void (TFormPrincipal::*)()>> clicks = {
@@ -253,6 +262,7 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
+      {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
       {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
       {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},

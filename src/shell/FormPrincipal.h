@@ -63,6 +63,7 @@ class TFormPrincipal {
       mnuCastella{"mnuCastella"};
   platform::MenuItem mnuEscaneigParlat{"mnuEscaneigParlat"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
+  platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -183,6 +184,7 @@ class TFormPrincipal {
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
   void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
+  void mnuLlenguaPaginaClick();
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }

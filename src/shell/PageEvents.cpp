@@ -6,6 +6,7 @@
 
 #include "platform/UnitTools.h"
 #include "platform/VirtualKeys.h"
+#include "shell/PageLanguage.h"
 
 namespace sonavia::shell {
 
@@ -53,6 +54,7 @@ void PageEvents::DownloadBegin() {
   pageCompleted_ = false;
   pageGone_ = false;
   sequencer_.StartReadingAt(0);
+  speech_.SetPageLanguage({});
   LastProgressSpeech = loop_.TickCount();
   Downloading = true;
   w_.HoverSpeechArmed = false;
@@ -92,6 +94,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
         list_.UnitCursor = std::max(0, list_.Link(k).UnitIndex - 2);
       } else {
         sequencer_.StopSpeaking();
+        speech_.UsePageVoice(false);
         speech_.SpeakMessage(list_.Link(k).Text);
       }
     }
@@ -103,7 +106,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
     if (address.empty() || text.find(address) == std::string::npos) continue;
     if (announce) {
       sequencer_.StartReadingAt(0);
-      speech_.UseItemVoice();
+      speech_.UsePageVoice(false);
       speech_.SpeakMessage(list_.Link(k).Text);
     }
     w_.SpeedButtonAlLink.SetEnabled(true);
@@ -131,6 +134,7 @@ void PageEvents::DocumentComplete() {
     sequencer_.StartReadingAt(0);
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageLoaded);
+    const uint32_t spoken = loop_.TickCount();
     // The window takes no input while a page the user asked for is
     // announced; a page that loads itself (a refresh, a script) never
     // keeps the user out.
@@ -139,6 +143,9 @@ void PageEvents::DocumentComplete() {
       w_.SetEnabled(false);
     }
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
+    // Heard whole at a slow rate too: what follows would be dropped while
+    // the engine is busy with it.
+    if (!pageGone_) WaitForSilence(spoken, kPageLoadedLongest);
     Unblock();
     // The page's process may have ended meanwhile: nothing is left to read.
     if (pageGone_) return;
@@ -198,7 +205,11 @@ void PageEvents::Harvest() {
                                ? std::string()
                                : address.substr(0, address.size() - name.size());
   list_.SetPageAddresses(base, address);
-  if (!browser_.Busy() && ReadingOn()) sequencer_.StartReadingAt(1);
+  speech_.SetPageLanguage(PageLanguage(document.Language(), address));
+  // A page too long to read whole has its warning being spoken; the reading
+  // goes on from unit 1 when it has been heard.
+  const bool warning = converter_.ReachedLimit() && speech_.IsSpeaking();
+  if (!browser_.Busy() && ReadingOn() && !warning) sequencer_.StartReadingAt(1);
 }
 
 void PageEvents::WatchdogTick() {

@@ -21,6 +21,8 @@ namespace sonavia::shell {
 
 inline constexpr const char* kPageLoaded = "P\xE0gina carregada";
 inline constexpr uint32_t kPageLoadedWait = 2500;
+// How long "Pàgina carregada" may take in all before the page goes on.
+inline constexpr uint32_t kPageLoadedLongest = 10000;
 inline constexpr uint32_t kProgressSpeechGap = 4000;
 inline constexpr const char* kDialUpTitle = "Conexi\xF3n de acceso telef\xF3nico a redes";
 inline constexpr const char* kNotConnected =

@@ -233,10 +233,11 @@ TEST_F(LinkFollowingTest, AfterARefusedLinkTheReadingGoesOnWithTheUnitItStopped)
   main.mnuAnarALink.Click();
   loop.RunFor(6000);
   const Lines reads = ReadTexts();
-  ASSERT_GE(reads.size(), 5u);
+  ASSERT_GE(reads.size(), 4u);
   EXPECT_EQ(reads[0], std::string(kRefused) + " ");
   EXPECT_EQ(reads[1], "CONTRASENYES ") << "the link's text again";
-  EXPECT_EQ(Lines(reads.begin() + 2, reads.begin() + 5), (Lines{"  ", "LINK ", "AJUDA "}));
+  // The blank between the two links is passed over unheard.
+  EXPECT_EQ(Lines(reads.begin() + 2, reads.begin() + 4), (Lines{"LINK ", "AJUDA "}));
   EXPECT_EQ(Navigated(), Lines{});
 }
 

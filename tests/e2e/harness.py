@@ -128,8 +128,9 @@ class Sonavia:
                 rows = [line.rstrip("\n").split("\t", 6) for line in source]
         except FileNotFoundError:
             return []
-        return [(int(r[1]), int(r[2]), r[5] == "1", r[6].strip().lower(), int(r[0])) for r in rows
-                if len(r) == 7]
+        # The language is its code, or the name of the one heard ("en-us").
+        return [(int(r[1]) if r[1].isdigit() else r[1], int(r[2]), r[5] == "1", r[6].strip().lower(),
+                 int(r[0])) for r in rows if len(r) == 7]
 
     def said(self):
         return [row[:4] for row in self.rows()]

@@ -84,10 +84,10 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
                 "Red&uir la pàgina", "Mida &normal de la pàgina", "-",
                 "Es&criure directament una adeça", "-", "&Escaneig automàtic", "-", "Sor&tir"}));
   EXPECT_EQ(Texts(bar[1]->menu()->actions()),
-            (std::vector<std::string>{"&Anar a link que s'està llegint", "-",
-                                      "Desactivar la &Lectura (pausa)", "&Tornar a començar", "-",
-                                      "Lle&gir Links", "-", "&Català", "Cast&ellà",
-                                      "E&scaneig parlat", "&Mostrar el que es llegeix"}));
+            (std::vector<std::string>{
+                "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",
+                "&Tornar a començar", "-", "Lle&gir Links", "-", "&Català", "Cast&ellà",
+                "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));

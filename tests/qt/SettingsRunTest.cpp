@@ -119,7 +119,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
               "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
               "Escaneig=no\nVelocitat de lectura=180\n" +
                   step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n" + switchKeys("no") +
-                  "Ampliaci\xF3 de la p\xE0gina=100\n");
+                  "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=s\xED\n");
   }
   {
     ProgramRun second(home.path());
@@ -131,6 +131,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_FALSE(second.form->mnuParlar.Checked());
     second.window->Action(&second.form->mnuMostrarLectura)->trigger();
     second.window->Action(&second.form->mnuEscaneigParlat)->trigger();
+    second.window->Action(&second.form->mnuLlenguaPagina)->trigger();
     second.Type(second.form->EditVelocitat, QStringLiteral("120"));
     second.Type(second.form->TextDecimesScan, QStringLiteral("5"));
     second.Type(second.form->TextTimerParo, QStringLiteral("100"));
@@ -140,7 +141,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
               "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
                   step + "=5\n" + pause + "=100\nMostrar lectura=no\n" + switchKeys("s\xED") +
-                  "Ampliaci\xF3 de la p\xE0gina=100\n");
+                  "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=no\n");
   }
   {
     ProgramRun third(home.path());
@@ -158,6 +159,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_FALSE(third.window->Action(&form.mnuMostrarLectura)->isChecked());
     EXPECT_FALSE(form.Sequencer.Follower().Enabled());
     EXPECT_TRUE(third.window->Action(&form.mnuEscaneigParlat)->isChecked());
+    EXPECT_FALSE(third.window->Action(&form.mnuLlenguaPagina)->isChecked());
+    EXPECT_FALSE(form.Speech.FollowPageLanguage());
     EXPECT_TRUE(form.mnuCastella.Checked());
     EXPECT_FALSE(form.mnuCatala.Checked());
     EXPECT_EQ(form.Speech.CatalanActive, false) << "the library speaks Castilian";

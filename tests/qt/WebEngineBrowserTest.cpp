@@ -252,9 +252,11 @@ TEST_F(WebEngineBrowserTest, WordsOnTwoLinesOrInTwoBlocksStayApart) {
                                  "<li>Dos</li></ul><pre>a\nb</pre></body></html>");
   ASSERT_TRUE(Load(path));
   const std::string& body = browser->Document().body_outerHtml();
-  EXPECT_NE(body.find("</h2> <p>Les tecles principals.</p> "), std::string::npos) << body;
-  EXPECT_NE(body.find("<li>U</li> <li>Dos</li> </ul> "), std::string::npos) << body;
-  EXPECT_NE(body.find("<pre>a\nb</pre>"), std::string::npos) << "kept as shown: " << body;
+  // Each block, and each line of preformatted text, ends with the
+  // conversion's own sentence end.
+  EXPECT_NE(body.find("</h2>.<br><p>Les tecles principals.</p>.<br>"), std::string::npos) << body;
+  EXPECT_NE(body.find("<li>U</li>.<br><li>Dos</li>.<br></ul>"), std::string::npos) << body;
+  EXPECT_NE(body.find("<pre>a.<br>b</pre>.<br>"), std::string::npos) << body;
 }
 
 TEST_F(WebEngineBrowserTest, APageCannotForgeTheComponentsEvents) {

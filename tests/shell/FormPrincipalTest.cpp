@@ -83,6 +83,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  Cast&ell\xE0 [F7] (unchecked)",
                           "  E&scaneig parlat (unchecked)",
                           "  &Mostrar el que es llegeix (checked)",
+                          "  Lle&ngua de la p\xE0gina (checked)",
                           "&Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));

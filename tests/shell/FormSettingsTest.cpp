@@ -48,7 +48,8 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
                 "Escaneig parlat=no\nD\xE8"
                 "cimes de segon que s'ignora el polsador=0\n"
                 "Un pas m\xE9s despr\xE9s de pr\xE9mer=no\n"
-                "Ampliaci\xF3 de la p\xE0gina=100\n");
+                "Ampliaci\xF3 de la p\xE0gina=100\n"
+                "Llengua de la p\xE0gina=s\xED\n");
 }
 
 // The stored settings applied through the window's own commands.

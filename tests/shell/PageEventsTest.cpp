@@ -59,7 +59,7 @@ TEST_F(PageEventsTest, ALoadedPageIsAnnouncedThenReadFromItsFirstUnit) {
   loop.RunFor(20000);
   EXPECT_EQ(ReadTexts(),
             (Lines{"P\xE0gina carregada ", "T\xEDtol ", "Inici ", "UN ", "LINK ", "PRIMER ",
-                   " DOS ", "LINK ", "SEGON ", "  ", "LINK ", "TERCER ", " TRES.  "}));
+                   " DOS ", "LINK ", "SEGON ", "LINK ", "TERCER ", " TRES.  "}));
   EXPECT_EQ(list->ResolvedLink(3), "file:///w/c d.htm") << "%20 shown as a blank";
   EXPECT_EQ(list->BaseAddress, "file:///w/");
   EXPECT_EQ(list->PageAddress, "file:///w/index.htm");

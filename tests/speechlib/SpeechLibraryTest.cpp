@@ -264,6 +264,69 @@ TEST(SpeechLibrary, TheBindingSpeaksBothVoicesAndLanguages) {
   EXPECT_EQ(lines[1].text, "Buenos días. ");
 }
 
+// A page's language by its name, in the eSpeak NG voice that speaks it.
+TEST(SpeechLibrary, ALanguageByItsNameIsHeardInItsOwnVoice) {
+  RecordingDir rec;
+  Library lib;
+  struct Step {
+    int32_t code;      // upcTVSetLanguage first, or 0
+    const char* name;  // then upcTVSetLanguageName, or null
+    int32_t result;
+    const char* heard;  // the language recorded
+  } const steps[] = {
+      {0, "en-US", 0, "en-us"}, {0, "PT_br", 0, "pt-br"},
+      {0, "de", 0, "de"},       {101, nullptr, 0, "101"},  // a code ends a name
+      {0, "xx", 0, "101"},                                 // no voice: the code's language
+      {0, "fr", 0, "fr"},       {0, "x y", -1, "fr"},      // not a name: nothing changes
+      {0, "", 0, "101"},                                   // an empty name ends it
+      {99, "en", 0, "en"},
+  };
+  for (const auto& step : steps) {
+    if (step.code != 0) lib.SetLanguage(step.code);
+    if (step.name != nullptr) {
+      EXPECT_EQ(lib.SetLanguageName(step.name), step.result) << step.name;
+    }
+    lib.Read("Ok. ");
+    ASSERT_TRUE(lib.WaitIdle());
+  }
+  EXPECT_EQ(lib.SetLanguageName(nullptr), -1);
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), std::size(steps));
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].languageName, steps[i].heard) << i;
+    EXPECT_GT(lines[i].playedMs, 100) << i;
+  }
+}
+
+TEST(SpeechLibrary, ALanguageByItsNameKeepsEachSpeakersPitchInItsOwnVoice) {
+  RecordingDir rec;
+  Library lib;
+  lib.SetLanguageName("en");
+  for (int speaker : {0, 2}) {
+    lib.SetSpeaker(speaker);
+    lib.Read("Aaaa, eeee. ");
+    ASSERT_TRUE(lib.WaitIdle());
+  }
+  // English words with letters English does not sound, in English and then
+  // by Catalan rules, which sound more of them: longer by about a sixth.
+  lib.SetSpeaker(0);
+  lib.Read("Knight thought through. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  lib.SetLanguage(99);
+  lib.Read("Knight thought through. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  ASSERT_EQ(rec.Lines().size(), 4u);
+  EXPECT_EQ(rec.Lines()[1].languageName, "en");
+  EXPECT_EQ(rec.Lines()[2].languageName, "en");
+  const double low = MedianPitch(rec.Samples(1));
+  const double high = MedianPitch(rec.Samples(2));
+  EXPECT_GT(low, 60);
+  EXPECT_GT(high, low * 1.3) << low << " " << high;
+  EXPECT_GT(static_cast<double>(rec.Samples(4).size()),
+            1.08 * static_cast<double>(rec.Samples(3).size()))
+      << "read by English rules";
+}
+
 }  // namespace
 
 // The whole reading core for real: the tool converts a page and reads it

@@ -51,6 +51,7 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     Raise(events.DownloadComplete);
     document_ = shell::BrowserDocument(
         page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
+    document_->SetLanguage(page.lang);
     busy_ = false;
     Emit("StatusTextChange(Listo)");
     Raise(events.StatusTextChange, std::string(shell::kStatusDone));
@@ -69,6 +70,7 @@ void ScriptedBrowser::EndPageProcess() {
 void ScriptedBrowser::CompleteFrame(const ScriptedPage& page) {
   document_ = shell::BrowserDocument(
       page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
+  document_->SetLanguage(page.lang);
   Emit("DocumentComplete(frame)");
   Raise(events.DocumentComplete);
 }

@@ -20,6 +20,7 @@ struct ScriptedPage {
   std::vector<std::string> links;  // full addresses, in document order
   int frames = 0;                  // frame documents completing before the top one
   uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
+  std::string lang;                // the language the document names
   int lateFrames = 0;              // frames added once the top one completed
   // Frames keep being added before the top document can complete, one
   // every this many ms, and it never does; 0 for a page that ends.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,7 +18,10 @@ namespace sonavia::testing {
 
 struct RecordedUtterance {
   int64_t start;
+  // The language heard: its code, or 0 for one named ("en-us" in
+  // `languageName`, which holds the code's digits otherwise).
   int language, speaker, rate;
+  std::string languageName;
   int64_t playedMs;
   int stopped;
   std::string text;
@@ -48,7 +52,9 @@ class RecordingDir {
       std::string field;
       std::getline(fields, field, '\t');
       u.start = std::stoll(field);
-      fields >> u.language >> u.speaker >> u.rate >> u.playedMs >> u.stopped;
+      std::getline(fields, u.languageName, '\t');
+      u.language = std::atoi(u.languageName.c_str());
+      fields >> u.speaker >> u.rate >> u.playedMs >> u.stopped;
       fields.get();
       std::getline(fields, u.text);
       lines.push_back(u);
