@@ -4,14 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -25,7 +21,9 @@
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
+#include "qt/InputFilters.h"
 #include "qt/KeyboardAccess.h"
+#include "qt/OpenDialog.h"
 #include "qt/QtText.h"
 #include "qt/QtTranslations.h"
 #include "qt/SynthesizedInput.h"
@@ -119,124 +117,7 @@ int VirtualKeyForQtKey(int qtKey) {
   }
 }
 
-// A filter of the form "HTML (*.htm)|*.htm|Tots (*.*)|*.*" for a Qt file
-// dialog, each description shown as written. "*.*" takes every file, as
-// where it was first written: here a file's name need not hold a dot.
-QStringList NameFilters(const std::string& filter) {
-  const QStringList parts = FromCp1252(filter).split(QLatin1Char('|'));
-  QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1];
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
-    filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
-  }
-  return filters;
-}
-
-// The open dialog, modal and worked from the keyboard as well as the mouse.
-std::optional<std::string> RunOpenDialog(QWidget* parent, const platform::OpenDialog& open) {
-  QFileDialog dialog(parent, FromCp1252(open.Title), QDir::currentPath());
-  dialog.setObjectName(QString::fromStdString(open.Name()));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  // The details in brackets are the patterns; the descriptions say them.
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilters(NameFilters(open.Filter));
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setWindowModality(Qt::ApplicationModal);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return ToCp1252(QFileInfo(dialog.selectedFiles().front()).absoluteFilePath());
-}
-
 }  // namespace
-
-// While the window is disabled, the user's presses, keys and shortcuts to
-// it and its children (the page included) go nowhere; unlike disabling the
-// widgets, it leaves the keyboard focus where it was.
-class MainWindowView::InputBlocker : public QObject {
- public:
-  explicit InputBlocker(QWidget* window) : QObject(window), window_(window) {}
-  void SetBlocking(bool blocking) {
-    if (blocking == blocking_) return;
-    blocking_ = blocking;
-    if (blocking) {
-      qApp->installEventFilter(this);
-    } else {
-      qApp->removeEventFilter(this);
-    }
-  }
-
- protected:
-  bool eventFilter(QObject* receiver, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::Wheel:
-      case QEvent::ContextMenu:
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
-      case QEvent::ShortcutOverride:
-        break;
-      default:
-        return false;
-    }
-    auto* widget = qobject_cast<QWidget*>(receiver);
-    if (widget == nullptr || widget->window() != window_ || IsSynthesizedKey(event)) return false;
-    // An accepted override keeps the key from any shortcut.
-    event->accept();
-    return true;
-  }
-
- private:
-  QWidget* window_;
-  bool blocking_ = false;
-};
-
-// Sees every plain press of Return or Enter the user makes in the main
-// window or the about box, auto-repeats included. In the program's other
-// windows (a page's dialog, a failure message, the open and print dialogs)
-// the key is that window's answer and nothing else; with Alt, Ctrl, Shift
-// or the logo key it is another command. A key comes once to the window
-// system's window and then travels among widgets (and the page may hand it
-// back as a copy); only the first is counted. The program's own keys are
-// not the user's. A press that followed a link in the main window goes no
-// further: the page must not follow its focused link as well, which may be
-// one the page chose.
-class MainWindowView::EnterKeyObserver : public QObject {
- public:
-  EnterKeyObserver(QWidget* window, std::function<bool()> enter)
-      : QObject(window), enter_(std::move(enter)) {
-    windows_.push_back(window);
-    qApp->installEventFilter(this);
-  }
-  void Add(QWidget* window) { windows_.push_back(window); }
-
- protected:
-  bool eventFilter(QObject* receiver, QEvent* event) override {
-    // Only compared with the windows' own: the engine's objects, built
-    // without type information, come here too.
-    if (event->type() != QEvent::KeyPress || !Watched(receiver)) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    const auto modifiers =
-        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    if (!enter || (key->modifiers() & modifiers) != 0 || IsSynthesizedKey(event)) return false;
-    const bool followed = enter_();
-    return followed && receiver == windows_.front()->windowHandle();
-  }
-
- private:
-  bool Watched(QObject* receiver) const {
-    for (const QPointer<QWidget>& window : windows_) {
-      if (window != nullptr && window->windowHandle() == receiver) return true;
-    }
-    return false;
-  }
-  std::function<bool()> enter_;
-  std::vector<QPointer<QWidget>> windows_;  // the main window first
-};
 
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
   setObjectName(QStringLiteral("FinestraPrincipal"));

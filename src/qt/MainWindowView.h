@@ -18,6 +18,8 @@ class QToolButton;
 
 namespace sonavia::qt {
 
+class EnterKeyObserver;
+class InputBlocker;
 class KeyboardOrder;
 class QtTranslations;
 class ScanFrame;
@@ -54,8 +56,6 @@ class MainWindowView : public QMainWindow {
   // The keys that reach every control, and the menu bar.
   void BuildKeyboardAccess();
 
-  class InputBlocker;
-  class EnterKeyObserver;
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;
   EnterKeyObserver* enterKeys_ = nullptr;

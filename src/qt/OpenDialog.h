@@ -1,0 +1,16 @@
+// The program's open dialog as a Qt file dialog.
+#pragma once
+
+#include <QWidget>
+#include <optional>
+#include <string>
+
+#include "platform/OpenDialog.h"
+
+namespace sonavia::qt {
+
+// The file chosen, as an absolute path in Windows-1252, or nothing when
+// the user cancels.
+std::optional<std::string> RunOpenDialog(QWidget* parent, const platform::OpenDialog& open);
+
+}  // namespace sonavia::qt
