@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 #include <functional>
 #include <vector>
 

@@ -1,0 +1,197 @@
+// The main window's layout and wiring, as tables: its menus, its buttons
+// and edits with their first texts, and which handler each control, timer
+// and browser event calls.
+#include "shell/FormPrincipal.h"
+
+#include <utility>
+#include <vector>
+
+namespace sonavia::shell {
+
+void TFormPrincipal::LayOutMenus() {
+  // A title row starts a menu on the menu bar; the item rows below it are
+  // its items, in order, "-" a separator. A caption left out comes with the
+  // item's state (speech on or off). Letters beyond ASCII are Windows-1252
+  // in octal, whose escapes end after three digits.
+  constexpr bool Title = true, Item = false;
+  struct Row {
+    bool title;
+    platform::MenuItem& item;
+    const char* caption;
+    const char* shortcut = "";
+  };
+  const Row rows[] = {
+      {Title, Opcions1, "&Control"},
+      {Item, MenuObrir, "&Obrir...", "Ctrl+O"},
+      {Item, MenuImprimir, "&Imprimir...", "Ctrl+I"},
+      {Item, MenuDesarcom, "&Desar com..."},
+      {Item, N7, "-"},
+      {Item, mnuEndarrera, "&Anterior", "F9"},
+      {Item, mnuEndavant, "&Seg\374ent", "Ctrl+F9"},
+      {Item, MenuPararlaCarrega, "&Parar", "Ctrl+P"},
+      {Item, menuRecarregar, "&Refrescar", "Ctrl+R"},
+      {Item, MenuMarcSeguent, "&Marc seg\374ent", "F6"},
+      {Item, N8, "-"},
+      {Item, mnuAmpliar, "Amp&liar la p\xE0gina", "Ctrl++"},
+      {Item, mnuReduir, "Red&uir la p\xE0gina", "Ctrl+-"},
+      {Item, mnuMidaNormal, "Mida &normal de la p\xE0gina", "Ctrl+0"},
+      {Item, N6, "-"},
+      {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una ade\347a", "F8"},
+      {Item, N5, "-"},
+      {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
+      {Item, N2, "-"},
+      {Item, mnuSortir, "Sor&tir"},
+      {Title, Control1, "Opcions de &lectura"},
+      {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
+      {Item, N4, "-", "-"},
+      {Item, mnuParlar, nullptr, "F3"},
+      {Item, mnuTornarAComencar, "&Tornar a comen\347ar", "Ctrl+F3"},
+      {Item, N3, "-"},
+      {Item, mnuCanviLlegirLinksLectures, controls::ReadingModeCaption(reading::ReadingMode::Page),
+       "F4"},
+      {Item, N1, "-"},
+      {Item, mnuCatala, "&Catal\xE0"},
+      {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
+      {Item, mnuEscaneigParlat, "E&scaneig parlat"},
+      {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
+      {Item, mnuLlenguaPagina, "Lle&ngua de la p\xE0gina"},
+      {Title, MenuParlantDe, "&Parlant de..."},
+  };
+  for (const Row& row : rows) {
+    if (row.caption != nullptr) row.item.SetCaption(row.caption);
+    row.item.SetShortcut(row.shortcut);
+    if (row.title) {
+      menus_.push_back({&row.item, {}});
+    } else {
+      menus_.back().items.push_back(&row.item);
+    }
+  }
+  MenuDesarcom.SetEnabled(false);
+  MenuDesarcom.SetVisible(false);
+  mnuCatala.SetChecked(true);
+  mnuCatala.SetEnabled(false);
+  mnuMostrarLectura.SetChecked(true);
+  mnuLlenguaPagina.SetChecked(true);
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
+}
+
+void TFormPrincipal::LayOutToolbars() {
+  // The button toolbar, left to right; the speech button's caption comes
+  // with speech on or off. Letters beyond ASCII as in the menus.
+  const std::pair<platform::Button*, const char*> buttons[] = {
+      {&SpeedButtonAnterior, "Anterior"},     {&SpeedButtonSeguent, "Seg\374ent"},
+      {&SpeedButtonPararCarrega, "Parar"},    {&SpeedButtonRecarregar, "Refrescar"},
+      {&SpeedButtonMarcSeguent, "Marc Seg."}, {&SpeedButtonRePag, "Re Pag"},
+      {&SpeedButtonAvPag, "Av pag"},          {&SpeedButtonTab, "Tab"},
+      {&SpeedButtonAlLink, "Al link"},        {&SpeedButtonParlar, nullptr},
+  };
+  for (const auto& [button, caption] : buttons) {
+    if (caption != nullptr) button->SetCaption(caption);
+    buttons_.push_back(button);
+  }
+  // The second cycle's places follow, hidden until the scan walks them.
+  for (platform::Button* place : SwitchPlaces.Buttons()) buttons_.push_back(place);
+  SpeedButtonMarcSeguent.SetVisible(false);
+  ImageQuelva2000.SetHint(about::kMakerAddress);
+
+  // The address toolbar's edits: their first text and their hint.
+  struct EditRow {
+    platform::Edit& edit;
+    const char* text;
+    const char* hint;
+  };
+  const EditRow edits[] = {
+      {EditVelocitat, "180", "Velocitat de lectura"},
+      {TextDecimesScan, controls::kScanStepFallback,
+       "D\350cimes de segon que dura el pas d'escaneig"},
+      {TextTimerParo, controls::kScanPauseFallback,
+       "D\350cimes de segon que dura el paro de l'escaneig"},
+  };
+  for (const EditRow& row : edits) {
+    row.edit.SetText(row.text);
+    row.edit.SetHint(row.hint);
+  }
+  OpenFileDialog.Title = kOpenDialogTitle;
+  OpenFileDialog.Filter = kOpenDialogFilter;
+
+  // The scanning's step and pause until the settings set them from their
+  // edits, and the watchdog.
+  struct TimerRow {
+    platform::Timer& timer;
+    uint32_t interval;
+    bool enabled;
+  };
+  const TimerRow timers[] = {{*TimerEscaneig, 1000, false},
+                             {*TimerParo, 2000, false},
+                             {*TimerControlSituacio, 1000, true},
+                             {*TimerPolsador, controls::kShortestLongPress, false}};
+  for (const TimerRow& row : timers) {
+    row.timer.SetInterval(row.interval);
+    row.timer.SetEnabled(row.enabled);
+  }
+}
+
+void TFormPrincipal::WireHandlers() {
+  // A toolbar button and the menu item of the same command share a handler.
+  const std::vector<std::pair<platform::Command*, void (TFormPrincipal::*)()>> clicks = {
+      {&MenuObrir, &TFormPrincipal::MenuObrirClick},
+      {&MenuImprimir, &TFormPrincipal::MenuImprimirClick},
+      {&MenuDesarcom, &TFormPrincipal::MenuDesarcomClick},
+      {&mnuEndarrera, &TFormPrincipal::mnuEndarreraClick},
+      {&mnuEndavant, &TFormPrincipal::mnuEndavantClick},
+      {&MenuPararlaCarrega, &TFormPrincipal::MenuPararlaCarregaClick},
+      {&SpeedButtonPararCarrega, &TFormPrincipal::MenuPararlaCarregaClick},
+      {&menuRecarregar, &TFormPrincipal::menuRecarregarClick},
+      {&SpeedButtonRecarregar, &TFormPrincipal::menuRecarregarClick},
+      {&MenuMarcSeguent, &TFormPrincipal::MenuMarcSeguentClick},
+      {&SpeedButtonMarcSeguent, &TFormPrincipal::MenuMarcSeguentClick},
+      {&MenuEscriureDirectamentUnaAdesa, &TFormPrincipal::MenuEscriureDirectamentUnaAdesaClick},
+      {&mnuEscaneig, &TFormPrincipal::mnuEscaneigClick},
+      {&mnuSortir, &TFormPrincipal::mnuSortirClick},
+      {&mnuAnarALink, &TFormPrincipal::mnuAnarALinkClick},
+      {&mnuParlar, &TFormPrincipal::mnuParlarClick},
+      {&SpeedButtonParlar, &TFormPrincipal::mnuParlarClick},
+      {&mnuTornarAComencar, &TFormPrincipal::mnuTornarAComencarClick},
+      {&mnuCanviLlegirLinksLectures, &TFormPrincipal::mnuCanviLlegirLinksLecturesClick},
+      {&mnuCatala, &TFormPrincipal::mnuCatalaClick},
+      {&mnuCastella, &TFormPrincipal::mnuCastellaClick},
+      {&MenuParlantDe, &TFormPrincipal::MenuParlantDeClick},
+      {&SpeedButtonAnterior, &TFormPrincipal::SpeedButtonAnteriorClick},
+      {&SpeedButtonSeguent, &TFormPrincipal::SpeedButtonSeguentClick},
+      {&SpeedButtonRePag, &TFormPrincipal::SpeedButtonRePagClick},
+      {&SpeedButtonAvPag, &TFormPrincipal::SpeedButtonAvPagClick},
+      {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
+      {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
+      {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
+      {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
+      {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
+      {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
+      {&mnuReduir, &TFormPrincipal::mnuReduirClick},
+      {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
+  };
+  for (const auto& [command, handler] : clicks)
+    command->OnClick = [this, h = handler] { (this->*h)(); };
+  ImageQuelva2000.OnClick = [this] { ImageQuelva2000Click(); };
+  cboAddress.OnClick = [this] { cboAddressClick(); };
+  cboAddress.OnEnter = [this] { cboAddressEnter(); };
+  cboAddress.OnExit = [this] { cboAddressExit(); };
+  cboAddress.OnKeyDown = [this](int key) { cboAddressKeyDown(key); };
+  EditVelocitat.OnChange = [this] { EditVelocitatChange(); };
+  TextDecimesScan.OnExit = [this] { TextDecimesScanExit(); };
+  TextTimerParo.OnExit = [this] { TextTimerParoExit(); };
+  TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
+  TimerParo->SetOnTimer([this] { TimerParoTimer(); });
+  TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
+  TimerPolsador->SetOnTimer([this] { TimerPolsadorTimer(); });
+  auto& e = browser_.events;
+  e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
+  e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };
+  e.DownloadBegin = [this] { brwWebBrowserDownloadBegin(); };
+  e.DocumentComplete = [this] { brwWebBrowserDocumentComplete(); };
+  e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
+  e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
+  e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
+}
+
+}  // namespace sonavia::shell
