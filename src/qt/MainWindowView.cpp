@@ -16,13 +16,11 @@
 
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
-#include "qt/ClickFilter.h"
 #include "qt/InputFilters.h"
 #include "qt/KeyboardAccess.h"
-#include "qt/OpenDialog.h"
+#include "qt/OpenFileDialog.h"
 #include "qt/QtText.h"
 #include "qt/QtTranslations.h"
-#include "qt/SynthesizedInput.h"
 #include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's

@@ -1,4 +1,4 @@
-#include "qt/OpenDialog.h"
+#include "qt/OpenFileDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
