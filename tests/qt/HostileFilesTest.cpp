@@ -30,6 +30,7 @@
 
 #include "qt/ProgramParts.h"
 #include "qt/QtText.h"
+#include "qt/Stalls.h"
 #include "system/CommandLine.h"
 
 namespace sonavia::qt {
@@ -37,33 +38,13 @@ namespace {
 
 using sonavia::testing::Pump;
 using sonavia::testing::WaitFor;
+using testing::Stalls;
 
 void WriteFile(const QString& path, const QByteArray& html) {
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write(html);
 }
-
-// The longest time the main thread went without running its timers.
-class Stalls {
- public:
-  Stalls() {
-    clock_.start();
-    tick_.setInterval(10);
-    QObject::connect(&tick_, &QTimer::timeout, [this] {
-      longest_ = std::max(longest_, clock_.elapsed() - last_);
-      last_ = clock_.elapsed();
-    });
-    tick_.start();
-  }
-  qint64 Longest() const { return longest_; }
-
- private:
-  QElapsedTimer clock_;
-  QTimer tick_;
-  qint64 last_ = 0;
-  qint64 longest_ = 0;
-};
 
 class HostileFiles : public ::testing::Test {
  public:

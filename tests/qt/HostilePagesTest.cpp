@@ -21,6 +21,7 @@
 
 #include "qt/LocalServer.h"
 #include "qt/RealProgram.h"
+#include "qt/Stalls.h"
 #include "support/ProcessMemory.h"
 
 namespace sonavia::qt {
@@ -30,6 +31,7 @@ using sonavia::testing::Pump;
 using sonavia::testing::WaitFor;
 using testing::LocalServer;
 using testing::RealProgram;
+using testing::Stalls;
 
 const char* const kStart =
     "<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>";
@@ -85,27 +87,6 @@ class Watch {
   qint64 since_ = -1;
   std::vector<qint64> blocks_;
   int frames_ = 0;
-};
-
-// The longest time the main thread went without running its timers.
-class Stalls {
- public:
-  Stalls() {
-    clock_.start();
-    tick_.setInterval(10);
-    QObject::connect(&tick_, &QTimer::timeout, [this] {
-      longest_ = std::max(longest_, clock_.elapsed() - last_);
-      last_ = clock_.elapsed();
-    });
-    tick_.start();
-  }
-  qint64 Longest() const { return longest_; }
-
- private:
-  QElapsedTimer clock_;
-  QTimer tick_;
-  qint64 last_ = 0;
-  qint64 longest_ = 0;
 };
 
 size_t Count(const std::vector<std::string>& texts, size_t from, const std::string& text) {
