@@ -13,6 +13,7 @@
 #include "reading/ReadingSequencer.h"
 #include "speech/SpeechEngine.h"
 #include "support/FakeSpeechLibrary.h"
+#include "support/ReadingRig.h"
 #include "support/SimulatedEventLoop.h"
 
 namespace sonavia::reading {
@@ -20,21 +21,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class ListenerTest : public ::testing::Test, public ReadingMarkView {
+class ListenerTest : public ::testing::Test, public ReadingMarkView, protected testing::ReadingRig {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
-  platform::Edit speedField{"EditVelocitat"};
-  bool speechOn = true;
-  speech::SpeechEngine engine{library, *list, speedField, [] { return std::string("/p/i.htm"); }};
-  std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
-  ReadingSequencer sequencer{*list, engine, loop, *poll, [this] { return speechOn; }, speedField};
-  PageConverter converter{*list, &sequencer};
+  ListenerTest() : ReadingRig("/p/i.htm") {}
   Lines marks;
 
   void SetUp() override {
-    speedField.SetText("180");
     ASSERT_FALSE(engine.LoadSpeechEngine());
     sequencer.Follower().SetView(this);
     library.ClearLog();
@@ -62,10 +54,6 @@ class ListenerTest : public ::testing::Test, public ReadingMarkView {
     }
     return reads;
   }
-  void At(uint64_t time, std::function<void()> action) {
-    loop.Post(static_cast<uint32_t>(time - loop.Elapsed()), std::move(action));
-  }
-  bool Silent() const { return !engine.Speaking && !poll->Enabled(); }
 };
 
 // "Un. . . Dos." holds two empty units between its sentences.

@@ -10,6 +10,7 @@
 #include "reading/ReadingSequencer.h"
 #include "speech/SpeechEngine.h"
 #include "support/FakeSpeechLibrary.h"
+#include "support/ReadingRig.h"
 #include "support/SimulatedEventLoop.h"
 
 namespace sonavia::reading {
@@ -30,21 +31,12 @@ struct Listener : LinkListener {
   uint32_t pause = 0;
 };
 
-class ReadingAside : public ::testing::Test {
+class ReadingAside : public ::testing::Test, protected testing::ReadingRig {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
-  platform::Edit speedField{"EditVelocitat"};
-  bool speechOn = true;
-  speech::SpeechEngine engine{library, *list, speedField, [] { return std::string("file:///p/"); }};
-  std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
-  ReadingSequencer sequencer{*list, engine, loop, *poll, [this] { return speechOn; }, speedField};
-  PageConverter converter{*list, &sequencer};
+  ReadingAside() : ReadingRig("file:///p/") {}
   Listener listener{loop};
 
   void SetUp() override {
-    speedField.SetText("180");
     ASSERT_FALSE(engine.LoadSpeechEngine());
     engine.SetSpeechRate(180);
     sequencer.SetLinkListener(&listener);
@@ -65,9 +57,6 @@ class ReadingAside : public ::testing::Test {
       }
     }
     return said;
-  }
-  void At(uint32_t time, std::function<void()> action) {
-    loop.Post(time - static_cast<uint32_t>(loop.Elapsed()), std::move(action));
   }
 };
 

@@ -9,6 +9,7 @@
 #include "reading/PageConverter.h"
 #include "speech/SpeechEngine.h"
 #include "support/FakeSpeechLibrary.h"
+#include "support/ReadingRig.h"
 #include "support/SimulatedEventLoop.h"
 
 namespace sonavia::reading {
@@ -16,21 +17,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class SequencerTest : public ::testing::Test {
+class SequencerTest : public ::testing::Test, protected testing::ReadingRig {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
-  platform::Edit speedField{"EditVelocitat"};
-  bool speechOn = true;
-  speech::SpeechEngine engine{library, *list, speedField,
-                              [] { return std::string("file:///p/index.htm"); }};
-  std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
-  ReadingSequencer sequencer{*list, engine, loop, *poll, [this] { return speechOn; }, speedField};
-  PageConverter converter{*list, &sequencer};
+  SequencerTest() : ReadingRig("file:///p/index.htm") {}
 
   void SetUp() override {
-    speedField.SetText("180");
     ASSERT_FALSE(engine.LoadSpeechEngine());
     library.ClearLog();
   }
@@ -51,12 +42,6 @@ class SequencerTest : public ::testing::Test {
     }
     return reads;
   }
-
-  void At(uint32_t time, std::function<void()> action) {
-    loop.Post(time - static_cast<uint32_t>(loop.Elapsed()), std::move(action));
-  }
-
-  bool Silent() const { return !engine.Speaking && !poll->Enabled(); }
 };
 
 TEST_F(SequencerTest, PageTimeline) {

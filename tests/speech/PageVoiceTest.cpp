@@ -11,6 +11,7 @@
 #include "reading/ReadingSequencer.h"
 #include "speech/SpeechEngine.h"
 #include "support/FakeSpeechLibrary.h"
+#include "support/ReadingRig.h"
 #include "support/SimulatedEventLoop.h"
 
 namespace sonavia::speech {
@@ -18,21 +19,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class PageVoiceTest : public ::testing::Test {
+class PageVoiceTest : public ::testing::Test, protected testing::ReadingRig {
  protected:
-  testing::SimulatedEventLoop loop;
-  testing::FakeSpeechLibrary library{loop};
-  std::unique_ptr<reading::ReadingList> list = std::make_unique<reading::ReadingList>();
-  platform::Edit speedField{"EditVelocitat"};
-  SpeechEngine engine{library, *list, speedField, [] { return std::string("/i.htm"); }};
-  std::unique_ptr<platform::Timer> poll = loop.CreateTimer();
-  reading::ReadingSequencer sequencer{*list, engine, loop, *poll, [] { return true; }, speedField};
-  reading::PageConverter converter{*list, &sequencer};
+  PageVoiceTest() : ReadingRig("/i.htm") {}
 
-  void SetUp() override {
-    speedField.SetText("180");
-    ASSERT_FALSE(engine.LoadSpeechEngine());
-  }
+  void SetUp() override { ASSERT_FALSE(engine.LoadSpeechEngine()); }
   // The voices the page is heard in, as "language/speaker text".
   Lines Heard(const std::string& html) {
     list->SetReadingMode(reading::ReadingMode::Page);
