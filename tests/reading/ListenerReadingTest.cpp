@@ -45,15 +45,7 @@ class ListenerTest : public ::testing::Test, public ReadingMarkView, protected t
     list->SetPageAddresses("base/", "page.htm");
     converter.ConvertPage(html);
   }
-  Lines Reads() const {
-    Lines reads;
-    for (const auto& line : library.timeline) {
-      if (line.find(" Read(") != std::string::npos || line.find(" Stop") != std::string::npos) {
-        reads.push_back(line);
-      }
-    }
-    return reads;
-  }
+  Lines Reads() const { return library.ReadsAndStops(); }
 };
 
 // "Un. . . Dos." holds two empty units between its sentences.

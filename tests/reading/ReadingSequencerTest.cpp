@@ -32,16 +32,7 @@ class SequencerTest : public ::testing::Test, protected testing::ReadingRig {
     converter.ConvertPage(html);
   }
 
-  // The texts handed to the library, with their virtual times.
-  Lines Reads() const {
-    Lines reads;
-    for (const auto& line : library.timeline) {
-      if (line.find(" Read(") != std::string::npos || line.find(" Stop") != std::string::npos) {
-        reads.push_back(line);
-      }
-    }
-    return reads;
-  }
+  Lines Reads() const { return library.ReadsAndStops(); }
 };
 
 TEST_F(SequencerTest, PageTimeline) {

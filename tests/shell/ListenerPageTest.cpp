@@ -77,14 +77,7 @@ class ListenerPageTest : public ::testing::Test, protected testing::SimulatedWin
   void At(uint64_t time, std::function<void()> action) {
     loop.Post(static_cast<uint32_t>(time - loop.Elapsed()), std::move(action));
   }
-  Lines Reads() const {
-    Lines reads;
-    for (const auto& line : library.timeline) {
-      if (line.find(" Read(") != std::string::npos || line.find(" Stop") != std::string::npos)
-        reads.push_back(line);
-    }
-    return reads;
-  }
+  Lines Reads() const { return library.ReadsAndStops(); }
 };
 
 TEST_F(ListenerPageTest, APageIsReadInTheLanguageItsDocumentOrAddressNames) {

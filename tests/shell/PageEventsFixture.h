@@ -40,15 +40,7 @@ class PageEventsTest : public ::testing::Test, protected testing::SimulatedWindo
     loop.RunFor(0);
   }
 
-  // Texts handed to the library and stops, with their virtual times.
-  Lines Reads() const {
-    Lines reads;
-    for (const auto& line : library.timeline) {
-      if (line.find(" Read(") != std::string::npos || line.find(" Stop") != std::string::npos)
-        reads.push_back(line);
-    }
-    return reads;
-  }
+  Lines Reads() const { return library.ReadsAndStops(); }
   Lines ReadTexts() const {
     Lines reads;
     for (const auto& call : library.calls) {

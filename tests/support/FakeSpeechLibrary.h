@@ -27,6 +27,15 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
   std::vector<std::string> calls;
   // The same calls with the virtual time (ms since the loop began) in front.
   std::vector<std::string> timeline;
+  // The timeline's texts read and stops alone, such as "500 Read(HOLA )".
+  std::vector<std::string> ReadsAndStops() const {
+    std::vector<std::string> lines;
+    for (const auto& line : timeline) {
+      if (line.find(" Read(") != std::string::npos || line.find(" Stop") != std::string::npos)
+        lines.push_back(line);
+    }
+    return lines;
+  }
 
   bool available = true;          // whether Load succeeds
   std::set<std::string> missing;  // entry points the library lacks
