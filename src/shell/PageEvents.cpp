@@ -168,6 +168,9 @@ void PageEvents::PageProcessEnded() {
   // Nothing of the page answers any more: no pointed link moves the reading.
   w_.HoverSpeechArmed = false;
   sequencer_.StartReadingAt(0);
+  // Nothing of it is left to read either: a step waiting out its pause
+  // finds the list at its end.
+  list_.ClearUnitsAndLinks();
   w_.StatusBar1.SetText(kPageProcessEnded);
   if (!ReadingOn()) return;
   // Whatever is still heard (an announcement, a progress figure) gives way.

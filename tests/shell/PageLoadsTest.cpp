@@ -204,6 +204,8 @@ TEST_F(PageEventsTest, APageWhoseProcessEndsStopsTheReadingSaysSoAndReloads) {
     Lines heard;  // from the end on, before "Refrescar"
   } const cases[] = {
       {"while the page is read", 300 + 2500 + 2000, true, {ended}},
+      // "Inici" ends 600 ms into the reading; "UN" follows 500 ms later.
+      {"in the pause between two units", 300 + 2500 + 1400, true, {ended}},
       {"while it loads", 100, true, {ended}},
       {"while it is announced", 300 + 1000, true, {ended}},
       {"with the reading off", 300 + 2500 + 2000, false, {}},
