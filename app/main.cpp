@@ -12,12 +12,16 @@
 
 #include "about/AboutBox.h"
 #include "qt/AboutBoxView.h"
-#include "qt/Input.h"
+#include "qt/AccessibleNames.h"
+#include "qt/Application.h"
+#include "qt/EndSignals.h"
 #include "qt/MainWindowView.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtText.h"
+#include "qt/QtTranslations.h"
 #include "qt/QtWindowList.h"
+#include "qt/WebEngineSetup.h"
 #include "reading/ReadingList.h"
 #include "shell/FormPrincipal.h"
 #include "system/CommandLine.h"
@@ -70,8 +74,12 @@ int main(int argc, char** argv) {
   qt::SonaviaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sonavia"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
+  qt::InstallAccessibility();
+  qt::ExposePagesToAssistiveTechnology();
 
   if (!qt::BrowserComponentAvailable()) {
+    qt::QtTranslations catalan(&app);  // the box's button in Catalan
+    catalan.Use(false);
     QMessageBox box(
         QMessageBox::Information, QStringLiteral("Quelva 2001 - Sonavia"),
         QStringLiteral("No est\u00e0 instal\u00b7lat el component de navegador web (Qt WebEngine). "
@@ -99,8 +107,17 @@ int main(int argc, char** argv) {
   form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
   form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
+  window->FollowOnEnterIn(aboutView.get());
+  // A logout or a kill closes the window as its close box does.
+  qt::EndSignals endSignals([&window] { window->close(); });
 
   shell::StartProgram(form, aboutBox, loop);
+  if (endSignals.Received()) {
+    // Asked to end during the splash: the close has run already.
+    aboutView.reset();
+    window.reset();
+    return 0;
+  }
   // Without a window manager (a bare display) maximising does nothing; the
   // geometry of the screen's free area stands in for it.
   if (QScreen* screen = QGuiApplication::primaryScreen())

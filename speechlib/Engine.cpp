@@ -1,9 +1,7 @@
 #include "Engine.h"
 
-#include <dlfcn.h>
 #include <espeak-ng/speak_lib.h>
 #include <malloc.h>
-#include <pcaudiolib/audio.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -20,7 +18,9 @@
 #include <vector>
 
 #include "Recorder.h"
+#include "SoundOutput.h"
 #include "TextPrep.h"
+#include "VoiceChoice.h"
 #include "upctv.h"
 
 namespace upctv::engine {
@@ -33,15 +33,16 @@ constexpr int32_t kCatalan = 99;
 constexpr int32_t kCastilian = 101;
 constexpr int32_t kDefaultRate = 140;
 // How far ahead of real time samples are handed to the sound server: small,
-// so that a stop silences speech at once even where flushing is slow.
+// so that a stop silences speech at once even where flushing is slow. The
+// player keeps this pace whether or not a server takes the samples, so the
+// reading's clock is the same with sound and without.
 constexpr auto kLead = std::chrono::milliseconds(60);
 // How far synthesis may run ahead of playback. eSpeak NG is many times
 // faster than speech, and a long text would otherwise be held whole as
 // samples; its callback waits once this much is queued.
 constexpr int kAheadSeconds = 2;
-// eSpeak NG always synthesises at this rate; the sound device is opened at
-// once with it, while eSpeak NG starts.
-constexpr int kSampleRate = 22050;
+// eSpeak NG always synthesises at this rate, and the sound output plays it.
+constexpr int kSampleRate = SoundOutput::kSampleRate;
 // Marks the silent text a session starts eSpeak NG with; texts to speak
 // carry their generation, which never comes near it.
 constexpr uintptr_t kPrimeTag = UINTPTR_MAX;
@@ -73,6 +74,10 @@ struct Request {
   std::string text1252;
   int32_t language, speaker, rate;
   int64_t epochMs;
+  // A language named by upcTVSetLanguageName, and the voice found for it
+  // (empty when none speaks it: `language` reads the text then).
+  std::string languageName;
+  std::string voice;
 };
 
 int64_t EpochMs() {
@@ -96,7 +101,6 @@ class Session {
   uint64_t ackGen = 0;
   std::optional<Utterance> current;
   bool quit = false;
-  bool playerOpening = true;
   bool playerExited = false;
   bool synthExited = false;
   bool primed = false;  // eSpeak NG has done the session's first commands
@@ -104,6 +108,7 @@ class Session {
   std::atomic<int64_t> firstSample{0};
 
   int32_t language = kCatalan;
+  std::string languageName;  // a language named by name; empty for none
   int32_t speaker = 0;
   int32_t rate = kDefaultRate;
 
@@ -142,9 +147,7 @@ class Session {
   void SynthMain();
 
  private:
-  void OpenDevice();
   void Synthesize(Request& request, std::string& appliedVoice);
-  audio_object* device_ = nullptr;
 };
 
 std::mutex gApiMu;  // one caller at a time, whatever thread calls
@@ -153,7 +156,6 @@ std::mutex gApiMu;  // one caller at a time, whatever thread calls
 std::mutex gEspeakMu;
 std::mutex gSessionMu;
 std::shared_ptr<Session> gSession;
-std::atomic<bool> gReportedNoDevice{false};
 std::string gAbout = "UPCTV 1.0 (eSpeak NG)";
 
 std::shared_ptr<Session> CurrentSession() {
@@ -161,49 +163,17 @@ std::shared_ptr<Session> CurrentSession() {
   return gSession;
 }
 
-// ALSA reports a missing card with a page of its own messages at every
-// open; the library says it once, in its own words.
-void SilentAlsa(const char*, int, const char*, int, const char*, ...) {}
-
-void QuietAlsa() {
-  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-  using SetHandler = int (*)(Handler);
-  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
-  if (alsa == nullptr) return;
-  if (const auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
-    set(SilentAlsa);
-  }
-  dlclose(alsa);
-}
-
-void Session::OpenDevice() {
-  device_ = create_audio_device_object(nullptr, "Sonavia", "Sonavia");
-  // Writes report success even after a failed open, so only the open's
-  // own result says whether sound can be heard.
-  if (device_ != nullptr && audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE,
-                                              static_cast<uint32_t>(sampleRate), 1) == 0) {
-    return;
-  }
-  if (device_ != nullptr) {
-    audio_object_destroy(device_);
-    device_ = nullptr;
-  }
-  if (!gReportedNoDevice.exchange(true)) {
-    std::fprintf(stderr,
-                 "upctv: no sound device could be opened; speech keeps its time in silence\n");
-  }
-}
-
+// Never waits on the sound server: the output takes samples or drops them
+// at once.
 void Session::PlayerMain() {
-  OpenDevice();
+  SoundOutput& output = SoundOutput::Instance();
   std::unique_lock lk(mu);
-  playerOpening = false;
   bool flushPending = false;
   for (;;) {
     if (ackGen != gen) {
-      if (flushPending && device_ != nullptr) {
+      if (flushPending) {
         lk.unlock();
-        audio_object_flush(device_);
+        output.Flush();
         lk.lock();
       }
       flushPending = false;
@@ -236,6 +206,11 @@ void Session::PlayerMain() {
       continue;
     }
     if (!u.playStart) {
+      // A server that went away, or was not there, is looked for again.
+      lk.unlock();
+      output.Prepare();
+      lk.lock();
+      if (stale()) continue;
       u.playStart = Clock::now();
       firstSample =
           std::chrono::duration_cast<std::chrono::nanoseconds>(u.playStart->time_since_epoch())
@@ -248,19 +223,12 @@ void Session::PlayerMain() {
     if (u.recording) u.recording->AddSamples(chunk.samples.data(), chunk.samples.size());
     u.samplesPlayed += chunk.samples.size();
     flushPending = true;
-    if (device_ != nullptr) {
-      lk.unlock();
-      audio_object_write(device_, chunk.samples.data(), chunk.samples.size() * sizeof(int16_t));
-      lk.lock();
-    }
-  }
-  if (device_ != nullptr) {
+    // Taken while the text is known to be current: a Stop after this
+    // point flushes the output, which then refuses these samples.
+    const uint64_t ticket = output.Ticket();
     lk.unlock();
-    audio_object_flush(device_);
-    audio_object_close(device_);
-    audio_object_destroy(device_);
+    output.Write(chunk.samples.data(), chunk.samples.size(), ticket);
     lk.lock();
-    device_ = nullptr;
   }
   playerExited = true;
   cv.notify_all();
@@ -320,8 +288,10 @@ void Session::Synthesize(Request& request, std::string& appliedVoice) {
     endNow();
     return;
   }
-  const std::string voice = std::string(request.language == kCastilian ? "es" : "ca") + "+" +
-                            kSpeakers[request.speaker].variant;
+  const std::string voice =
+      (request.voice.empty() ? std::string(request.language == kCastilian ? "es" : "ca")
+                             : request.voice) +
+      "+" + kSpeakers[request.speaker].variant;
   if (voice != appliedVoice) {
     espeak_SetVoiceByName(voice.c_str());
     appliedVoice = voice;
@@ -376,7 +346,13 @@ void Session::SynthMain() {
     const bool live = current && current->gen == request.gen && speaks;
     lk.unlock();
     try {
-      auto recording = std::make_unique<Recording>(sampleRate, request.epochMs, request.language,
+      if (speaks && !request.languageName.empty()) {
+        request.voice = ChooseVoice(InstalledVoices(), request.languageName);
+      }
+      // The language as it is heard: the one named, when a voice speaks it.
+      const std::string heard =
+          request.voice.empty() ? std::to_string(request.language) : request.languageName;
+      auto recording = std::make_unique<Recording>(sampleRate, request.epochMs, heard,
                                                    request.speaker, request.rate, request.text1252);
       lk.lock();
       if (live && current && current->gen == request.gen) {
@@ -407,9 +383,10 @@ void Session::SynthMain() {
 // on the session's thread.
 std::shared_ptr<Session> EnsureStarted() {
   if (auto session = CurrentSession()) return session;
-  // Here and not on the session's threads: it loads libraries, and a
-  // session may end within an unload, which holds the loader's lock.
-  QuietAlsa();
+  // Made here and not on the session's threads, which may still be
+  // starting when an unload ends the session; the connection itself is
+  // begun at once, so that it is there by the first utterance.
+  SoundOutput::Instance().Prepare();
   auto session = std::make_shared<Session>();
   {
     std::lock_guard lock(gSessionMu);
@@ -418,12 +395,6 @@ std::shared_ptr<Session> EnsureStarted() {
   std::thread([session] { session->SynthMain(); }).detach();
   std::thread([session] { session->PlayerMain(); }).detach();
   return session;
-}
-
-// Waits, within reason, for the player to let go of a stale utterance.
-void AwaitPlayer(Session& s, std::unique_lock<std::mutex>& lk) {
-  s.cv.wait_for(lk, std::chrono::milliseconds(250),
-                [&] { return s.ackGen == s.gen || s.playerExited; });
 }
 
 void Speak(std::string text1252) {
@@ -436,7 +407,8 @@ void Speak(std::string text1252) {
   const uint64_t g = ++s.gen;
   // Made current only once handed over, so that a failure leaves no text
   // that would keep the status busy.
-  s.requests.push_back(Request{g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs()});
+  s.requests.push_back(Request{
+      g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs(), s.languageName, {}});
   s.current.emplace();
   s.current->gen = g;
   s.cv.notify_all();
@@ -483,10 +455,14 @@ void Stop() {
   std::lock_guard api(gApiMu);
   auto session = CurrentSession();
   if (!session) return;
-  std::unique_lock lk(session->mu);
-  session->StopLocked();
-  if (!Recording::Enabled()) session->requests.clear();
-  AwaitPlayer(*session, lk);
+  {
+    std::lock_guard lk(session->mu);
+    session->StopLocked();
+    if (!Recording::Enabled()) session->requests.clear();
+  }
+  // Silent from here, without waiting for the player: samples it is about
+  // to hand over for the stopped text carry an older ticket and are refused.
+  SoundOutput::Instance().Flush();
 }
 
 namespace {
@@ -503,7 +479,24 @@ void Apply(int32_t Session::*setting, int32_t value) {
 }  // namespace
 
 void SetLanguage(int32_t language) {
-  if (language == kCatalan || language == kCastilian) Apply(&Session::language, language);
+  if (language != kCatalan && language != kCastilian) return;
+  std::lock_guard api(gApiMu);
+  auto s = EnsureStarted();
+  std::lock_guard lk(s->mu);
+  s->language = language;
+  // The last choice holds: a language by its code ends one by its name.
+  s->languageName.clear();
+}
+
+bool SetLanguageName(const char* name) {
+  if (name == nullptr) return false;
+  const std::string normal = NormalLanguageName(name);
+  if (normal.empty() && *name != '\0') return false;
+  std::lock_guard api(gApiMu);
+  auto s = EnsureStarted();
+  std::lock_guard lk(s->mu);
+  s->languageName = normal;
+  return true;
 }
 
 void SetSpeed(int32_t rate) {
@@ -532,15 +525,19 @@ void Shutdown() {
     session->quit = true;
     session->cv.notify_all();
     session->cv.wait_for(lk, std::chrono::seconds(3), [&] { return session->synthExited; });
-    // The player closes the device. One still opening it may need the
-    // loader's lock, which an unload holds while it ends the session; it
-    // finishes on its own once the unload is over, since this code never
-    // goes away.
-    session->cv.wait_for(lk, std::chrono::seconds(1),
-                         [&] { return session->playerExited || session->playerOpening; });
+    // The player never waits on the sound server, so it ends at once.
+    session->cv.wait_for(lk, std::chrono::seconds(1), [&] { return session->playerExited; });
   }
   std::lock_guard lock(gSessionMu);
   gSession.reset();
+}
+
+int32_t Sound() {
+  {
+    std::lock_guard api(gApiMu);
+    EnsureStarted();
+  }
+  return SoundOutput::Instance().Heard();
 }
 
 int64_t FirstSampleTime() {

@@ -17,9 +17,13 @@ UPCTV_ENGINE_API void Read(const char* text);
 UPCTV_ENGINE_API bool ReadFile(const char* path);
 UPCTV_ENGINE_API void Stop();
 UPCTV_ENGINE_API void SetLanguage(int32_t language);
+// False, changing nothing, for a null or malformed name.
+UPCTV_ENGINE_API bool SetLanguageName(const char* name);
 UPCTV_ENGINE_API void SetSpeed(int32_t rate);
 UPCTV_ENGINE_API void SetSpeaker(int32_t speaker);
 UPCTV_ENGINE_API int32_t Status();
+// Whether speech is heard: 1, 0 or -1, as upcTVSound says.
+UPCTV_ENGINE_API int32_t Sound();
 // Ends the session: stops speech, releases eSpeak NG and the sound device.
 UPCTV_ENGINE_API void Shutdown();
 

@@ -58,6 +58,10 @@ int32_t upcTVSetLanguage(int32_t language) {
   });
 }
 
+int32_t upcTVSetLanguageName(const char* name) {
+  return Guarded([&] { return upctv::engine::SetLanguageName(name) ? 0 : -1; });
+}
+
 int32_t upcTVSetSpeed(int32_t rate) {
   return Guarded([&] {
     upctv::engine::SetSpeed(rate);
@@ -76,6 +80,10 @@ int32_t upcTVStatus(int32_t /*unused*/) {
   // A failure here reads as idle, so that a caller's poll ends.
   const int32_t status = Guarded([] { return upctv::engine::Status(); });
   return status < 0 ? 0 : status;
+}
+
+int32_t upcTVSound(void) {
+  return Guarded([] { return upctv::engine::Sound(); });
 }
 
 }  // extern "C"

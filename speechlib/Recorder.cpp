@@ -72,8 +72,8 @@ bool Recording::Enabled() {
   return dir != nullptr && *dir != '\0';
 }
 
-Recording::Recording(int sampleRate, int64_t startEpochMs, int language, int speaker, int rate,
-                     std::string_view text1252)
+Recording::Recording(int sampleRate, int64_t startEpochMs, std::string_view language, int speaker,
+                     int rate, std::string_view text1252)
     : sampleRate_(sampleRate),
       startEpochMs_(startEpochMs),
       language_(language),
@@ -113,9 +113,9 @@ void Recording::Finish(int64_t playedMs, bool stopped) {
     if (c == '\t' || c == '\n' || c == '\r') c = ' ';
   }
   if (std::FILE* tsv = std::fopen((dir_ + "/utterances.tsv").c_str(), "a")) {
-    std::fprintf(tsv, "%lld\t%d\t%d\t%d\t%lld\t%d\t%s\n", static_cast<long long>(startEpochMs_),
-                 language_, speaker_, rate_, static_cast<long long>(playedMs), stopped ? 1 : 0,
-                 text.c_str());
+    std::fprintf(tsv, "%lld\t%s\t%d\t%d\t%lld\t%d\t%s\n", static_cast<long long>(startEpochMs_),
+                 language_.c_str(), speaker_, rate_, static_cast<long long>(playedMs),
+                 stopped ? 1 : 0, text.c_str());
     std::fclose(tsv);
   }
 }

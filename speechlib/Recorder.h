@@ -16,8 +16,9 @@ class Recording {
   static bool Enabled();
 
   // Starts the recording of one utterance, or does nothing when the
-  // option is off or the directory cannot be written.
-  Recording(int sampleRate, int64_t startEpochMs, int language, int speaker, int rate,
+  // option is off or the directory cannot be written. `language` is its
+  // code ("99", "101") or the name of the language it is heard in ("en").
+  Recording(int sampleRate, int64_t startEpochMs, std::string_view language, int speaker, int rate,
             std::string_view text1252);
   ~Recording();
   Recording(const Recording&) = delete;
@@ -33,7 +34,8 @@ class Recording {
   uint32_t samples_ = 0;
   int sampleRate_;
   int64_t startEpochMs_;
-  int language_, speaker_, rate_;
+  std::string language_;
+  int speaker_, rate_;
   std::string text_;
   bool finished_ = false;
 };

@@ -30,12 +30,26 @@ UPCTV_EXPORT int32_t upcTVReadFile(const char* path);
 UPCTV_EXPORT int32_t upcTVStop(void);
 /* 99 Catalan, 101 Castilian; other codes are ignored. */
 UPCTV_EXPORT int32_t upcTVSetLanguage(int32_t language);
+/* Reads what is read next in the eSpeak NG voice of a language named as a
+ * page names it ("en", "en-GB", "pt_BR"; letter case does not matter), each
+ * speaker with its own variant and pitch; the language of upcTVSetLanguage
+ * reads it when no voice speaks the language. upcTVSetLanguage, or an empty
+ * name, ends the choice. 0; -1, changing nothing, for a null name or one
+ * that is no language name. */
+UPCTV_EXPORT int32_t upcTVSetLanguageName(const char* name);
 /* 1 to 255, higher is faster; other values are ignored. */
 UPCTV_EXPORT int32_t upcTVSetSpeed(int32_t rate);
 /* 0, 1 or 2; other numbers are ignored. */
 UPCTV_EXPORT int32_t upcTVSetSpeaker(int32_t speaker);
 /* Nonzero from a Read until its last sample has been played. */
 UPCTV_EXPORT int32_t upcTVStatus(int32_t unused);
+/* Whether what is read can be heard: 1 while the desktop's sound server
+ * takes the speech; 0 while there is none to be reached, or it has stopped
+ * taking it, and speech keeps its time in silence; -1 while the library is
+ * still reaching one for the first time. Never waits: the library looks for
+ * a server again at each text it reads, so the answer can change. The
+ * other entry points do the same whatever it is. */
+UPCTV_EXPORT int32_t upcTVSound(void);
 
 #ifdef __cplusplus
 }

@@ -211,14 +211,25 @@ ProfileFile ProfileFile::Load(const std::string& path) {
   return profile;
 }
 
-std::string ProfileFile::Read(std::string_view section, std::string_view key,
-                              std::string_view fallback, std::size_t size) const {
+std::optional<std::string_view> ProfileFile::RawValue(std::string_view section,
+                                                      std::string_view key) const {
   if (!lastSection_ || !SameName(lastSection_->name, section))
     lastSection_ = Found{std::string(section), FindSection(content_, section)};
   const auto& found = lastSection_->place;
   const auto line = found ? FindKey(content_, *found, key) : std::nullopt;
-  if (!line) return Cut(fallback, size);
-  std::string_view value = Trim(line->value);
+  if (!line) return std::nullopt;
+  return line->value;
+}
+
+bool ProfileFile::Has(std::string_view section, std::string_view key) const {
+  return RawValue(section, key).has_value();
+}
+
+std::string ProfileFile::Read(std::string_view section, std::string_view key,
+                              std::string_view fallback, std::size_t size) const {
+  const auto raw = RawValue(section, key);
+  if (!raw) return Cut(fallback, size);
+  std::string_view value = Trim(*raw);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -279,7 +290,13 @@ bool ProfileFile::Save(const std::string& path, std::string& error) const {
   }
   struct stat old {};
   const bool exists = ::stat(file.c_str(), &old) == 0;
-  // A file made read-only keeps its content, as it would if written in place.
+  // A file made read-only keeps its content, as it would if written in
+  // place. Whoever took away its write permission meant it, and the
+  // superuser, whom permission bits do not stop, is held to them too.
+  if (exists && S_ISREG(old.st_mode) && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    error = "cannot write: the file is read-only";
+    return false;
+  }
   if (exists && ::access(file.c_str(), W_OK) != 0) {
     error = Reason("cannot write");
     return false;

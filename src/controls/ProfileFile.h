@@ -41,6 +41,8 @@ class ProfileFile {
   // characters with its terminator would hold it, and at a NUL byte.
   std::string Read(std::string_view section, std::string_view key, std::string_view fallback,
                    std::size_t size) const;
+  // Whether `section` holds `key`, by the same rules as Read.
+  bool Has(std::string_view section, std::string_view key) const;
 
   // Replaces the line of `key` in `section`, leaving every other byte as it
   // was. A missing key is added at the end of its section, a missing section
@@ -49,8 +51,9 @@ class ProfileFile {
 
   // Replaces the file at `path` with this content through a temporary file
   // in the same folder, so that the file is always either the old one or the
-  // new one. Creates the folder when needed. On failure the old file is left
-  // as it was, `error` says why, and the result is false.
+  // new one. Creates the folder when needed. A file without any write
+  // permission is left alone, whoever runs the program. On failure the old
+  // file is left as it was, `error` says why, and the result is false.
   bool Save(const std::string& path, std::string& error) const;
 
   const std::string& Content() const { return content_; }
@@ -67,6 +70,8 @@ class ProfileFile {
     std::optional<profile_detail::Section> place;
   };
   mutable std::optional<Found> lastSection_;
+  // The text after the key's equals sign, blanks included.
+  std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 };
 
 }  // namespace sonavia::controls

@@ -1,11 +1,12 @@
 #include "controls/ReadingCommands.h"
 
 #include "platform/UnitTools.h"
+#include "reading/LinkAddress.h"
 
 namespace sonavia::controls {
 
 const char* ReadingModeCaption(reading::ReadingMode mode) {
-  return mode == reading::ReadingMode::Links ? "&Llegir p\xE0gina" : "Lle&gir Links";
+  return mode == reading::ReadingMode::Links ? "Llegir &p\xE0gina" : "Lle&gir Links";
 }
 
 ReadingCommands::ReadingCommands(ReadingWindow window, reading::ReadingList& list,
@@ -61,21 +62,38 @@ void ReadingCommands::SelectLanguage(speech::Language language) {
   chosen.SetEnabled(false);
 }
 
-void ReadingCommands::FollowLinkBeingRead() {
-  if (list_.LinkCount == 0) return;
+bool ReadingCommands::FollowLinkBeingRead() {
+  if (list_.LinkCount == 0) return false;
   try {
+    // A link that cannot be followed leaves the reading where it is.
+    const int32_t link = list_.LinkCursor == 0 ? 1 : list_.LinkCursor;
+    if (!MayFollow(list_.ResolvedLink(link))) {
+      w_.Notice(kLinkNotFollowed);
+      return true;
+    }
     sequencer_.ResolveCurrentLink();
     w_.GoToAddress(list_.LinkTarget);
   } catch (...) {
   }
+  return true;
 }
 
-void ReadingCommands::GoToPointedLink() {
-  if (list_.LinkCount == 0) return;
+bool ReadingCommands::GoToPointedLink() {
+  if (list_.LinkCount == 0) return false;
   try {
+    if (!MayFollow(w_.LastStatusText)) {
+      w_.Notice(kLinkNotFollowed);
+      return true;
+    }
     w_.GoToAddress(w_.LastStatusText);
   } catch (...) {
   }
+  return true;
+}
+
+bool ReadingCommands::MayFollow(const std::string& address) const {
+  // The page the link is on is the one last read into the list.
+  return reading::MayFollowLink(list_.PageAddress, address);
 }
 
 void ReadingCommands::PressPageKey(int virtualKey) {
@@ -98,15 +116,13 @@ void ReadingCommands::RateChanged() {
   speech_.SetSpeechRate(rate);
 }
 
-void ReadingCommands::EnterKey() {
+bool ReadingCommands::EnterKey() {
+  bool followed = false;
   if (w_.EnterArmed) {
-    if (w_.SpeedButtonAlLink.Enabled()) {
-      GoToPointedLink();
-    } else {
-      FollowLinkBeingRead();
-    }
+    followed = w_.SpeedButtonAlLink.Enabled() ? GoToPointedLink() : FollowLinkBeingRead();
   }
   w_.EnterArmed = true;
+  return followed;
 }
 
 }  // namespace sonavia::controls

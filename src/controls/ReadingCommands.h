@@ -17,6 +17,9 @@ namespace sonavia::controls {
 // The language that is not active carries it.
 inline constexpr const char* kLanguageShortcut = "F7";
 inline constexpr const char* kFallbackRate = "160";
+// Said when a link leads where the program does not go: a local file from a
+// web page, a script, a mail address, the engine's own pages.
+inline constexpr const char* kLinkNotFollowed = "Aquest enlla\xE7 no es pot seguir.";
 
 // The caption of the page-or-links item, which names the mode it switches
 // to: the links while the whole page is read, the page while the links are.
@@ -36,6 +39,8 @@ struct ReadingWindow {
   std::function<void()> ScanHold;
   std::function<void(const std::string&)> GoToAddress;
   std::function<void(int)> PressKey;
+  // Says a notice over the reading, which goes on after it.
+  std::function<void(const std::string&)> Notice;
 };
 
 class ReadingCommands {
@@ -49,12 +54,16 @@ class ReadingCommands {
   // The reading list's mode, and the item's caption with it.
   void SetReadingMode(reading::ReadingMode mode);
   void SelectLanguage(speech::Language language);
-  void FollowLinkBeingRead();
-  void GoToPointedLink();
+  // Each returns whether the page had a link to follow (followed or
+  // refused).
+  bool FollowLinkBeingRead();
+  bool GoToPointedLink();
   void PressPageKey(int virtualKey);
   void RateChanged();
   // A press of Return or Enter anywhere in the program, the user's own.
-  void EnterKey();
+  // Returns whether it followed a link or said why not: then the key has
+  // done its work, and the page must not act on it as well.
+  bool EnterKey();
   // The address box has got the keyboard focus.
   void AddressBoxEntered() { w_.EnterArmed = false; }
 
@@ -62,6 +71,8 @@ class ReadingCommands {
   // The scan hold, then speech on (reading on from the cursor) or off (the
   // interrupted unit to be read again).
   void SetSpeech(bool on);
+  // Whether the program goes where a link of the page leads.
+  bool MayFollow(const std::string& address) const;
 
   ReadingWindow w_;
   reading::ReadingList& list_;

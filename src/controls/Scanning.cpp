@@ -28,41 +28,83 @@ uint32_t ScanInterval(const platform::Edit& edit) {
                                                    : static_cast<uint32_t>(ms);
 }
 
-Scanning::Scanning(Controls controls, Fields fields, platform::Input& input,
-                   std::function<void()> focusPage, std::function<void()> frameChanged)
-    : c_(controls),
-      f_(fields),
-      input_(input),
-      focusPage_(std::move(focusPage)),
-      frameChanged_(std::move(frameChanged)) {}
+Scanning::Scanning(Controls controls, Fields fields, platform::Input& input, Hooks hooks)
+    : c_(controls), f_(fields), input_(input), hooks_(std::move(hooks)) {}
+
+bool Scanning::Speaks() const {
+  return c_.item.Checked() && c_.spoken.Checked() && c_.spoken.Enabled();
+}
 
 void Scanning::Toggle() {
   const bool on = !c_.item.Checked();
   c_.item.SetChecked(on);
   c_.step.SetInterval(ScanInterval(c_.stepEdit));
   c_.step.SetEnabled(on);
+  // Off or on again, the scan goes on from its own place, awake.
+  EndInterludes();
+  resting_ = false;
+  idleSteps_ = 0;
+  skipNext_ = false;
   // Switched on, the frame appears with the first step, where the pointer
   // goes; until then the pointer is wherever the user left it.
   if (!on) SetFrame(kNoFrame);
 }
 
 void Scanning::Step() {
-  if (!c_.pause.Enabled()) {
-    f_.position += 1;
-    if (f_.position > f_.last) f_.position = f_.first;
+  // A step after a link's text (and after any hold that came meanwhile)
+  // the wait on "Al link" ends.
+  if (link_ == LinkWait::Ending && !c_.pause.Enabled()) {
+    EndLinkWait();
+    return;
   }
   // Wherever the user has moved the mouse, the pointer goes back on the
   // button the scan is on.
+  if (c_.pause.Enabled() || link_ == LinkWait::Reading || resting_) {
+    Place();
+    return;
+  }
+  if (skipNext_) {
+    skipNext_ = false;
+    Place();
+    return;
+  }
+  if (!inSecondCycle_ && Speaks() && idleSteps_ >= kCyclesBeforeRest * (f_.last - f_.first + 1)) {
+    Rest();
+    return;
+  }
+  Advance();
+}
+
+void Scanning::Advance() {
+  f_.position += 1;
+  if (inSecondCycle_) {
+    // A pass over its places without a choice: back where the scan was.
+    if (f_.position > f_.last + secondCyclePlaces_) LeaveSecondCycle();
+  } else {
+    if (f_.position > f_.last) f_.position = f_.first;
+    if (Speaks()) ++idleSteps_;
+  }
+  Place();
+  Reach();
+}
+
+void Scanning::Place() {
   const platform::Point origin = input_.ClientToScreen(kInsideButton);
   input_.SetCursorPos({origin.x + f_.position * f_.pitch, origin.y});
   // A tick already queued when scanning went off still moves the pointer,
-  // but the frame shows only while scanning is on.
-  SetFrame(c_.item.Checked() ? f_.position : kNoFrame);
+  // but the frame shows only while scanning is on, and at rest only on a
+  // link offered.
+  const bool shown = c_.item.Checked() && (!resting_ || link_ != LinkWait::None);
+  SetFrame(shown ? f_.position : kNoFrame);
+}
+
+void Scanning::Reach() {
+  if (Speaks() && hooks_.reached) hooks_.reached(f_.position);
 }
 
 void Scanning::Hold() {
   // What counts is where the pointer stands, not which command ran.
-  if (!c_.step.Enabled() || f_.position <= kLastIndexWithoutHold) return;
+  if (noHold_ || !c_.step.Enabled() || f_.position <= kLastIndexWithoutHold) return;
   c_.pause.SetInterval(ScanInterval(c_.pauseEdit));
   c_.pause.SetEnabled(true);
   c_.step.SetEnabled(false);
@@ -71,7 +113,7 @@ void Scanning::Hold() {
 void Scanning::EndHold() {
   c_.pause.SetEnabled(false);
   // The next step comes a full step later and moves on.
-  if (c_.item.Checked()) c_.step.SetEnabled(true);
+  if (c_.item.Checked() && !resting_ && link_ != LinkWait::Reading) c_.step.SetEnabled(true);
 }
 
 void Scanning::CheckStepEdit() {
@@ -86,13 +128,147 @@ void Scanning::CheckEdit(platform::Edit& edit, const char* fallback) {
   // The timers keep their intervals: a new step counts from the next
   // switch-on, a new pause from the next hold.
   if (!ValidScanTenths(edit.Text())) edit.SetText(fallback);
-  if (focusPage_) focusPage_();
+  if (hooks_.focusPage) hooks_.focusPage();
 }
 
 void Scanning::SetFrame(int index) {
   if (index == framed_) return;
   framed_ = index;
-  if (frameChanged_) frameChanged_();
+  if (hooks_.frameChanged) hooks_.frameChanged();
+}
+
+void Scanning::ToggleSpoken() {
+  c_.spoken.SetChecked(!c_.spoken.Checked());
+  SpokenChanged();
+}
+
+void Scanning::SpokenChanged() {
+  idleSteps_ = 0;
+  if (Speaks()) return;
+  // Rest and the wait on links belong to spoken scanning.
+  if (link_ != LinkWait::None) {
+    link_ = LinkWait::None;
+    f_.position = positionBeforeLink_;
+    if (c_.item.Checked() && !c_.pause.Enabled() && !resting_) c_.step.SetEnabled(true);
+  }
+  Wake();
+}
+
+void Scanning::Rest() {
+  resting_ = true;
+  c_.step.SetEnabled(false);
+  SetFrame(kNoFrame);
+  if (hooks_.told) hooks_.told(ScanNews::Resting);
+}
+
+void Scanning::Wake() {
+  if (!resting_) return;
+  resting_ = false;
+  idleSteps_ = 0;
+  // From the first button, as when scanning starts; a link offered keeps
+  // the pointer until its wait ends.
+  if (link_ != LinkWait::None) {
+    positionBeforeLink_ = f_.last;
+    return;
+  }
+  f_.position = f_.last;
+  if (c_.item.Checked()) c_.step.SetEnabled(true);
+}
+
+void Scanning::ToggleSecondCycle() {
+  if (!c_.item.Checked()) return;
+  if (inSecondCycle_) {
+    LeaveSecondCycle();
+    Place();
+    Reach();
+    c_.step.SetEnabled(false);
+    c_.step.SetEnabled(true);
+    return;
+  }
+  const int places = hooks_.showSecondCycle ? hooks_.showSecondCycle(true) : 0;
+  if (places <= 0) return;
+  // It takes over from a link's wait, a rest or a hold.
+  if (link_ != LinkWait::None) {
+    link_ = LinkWait::None;
+    f_.position = positionBeforeLink_;
+  }
+  resting_ = false;
+  idleSteps_ = 0;
+  c_.pause.SetEnabled(false);
+  inSecondCycle_ = true;
+  secondCyclePlaces_ = places;
+  positionBeforeSecondCycle_ = f_.position;
+  // The next step, one step from now, lands on its first place.
+  f_.position = f_.last;
+  c_.step.SetEnabled(false);
+  c_.step.SetEnabled(true);
+  if (Speaks() && hooks_.told) hooks_.told(ScanNews::SecondCycle);
+}
+
+void Scanning::LeaveSecondCycle() {
+  if (!inSecondCycle_) return;
+  inSecondCycle_ = false;
+  secondCyclePlaces_ = 0;
+  if (hooks_.showSecondCycle) hooks_.showSecondCycle(false);
+  f_.position = positionBeforeSecondCycle_;
+}
+
+void Scanning::RunChosenPlace(const std::function<void()>& command) {
+  LeaveSecondCycle();
+  if (c_.item.Checked()) Place();
+  // Choosing it again makes no sense: no command chosen here holds.
+  struct NoHold {
+    bool& flag;
+    explicit NoHold(bool& f) : flag(f) { flag = true; }
+    ~NoHold() { flag = false; }
+  } noHold(noHold_);
+  if (command) command();
+}
+
+void Scanning::EndInterludes() {
+  LeaveSecondCycle();
+  if (link_ != LinkWait::None) {
+    link_ = LinkWait::None;
+    f_.position = positionBeforeLink_;
+  }
+}
+
+void Scanning::Pressed() {
+  idleSteps_ = 0;
+  if (delayAfterPress_) skipNext_ = true;
+}
+
+void Scanning::LinkStarted(int32_t link) {
+  // A hold or the second cycle is the user's own choice, and keeps the scan.
+  if (!Speaks() || c_.pause.Enabled() || inSecondCycle_) return;
+  if (link_ == LinkWait::None) positionBeforeLink_ = f_.position;
+  link_ = LinkWait::Reading;
+  offeredLink_ = link;
+  c_.step.SetEnabled(false);
+  f_.position = kFollowLinkIndex;
+  Place();
+}
+
+void Scanning::LinkEnded() {
+  if (link_ != LinkWait::Reading) return;
+  // One step more on "Al link", the step timer's first tick.
+  link_ = LinkWait::Ending;
+  c_.step.SetEnabled(true);
+}
+
+uint32_t Scanning::PauseAfterLink() {
+  if (link_ == LinkWait::None) return 0;
+  const uint32_t step = c_.step.Interval();
+  return step > kLinkWaitOverlap ? step - kLinkWaitOverlap : 0;
+}
+
+void Scanning::EndLinkWait() {
+  link_ = LinkWait::None;
+  f_.position = positionBeforeLink_;
+  if (resting_) c_.step.SetEnabled(false);
+  Place();
+  // It goes on where it was, saying that button again.
+  if (!resting_) Reach();
 }
 
 }  // namespace sonavia::controls

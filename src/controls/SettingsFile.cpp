@@ -1,9 +1,11 @@
 #include "controls/SettingsFile.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "controls/ProfileFile.h"
 #include "controls/Scanning.h"
+#include "controls/SwitchPresses.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::controls {
@@ -52,10 +54,11 @@ void SettingsFile::ReadAndApply() {
 
   if (read(kScanningKey) == kYes && toggleScanning_) toggleScanning_();
 
-  // 255 is a rate the edit takes but the file does not.
+  // The same range as the rate edit's, so that a rate the user chose comes
+  // back at the next start.
   const std::string rate = read(kRateKey);
   const int32_t value = platform::ReadWholeNumber(rate);
-  if (speech::ValidRate(value) && value != speech::kMaxRate) {
+  if (speech::ValidRate(value)) {
     c_.EditVelocitat.SetText(rate);
     if (speech_.Loaded()) speech_.upcTVSetSpeed(value);
   }
@@ -68,21 +71,87 @@ void SettingsFile::ReadAndApply() {
       toggleShowReading_) {
     toggleShowReading_();
   }
+
+  if (switch_) {
+    if (read(kSpokenScanningKey) == kYes && !switch_->spoken.Checked()) switch_->toggleSpoken();
+    const int32_t ignore = platform::ReadWholeNumber(read(kIgnorePressKey));
+    switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
+    switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
+  }
+  // Any other value, a missing key included, shows pages at their size.
+  if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
+  // Without the key, a page is read in its own language.
+  if (pageLanguage_ != nullptr && read(kPageLanguageKey) == kNo && pageLanguage_->Checked() &&
+      togglePageLanguage_) {
+    togglePageLanguage_();
+  }
+  kept_ = Current();
+  seen_ = Stored(file);
+}
+
+std::vector<std::optional<std::string>> SettingsFile::Stored(const ProfileFile& file) const {
+  std::vector<std::optional<std::string>> stored;
+  for (const auto& [key, value] : Current()) {
+    if (file.Has(kSettingsSection, key)) {
+      stored.emplace_back(file.Read(kSettingsSection, key, kAbsent, kValueSize));
+    } else {
+      stored.emplace_back(std::nullopt);
+    }
+  }
+  return stored;
+}
+
+SettingsFile::Entries SettingsFile::Current() const {
+  Entries entries = {
+      {kLanguageKey, c_.mnuCatala.Checked() ? kCatalan : kCastilian},
+      {kSpeechKey, c_.speech.Checked() ? kYes : kNo},
+      {kScanningKey, c_.mnuEscaneig.Checked() ? kYes : kNo},
+      // The edits as they stand: a value out of range is corrected when read.
+      {kRateKey, c_.EditVelocitat.Text()},
+      {kScanStepKey, c_.TextDecimesScan.Text()},
+      {kScanPauseKey, c_.TextTimerParo.Text()},
+  };
+  if (showReading_ != nullptr) {
+    entries.emplace_back(kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  }
+  if (switch_) {
+    entries.emplace_back(kSpokenScanningKey, switch_->spoken.Checked() ? kYes : kNo);
+    entries.emplace_back(kIgnorePressKey, std::to_string(switch_->ignoreTenths()));
+    entries.emplace_back(kDelayAfterPressKey, switch_->delayAfterPress() ? kYes : kNo);
+  }
+  if (zoom_ != nullptr) entries.emplace_back(kZoomKey, std::to_string(zoom_->Percent()));
+  if (pageLanguage_ != nullptr) {
+    entries.emplace_back(kPageLanguageKey, pageLanguage_->Checked() ? kYes : kNo);
+  }
+  return entries;
+}
+
+void SettingsFile::WriteIfChanged() {
+  if (!path_.empty() && Current() != kept_) Write();
 }
 
 bool SettingsFile::Write() {
   if (path_.empty()) return false;
+  // Read again now: another run of the program may have written the file
+  // since, and what it wrote stays. A key is written when this run changed
+  // it since it read or wrote it, when the file lacks it, and when the file
+  // still holds what this run found there but this run holds another value
+  // (one it read as the default, "No" for "no", say).
   ProfileFile file = ProfileFile::Load(path_);
-  file.Write(kSettingsSection, kLanguageKey, c_.mnuCatala.Checked() ? kCatalan : kCastilian);
-  file.Write(kSettingsSection, kSpeechKey, c_.speech.Checked() ? kYes : kNo);
-  file.Write(kSettingsSection, kScanningKey, c_.mnuEscaneig.Checked() ? kYes : kNo);
-  // The edits as they stand: a value out of range is corrected when read.
-  file.Write(kSettingsSection, kRateKey, c_.EditVelocitat.Text());
-  file.Write(kSettingsSection, kScanStepKey, c_.TextDecimesScan.Text());
-  file.Write(kSettingsSection, kScanPauseKey, c_.TextTimerParo.Text());
-  if (showReading_ != nullptr) {
-    file.Write(kSettingsSection, kShowReadingKey, showReading_->Checked() ? kYes : kNo);
+  const auto onDisk = Stored(file);
+  const Entries now = Current();
+  bool ours = false;
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    const auto& [key, value] = now[i];
+    const bool changed = i >= kept_.size() || kept_[i].second != value;
+    const bool untouched = i < seen_.size() && onDisk[i] == seen_[i];
+    if (!changed && onDisk[i] && !(untouched && *onDisk[i] != value)) continue;
+    file.Write(kSettingsSection, key, value);
+    if (i < seen_.size()) seen_[i] = value;
+    ours = true;
   }
+  kept_ = now;
+  if (!ours) return true;  // nothing of this run's to write: the file stays as it is
   std::string error;
   if (file.Save(path_, error)) return true;
   std::fprintf(stderr, "sonavia: the settings could not be written to %s: %s\n", path_.c_str(),

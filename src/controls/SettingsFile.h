@@ -1,19 +1,26 @@
 // The settings that survive from one run to the next: language, speech on
-// or off, scanning on or off, reading rate, scanning step and pause, and
-// whether the page shows what is being read. They
-// are read and applied once at the end of the window's creation and written
-// once at its close.
+// or off, scanning on or off, reading rate, scanning step and pause,
+// whether the page shows what is being read, and the page's zoom. They are
+// read and applied once at the end of the window's creation and written at
+// its close, and also a moment after each change (SettingsAutosave), so that a run that never
+// closes (a crash, a power cut) loses nothing older.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "controls/PageZoom.h"
 #include "controls/SpeechSwitch.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "speech/SpeechEngine.h"
 
 namespace sonavia::controls {
+
+class ProfileFile;
 
 inline constexpr const char* kSettingsFileName = "Quelva2001.ini";
 inline constexpr const char* kSettingsSection = "Ombrix Sonavia";
@@ -28,6 +35,15 @@ inline constexpr const char* kScanPauseKey =
     "D\xE8"
     "cimes de segon que dura el paro de l'escaneig";
 inline constexpr const char* kShowReadingKey = "Mostrar lectura";
+inline constexpr const char* kSpokenScanningKey = "Escaneig parlat";
+inline constexpr const char* kIgnorePressKey =
+    "D\xE8"
+    "cimes de segon que s'ignora el polsador";
+inline constexpr const char* kDelayAfterPressKey = "Un pas m\xE9s despr\xE9s de pr\xE9mer";
+inline constexpr const char* kZoomKey =
+    "Ampliaci\xF3"
+    " de la p\xE0gina";
+inline constexpr const char* kPageLanguageKey = "Llengua de la p\xE0gina";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -60,12 +76,41 @@ class SettingsFile {
     toggleShowReading_ = std::move(toggle);
   }
 
+  // The switch's settings, read after the others: spoken scanning (`spoken`
+  // is its checked item, `toggleSpoken` the window's command that switches
+  // it), the time a press is ignored after another, in tenths of a second,
+  // and the extra step after a press.
+  struct SwitchSettings {
+    platform::MenuItem& spoken;
+    std::function<void()> toggleSpoken;
+    std::function<int()> ignoreTenths;
+    std::function<void(int)> setIgnoreTenths;
+    std::function<bool()> delayAfterPress;
+    std::function<void(bool)> setDelayAfterPress;
+  };
+  void SetSwitchSettings(SwitchSettings settings) { switch_.emplace(std::move(settings)); }
+  // The page's zoom, in percent.
+  void SetZoom(PageZoom& zoom) { zoom_ = &zoom; }
+  // Whether a page is read in its own language, read last: `item` is the
+  // checked menu item, and `toggle` the window's command that switches it.
+  void SetPageLanguage(platform::MenuItem& item, std::function<void()> toggle) {
+    pageLanguage_ = &item;
+    togglePageLanguage_ = std::move(toggle);
+  }
+
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
-  // Writes every key; when the file cannot be written it is left as it was and
-  // one line on standard error names it. Returns whether it was written.
+  // Writes the keys whose values this run changed since it read them (or
+  // last wrote them), any key the file lacks, and a value this run read
+  // otherwise than it stands (corrected), over what the file holds now:
+  // what another run wrote meanwhile is kept. When the file cannot be
+  // written it is left as it was and one line on standard error names it.
+  // Returns whether the file holds this run's settings.
   bool Write();
+  // Writes only when a setting differs from what was last read or written
+  // (or tried: a file that cannot be written is named once per change).
+  void WriteIfChanged();
 
  private:
   SettingsControls c_;
@@ -74,7 +119,19 @@ class SettingsFile {
   std::function<void()> toggleScanning_;
   platform::MenuItem* showReading_ = nullptr;
   std::function<void()> toggleShowReading_;
+  std::optional<SwitchSettings> switch_;
+  PageZoom* zoom_ = nullptr;
+  platform::MenuItem* pageLanguage_ = nullptr;
+  std::function<void()> togglePageLanguage_;
   std::string path_;
+  using Entries = std::vector<std::pair<const char*, std::string>>;
+  // Every key with the value the window's controls give it now.
+  Entries Current() const;
+  Entries kept_;  // as last read, written or tried
+  // Each key's value in `file`, as the reading takes it; none when absent.
+  std::vector<std::optional<std::string>> Stored(const ProfileFile& file) const;
+  // What the file held of each key when this run last read or wrote it.
+  std::vector<std::optional<std::string>> seen_;
 };
 
 }  // namespace sonavia::controls

@@ -31,6 +31,12 @@ class EventLoop {
   // Dispatches every message that is pending now, each once, and returns.
   // Handlers may call it again (nested waits).
   virtual void ProcessMessages() = 0;
+  // As ProcessMessages; but when nothing is pending, first sleeps until a
+  // message comes or `longest` milliseconds have passed, whichever is
+  // first. A handler it runs may wait in turn; it returns once that handler
+  // has, even if `longest` ran out meanwhile. It may return early; callers
+  // measure the time themselves.
+  virtual void WaitForMessages(uint32_t longest) = 0;
   virtual std::unique_ptr<Timer> CreateTimer() = 0;
 };
 

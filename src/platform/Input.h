@@ -16,8 +16,9 @@ class Input {
   // A press and release of a virtual key (platform/VirtualKeys.h),
   // received by whatever has the keyboard focus.
   virtual void PressKey(int virtualKey) = 0;
-  // A left-button press and release at a point of the browser area, which
-  // gives the page the keyboard focus. The user's pointer does not move.
+  // Gives the page the keyboard focus as a left-button click at a point of
+  // the browser area would; the page itself sees no click, which would pass
+  // for the user's. The user's pointer does not move.
   virtual void ClickPage(int x, int y) = 0;
   // A left-button press and release at a point of the main window's client
   // area (below its menu bar), given to whatever control is there.

@@ -11,9 +11,12 @@ namespace sonavia::platform {
 void WaitProcessingMessages(EventLoop& loop, uint32_t milliseconds) {
   if (milliseconds == 0) return;
   const uint32_t start = loop.TickCount();
-  do {
-    loop.ProcessMessages();
-  } while (static_cast<uint32_t>(loop.TickCount() - start) < milliseconds);
+  for (;;) {
+    const auto elapsed = static_cast<uint32_t>(loop.TickCount() - start);
+    if (elapsed >= milliseconds) return;
+    // Asleep between messages, and never past the end of this wait.
+    loop.WaitForMessages(milliseconds - elapsed);
+  }
 }
 
 namespace {
@@ -111,6 +114,13 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   }
   out.append(text.substr(i));
   return out;
+}
+
+std::string Shortened(std::string_view text, size_t longest) {
+  if (text.size() <= longest) return std::string(text);
+  std::string shown(text.substr(0, longest));
+  shown += '\x85';
+  return shown;
 }
 
 int32_t ReadWholeNumber(std::string_view text) {

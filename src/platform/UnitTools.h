@@ -13,8 +13,9 @@ namespace sonavia::platform {
 class EventLoop;
 
 // Keeps dispatching messages until `milliseconds` have passed on the loop's
-// tick count. Elapsed time is an unsigned difference, so a wrap of the
-// counter neither ends nor lengthens the wait. 0 returns at once.
+// tick count, asleep while none is pending. Elapsed time is an unsigned
+// difference, so a wrap of the counter neither ends nor lengthens the wait.
+// 0 returns at once.
 void WaitProcessingMessages(EventLoop& loop, uint32_t milliseconds);
 
 // The first occurrence of `pattern` in `text` at or after `from`, or npos;
@@ -30,6 +31,12 @@ size_t FindText(std::string_view text, std::string_view pattern, size_t from = 0
 // text is then replaced once instead.
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
+
+// `text` as the window shows it: at most `longest` characters, and when it
+// is longer its first `longest` followed by an ellipsis (Windows-1252 0x85).
+// A person reads no more at a glance, and the window's text layout of a text
+// of megabytes would hold the program for seconds.
+std::string Shortened(std::string_view text, size_t longest);
 
 // Reads a whole number the way every edit and setting is read: leading
 // blanks skipped, an optional sign, decimal digits ("$" or "0x" introduces

@@ -16,6 +16,7 @@
 namespace sonavia::qt {
 
 AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(parent), box_(box) {
+  setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QString::fromLatin1(about::kCaption));
   setFixedSize(about::kClientWidth, about::kClientHeight);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -27,6 +28,7 @@ AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(par
   OnClick(panel1, [this] { box_.Panel1.Click(); });
   auto* bevel = new QFrame(panel1);
   bevel->setFrameStyle(QFrame::Box | QFrame::Raised);
+  LayOutOnly(bevel);  // a border round the pictures, nothing of its own
   bevel->setGeometry(6, 6, 41, 41);
   Picture(panel1, box.ImageOrella, ":/orella.svg", QRect(10, 10, 33, 33));
   Picture(panel1, box.ImageOrdinador, ":/ordinador.svg", QRect(10, 10, 33, 33));

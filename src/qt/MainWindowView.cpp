@@ -1,6 +1,7 @@
 #include "qt/MainWindowView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -18,12 +19,16 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
+#include <algorithm>
 
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
-#include "qt/Input.h"
+#include "qt/KeyboardAccess.h"
 #include "qt/QtText.h"
+#include "qt/QtTranslations.h"
+#include "qt/SynthesizedInput.h"
 #include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's
@@ -44,20 +49,30 @@ const std::map<std::string, const char*> kPictures = {
     {"SpeedButtonAlLink", ":/allink.svg"},      {"SpeedButtonParlar", ":/parlar.svg"},
 };
 
-QFont SansSerif(int points, bool bold = false) {
-  QFont font(QStringLiteral("Sans Serif"), points);
-  font.setStyleHint(QFont::SansSerif);
-  font.setBold(bold);
+// The buttons' captions in bold, at the desktop's size as far as the
+// widest of them fits in a button (their width is the scanning's pitch).
+QFont CaptionFont(const QStringList& captions, int room) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  auto widest = [&] {
+    const QFontMetrics metrics(font);
+    int width = 0;
+    for (const QString& caption : captions)
+      width = std::max(width, metrics.horizontalAdvance(caption));
+    return width;
+  };
+  while (widest() > room && font.pointSizeF() > 6.0) font.setPointSizeF(font.pointSizeF() - 0.5);
   return font;
 }
 
-// A toolbar fixed in place, its contents from its very edge.
-QToolBar* FixedToolBar(QMainWindow* window, const QString& name, int height) {
-  QToolBar* bar = window->addToolBar(name);
+// A toolbar fixed in place, its contents from its very edge, at least
+// `height` high (more when the desktop's font asks for it).
+QToolBar* FixedToolBar(QMainWindow* window, const QString& name, const QString& title, int height) {
+  QToolBar* bar = window->addToolBar(title);
   bar->setObjectName(name);
   bar->setMovable(false);
   bar->setFloatable(false);
-  bar->setFixedHeight(height);
+  bar->setMinimumHeight(height);
   bar->setContentsMargins(0, 0, 0, 0);
   bar->layout()->setContentsMargins(0, 0, 0, 0);
   return bar;
@@ -65,12 +80,12 @@ QToolBar* FixedToolBar(QMainWindow* window, const QString& name, int height) {
 
 // A toolbar button: a picture above a bold caption, never taking the
 // keyboard, so that the page keeps it while the user works the toolbar.
-QToolButton* NewToolButton(QWidget* row, const platform::Button& button) {
+QToolButton* NewToolButton(QWidget* row, const platform::Button& button, const QFont& font) {
   auto* widget = new QToolButton(row);
   widget->setObjectName(QString::fromStdString(button.Name()));
   widget->setFixedSize(shell::kButtonPitch, 62);
   widget->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  widget->setFont(SansSerif(8, true));
+  widget->setFont(font);
   widget->setFocusPolicy(Qt::NoFocus);
   widget->setAutoRaise(true);
   const auto picture = kPictures.find(button.Name());
@@ -179,35 +194,57 @@ class MainWindowView::InputBlocker : public QObject {
   bool blocking_ = false;
 };
 
-// Sees every press of Return or Enter the user makes, in any window of the
-// program, auto-repeats included, and lets it go on. A key comes once to the
-// window system's window and then travels among widgets (and the page may
-// hand it back as a copy); only the first is counted. The program's own
-// keys are not the user's.
+// Sees every plain press of Return or Enter the user makes in the main
+// window or the about box, auto-repeats included. In the program's other
+// windows (a page's dialog, a failure message, the open and print dialogs)
+// the key is that window's answer and nothing else; with Alt, Ctrl, Shift
+// or the logo key it is another command. A key comes once to the window
+// system's window and then travels among widgets (and the page may hand it
+// back as a copy); only the first is counted. The program's own keys are
+// not the user's. A press that followed a link in the main window goes no
+// further: the page must not follow its focused link as well, which may be
+// one the page chose.
 class MainWindowView::EnterKeyObserver : public QObject {
  public:
-  EnterKeyObserver(QObject* parent, std::function<void()> enter)
-      : QObject(parent), enter_(std::move(enter)) {
+  EnterKeyObserver(QWidget* window, std::function<bool()> enter)
+      : QObject(window), enter_(std::move(enter)) {
+    windows_.push_back(window);
     qApp->installEventFilter(this);
   }
+  void Add(QWidget* window) { windows_.push_back(window); }
 
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress || !receiver->isWindowType()) return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !IsSynthesizedKey(event)) enter_();
-    return false;
+    // Only compared with the windows' own: the engine's objects, built
+    // without type information, come here too.
+    if (event->type() != QEvent::KeyPress || !Watched(receiver)) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const auto modifiers =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (!enter || (key->modifiers() & modifiers) != 0 || IsSynthesizedKey(event)) return false;
+    const bool followed = enter_();
+    return followed && receiver == windows_.front()->windowHandle();
   }
 
  private:
-  std::function<void()> enter_;
+  bool Watched(QObject* receiver) const {
+    for (const QPointer<QWidget>& window : windows_) {
+      if (window != nullptr && window->windowHandle() == receiver) return true;
+    }
+    return false;
+  }
+  std::function<bool()> enter_;
+  std::vector<QPointer<QWidget>> windows_;  // the main window first
 };
 
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
+  setObjectName(QStringLiteral("FinestraPrincipal"));
   setCentralWidget(browser_->View());
   setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
-  setFont(SansSerif(8));
+  // The desktop's font and size throughout: nothing here sets its own.
   blocker_ = new InputBlocker(this);
+  translations_ = new QtTranslations(this);
 }
 
 MainWindowView::~MainWindowView() {
@@ -235,11 +272,18 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   BuildButtonBar();
   addToolBarBreak();
   BuildAddressBar();
+  statusBar()->setObjectName(QStringLiteral("BarraEstat"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
   statusBar()->addWidget(status_, 1);
+  // The sound panel at the right, apart from the browser's texts that come
+  // and go; shown only while it has something to say.
+  soundStatus_ = new QLabel(this);
+  soundStatus_->setObjectName(QStringLiteral("StatusBarSo"));
+  soundStatus_->setVisible(false);
+  statusBar()->addPermanentWidget(soundStatus_);
   statusBar()->setSizeGripEnabled(false);
-  statusBar()->setFixedHeight(19);
+  statusBar()->setMinimumHeight(19);
   auto refresh = [this] { Refresh(); };
   form.OnStateChanged = refresh;
   for (const auto& menu : form.Menus()) {
@@ -250,6 +294,8 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   for (auto& [edit, widget] : edits_) const_cast<platform::Edit*>(edit)->OnStateChanged = refresh;
   form.cboAddress.OnStateChanged = refresh;
   form.StatusBar1.OnStateChanged = refresh;
+  form.ImageQuelva2000.OnStateChanged = refresh;
+  form.StatusBarSo.OnStateChanged = refresh;
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
@@ -260,8 +306,9 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
       QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid #0033aa; }");
   address_->setStyleSheet(focusFrame);
   for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
-  new EnterKeyObserver(this, [this] {
-    if (form_ != nullptr) form_->ApplicationEvents1Message(platform::kReturnKey);
+  BuildKeyboardAccess();
+  enterKeys_ = new EnterKeyObserver(this, [this] {
+    return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
   form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
     return RunOpenDialog(this, open);
@@ -269,7 +316,12 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   Refresh();
 }
 
+void MainWindowView::FollowOnEnterIn(QWidget* window) {
+  if (enterKeys_ != nullptr) enterKeys_->Add(window);
+}
+
 void MainWindowView::BuildMenus() {
+  menuBar()->setObjectName(QStringLiteral("BarraMenus"));
   for (const auto& menu : form_->Menus()) {
     if (menu.items.empty()) {
       // A menu bar item without a submenu runs its command directly.
@@ -303,16 +355,25 @@ void MainWindowView::BuildMenus() {
 }
 
 void MainWindowView::BuildButtonBar() {
-  buttonBar_ = FixedToolBar(this, QStringLiteral("ToolBarBotons"), 66);
+  buttonBar_ =
+      FixedToolBar(this, QStringLiteral("ToolBarBotons"), QStringLiteral("Barra de botons"), 66);
+  buttonBar_->setFixedHeight(66);
   buttonBar_->layout()->setSpacing(0);
+  // The row is what a screen reader meets as the toolbar.
+  LayOutOnly(buttonBar_);
   // The buttons pack from the left edge with no gaps, a hidden one taking
   // no room, so that index x 62 + 20 lands on each: the scanning relies on it.
   auto* row = new QWidget(buttonBar_);
+  row->setObjectName(QStringLiteral("FilaBotons"));
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  QStringList captions = {QStringLiteral("No parlar")};
+  for (const platform::Button* button : form_->ToolbarButtons())
+    captions << FromCp1252(button->Caption());
+  const QFont font = CaptionFont(captions, shell::kButtonPitch - 6);
   for (platform::Button* button : form_->ToolbarButtons()) {
-    QToolButton* widget = NewToolButton(row, *button);
+    QToolButton* widget = NewToolButton(row, *button, font);
     connect(widget, &QToolButton::clicked, this, [button] { button->Click(); });
     layout->addWidget(widget);
     buttons_[button] = widget;
@@ -320,20 +381,34 @@ void MainWindowView::BuildButtonBar() {
   logo_ = new QLabel(row);
   logo_->setObjectName(QStringLiteral("ImageQuelva2000"));
   logo_->setPixmap(QIcon(QStringLiteral(":/logo.svg")).pixmap(113, 62));
-  logo_->setFixedSize(113, 62);
+  // With little room (a large scale) the picture gives way to the buttons.
+  logo_->setMinimumSize(1, 62);
+  logo_->setMaximumSize(113, 62);
+  logo_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   logo_->setCursor(Qt::PointingHandCursor);
   OnClick(logo_, [this] { form_->ImageQuelva2000.Click(); });
   layout->addWidget(logo_);
   layout->addStretch(1);
   // Scanning: clicks on the bare toolbar and its disabled buttons, right
   // clicks anywhere on it, and the frame on the scanned button.
+  // While scanning is on, the switch's presses go to the behaviour.
+  ToolBarInputFilter::Switch sw{[this] { return form_->ToolBarBotonsTakesSwitch(); },
+                                [this](QWidget* pressed) {
+                                  platform::Button* target = nullptr;
+                                  for (auto& [button, widget] : buttons_) {
+                                    if (widget == pressed)
+                                      target = const_cast<platform::Button*>(button);
+                                  }
+                                  form_->ToolBarBotonsSwitchDown(target);
+                                },
+                                [this] { form_->ToolBarBotonsSwitchUp(); }};
   auto* scanInput = new ToolBarInputFilter(
-      this, [this] { form_->ToolBarBotonsClick(); },
-      [this] { form_->ToolBarBotonsContextPopup(); });
+      this, [this] { form_->ToolBarBotonsClick(); }, [this] { form_->ToolBarBotonsContextPopup(); },
+      std::move(sw));
   scanInput->WatchSurface(buttonBar_);
   scanInput->WatchSurface(row);
   for (auto& [button, widget] : buttons_) scanInput->WatchControl(widget);
-  scanInput->WatchControl(logo_);
+  scanInput->WatchPicture(logo_);
   scanFrame_ = new ScanFrame(row);
   buttonBar_->addWidget(row);
   row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -342,11 +417,16 @@ void MainWindowView::BuildButtonBar() {
 void MainWindowView::BuildAddressBar() {
   // The address box starts at the window's left edge: typing an address
   // clicks 3 pixels in.
-  addressBar_ = FixedToolBar(this, QStringLiteral("ToolBarAdressa"), 29);
+  addressBar_ = FixedToolBar(this, QStringLiteral("ToolBarAdressa"),
+                             QStringLiteral("Barra d'adre\u00e7a"), 29);
   address_ = new QComboBox(addressBar_);
   address_->setObjectName(QStringLiteral("cboAddress"));
   address_->setEditable(true);
-  address_->setFixedWidth(665);
+  // The box takes the room the three edits leave, so that they stay on
+  // the screen at any scale and font.
+  address_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  address_->setMinimumContentsLength(16);
+  address_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   address_->setInsertPolicy(QComboBox::NoInsert);
   address_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   connect(address_, &QComboBox::editTextChanged, this,
@@ -367,8 +447,13 @@ void MainWindowView::BuildAddressBar() {
        {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo}) {
     auto* widget = new QLineEdit(addressBar_);
     widget->setObjectName(QString::fromStdString(edit->Name()));
-    widget->setFixedWidth(edit == &form_->EditVelocitat ? 40 : 30);
-    widget->setFont(SansSerif(10));
+    // Room for the digits at the desktop's font: three, and four in the
+    // rate edit for a sign.
+    const QFontMetrics metrics(widget->font());
+    const int digits = edit == &form_->EditVelocitat ? 4 : 3;
+    widget->setFixedWidth(
+        std::max(edit == &form_->EditVelocitat ? 40 : 30,
+                 metrics.horizontalAdvance(QString(digits, QLatin1Char('0'))) + 14));
     widget->setFocusPolicy(Qt::ClickFocus);
     connect(widget, &QLineEdit::textEdited, this,
             [edit](const QString& text) { edit->SetText(ToCp1252(text)); });
@@ -401,6 +486,7 @@ void MainWindowView::Refresh() {
     widget->setToolTip(FromCp1252(button->Hint()));
   }
   logo_->setToolTip(FromCp1252(form_->ImageQuelva2000.Hint()));
+  logo_->setHidden(!form_->ImageQuelva2000.Visible());
   // The frame goes on the scanned index among the buttons shown.
   QWidget* framed = nullptr;
   int index = form_->Scan.FramedIndex();
@@ -429,7 +515,43 @@ void MainWindowView::Refresh() {
     widget->setEnabled(edit->Enabled());
     widget->setToolTip(FromCp1252(edit->Hint()));
   }
+  // A status text is shown, and offered to a screen reader, while there is one.
   status_->setText(FromCp1252(form_->StatusBar1.Text()));
+  status_->setVisible(!form_->StatusBar1.Text().empty());
+  translations_->Use(form_->mnuCastella.Checked());
+  soundStatus_->setText(FromCp1252(form_->StatusBarSo.Text()));
+  soundStatus_->setVisible(!form_->StatusBarSo.Text().empty());
+}
+
+void MainWindowView::BuildKeyboardAccess() {
+  std::vector<KeyboardOrder::Stop> stops = {{address_, nullptr}};
+  for (auto* edit : {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo})
+    stops.push_back({edits_.at(edit), nullptr});
+  for (platform::Button* button : form_->ToolbarButtons())
+    stops.push_back({buttons_.at(button), [button] { button->Click(); }});
+  stops.push_back({logo_, [this] { form_->ImageQuelva2000.Click(); }});
+  keyboard_ = new KeyboardOrder(this, browser_->View(), std::move(stops),
+                                [this](bool moving) { form_->SetKeyboardMoving(moving); });
+  struct Key {
+    const char* name;
+    QList<QKeySequence> keys;
+    void (KeyboardOrder::*move)();
+  };
+  const Key keys[] = {
+      {"TeclatSeguent", {QKeySequence(Qt::CTRL | Qt::Key_Tab)}, &KeyboardOrder::Next},
+      {"TeclatAnterior",
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
+       &KeyboardOrder::Previous},
+  };
+  for (const Key& key : keys) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString::fromLatin1(key.name));
+    action->setShortcuts(key.keys);
+    connect(action, &QAction::triggered, keyboard_, key.move);
+    addAction(action);
+  }
+  new MenuBarKeys(this, menuBar());
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

@@ -18,6 +18,8 @@ class QToolButton;
 
 namespace sonavia::qt {
 
+class KeyboardOrder;
+class QtTranslations;
 class ScanFrame;
 
 class MainWindowView : public QMainWindow {
@@ -32,6 +34,10 @@ class MainWindowView : public QMainWindow {
   QToolBar* ButtonToolBar() const { return buttonBar_; }
   QToolButton* Button(const platform::Button* button) const;
   QAction* Action(const platform::MenuItem* item) const;
+  KeyboardOrder& Keyboard() const { return *keyboard_; }
+  // Enter in `window` (the about box) follows a link as in this window;
+  // after Bind.
+  void FollowOnEnterIn(QWidget* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -45,19 +51,25 @@ class MainWindowView : public QMainWindow {
   void BuildButtonBar();
   // The address box and the three edits, below the buttons.
   void BuildAddressBar();
+  // The keys that reach every control, and the menu bar.
+  void BuildKeyboardAccess();
 
   class InputBlocker;
   class EnterKeyObserver;
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;
+  EnterKeyObserver* enterKeys_ = nullptr;
   WebEngineBrowser* browser_;
   QToolBar* buttonBar_ = nullptr;
   QToolBar* addressBar_ = nullptr;
   QComboBox* address_ = nullptr;
   std::map<const platform::Edit*, QLineEdit*> edits_;
   QLabel* status_ = nullptr;
+  QLabel* soundStatus_ = nullptr;
   QLabel* logo_ = nullptr;
   ScanFrame* scanFrame_ = nullptr;
+  KeyboardOrder* keyboard_ = nullptr;
+  QtTranslations* translations_ = nullptr;
   std::map<const platform::MenuItem*, QAction*> actions_;
   std::map<const platform::Button*, QToolButton*> buttons_;
   bool closing_ = false;

@@ -1,8 +1,9 @@
 #include "qt/QtEventLoop.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <limits>
 
 #include "platform/BasicTimer.h"
 
@@ -34,8 +35,18 @@ class QtTimer : public platform::BasicTimer {
 
 void QtEventLoop::ProcessMessages() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  // A wait calls this in a loop: yield the processor between rounds.
-  QThread::msleep(1);
+}
+
+void QtEventLoop::WaitForMessages(uint32_t longest) {
+  // A timer of the wait's own wakes the thread at the end if nothing else
+  // has; the thread sleeps in the window system's poll until then. Should
+  // it fall due inside a nested wait, it ends nothing there: this call
+  // returns once the handler that waits has.
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.setTimerType(Qt::PreciseTimer);
+  wake.start(static_cast<int>(std::min<uint32_t>(longest, std::numeric_limits<int>::max())));
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 std::unique_ptr<platform::Timer> QtEventLoop::CreateTimer() {

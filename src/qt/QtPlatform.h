@@ -8,8 +8,8 @@
 
 #include "platform/Desktop.h"
 #include "platform/Input.h"
-#include "qt/Input.h"
 #include "qt/QtText.h"
+#include "qt/SynthesizedInput.h"
 #include "qt/WebEngineBrowser.h"
 
 namespace sonavia::qt {
@@ -23,10 +23,13 @@ class QtInput : public platform::Input {
   void PressKey(int virtualKey) override {
     SendSynthesizedKey(QtKeyForVirtualKey(virtualKey), browser_.View()->focusProxy());
   }
-  void ClickPage(int x, int y) override {
+  // The page gets the keyboard focus as a click would give it, but sees no
+  // click: one the program makes must not pass for the user's, which lets
+  // a page open windows and take other steps only a user may start.
+  void ClickPage(int, int) override {
     QWidget* target = browser_.View()->focusProxy();
     if (target == nullptr) target = browser_.View();
-    SendClick(target, QPoint(x, y));
+    target->setFocus(Qt::MouseFocusReason);
   }
   void ClickWindow(platform::Point client) override {
     if (window_ == nullptr) return;

@@ -1,6 +1,10 @@
 #include "reading/ReadingSequencer.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/UnitTools.h"
+#include "reading/SpokenText.h"
 
 namespace sonavia::reading {
 
@@ -26,6 +30,10 @@ bool ReadingSequencer::SpeakUnit(const std::string& text) {
   if (speech_.Status() != 0) return true;
   speech_.Read(text);
   speech_.SetSpeakingFlag(true);
+  // Whatever aside there was has been said: the poll follows the unit now.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
   poll_.SetEnabled(true);
   return false;
 }
@@ -36,6 +44,41 @@ void ReadingSequencer::StopSpeaking() {
   poll_.SetEnabled(false);
   speech_.Stop();
   speedField_.SetEnabled(true);
+  // An aside being said is cut short with the rest, and nothing resumes.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  EndLink();
+}
+
+void ReadingSequencer::SpeakAside(const std::string& text, int32_t rate) {
+  if (speech_.SpeakingFlag()) {
+    // The unit gives way as to a pause, and is read again from its start.
+    StepBack();
+    speech_.SetSpeakingFlag(false);
+    speedField_.SetEnabled(true);
+    EndLink();
+    resumeAfterAside_ = true;
+    gaveWay_ = true;
+  }
+  // The engine drops whatever it was saying for the new text.
+  speech_.ReadAside(text + " ", rate);
+  asideSounding_ = true;
+  poll_.SetEnabled(true);
+}
+
+bool ReadingSequencer::WaitsForAside() {
+  if (!asideSounding_) return false;
+  if (speech_.Status() != 0) {
+    resumeAfterAside_ = true;
+    return true;
+  }
+  // Said already, and the poll has not yet seen it end: it need not.
+  asideSounding_ = false;
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  poll_.SetEnabled(false);
+  return false;
 }
 
 void ReadingSequencer::TimerStatusUpcTVTimer() {
@@ -48,6 +91,15 @@ void ReadingSequencer::TimerStatusUpcTVTimer() {
   poll_.SetEnabled(false);
   speech_.SetSpeakingFlag(false);
   speedField_.SetEnabled(true);
+  if (asideSounding_) {
+    asideSounding_ = false;
+    if (!resumeAfterAside_) return;
+    resumeAfterAside_ = false;
+    gaveWay_ = false;
+  } else if (linkPhase_ == LinkPhase::Text) {
+    EndLink();
+    afterLink_ = true;
+  }
   SpeakNext();
 }
 
@@ -60,36 +112,104 @@ void ReadingSequencer::SpeakNext() {
   }
 }
 
+namespace {
+
+// The words the program itself puts into a page's list, which are spoken in
+// the user's language whatever the page's: "Títol", and the announcements
+// of images and links.
+bool ProgramsOwnWords(int32_t index, const ReadingUnit& unit) {
+  if (index == 1) return unit.Text == kTitleWord;
+  return unit.Kind == UnitKind::Item && (unit.Text == kLinkWord || unit.Text == kImageWord);
+}
+
+}  // namespace
+
+int32_t ReadingSequencer::NextSpokenUnit() {
+  int32_t next = list_.UnitCursor + 1;
+  while (next <= list_.UnitCount && !Speakable(list_.Unit(next).Text)) ++next;
+  return next;
+}
+
+int32_t ReadingSequencer::NextSpokenLink() {
+  int32_t next = list_.LinkCursor + 1;
+  while (next <= list_.LinkCount && !Speakable(list_.Link(next).Text)) ++next;
+  return next;
+}
+
+uint32_t ReadingSequencer::PauseBefore(bool afterLink) {
+  if (!afterLink || linkListener_ == nullptr) return kPauseBetweenUnits;
+  return std::max(kPauseBetweenUnits, linkListener_->PauseAfterLink());
+}
+
 void ReadingSequencer::SpeakNextStep() {
+  const bool afterLink = std::exchange(afterLink_, false);
   if (list_.ReadingMode == ReadingMode::Page) {
-    if (list_.UnitCursor >= list_.UnitCount) {
+    // Units with nothing to say are passed over, pause and all.
+    if (NextSpokenUnit() > list_.UnitCount) {
       StartReadingAt(0);
       return;
     }
     // "Títol" and the title follow each other; a pause precedes the rest.
-    if (list_.UnitCursor > 1) platform::WaitProcessingMessages(loop_, kPauseBetweenUnits);
+    if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
     // Read again after the wait: a command may have run in it.
-    if (!SpeechOn()) return;
-    list_.UnitCursor += 1;
-    if (list_.Unit(list_.UnitCursor).Kind == UnitKind::Text) {
+    if (!SpeechOn() || WaitsForAside()) return;
+    const int32_t next = NextSpokenUnit();
+    if (next > list_.UnitCount) {
+      StartReadingAt(0);
+      return;
+    }
+    list_.UnitCursor = next;
+    const ReadingUnit& unit = list_.Unit(next);
+    const bool textVoice = unit.Kind == UnitKind::Text;
+    if (!ProgramsOwnWords(next, unit)) {
+      speech_.UsePageVoice(textVoice);
+    } else if (textVoice) {
       speech_.UseTextVoice();
     } else {
       speech_.UseItemVoice();
     }
-    if (!SpeakUnit(list_.Unit(list_.UnitCursor).Text + " ")) follower_.UnitSpoken(list_.UnitCursor);
+    const bool spoken = !SpeakUnit(list_.Unit(next).Text + " ");
+    if (spoken) follower_.UnitSpoken(next);
     // The k-th "LINK" unit announces link k, whatever the unit's kind.
-    if (list_.Unit(list_.UnitCursor).Text == kLinkWord) list_.LinkCursor += 1;
+    const bool announcesLink = list_.Unit(next).Text == kLinkWord;
+    if (announcesLink) list_.LinkCursor += 1;
+    if (!spoken) return;
+    if (announcesLink) {
+      BeginLink(LinkPhase::Announced);
+    } else if (linkPhase_ == LinkPhase::Announced) {
+      linkPhase_ = LinkPhase::Text;
+    }
     return;
   }
   if (list_.LinkCursor >= list_.LinkCount) {
     StartReadingAt(0);
     return;
   }
-  platform::WaitProcessingMessages(loop_, kPauseBetweenUnits);
-  if (!SpeechOn()) return;
-  list_.LinkCursor += 1;
-  speech_.UseItemVoice();
-  if (!SpeakUnit(list_.Link(list_.LinkCursor).Text + " ")) follower_.LinkSpoken(list_.LinkCursor);
+  platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+  if (!SpeechOn() || WaitsForAside()) return;
+  const int32_t next = NextSpokenLink();
+  if (next > list_.LinkCount) {
+    StartReadingAt(0);
+    return;
+  }
+  list_.LinkCursor = next;
+  speech_.UsePageVoice(false);
+  if (!SpeakUnit(list_.Link(next).Text + " ")) {
+    follower_.LinkSpoken(next);
+    BeginLink(LinkPhase::Text);
+  }
+}
+
+void ReadingSequencer::BeginLink(LinkPhase phase) {
+  EndLink();
+  linkPhase_ = phase;
+  if (linkListener_ != nullptr) linkListener_->LinkStarted(list_.LinkCursor);
+}
+
+void ReadingSequencer::EndLink() {
+  if (linkPhase_ == LinkPhase::None) return;
+  linkPhase_ = LinkPhase::None;
+  if (linkListener_ != nullptr) linkListener_->LinkEnded();
 }
 
 void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
@@ -97,6 +217,10 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   list_.LinkCursor = 0;
   // The end of the list comes between units, with nothing to stop.
   follower_.Stopped();
+  resumeAfterAside_ = false;
+  gaveWay_ = false;
+  afterLink_ = false;
+  EndLink();
   if (speech_.SpeakingFlag()) StopSpeaking();
   if (firstUnit <= 0) return;
   list_.UnitCursor = firstUnit - 1;
@@ -104,12 +228,22 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   SpeakNext();
 }
 
-void ReadingSequencer::StepBackAndStop() {
+void ReadingSequencer::StepBack() {
   if (list_.ReadingMode == ReadingMode::Page) {
-    if (list_.UnitCursor > 0) list_.UnitCursor -= 1;
-  } else {
-    if (list_.LinkCursor > 0) list_.LinkCursor -= 1;
+    if (list_.UnitCursor <= 0) return;
+    // "LINK" read again counts its link again.
+    if (list_.Unit(list_.UnitCursor).Text == kLinkWord && list_.LinkCursor > 0) {
+      list_.LinkCursor -= 1;
+    }
+    list_.UnitCursor -= 1;
+  } else if (list_.LinkCursor > 0) {
+    list_.LinkCursor -= 1;
   }
+}
+
+void ReadingSequencer::StepBackAndStop() {
+  // A unit that gave way to an aside has its cursor stepped back already.
+  if (!gaveWay_) StepBack();
   StopSpeaking();
 }
 
@@ -117,17 +251,12 @@ bool ReadingSequencer::ResolveCurrentLink() {
   if (speech_.SpeakingFlag()) StopSpeaking();
   if (list_.LinkCount == 0) return true;
   if (list_.LinkCursor == 0) list_.LinkCursor = 1;
-  std::string s = list_.Link(list_.LinkCursor).Address;
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  // Only the first four characters decide: "https" counts as absolute,
-  // any other scheme as relative.
-  const std::string head = s.substr(0, 4);
-  if (head != "file" && head != "http") {
-    s = (s.find('#') != std::string::npos ? list_.PageAddress : list_.BaseAddress) + s;
-  }
-  list_.LinkTarget = s;
+  // Where a click on the link goes, as the page itself gives it: the
+  // document's k-th link is the conversion's k-th. The link table's own
+  // address is upper-cased, and case matters to most servers; an empty
+  // address is one the page did not give, which nothing follows.
+  list_.LinkTarget =
+      list_.LinkCursor <= ResolvedLinkCapacity ? list_.ResolvedLink(list_.LinkCursor) : "";
   return true;
 }
 

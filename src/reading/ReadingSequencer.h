@@ -21,6 +21,21 @@ inline constexpr uint32_t kPollInterval = 100;
 inline constexpr uint32_t kPauseBetweenUnits = 500;
 inline constexpr uint32_t kWaitAfterInterrupting = 1000;
 
+// Whoever waits on the links as they are read: the switch scanning, which
+// then offers the link being read to the switch.
+class LinkListener {
+ public:
+  virtual ~LinkListener() = default;
+  // Link `link` (from 1) has begun: its "LINK" in the page walk, its text in
+  // the links walk.
+  virtual void LinkStarted(int32_t link) = 0;
+  // Its text has been spoken, or the reading left it before.
+  virtual void LinkEnded() = 0;
+  // How long the reading pauses after a link's text before the next unit;
+  // kPauseBetweenUnits or more.
+  virtual uint32_t PauseAfterLink() = 0;
+};
+
 class ReadingSequencer : public ConversionLimitWarning {
  public:
   // `pollTimer` is the 100 ms status poll, which lives for the whole run;
@@ -39,7 +54,20 @@ class ReadingSequencer : public ConversionLimitWarning {
   void SpeakNext();
   void StartReadingAt(int32_t firstUnit);
   void StepBackAndStop();
+  // Stops a unit being spoken and leaves in LinkTarget the address of the
+  // link being read, or of the first when none has been read yet. Returns
+  // true.
   bool ResolveCurrentLink();
+
+  // Says a short text now, in the item voice at `rate`, over the reading: a
+  // unit being spoken gives way and is read again from its start once the
+  // text has been said, as after a pause and resume; a unit that falls due
+  // meanwhile waits for it. The next aside cuts this one short.
+  void SpeakAside(const std::string& text, int32_t rate);
+  // Whether an aside is still being said.
+  bool AsideSounding() const { return asideSounding_; }
+
+  void SetLinkListener(LinkListener* listener) { linkListener_ = listener; }
 
   // Shows on the page the unit being read.
   ReadingFollower& Follower() { return follower_; }
@@ -50,6 +78,21 @@ class ReadingSequencer : public ConversionLimitWarning {
  private:
   bool SpeechOn() const { return speechOn_(); }
   void SpeakNextStep();
+  // The next unit or link with something to say; past the count for none.
+  int32_t NextSpokenUnit();
+  int32_t NextSpokenLink();
+  // The active cursor back by one, the link count with it when the unit
+  // left was a link's "LINK", so that reading it again counts it once.
+  void StepBack();
+  // A unit has been handed to speech: the link it begins or ends.
+  enum class LinkPhase { None, Announced, Text };
+  void BeginLink(LinkPhase phase);
+  void EndLink();
+  // The pause before the next unit, longer after a link's text when the
+  // listener wants it so.
+  uint32_t PauseBefore(bool afterLink);
+  // Whether an aside is still being said, so that the next unit waits for it.
+  bool WaitsForAside();
 
   ReadingList& list_;
   SpeechPort& speech_;
@@ -58,6 +101,12 @@ class ReadingSequencer : public ConversionLimitWarning {
   std::function<bool()> speechOn_;
   platform::Edit& speedField_;
   ReadingFollower follower_{list_};
+  LinkListener* linkListener_ = nullptr;
+  LinkPhase linkPhase_ = LinkPhase::None;
+  bool afterLink_ = false;         // the last unit spoken was a link's text
+  bool asideSounding_ = false;     // an aside is being said
+  bool resumeAfterAside_ = false;  // the reading goes on when it has been said
+  bool gaveWay_ = false;           // the cursor already stands before the unit given up
 };
 
 }  // namespace sonavia::reading

@@ -48,9 +48,14 @@ class BrowserDocument {
     if (!body_) throw BrowserError("the document has no body");
     return *body_;
   }
+  // The language the document says it is written in ("en-GB"), as its
+  // root element or its head names it; empty when it names none.
+  const std::string& Language() const { return language_; }
+  void SetLanguage(std::string language) { language_ = std::move(language); }
 
  private:
   std::string title_;
+  std::string language_;
   std::optional<std::string> body_;
   std::vector<std::string> links_;
 };
@@ -78,6 +83,9 @@ class BrowserComponent : public reading::ReadingMarkView {
   // shows nothing.
   void ShowReadingMark(const reading::ReadingMark& /*mark*/) override {}
   void HideReadingMark() override {}
+  // Shows this and every later page at `percent` of its size; a view that
+  // cannot zoom shows it as it is.
+  virtual void SetZoom(int /*percent*/) {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -87,6 +95,9 @@ class BrowserComponent : public reading::ReadingMarkView {
     std::function<void()> DocumentComplete;
     std::function<void()> DownloadComplete;
     std::function<void()> NavigateComplete2;
+    // The engine's process that held the page ended (a crash, no memory
+    // left): the page shown is gone, and nothing more of its load comes.
+    std::function<void()> PageProcessEnded;
   };
   Events events;
 

@@ -4,6 +4,7 @@
 
 #include "platform/FileAddress.h"
 #include "platform/UnitTools.h"
+#include "reading/PageConverter.h"
 
 namespace sonavia::shell {
 
@@ -15,6 +16,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
     : TimerEscaneig(loop.CreateTimer()),
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
+      TimerPolsador(loop.CreateTimer()),
       Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
       Sequencer(
           list, Speech, loop, *about.TimerStatusUpcTV, [this] { return SpeechState.On(); },
@@ -27,21 +29,41 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                        [this](bool enabled) { SetEnabled(enabled); }, [this] { FocusPage(); },
                        [this](int key) { PressKey(key); }},
             browser, loop, windows, list, Sequencer, Converter, Speech),
-      Scan(
-          {mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo},
-          {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input, [this] { FocusPage(); },
-          [this] { Notify(); }),
+      Scan({mnuEscaneig, *TimerEscaneig, *TimerParo, TextDecimesScan, TextTimerParo,
+            mnuEscaneigParlat},
+           {ScanPosition, ScanFirst, ScanLast, ScanPitch}, input,
+           {[this] { FocusPage(); }, [this] { Notify(); },
+            [this](int index) { SpokenScan.Reached(index); },
+            [this](controls::ScanNews news) { SpokenScan.Told(news); },
+            [this](bool show) { return ShowSwitchPlaces(show); }}),
+      SwitchPlaces({mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar,
+                    mnuAnarALink, MenuMarcSeguent, mnuEscaneigParlat, mnuEscaneig},
+                   [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); }),
+      SpokenScan(buttons_, Sequencer, Speech, *TimerEscaneig),
+      Presses(Scan, loop, *TimerPolsador,
+              {[this] { ToolBarBotonsClick(); },
+               [this, &list](int32_t link) {
+                 // The link the user heard, even if the next has begun since.
+                 list.LinkCursor = link;
+                 mnuAnarALinkClick();
+               }}),
       Commands({SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
                 EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
                 [this] { ToolBarBotonsClick(); },
                 [this](const std::string& address) { GoToAddress(address); },
-                [this](int key) { PressKey(key); }},
+                [this](int key) { PressKey(key); },
+                [this](const std::string& text) { Pages.Notice(text); }},
                list, Sequencer, Speech),
-      Navigation(NavigationWindow{cboAddress, OpenFileDialog,
-                                  [this](const std::string& a) { GoToAddress(a); },
-                                  [this] { FocusPage(); }, [this](int key) { PressKey(key); },
-                                  [this] { ToolBarBotonsClick(); }},
+      Navigation(NavigationWindow{
+                     cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
+                     [this] { FocusPage(); }, [this](int key) { PressKey(key); },
+                     [this] { ToolBarBotonsClick(); }, [this] { Pages.PageAskedFor(); }},
                  browser, loop, input, Sequencer),
+      Autosave(loop, Settings),
+      Notices(loop, Speech, mnuParlar, StatusBarSo),
+      Zoom({StatusBar1, [this] { return SpeechState.On(); },
+            [this](int percent) { browser_.SetZoom(percent); }},
+           list, Sequencer, Speech),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -50,8 +72,17 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   LayOutMenus();
   LayOutToolbars();
   WireHandlers();
+  ShowSwitchPlaces(false);
   Sequencer.Follower().SetView(&browser_);
+  Sequencer.SetLinkListener(&Scan);
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
+  Settings.SetSwitchSettings({mnuEscaneigParlat, [this] { mnuEscaneigParlatClick(); },
+                              [this] { return Presses.IgnoreTenths(); },
+                              [this](int tenths) { Presses.SetIgnoreTenths(tenths); },
+                              [this] { return Scan.DelayAfterPress(); },
+                              [this](bool on) { Scan.SetDelayAfterPress(on); }});
+  Settings.SetZoom(Zoom);
+  Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
 }
 
 void TFormPrincipal::LayOutMenus() {
@@ -77,12 +108,16 @@ void TFormPrincipal::LayOutMenus() {
       {Item, MenuPararlaCarrega, "&Parar", "Ctrl+P"},
       {Item, menuRecarregar, "&Refrescar", "Ctrl+R"},
       {Item, MenuMarcSeguent, "&Marc seg\374ent", "F6"},
+      {Item, N8, "-"},
+      {Item, mnuAmpliar, "Amp&liar la p\xE0gina", "Ctrl++"},
+      {Item, mnuReduir, "Red&uir la p\xE0gina", "Ctrl+-"},
+      {Item, mnuMidaNormal, "Mida &normal de la p\xE0gina", "Ctrl+0"},
       {Item, N6, "-"},
       {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una ade\347a", "F8"},
       {Item, N5, "-"},
       {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
       {Item, N2, "-"},
-      {Item, mnuSortir, "&Sortir"},
+      {Item, mnuSortir, "Sor&tir"},
       {Title, Control1, "Opcions de &lectura"},
       {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
       {Item, N4, "-", "-"},
@@ -94,7 +129,9 @@ void TFormPrincipal::LayOutMenus() {
       {Item, N1, "-"},
       {Item, mnuCatala, "&Catal\xE0"},
       {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
+      {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
+      {Item, mnuLlenguaPagina, "Lle&ngua de la p\xE0gina"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -111,7 +148,9 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetChecked(true);
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
-  checkable_ = {&mnuEscaneig, &mnuParlar, &mnuCatala, &mnuCastella, &mnuMostrarLectura};
+  mnuLlenguaPagina.SetChecked(true);
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -128,6 +167,8 @@ void TFormPrincipal::LayOutToolbars() {
     if (caption != nullptr) button->SetCaption(caption);
     buttons_.push_back(button);
   }
+  // The second cycle's places follow, hidden until the scan walks them.
+  for (platform::Button* place : SwitchPlaces.Buttons()) buttons_.push_back(place);
   SpeedButtonMarcSeguent.SetVisible(false);
   ImageQuelva2000.SetHint(about::kMakerAddress);
 
@@ -160,11 +201,18 @@ void TFormPrincipal::LayOutToolbars() {
   };
   const TimerRow timers[] = {{*TimerEscaneig, 1000, false},
                              {*TimerParo, 2000, false},
-                             {*TimerControlSituacio, 1000, true}};
+                             {*TimerControlSituacio, 1000, true},
+                             {*TimerPolsador, controls::kShortestLongPress, false}};
   for (const TimerRow& row : timers) {
     row.timer.SetInterval(row.interval);
     row.timer.SetEnabled(row.enabled);
   }
+}
+
+int TFormPrincipal::ShowSwitchPlaces(bool show) {
+  const int shown = SwitchPlaces.Show(show);
+  ImageQuelva2000.SetVisible(!show || shown == 0);
+  return shown;
 }
 
 bool TFormPrincipal::Checkable(const platform::MenuItem& item) const {
@@ -174,6 +222,12 @@ bool TFormPrincipal::Checkable(const platform::MenuItem& item) const {
 void TFormPrincipal::mnuMostrarLecturaClick() {
   mnuMostrarLectura.SetChecked(!mnuMostrarLectura.Checked());
   Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
+}
+
+void TFormPrincipal::mnuLlenguaPaginaClick() {
+  mnuLlenguaPagina.SetChecked(!mnuLlenguaPagina.Checked());
+  // From the next unit on; nothing is said.
+  Speech.SetFollowPageLanguage(mnuLlenguaPagina.Checked());
 }
 
 void TFormPrincipal::WireHandlers() {
@@ -208,6 +262,11 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonTab, &TFormPrincipal::SpeedButtonTabClick},
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
+      {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
+      {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
+      {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
+      {&mnuReduir, &TFormPrincipal::mnuReduirClick},
+      {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -222,6 +281,7 @@ void TFormPrincipal::WireHandlers() {
   TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
   TimerParo->SetOnTimer([this] { TimerParoTimer(); });
   TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
+  TimerPolsador->SetOnTimer([this] { TimerPolsadorTimer(); });
   auto& e = browser_.events;
   e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
   e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };
@@ -229,6 +289,7 @@ void TFormPrincipal::WireHandlers() {
   e.DocumentComplete = [this] { brwWebBrowserDocumentComplete(); };
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
+  e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
 }
 
 void TFormPrincipal::SetCaption(std::string caption) {
@@ -240,6 +301,9 @@ void TFormPrincipal::SetCaption(std::string caption) {
 void TFormPrincipal::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
+  // The view keeps the user's input from the window while it is disabled,
+  // the release of a press already down included: that press is dropped.
+  if (!enabled) Presses.Cancel();
   Notify();
 }
 
@@ -259,6 +323,7 @@ void TFormPrincipal::FormCreate() {
     mnuTornarAComencar.SetEnabled(false);
     mnuCanviLlegirLinksLectures.SetEnabled(false);
     mnuAnarALink.SetEnabled(false);
+    mnuEscaneigParlat.SetEnabled(false);
     ScanLast -= 1;  // the speech button has left the toolbar
   }
   LastStatusText.clear();
@@ -266,11 +331,15 @@ void TFormPrincipal::FormCreate() {
   Notify();
   EnterArmed = true;
   Settings.ReadAndApply();
+  Autosave.Start();
 }
 
 void TFormPrincipal::FormClose() {
   // A page completing during the wait below must not start a reading.
   Pages.Close();
+  // The settings are written once speech is over, below.
+  Autosave.Stop();
+  Notices.Close();
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   platform::WaitProcessingMessages(loop_, 1500);
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
@@ -303,12 +372,15 @@ void TFormPrincipal::OpenStartPage() {
 }
 
 void TFormPrincipal::GoToAddress(const std::string& address) {
-  cboAddress.SetText(address);
+  Pages.PageAskedFor();
+  // The box shows as much of an address as the program keeps of one.
+  cboAddress.SetText(address.substr(0, reading::kMaxAddressLength));
   cboAddress.AddItem(cboAddress.Text());
   browser_.Navigate(address);
 }
 
 void TFormPrincipal::FocusPage() {
+  if (keyboardMoving_) return;
   // A click one pixel inside the browser area's corner; the pointer stays.
   input_.ClickPage(1, 1);
   loop_.ProcessMessages();
@@ -335,6 +407,7 @@ void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::Event
   about.Hide();
   about.SetHeight(height);
   about.OKButton.SetVisible(true);
+  main.Notices.AtStart();
   main.OpenStartPage();
 }
 

@@ -9,10 +9,15 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
+#include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
 #include "controls/SpeechSwitch.h"
+#include "controls/SpokenScanning.h"
+#include "controls/SwitchMenu.h"
+#include "controls/SwitchPresses.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -26,6 +31,7 @@
 #include "shell/BrowserComponent.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
+#include "shell/SpeechNotices.h"
 #include "speech/SpeechEngine.h"
 
 namespace sonavia::shell {
@@ -48,11 +54,16 @@ class TFormPrincipal {
       menuRecarregar{"menuRecarregar"}, MenuMarcSeguent{"MenuMarcSeguent"}, N6{"N6"},
       MenuEscriureDirectamentUnaAdesa{"MenuEscriureDirectamentUnaAdesa"}, N5{"N5"},
       mnuEscaneig{"mnuEscaneig"}, N2{"N2"}, mnuSortir{"mnuSortir"};
+  // The page's zoom, after the browser commands.
+  platform::MenuItem N8{"N8"}, mnuAmpliar{"mnuAmpliar"}, mnuReduir{"mnuReduir"},
+      mnuMidaNormal{"mnuMidaNormal"};
   platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
       mnuCastella{"mnuCastella"};
+  platform::MenuItem mnuEscaneigParlat{"mnuEscaneigParlat"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
+  platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -71,10 +82,14 @@ class TFormPrincipal {
   platform::Edit TextTimerParo{"TextTimerParo"};
 
   platform::Label StatusBar1{"StatusBar1"};
+  // The status bar's own panel for the sound: empty while speech is heard.
+  platform::Label StatusBarSo{"StatusBarSo"};
   platform::OpenDialog OpenFileDialog{"OpenFileDialog"};
   std::unique_ptr<platform::Timer> TimerEscaneig;
   std::unique_ptr<platform::Timer> TimerParo;
   std::unique_ptr<platform::Timer> TimerControlSituacio;
+  // Measures a press of the switch: one that lasts it is a long press.
+  std::unique_ptr<platform::Timer> TimerPolsador;
   // Speech on or off: mnuParlar's check mark and caption and the speech
   // button's caption.
   controls::SpeechSwitch SpeechState{mnuParlar, SpeedButtonParlar};
@@ -99,6 +114,10 @@ class TFormPrincipal {
   reading::PageConverter Converter;
   PageEvents Pages;
   controls::Scanning Scan;
+  // The second cycle's places, after the nine buttons.
+  controls::SwitchMenu SwitchPlaces;
+  controls::SpokenScanning SpokenScan;
+  controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
@@ -108,6 +127,9 @@ class TFormPrincipal {
                                   [this] { mnuCastellaClick(); },
                                   [this] { mnuEscaneigClick(); }};
   NavigationCommands Navigation;
+  controls::SettingsAutosave Autosave;
+  SpeechNotices Notices;
+  controls::PageZoom Zoom;
 
   struct Menu {
     platform::MenuItem* title;
@@ -132,6 +154,10 @@ class TFormPrincipal {
   void GoToAddress(const std::string& address);
   void FocusPage();
   void PressKey(int virtualKey);
+  // While the user moves the keyboard from one of the window's controls to
+  // another (the view's keys for it), leaving an edit does not hand the
+  // keyboard back to the page: FocusPage does nothing.
+  void SetKeyboardMoving(bool moving) { keyboardMoving_ = moving; }
   void MenuParlantDeClick();
 
   // Files dropped on the window.
@@ -156,7 +182,12 @@ class TFormPrincipal {
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
+  void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
+  void mnuLlenguaPaginaClick();
+  void mnuAmpliarClick() { Zoom.ZoomIn(); }
+  void mnuReduirClick() { Zoom.ZoomOut(); }
+  void mnuMidaNormalClick() { Zoom.Reset(); }
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
@@ -166,15 +197,24 @@ class TFormPrincipal {
   void ImageQuelva2000Click() { Navigation.OpenMakerPage(); }
   void ToolBarBotonsClick() { Scan.Hold(); }
   void ToolBarBotonsContextPopup() { mnuEscaneigClick(); }
+  // While scanning is on, the view hands every left press and release on the
+  // button toolbar here, not to the buttons: the press goes down on `button`,
+  // or on the bare toolbar with nullptr.
+  bool ToolBarBotonsTakesSwitch() const { return mnuEscaneig.Checked(); }
+  void ToolBarBotonsSwitchDown(platform::Button* button) { Presses.Down(button); }
+  void ToolBarBotonsSwitchUp() { Presses.Up(); }
+  void TimerPolsadorTimer() { Presses.LongPressTimer(); }
   void cboAddressClick() { Navigation.AddressClick(); }
   void cboAddressEnter() { Commands.AddressBoxEntered(); }
   void cboAddressExit() { Navigation.AddressExit(); }
   void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
   void EditVelocitatChange() { Commands.RateChanged(); }
-  // Every press of Return or Enter that the user makes, in any window of the
-  // program; the key then goes on to its window.
-  void ApplicationEvents1Message(int virtualKey) {
-    if (virtualKey == platform::kReturnKey) Commands.EnterKey();
+  // Every plain press of Return or Enter that the user makes in the program's
+  // window or its about box. While the window takes no input (a page just
+  // announced) it follows nothing. Returns whether it followed a link (or
+  // said why not); otherwise the key goes on to its window.
+  bool ApplicationEvents1Message(int virtualKey) {
+    return virtualKey == platform::kReturnKey && enabled_ && Commands.EnterKey();
   }
   void TextDecimesScanExit() { Scan.CheckStepEdit(); }
   void TextTimerParoExit() { Scan.CheckPauseEdit(); }
@@ -189,6 +229,7 @@ class TFormPrincipal {
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
   void brwWebBrowserDownloadComplete() {}
   void brwWebBrowserNavigateComplete2() {}
+  void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
 
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;
@@ -200,6 +241,8 @@ class TFormPrincipal {
   }
   void LayOutMenus();
   void LayOutToolbars();
+  // Shows the second cycle's places, the logo giving them its room.
+  int ShowSwitchPlaces(bool show);
   void WireHandlers();
 
   platform::EventLoop& loop_;
@@ -211,6 +254,7 @@ class TFormPrincipal {
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;
   bool enabled_ = true;
+  bool keyboardMoving_ = false;
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
   std::vector<const platform::MenuItem*> checkable_;

@@ -49,10 +49,12 @@ void NavigationCommands::RunIfEnabled(int32_t command) {
 }
 
 void NavigationCommands::Back() {
+  AskedFor();
   Guarded([&] { browser_.GoBack(); });
 }
 
 void NavigationCommands::Forward() {
+  AskedFor();
   Guarded([&] { browser_.GoForward(); });
 }
 
@@ -61,6 +63,7 @@ void NavigationCommands::StopLoading() {
 }
 
 void NavigationCommands::Reload() {
+  AskedFor();
   Guarded([&] { browser_.Refresh(); });
 }
 
@@ -91,6 +94,7 @@ void NavigationCommands::AddressKeyDown(int virtualKey) {
 
 void NavigationCommands::AddressClick() {
   // What the user typed goes as it is, and stays out of the list.
+  AskedFor();
   Guarded([&] { browser_.Navigate(w_.cboAddress.Text()); });
 }
 

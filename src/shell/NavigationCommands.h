@@ -33,6 +33,8 @@ struct NavigationWindow {
   std::function<void(int)> PressKey;
   // The scanning's hold: a running scan pauses.
   std::function<void()> ScanHold;
+  // The user asked for a page (GoToAddress says so itself).
+  std::function<void()> PageAskedFor;
 };
 
 class NavigationCommands {
@@ -59,6 +61,9 @@ class NavigationCommands {
 
  private:
   void RunIfEnabled(int32_t command);
+  void AskedFor() {
+    if (w_.PageAskedFor) w_.PageAskedFor();
+  }
   void Open(const std::string& address);
 
   NavigationWindow w_;

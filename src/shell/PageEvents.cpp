@@ -6,6 +6,7 @@
 
 #include "platform/UnitTools.h"
 #include "platform/VirtualKeys.h"
+#include "shell/PageLanguage.h"
 
 namespace sonavia::shell {
 
@@ -46,7 +47,14 @@ void PageEvents::Close() {
 void PageEvents::DownloadBegin() {
   if (closed_) return;
   ++downloads_;
+  // The page announced is gone: the user gets the window back at once.
+  Unblock();
+  blockThisLoad_ = askedFor_;
+  askedFor_ = false;
+  pageCompleted_ = false;
+  pageGone_ = false;
   sequencer_.StartReadingAt(0);
+  speech_.SetPageLanguage({});
   LastProgressSpeech = loop_.TickCount();
   Downloading = true;
   w_.HoverSpeechArmed = false;
@@ -56,7 +64,8 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
   if (closed_ || progressMax <= 0) return;
   const std::string figure = ProgressFigure(progress, progressMax);
   if (!Downloading) return;
-  w_.StatusBar1.SetText(w_.LastStatusText + " || " + figure);
+  w_.StatusBar1.SetText(platform::Shortened(w_.LastStatusText, kLongestStatusText) + " || " +
+                        figure);
   // An unsigned difference: a wrap of the tick count changes nothing.
   if (ReadingOn() && progress > 0 &&
       static_cast<uint32_t>(loop_.TickCount() - LastProgressSpeech) > kProgressSpeechGap) {
@@ -69,14 +78,15 @@ void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
 void PageEvents::StatusTextChange(const std::string& text) {
   if (closed_ || text.empty()) return;
   if (text == kStatusDone) Downloading = false;
+  // Kept whole, since it is the address that "Al link" follows; the status
+  // bar shows its beginning.
   w_.LastStatusText = text;
-  w_.StatusBar1.SetText(text);
-  const std::string& shown = w_.StatusBar1.Text();
+  w_.StatusBar1.SetText(platform::Shortened(text, kLongestStatusText));
   const int32_t count = std::min(list_.LinkCount, reading::ResolvedLinkCapacity);
   if (count <= 0) return;
   const bool announce = w_.HoverSpeechArmed && ReadingOn();
   for (int32_t k = 1; k <= count; ++k) {
-    if (list_.ResolvedLink(k) != shown) continue;
+    if (list_.ResolvedLink(k) != text) continue;
     if (announce) {
       if (list_.ReadingMode != reading::ReadingMode::Links) {
         // The poll finds the engine idle and goes on with the link's "LINK".
@@ -84,6 +94,7 @@ void PageEvents::StatusTextChange(const std::string& text) {
         list_.UnitCursor = std::max(0, list_.Link(k).UnitIndex - 2);
       } else {
         sequencer_.StopSpeaking();
+        speech_.UsePageVoice(false);
         speech_.SpeakMessage(list_.Link(k).Text);
       }
     }
@@ -92,10 +103,10 @@ void PageEvents::StatusTextChange(const std::string& text) {
   }
   for (int32_t k = 1; k <= count; ++k) {
     const std::string& address = list_.ResolvedLink(k);
-    if (address.empty() || shown.find(address) == std::string::npos) continue;
+    if (address.empty() || text.find(address) == std::string::npos) continue;
     if (announce) {
       sequencer_.StartReadingAt(0);
-      speech_.UseItemVoice();
+      speech_.UsePageVoice(false);
       speech_.SpeakMessage(list_.Link(k).Text);
     }
     w_.SpeedButtonAlLink.SetEnabled(true);
@@ -105,17 +116,39 @@ void PageEvents::StatusTextChange(const std::string& text) {
 }
 
 void PageEvents::DocumentComplete() {
-  if (closed_) return;
+  // One load is announced and read once: what completes after the page
+  // itself (frames added later, say) changes nothing.
+  if (closed_ || pageCompleted_) return;
+  // A frame's document completes before the page, which completes once the
+  // component is no longer busy. A frame's completion only takes in what the
+  // page holds so far: it neither takes the keyboard (the user may be typing
+  // an address) nor is announced, however many frames a page has.
+  const bool page = !browser_.Busy();
   Downloading = false;
-  w_.FocusPage();
+  if (page) {
+    pageCompleted_ = true;
+    w_.FocusPage();
+  }
   w_.LastStatusText.clear();
-  if (ReadingOn()) {
+  if (page && ReadingOn()) {
     sequencer_.StartReadingAt(0);
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageLoaded);
-    w_.SetEnabled(false);
+    const uint32_t spoken = loop_.TickCount();
+    // The window takes no input while a page the user asked for is
+    // announced; a page that loads itself (a refresh, a script) never
+    // keeps the user out.
+    if (blockThisLoad_) {
+      blocking_ = true;
+      w_.SetEnabled(false);
+    }
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
-    w_.SetEnabled(true);
+    // Heard whole at a slow rate too: what follows would be dropped while
+    // the engine is busy with it.
+    if (!pageGone_) WaitForSilence(spoken, kPageLoadedLongest);
+    Unblock();
+    // The page's process may have ended meanwhile: nothing is left to read.
+    if (pageGone_) return;
   }
   // A failure anywhere in the harvest ends it there, without a word.
   try {
@@ -125,6 +158,28 @@ void PageEvents::DocumentComplete() {
   w_.HoverSpeechArmed = true;
   w_.SpeedButtonAlLink.SetEnabled(false);
   w_.SpeedButtonTab.SetEnabled(list_.LinkCount != 0);
+}
+
+void PageEvents::PageProcessEnded() {
+  if (closed_) return;
+  Unblock();
+  Downloading = false;
+  pageGone_ = true;
+  // Nothing of the page answers any more: no pointed link moves the reading.
+  w_.HoverSpeechArmed = false;
+  sequencer_.StartReadingAt(0);
+  w_.StatusBar1.SetText(kPageProcessEnded);
+  if (!ReadingOn()) return;
+  // Whatever is still heard (an announcement, a progress figure) gives way.
+  speech_.upcTVStop();
+  speech_.UseItemVoice();
+  speech_.SpeakMessage(kPageProcessEnded);
+}
+
+void PageEvents::Unblock() {
+  if (!blocking_) return;
+  blocking_ = false;
+  w_.SetEnabled(true);
 }
 
 void PageEvents::Harvest() {
@@ -139,9 +194,10 @@ void PageEvents::Harvest() {
   for (int32_t k = std::max(stored, 0) + 1; k <= reading::ResolvedLinkCapacity; ++k) {
     list_.ResolvedLink(k).clear();
   }
-  w_.SetCaption(std::string(kWindowCaption) + " - " + document.Title());
+  const std::string& title = document.Title();
+  w_.SetCaption(std::string(kWindowCaption) + " - " + platform::Shortened(title, kLongestTitle));
   w_.SetReadingMode(reading::ReadingMode::Page);
-  list_.SetPageTitle(document.Title());
+  list_.SetPageTitle(title.substr(0, kLongestTitle));
   converter_.ConvertPage(document.body_outerHtml());
   const std::string name = browser_.LocationName();
   const std::string address = browser_.LocationURL();
@@ -149,7 +205,11 @@ void PageEvents::Harvest() {
                                ? std::string()
                                : address.substr(0, address.size() - name.size());
   list_.SetPageAddresses(base, address);
-  if (!browser_.Busy() && ReadingOn()) sequencer_.StartReadingAt(1);
+  speech_.SetPageLanguage(PageLanguage(document.Language(), address));
+  // A page too long to read whole has its warning being spoken; the reading
+  // goes on from unit 1 when it has been heard.
+  const bool warning = converter_.ReachedLimit() && speech_.IsSpeaking();
+  if (!browser_.Busy() && ReadingOn() && !warning) sequencer_.StartReadingAt(1);
 }
 
 void PageEvents::WatchdogTick() {
@@ -190,23 +250,35 @@ void PageEvents::WaitForSilence(uint32_t since, uint32_t longest) {
 void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
   w_.TimerControlSituacio.SetEnabled(false);
   const uint64_t download = downloads_;
-  bool resume = false;
-  if (ReadingOn()) {
-    // The unit being read gives way to the dialog and is read again after it.
-    if (speech_.IsSpeaking()) {
-      sequencer_.StepBackAndStop();
-      resume = true;
-    }
-    const uint32_t start = loop_.TickCount();
-    WaitForSilence(start, kPageDialogLongestWait);
-    speech_.UseItemVoice();
-    speech_.SpeakMessage(kPageDialogPrefix + window.text.substr(0, kPageDialogTextSpoken));
-    WaitForSilence(start, kPageDialogLongestWait);
-  }
+  const bool interrupted =
+      SpeakOverReading(kPageDialogPrefix + window.text.substr(0, kPageDialogTextSpoken));
   windows_.BringToTop(window.handle);
   w_.PressKey(window.answerKey != 0 ? window.answerKey : platform::kReturnKey);
   w_.TimerControlSituacio.SetEnabled(true);
-  if (resume && ReadingOn() && download == downloads_ && !speech_.IsSpeaking()) {
+  ReadOn(interrupted, download);
+}
+
+void PageEvents::Notice(const std::string& text) {
+  if (closed_) return;
+  w_.StatusBar1.SetText(text);
+  const uint64_t download = downloads_;
+  ReadOn(SpeakOverReading(text), download);
+}
+
+bool PageEvents::SpeakOverReading(const std::string& message) {
+  if (!ReadingOn()) return false;
+  const bool interrupted = speech_.IsSpeaking();
+  if (interrupted) sequencer_.StepBackAndStop();
+  const uint32_t start = loop_.TickCount();
+  WaitForSilence(start, kPageDialogLongestWait);
+  speech_.UseItemVoice();
+  speech_.SpeakMessage(message);
+  WaitForSilence(start, kPageDialogLongestWait);
+  return interrupted;
+}
+
+void PageEvents::ReadOn(bool interrupted, uint64_t download) {
+  if (interrupted && ReadingOn() && download == downloads_ && !speech_.IsSpeaking()) {
     sequencer_.SpeakNext();
   }
 }

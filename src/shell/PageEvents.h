@@ -21,16 +21,26 @@ namespace sonavia::shell {
 
 inline constexpr const char* kPageLoaded = "P\xE0gina carregada";
 inline constexpr uint32_t kPageLoadedWait = 2500;
+// How long "Pàgina carregada" may take in all before the page goes on.
+inline constexpr uint32_t kPageLoadedLongest = 10000;
 inline constexpr uint32_t kProgressSpeechGap = 4000;
 inline constexpr const char* kDialUpTitle = "Conexi\xF3n de acceso telef\xF3nico a redes";
 inline constexpr const char* kNotConnected =
     "No estem conectats a la xarxa, cal fer la conexi\xF3 manual";
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
+inline constexpr const char* kPageProcessEnded =
+    "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
 inline constexpr const char* kPageDialogPrefix = "Missatge de la p\xE0gina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
 // The window's caption; a complete page adds " - " and its title.
 inline constexpr const char* kWindowCaption = "Sonavia";
+// A page's title is cut to this many characters, in the caption and as it
+// is read aloud; the status bar's text to this many. Longer texts are of no
+// use to a person, and a title of megabytes, shown and read whole, kept the
+// program from ever reading the page.
+inline constexpr size_t kLongestTitle = 250;
+inline constexpr size_t kLongestStatusText = 300;
 
 // The window's controls and fields that the page events read and write.
 struct PageWindow {
@@ -61,9 +71,19 @@ class PageEvents {
   void ProgressChange(int32_t progress, int32_t progressMax);
   void StatusTextChange(const std::string& text);
   void DocumentComplete();
+  // The page is gone with the engine's process that held it: the reading
+  // stops and the user hears so, until "Refrescar" loads it again.
+  void PageProcessEnded();
   void WatchdogTick();
+  // The user asked for a page (an address, a link followed, a file, the
+  // history, a reload): the next load's announcement keeps the window's
+  // input for its 2.5 s.
+  void PageAskedFor() { askedFor_ = true; }
   // The window is closing: later events neither speak nor start a reading.
   void Close();
+  // Shows a notice in the status bar and, with the reading on, says it: the
+  // unit being read gives way and is read again after it.
+  void Notice(const std::string& text);
 
   // True from a download's start until its document completes or "Listo".
   bool Downloading = false;
@@ -73,9 +93,16 @@ class PageEvents {
  private:
   bool ReadingOn() const { return w_.mnuParlar.Checked(); }
   void Harvest();
+  // Gives the window its input back, when an announcement took it.
+  void Unblock();
   void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
                      int key);
   void DismissPageDialog(const platform::WindowInfo& window);
+  // With the reading on, says `message` once the engine is silent, the unit
+  // being read stepped back; returns whether one was being read.
+  bool SpeakOverReading(const std::string& message);
+  // Reads on from the unit that gave way, if the page is still the same.
+  void ReadOn(bool interrupted, uint64_t download);
   // Until the engine is silent, or `longest` ms after `since`.
   void WaitForSilence(uint32_t since, uint32_t longest);
 
@@ -89,6 +116,11 @@ class PageEvents {
   speech::SpeechEngine& speech_;
   uint64_t downloads_ = 0;  // counts download starts
   bool closed_ = false;
+  bool askedFor_ = false;       // since the last download began
+  bool blockThisLoad_ = false;  // the load under way is one the user asked for
+  bool pageCompleted_ = false;  // the load under way has completed and been read
+  bool blocking_ = false;       // the window's input is held for an announcement
+  bool pageGone_ = false;       // the page's process ended since the load began
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

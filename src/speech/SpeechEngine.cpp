@@ -1,14 +1,59 @@
 #include "speech/SpeechEngine.h"
 
+#include <algorithm>
 #include <type_traits>
 
 #include "platform/UnitTools.h"
+#include "reading/SpokenText.h"
 
 namespace sonavia::speech {
 
 int32_t SpeakerFor(bool catalan, bool textVoice) {
   if (catalan) return textVoice ? 0 : 2;
   return textVoice ? 1 : 0;
+}
+
+namespace {
+
+// The language name in small letters with "-" between its parts, or empty
+// when it is none: two or three letters first, then letters, digits and
+// "-", at most 35 characters; blanks around it do not count.
+std::string NormalLanguageName(std::string_view name) {
+  constexpr size_t kLongest = 35;
+  const size_t first = name.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  name = name.substr(first, name.find_last_not_of(" \t\r\n") - first + 1);
+  if (name.size() > kLongest) return {};
+  std::string out;
+  for (char c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c == '_') c = '-';
+    const bool letter = c >= 'a' && c <= 'z';
+    if (!letter && !(c >= '0' && c <= '9') && c != '-') return {};
+    out.push_back(c);
+  }
+  const size_t primary = std::min(out.find('-'), out.size());
+  for (size_t i = 0; i < primary; ++i) {
+    if (out[i] < 'a' || out[i] > 'z') return {};
+  }
+  if (primary < 2 || primary > 3 || out.back() == '-') return {};
+  return out;
+}
+
+}  // namespace
+
+VoiceLanguage PageVoice(std::string_view pageLanguage, bool catalanActive) {
+  const VoiceLanguage user{catalanActive ? kCatalanCode : kCastilianCode, {}};
+  const std::string name = NormalLanguageName(pageLanguage);
+  const std::string primary = name.substr(0, name.find('-'));
+  if (primary == "ca" || primary == "cat") return {kCatalanCode, {}};
+  if (primary == "es" || primary == "spa") return {kCastilianCode, {}};
+  // Undetermined, no linguistic content, several, or none given.
+  if (primary.empty() || primary == "und" || primary == "zxx" || primary == "mul" ||
+      primary == "mis") {
+    return user;
+  }
+  return {user.code, name};
 }
 
 SpeechEngine::SpeechEngine(platform::LibraryLoader& loader, reading::ReadingList& list,
@@ -32,6 +77,8 @@ void SpeechEngine::LookUpEntryPoints() {
   find(Entries.upcTVSetSpeed, "upcTVSetSpeed");
   find(Entries.upcTVSetSpeaker, "upcTVSetSpeaker");
   find(Entries.upcTVStatus, "upcTVStatus");
+  find(Entries.upcTVSound, "upcTVSound");
+  find(Entries.upcTVSetLanguageName, "upcTVSetLanguageName");
 }
 
 bool SpeechEngine::LoadSpeechEngine() {
@@ -47,6 +94,7 @@ bool SpeechEngine::LoadSpeechEngine() {
   Speaking = false;
   TextVoiceActive = true;
   CatalanActive = true;
+  sent_ = VoiceLanguage{};
   list_.PageTitle.clear();
   list_.WorkingText.clear();
   list_.MarkedText.clear();
@@ -94,18 +142,30 @@ void SpeechEngine::StopUnitForReload() {
   }
 }
 
-void SpeechEngine::SendVoice(bool catalan, bool textVoice) {
-  upcTVSetLanguage(catalan ? kCatalanCode : kCastilianCode);
-  upcTVSetSpeaker(SpeakerFor(catalan, textVoice));
+void SpeechEngine::SendVoice(const VoiceLanguage& language, bool textVoice) {
+  upcTVSetLanguage(language.code);
+  upcTVSetSpeaker(SpeakerFor(language.code == kCatalanCode, textVoice));
+  if (!language.name.empty()) upcTVSetLanguageName(language.name);
 }
 
-void SpeechEngine::UseVoice(bool catalan, bool textVoice) {
-  if (CatalanActive == catalan && TextVoiceActive == textVoice) return;
+void SpeechEngine::UseVoice(const VoiceLanguage& language, bool textVoice) {
+  if (sent_ == language && TextVoiceActive == textVoice) return;
   StopUnitForReload();
   ReloadSpeechEngine();
-  SendVoice(catalan, textVoice);
-  CatalanActive = catalan;
+  SendVoice(language, textVoice);
+  sent_ = language;
   TextVoiceActive = textVoice;
+}
+
+void SpeechEngine::UsePageVoice(bool textVoice) {
+  UseVoice(followPageLanguage_ ? PageVoice(pageLanguage_, CatalanActive) : UserVoice(), textVoice);
+}
+
+void SpeechEngine::SelectLanguage(Language language) {
+  const bool catalan = language == Language::Catalan;
+  if (CatalanActive == catalan) return;
+  CatalanActive = catalan;
+  UseVoice(UserVoice(), TextVoiceActive);
 }
 
 void SpeechEngine::SetSpeechRate(int32_t rate) {
@@ -114,7 +174,7 @@ void SpeechEngine::SetSpeechRate(int32_t rate) {
   ReloadSpeechEngine();
   // A fresh library starts in its own language and speaker; without this a
   // Castilian reading would go on with Catalan pronunciation.
-  if (Loaded()) SendVoice(CatalanActive, TextVoiceActive);
+  if (Loaded()) SendVoice(sent_, TextVoiceActive);
 }
 
 void SpeechEngine::SpeakMessage(const std::string& text) {
@@ -123,8 +183,18 @@ void SpeechEngine::SpeakMessage(const std::string& text) {
   upcTVRead(spoken);
 }
 
+void SpeechEngine::ReadAside(const std::string& text, int32_t rate) {
+  if (!Loaded()) return;
+  upcTVSetSpeaker(SpeakerFor(CatalanActive, false));
+  if (rate != AppliedRate) upcTVSetSpeed(rate);
+  upcTVRead(text);
+  if (rate != AppliedRate) upcTVSetSpeed(AppliedRate);
+  upcTVSetSpeaker(SpeakerFor(CatalanActive, TextVoiceActive));
+}
+
 void SpeechEngine::upcTVRead(const std::string& text) {
-  if (Entries.upcTVRead != nullptr) Entries.upcTVRead(text.c_str());
+  // No entity name and no conversion mark is ever heard.
+  if (Entries.upcTVRead != nullptr) Entries.upcTVRead(reading::SpokenText(text).c_str());
 }
 
 void SpeechEngine::upcTVStop() {
@@ -143,8 +213,16 @@ void SpeechEngine::upcTVSetSpeaker(int32_t speaker) {
   if (Entries.upcTVSetSpeaker != nullptr) Entries.upcTVSetSpeaker(speaker);
 }
 
+void SpeechEngine::upcTVSetLanguageName(const std::string& name) {
+  if (Entries.upcTVSetLanguageName != nullptr) Entries.upcTVSetLanguageName(name.c_str());
+}
+
 int32_t SpeechEngine::upcTVStatus() {
   return Entries.upcTVStatus != nullptr ? Entries.upcTVStatus(0) : 0;
+}
+
+int32_t SpeechEngine::upcTVSound() {
+  return Entries.upcTVSound != nullptr ? Entries.upcTVSound() : 1;
 }
 
 }  // namespace sonavia::speech

@@ -1,5 +1,6 @@
 #include "system/RealTimeEventLoop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -20,16 +21,21 @@ uint64_t RealTimeEventLoop::NowMs() const {
 }
 
 void RealTimeEventLoop::ProcessMessages() {
-  const auto due = timers_.DueAt(NowMs());
-  if (due.empty()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return;
-  }
-  for (const auto& entry : due) timers_.FireIfDue(entry.id, NowMs());
+  for (const auto& entry : timers_.DueAt(NowMs())) timers_.FireIfDue(entry.id, NowMs());
+}
+
+void RealTimeEventLoop::WaitForMessages(uint32_t longest) {
+  // Timers are its only messages: it sleeps until the next is due.
+  const uint64_t now = NowMs();
+  const uint64_t wake = std::min(timers_.NextDue(), now + longest);
+  if (wake > now) std::this_thread::sleep_for(std::chrono::milliseconds(wake - now));
+  ProcessMessages();
 }
 
 void RealTimeEventLoop::RunUntil(const std::function<bool()>& done) {
-  while (!done()) ProcessMessages();
+  // Only a handler can change what `done` sees; the bound is a safeguard.
+  constexpr uint32_t kLongestSleep = 1000;
+  while (!done()) WaitForMessages(kLongestSleep);
 }
 
 }  // namespace sonavia::system

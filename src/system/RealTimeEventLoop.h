@@ -1,6 +1,5 @@
 // The event-loop seam in real time, for programs without a window system:
-// a monotonic clock, timers, and a dispatch that runs what is due and
-// otherwise sleeps briefly.
+// a monotonic clock, timers, and a wait that sleeps until the next is due.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +17,7 @@ class RealTimeEventLoop : public platform::EventLoop {
 
   uint32_t TickCount() override { return static_cast<uint32_t>(NowMs()); }
   void ProcessMessages() override;
+  void WaitForMessages(uint32_t longest) override;
   std::unique_ptr<platform::Timer> CreateTimer() override { return timers_.CreateTimer(); }
 
   // Dispatches until `done()` holds.

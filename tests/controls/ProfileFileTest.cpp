@@ -264,7 +264,56 @@ TEST_F(ProfileFileOnDisk, ALinkedFileIsReplacedWhereTheLinkPoints) {
   EXPECT_EQ(ReadBytes(real), "[S]\nk=2\n");
 }
 
-TEST_F(ProfileFileOnDisk, AFileOrFolderMadeReadOnlyKeepsWhatItHas) {
+TEST_F(ProfileFileOnDisk, AFolderThatIsAFileCannotBeWritten) {
+  WriteBytes(dir.File("sonavia"), "not a folder");
+  ProfileFile profile = ProfileFile::Load(path);
+  EXPECT_EQ(profile.Read("S", "k", "NO", 50), "NO");
+  profile.Write("S", "k", "v");
+  std::string error;
+  EXPECT_FALSE(profile.Save(path, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadBytes(dir.File("sonavia")), "not a folder");
+}
+
+TEST_F(ProfileFileOnDisk, AFileWithoutWritePermissionKeepsWhatItHasWhoeverRuns) {
+  // Run as the superuser too, whom the permission bits do not stop.
+  const auto folder = dir.Path() / "sonavia";
+  std::filesystem::create_directories(folder);
+  const std::string target = dir.File("sonavia/target.ini");
+  const std::string link = dir.File("sonavia/link.ini");
+  std::filesystem::create_symlink("target.ini", link);
+  for (const ::mode_t mode : {0444, 0400, 0000, 0440}) {
+    WriteBytes(target, "[S]\nk=1\n");
+    ::chmod(target.c_str(), mode);
+    for (const std::string& named : {target, link}) {
+      ProfileFile profile = ProfileFile::Load(named);
+      profile.Write("S", "k", "2");
+      std::string error;
+      EXPECT_FALSE(profile.Save(named, error)) << std::oct << mode << " " << named;
+      EXPECT_FALSE(error.empty());
+      ::chmod(target.c_str(), 0644);
+      EXPECT_EQ(ReadBytes(target), "[S]\nk=1\n") << std::oct << mode << " " << named;
+      ::chmod(target.c_str(), mode);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode) << "its permissions stay";
+    EXPECT_EQ(Entries(folder), 2u) << "no temporary file is left";
+    ::chmod(target.c_str(), 0644);
+  }
+  // Any write permission at all lets the owner's program write it.
+  for (const ::mode_t mode : {0644, 0200, 0464, 0446}) {
+    if (!Root() && (mode & 0600) != 0600) continue;  // others than its owner
+    WriteBytes(target, "[S]\nk=1\n");
+    ::chmod(target.c_str(), mode);
+    ProfileFile profile = ProfileFile::Load(target);
+    profile.Write("S", "k", "2");
+    std::string error;
+    EXPECT_TRUE(profile.Save(target, error)) << std::oct << mode << " " << error;
+  }
+}
+
+TEST_F(ProfileFileOnDisk, AFileInAReadOnlyFolderKeepsWhatItHas) {
   if (Root()) GTEST_SKIP() << "permission bits do not stop the superuser";
   const auto folder = dir.Path() / "sonavia";
   fs::create_directories(folder);
@@ -273,7 +322,7 @@ TEST_F(ProfileFileOnDisk, AFileOrFolderMadeReadOnlyKeepsWhatItHas) {
     mode_t file, folder;
     std::string error;
   } const cases[] = {
-      {0444, 0755, "cannot write: Permission denied"},
+      {0444, 0755, "cannot write: the file is read-only"},
       {0644, 0555, "cannot create a temporary file: Permission denied"},
       {0000, 0755, "the file was not read (cannot open: Permission denied)"},
   };

@@ -104,7 +104,7 @@ TEST_F(ReadingCommandsTest, F3OrTheSpeechButtonTwiceRepeatsTheInterruptedUnitFro
 TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {
   Start();
   main.mnuCanviLlegirLinksLectures.Click();
-  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "&Llegir p\xE0gina");
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Llegir &p\xE0gina");
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Links);
   EXPECT_TRUE(SpeechOn());
   loop.RunFor(5000);

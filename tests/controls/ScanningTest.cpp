@@ -57,13 +57,13 @@ struct Rig {
   std::unique_ptr<platform::Timer> step = loop.CreateTimer();
   std::unique_ptr<platform::Timer> pause = loop.CreateTimer();
   platform::Edit stepEdit{"TextDecimesScan"}, pauseEdit{"TextTimerParo"};
+  platform::MenuItem spoken{"mnuEscaneigParlat"};
   int position = 8, first = 0, last = 8, pitch = 62;
   int pageFocused = 0;
-  Scanning scan{{item, *step, *pause, stepEdit, pauseEdit},
+  Scanning scan{{item, *step, *pause, stepEdit, pauseEdit, spoken},
                 {position, first, last, pitch},
                 input,
-                [this] { ++pageFocused; },
-                nullptr};
+                {[this] { ++pageFocused; }, nullptr, nullptr, nullptr, nullptr}};
 };
 
 class ScanningTest : public ::testing::Test, protected Rig {};

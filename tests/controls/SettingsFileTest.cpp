@@ -1,9 +1,11 @@
 #include "controls/SettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -177,7 +179,10 @@ TEST_F(Settings, StoredValuesAreTakenOnlyWhenExactAndInRange) {
        {.castilian = true, .speechOn = false}},
       {"rate 120", {{rate, "120"}}, {.rate = "120", .ratesSent = {120}}},
       {"rate 254, text as read", {{rate, "254 ppm"}}, {.rate = "254 ppm", .ratesSent = {254}}},
-      {"rate 255", {{rate, "255"}}, {}},
+      // The rate edit's range, so that what the user chose comes back.
+      {"rate 255", {{rate, "255"}}, {.rate = "255", .ratesSent = {255}}},
+      {"rate 1", {{rate, "1"}}, {.rate = "1", .ratesSent = {1}}},
+      {"rate 256", {{rate, "256"}}, {}},
       {"rate 0", {{rate, "0"}}, {}},
       {"rate not a number", {{rate, "r\xE0pid"}}, {}},
       {"step 101", {{kStep, "101"}}, {}},
@@ -262,7 +267,8 @@ TEST_F(Settings, WritingKeepsTheRestOfTheFile) {
   EXPECT_FALSE(window.mnuCastella.Checked()) << "another section's key";
   ASSERT_TRUE(window.settings.Write());
   EXPECT_EQ(ReadBytes(path),
-            "; kept\r\n[Altres]\r\nLlengua=Castell\xE0\r\n\r\n[ombrix sonavia]\r\nParlar=no\r\n"
+            // A key this run read and left as it was keeps its line.
+            "; kept\r\n[Altres]\r\nLlengua=Castell\xE0\r\n\r\n[ombrix sonavia]\r\nparlar = no\r\n"
             "Tema=fosc\r\nLlengua=Catal\xE0\r\nEscaneig=no\r\nVelocitat de lectura=180\r\n" +
                 kStep + "=15\r\n" + kPause + "=30\r\n");
 }
@@ -279,6 +285,157 @@ TEST_F(Settings, AFileThatCannotBeWrittenIsNamedOnceAndLeftAlone) {
             "sonavia: the settings could not be written to " + path +
                 ": cannot create its folder: Not a directory\n");
   EXPECT_EQ(ReadBytes(dir.File("config")), "a file where the folders should be");
+}
+
+// Two runs of the program on one file, each started before the other
+// closed: a close writes over what the file holds then, and only the keys
+// that its own run changed.
+struct TwoRunsCase {
+  const char* what;
+  std::function<void(Window&)> first, second;
+  bool secondWritesBetween;  // before the first run's close
+  std::string expected;
+};
+
+TEST_F(Settings, TwoRunsOnOneFileEachKeepWhatTheyChanged) {
+  const std::string before =
+      "; posat per la mestra\r\n[Ombrix Sonavia]\r\nLlengua=Catal\xE0\r\nParlar=s\xED\r\n"
+      "Escaneig=no\r\nVelocitat de lectura=180\r\n" +
+      kStep + "=15\r\n" + kPause + "=30\r\n; fi\r\n[Altres]\r\nTema=fosc\r\n";
+  // The file as it was with some lines replaced.
+  auto with = [&](std::vector<std::pair<std::string, std::string>> changes) {
+    std::string text = before;
+    for (const auto& [from, to] : changes) text.replace(text.find(from), from.size(), to);
+    return text;
+  };
+  auto castilian = [](Window& w) {
+    w.mnuCatala.SetChecked(false);
+    w.mnuCastella.SetChecked(true);
+  };
+  auto rate = [](const char* value) {
+    return [value](Window& w) { w.EditVelocitat.SetText(value); };
+  };
+  auto nothing = [](Window&) {};
+  const TwoRunsCase cases[] = {
+      {"different keys", rate("200"), castilian, true,
+       with({{"Llengua=Catal\xE0", "Llengua=Castell\xE0"}, {"lectura=180", "lectura=200"}})},
+      {"the same key: the later close wins", rate("200"), rate("120"), true,
+       with({{"lectura=180", "lectura=200"}})},
+      {"the same key, the other order", rate("200"), rate("120"), false,
+       with({{"lectura=180", "lectura=120"}})},
+      {"a run that changed nothing writes nothing", nothing, rate("120"), true,
+       with({{"lectura=180", "lectura=120"}})},
+      {"a value changed and changed back is no change",
+       [](Window& w) {
+         w.EditVelocitat.SetText("200");
+         w.EditVelocitat.SetText("180");
+       },
+       [](Window& w) { w.mnuEscaneig.SetChecked(true); }, true,
+       with({{"Escaneig=no", "Escaneig=s\xED"}})},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteBytes(path, before);
+    Window first(true), second(true);
+    first.SetPath(path);
+    second.SetPath(path);
+    first.settings.ReadAndApply();
+    second.settings.ReadAndApply();
+    c.first(first);
+    c.second(second);
+    if (c.secondWritesBetween) {
+      ASSERT_TRUE(second.settings.Write()) << c.what;
+      ASSERT_TRUE(first.settings.Write()) << c.what;
+    } else {
+      ASSERT_TRUE(first.settings.Write()) << c.what;
+      ASSERT_TRUE(second.settings.Write()) << c.what;
+    }
+    EXPECT_EQ(ReadBytes(path), c.expected) << c.what;
+  }
+}
+
+TEST_F(Settings, AChangeWrittenAMomentAfterItIsNotWrittenAgainOverAnotherRuns) {
+  // The other run's last value may even be the one the first run read.
+  const std::vector<std::vector<const char*>> others = {{"120"}, {"120", "180"}};
+  for (const auto& values : others) {
+    Store({{"Velocitat de lectura", "180"}});
+    Window first(true), second(true);
+    first.SetPath(path);
+    second.SetPath(path);
+    first.settings.ReadAndApply();
+    second.settings.ReadAndApply();
+    first.EditVelocitat.SetText("200");
+    first.settings.WriteIfChanged();  // as the autosave does
+    for (const char* value : values) {
+      second.EditVelocitat.SetText(value);
+      second.settings.WriteIfChanged();
+    }
+    const std::string afterSecond = ReadBytes(path);
+    ASSERT_NE(afterSecond.find(std::string("Velocitat de lectura=") + values.back() + "\n"),
+              std::string::npos)
+        << afterSecond;
+    ASSERT_TRUE(first.settings.Write());  // the first run's close
+    EXPECT_EQ(ReadBytes(path), afterSecond) << values.back();
+  }
+}
+
+TEST_F(Settings, AValueReadAsTheDefaultIsCorrectedUnlessAnotherRunChangedIt) {
+  for (const bool otherRunChangedIt : {false, true}) {
+    Store({{"Parlar", "No"}});
+    Window first(true), second(true);
+    first.SetPath(path);
+    second.SetPath(path);
+    first.settings.ReadAndApply();
+    second.settings.ReadAndApply();
+    EXPECT_TRUE(first.mnuParlar.Checked()) << "\"No\" is not \"no\"";
+    if (otherRunChangedIt) {
+      second.speechSwitch.Set(false);
+      ASSERT_TRUE(second.settings.Write());
+    }
+    ASSERT_TRUE(first.settings.Write());
+    const std::string written = ReadBytes(path);
+    EXPECT_NE(written.find(otherRunChangedIt ? "Parlar=no\n" : "Parlar=s\xED\n"), std::string::npos)
+        << otherRunChangedIt << ": " << written;
+  }
+}
+
+TEST_F(Settings, KeysTheFileLostSinceItWasReadAreWrittenAgain) {
+  Store({{"Llengua", "Castell\xE0"},
+         {"Parlar", "no"},
+         {"Escaneig", "no"},
+         {"Velocitat de lectura", "120"},
+         {kStep, "15"},
+         {kPause, "30"}});
+  Window window(true);
+  window.SetPath(path);
+  window.settings.ReadAndApply();
+  WriteBytes(path, "[Ombrix Sonavia]\nParlar=s\xED\n");  // edited by hand meanwhile
+  ASSERT_TRUE(window.settings.Write());
+  EXPECT_EQ(ReadBytes(path),
+            "[Ombrix Sonavia]\nParlar=s\xED\nLlengua=Castell\xE0\nEscaneig=no\n"
+            "Velocitat de lectura=120\n" +
+                kStep + "=15\n" + kPause + "=30\n");
+}
+
+TEST_F(Settings, AReadOnlyFileIsLeftAsItIsWhoeverRunsTheProgram) {
+  Store({{"Parlar", "no"}});
+  const std::string locked = ReadBytes(path);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  Window window(true);
+  window.SetPath(path);
+  window.settings.ReadAndApply();
+  EXPECT_FALSE(window.mnuParlar.Checked()) << "read as any file";
+  window.EditVelocitat.SetText("200");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(window.settings.Write());
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find(path), std::string::npos) << said;
+  EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_EQ(ReadBytes(path), locked);
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u);
 }
 
 TEST_F(Settings, WithoutAPathTheDefaultsApplyAndNothingIsWritten) {

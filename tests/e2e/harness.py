@@ -103,6 +103,7 @@ class Sonavia:
         self.process = subprocess.Popen([program, *args], cwd=folder, env=env, stdout=subprocess.DEVNULL,
                                         stderr=self.log, start_new_session=True)
         self.window = None
+        self.report = ""
 
     def settings_path(self):
         return os.path.join(self.config, "sonavia", "Quelva2001.ini")
@@ -127,17 +128,51 @@ class Sonavia:
                 rows = [line.rstrip("\n").split("\t", 6) for line in source]
         except FileNotFoundError:
             return []
-        return [(int(r[1]), int(r[2]), r[5] == "1", r[6].strip().lower(), int(r[0])) for r in rows
-                if len(r) == 7]
+        # The language is its code, or the name of the one heard ("en-us").
+        return [(int(r[1]) if r[1].isdigit() else r[1], int(r[2]), r[5] == "1", r[6].strip().lower(),
+                 int(r[0])) for r in rows if len(r) == 7]
 
     def said(self):
         return [row[:4] for row in self.rows()]
+
+    def utterances(self):
+        """Every utterance as a dict: start (ms since the epoch), rate, played
+        (ms), stopped, text (folded to lower case)."""
+        try:
+            with open(os.path.join(self.record, "utterances.tsv"), encoding="utf-8") as source:
+                rows = [line.rstrip("\n").split("\t", 6) for line in source]
+        except FileNotFoundError:
+            return []
+        return [dict(start=int(r[0]), rate=int(r[3]), played=int(r[4]), stopped=r[5] == "1",
+                     text=r[6].strip().lower()) for r in rows if len(r) == 7]
 
     def texts(self, start=0):
         return [u[3] for u in self.said()[start:]]
 
     def wait_to_say(self, text, start=0, timeout=40):
         return wait_for(lambda: any(text in t for t in self.texts(start)), timeout)
+
+    def page_processes(self):
+        """The web engine's page processes: what its zygotes have forked."""
+        parents, commands = {}, {}
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+                with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                    commands[int(entry)] = cmdline.read().split(b"\0")
+            except (FileNotFoundError, ProcessLookupError, IndexError, ValueError):
+                continue
+        ours, todo = set(), [self.process.pid]
+        while todo:
+            pid = todo.pop()
+            ours.add(pid)
+            todo.extend(child for child, parent in parents.items() if parent == pid)
+        return [pid for pid in ours
+                if b"--type=zygote" in commands.get(parents.get(pid), [])
+                and b"--type=zygote" in commands.get(pid, [])]
 
     def find_window(self, timeout=30):
         def search():
@@ -198,14 +233,30 @@ class Sonavia:
         return self.log.read()
 
     def end(self):
+        if self.log.closed:
+            return
         if self.process.poll() is None:
             os.killpg(self.process.pid, signal.SIGTERM)
             if self.wait_exit(10) is None:
                 os.killpg(self.process.pid, signal.SIGKILL)
                 self.process.wait()
+        self.report = sanitizer_report(self.stderr())
         self.log.close()
         shutil.rmtree(self.record, ignore_errors=True)
         shutil.rmtree(self.config, ignore_errors=True)
+
+
+# How the sanitizers' reports begin, in a program built with them.
+SANITIZER_MARKS = ("runtime error:", "ERROR: AddressSanitizer", "ERROR: LeakSanitizer")
+
+
+def sanitizer_report(text):
+    """The first sanitizer report in a program's error output, or ''."""
+    starts = [text.find(mark) for mark in SANITIZER_MARKS if mark in text]
+    if not starts:
+        return ""
+    at = min(starts)
+    return text[text.rfind("\n", 0, at) + 1:at + 6000]
 
 
 def write_pages(folder, pages):
@@ -244,6 +295,11 @@ class Journey(unittest.TestCase):
         for run in self.runs:
             run.end()
         shutil.rmtree(self.folder, ignore_errors=True)
+        # A sanitizer's report fails the journey, even one that went on to
+        # its end.
+        reports = [run.report for run in self.runs if run.report]
+        if reports:
+            self.fail("the sanitizers reported:\n" + "\n".join(reports))
 
     def start(self, pages=None, args=(), folder=None, settings=QUICK, **kwargs):
         if pages:

@@ -3,6 +3,7 @@ and the program started the ways a desktop starts it."""
 import http.server
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -65,6 +66,35 @@ class Session(Journey):
         self.assertTrue(last[2] and "molt llarga" in last[3], run.said())
         self.assertEqual(run.settings().get("Velocitat de lectura"), "80")
 
+    def test_a_kill_or_a_logout_ends_the_program_as_its_close_does(self):
+        for name in ("SIGTERM", "SIGHUP"):
+            with self.subTest(name):
+                run = self.started({"index.htm": ARTICLE}, settings={"Velocitat de lectura": "80"})
+                self.assertSays(run, "primera frase")
+                time.sleep(1.5)
+                os.kill(run.process.pid, getattr(signal, name))
+                self.assertEqual(run.wait_exit(), 0, "ended by its own close, not by the signal")
+                last = run.said()[-1]
+                self.assertTrue(last[2] and "molt llarga" in last[3], run.said())
+                # Every key is written, those the file did not have included.
+                kept = run.settings()
+                self.assertEqual(kept.get("Velocitat de lectura"), "80", kept)
+                self.assertEqual(kept.get("Escaneig"), "no", kept)
+
+    def test_a_change_is_kept_even_when_the_program_never_closes(self):
+        run = self.started({"index.htm": ARTICLE})
+        self.assertSays(run, "primera frase")
+        run.key("F3")
+        time.sleep(3)
+        os.kill(run.process.pid, signal.SIGKILL)
+        run.wait_exit()
+        self.assertEqual(run.settings().get("Parlar"), "no", run.settings())
+
+        second = self.started(config=run.config, settings=None)
+        self.assertSays(second, "la lectura està aturada. premeu f3 per activar-la.")
+        time.sleep(3)
+        self.assertFalse(any("primera frase" in t for t in second.texts()), second.texts())
+
     def test_a_close_while_a_page_loads_ends_the_program(self):
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), SlowPage)
         threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -79,6 +109,24 @@ class Session(Journey):
         finally:
             server.shutdown()
             server.server_close()
+
+    def test_a_page_process_that_dies_leaves_the_program_to_open_the_next_page(self):
+        run = self.started({"index.htm": ARTICLE, "seguent.htm": page("Seguent", "<p>Despres.</p>")})
+        self.assertSays(run, "primera frase")
+        renderers = run.page_processes()
+        self.assertTrue(renderers, "the page has a process of its own")
+        for pid in renderers:
+            os.kill(pid, signal.SIGKILL)
+        time.sleep(2)
+        self.assertIsNone(run.process.poll(), "the program lives on")
+        start = len(run.said())
+        run.focus()
+        run.key("F8")
+        time.sleep(0.5)
+        run.key("ctrl+a")
+        run.type(os.path.join(self.folder, "seguent.htm"))
+        run.key("Return")
+        self.assertSays(run, "despres", start, 30)
 
     def test_started_from_another_folder_or_with_an_address(self):
         other = tempfile.mkdtemp(prefix="sonavia-other-")

@@ -21,6 +21,17 @@ SCANNING = {"Velocitat de lectura": "254", "Dècimes de segon que dura el pas d'
             "Dècimes de segon que dura el paro de l'escaneig": "30"}
 
 
+NUMBERS = ["u", "dos", "tres", "quatre", "cinc", "sis", "set", "vuit"]
+# A sentence long enough that the captions keep interrupting it, then links.
+LINKS = page("Enllacos", "<p>Aquesta pàgina té una primera frase prou llarga perquè l'escaneig parlat "
+             "l'interrompi cada vegada que diu un botó.</p><ul>"
+             + "".join(f"<li><a href='p{i}.htm'>Enlla&ccedil; {n}</a></li>" for i, n in enumerate(NUMBERS, 1))
+             + "</ul>")
+TARGETS = {f"p{i}.htm": page(f"Desti {n}", f"<p>Pagina {n}.</p>") for i, n in enumerate(NUMBERS, 1)}
+CAPTIONS = ["anterior", "següent", "parar", "refrescar", "re pag", "av pag", "tab", "al link", "no parlar"]
+FIRST_PLACE = 9  # the second cycle's first place, "Llegir links", after the nine
+
+
 class SwitchUser(Journey):
     def index_under_pointer(self, run, left):
         x, _ = run.display.pointer()
@@ -72,6 +83,58 @@ class SwitchUser(Journey):
         still = run.display.pointer()
         time.sleep(2.0)
         self.assertEqual(run.display.pointer(), still, "scanning stopped")
+
+    def test_the_fifth_link_followed_with_one_press_while_the_links_are_read(self):
+        """A switch user who listens: every button said as the scan reaches
+        it, the links read, and one press on the one wanted."""
+        run = self.started({"index.htm": LINKS, **TARGETS},
+                           settings={"Escaneig": "sí", "Escaneig parlat": "sí"})
+        left, _, _, _ = run.geometry()
+        arrivals = []  # (ms since the epoch, button index) as the pointer comes to each
+
+        def watch(seconds, until=lambda: False):
+            end = time.monotonic() + seconds
+            while time.monotonic() < end and not until():
+                index = self.index_under_pointer(run, left)
+                if not arrivals or arrivals[-1][1] != index:
+                    arrivals.append((time.time() * 1000, index))
+                time.sleep(0.03)
+
+        def heard(index, caption):
+            """The caption was said, whole, as the pointer came to its button."""
+            return any(u["text"] == caption and not u["stopped"] and abs(u["start"] - at) < 400
+                       for at, i in arrivals if i == index for u in run.utterances())
+
+        # A cycle and more: every button heard as the scan reaches it.
+        watch(40, lambda: all(heard(i, c) for i, c in enumerate(CAPTIONS)))
+        for index, caption in enumerate(CAPTIONS):
+            self.assertTrue(heard(index, caption), (caption, arrivals, run.texts()))
+        # The sentence gives way to a caption and is read again after it.
+        said = [(u["text"], u["stopped"]) for u in run.utterances()]
+        self.assertTrue(any("primera frase" in a[0] and a[1] and b[0] in CAPTIONS and "primera frase" in c[0]
+                            for a, b, c in zip(said, said[1:], said[2:])), said)
+
+        # A long press: the second cycle, its first place reading the links.
+        start = len(run.said())
+        run.display.xdotool("mousedown", 1)
+        time.sleep(2.0)
+        run.display.xdotool("mouseup", 1)
+        self.assertSays(run, "més ordres", start, 5)
+        self.press_on(run, left, FIRST_PLACE, 10)
+        self.assertSays(run, "enllaç u", start, 10)
+        first = next(u["start"] for u in run.utterances()[start:] if u["text"] == "enllaç u")
+
+        # The fifth link heard: one press follows it.
+        self.assertSays(run, "enllaç cinc", start, 30)
+        self.assertEqual(self.index_under_pointer(run, left), AL_LINK, "the scan waits on Al link")
+        run.display.xdotool("click", 1)
+        self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Desti cinc", 10), run.title())
+        followed = time.time() * 1000
+        heard_links = [u["text"] for u in run.utterances()[start:] if u["text"].startswith("enllaç")]
+        self.assertEqual(heard_links, [f"enllaç {n}" for n in NUMBERS[:5]])
+        seconds = (followed - first) / 1000
+        print(f"\nfirst link read to the fifth followed: {seconds:.1f} s", flush=True)
+        self.assertLess(seconds, 25)
 
 
 if __name__ == "__main__":

@@ -109,11 +109,98 @@ TEST(SimulatedEventLoop, TimerTicksAgainInsideItsOwnWait) {
 TEST(WaitProcessingMessages, MeasuresAcrossTheCounterWrap) {
   for (const uint32_t start : {0u, 0xFFFFFF00u, 0xFFFFFFFFu}) {
     SimulatedEventLoop loop(start);
-    loop.SetIdleStep(7);
+    Log log{loop, {}};
+    auto ticker = MakeTimer(loop, 400, [&] { log.Add("tick"); });
     WaitProcessingMessages(loop, 1000);
-    EXPECT_GE(loop.Elapsed(), 1000u) << start;
-    EXPECT_LT(loop.Elapsed(), 1007u) << start;
+    EXPECT_EQ(loop.Elapsed(), 1000u) << start;
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"400 tick", "800 tick"})) << start;
   }
+}
+
+// Counts the loop's calls: each is one wake-up of the thread.
+class CountingLoop : public platform::EventLoop {
+ public:
+  explicit CountingLoop(SimulatedEventLoop& loop) : loop_(loop) {}
+  uint32_t TickCount() override { return loop_.TickCount(); }
+  void ProcessMessages() override {
+    ++wakeUps;
+    loop_.ProcessMessages();
+  }
+  void WaitForMessages(uint32_t longest) override {
+    ++wakeUps;
+    loop_.WaitForMessages(longest);
+  }
+  std::unique_ptr<platform::Timer> CreateTimer() override { return loop_.CreateTimer(); }
+  int wakeUps = 0;
+
+ private:
+  SimulatedEventLoop& loop_;
+};
+
+TEST(WaitProcessingMessages, SleepsUntilAMessageOrTheEnd) {
+  struct Case {
+    const char* name;
+    uint32_t wait;
+    uint32_t tickEvery;  // 0: no timer
+    int mostWakeUps;
+  };
+  const Case cases[] = {
+      {"nothing pending", 2500, 0, 1},
+      {"a poll every 100 ms", 2500, 100, 25},
+      {"a timer beyond the end", 500, 10000, 1},
+  };
+  for (const auto& c : cases) {
+    SimulatedEventLoop loop;
+    CountingLoop counting(loop);
+    int ticks = 0;
+    auto timer = MakeTimer(
+        loop, c.tickEvery, [&] { ++ticks; }, c.tickEvery != 0);
+    WaitProcessingMessages(counting, c.wait);
+    EXPECT_EQ(loop.Elapsed(), c.wait) << c.name;
+    EXPECT_LE(counting.wakeUps, c.mostWakeUps) << c.name;
+    EXPECT_EQ(ticks, c.tickEvery == 0 ? 0 : static_cast<int>((c.wait - 1) / c.tickEvery)) << c.name;
+  }
+}
+
+// What falls due at the very end of a wait runs after it, as it always has:
+// the code after the wait comes first.
+TEST(WaitProcessingMessages, WhatIsDueAtTheEndComesAfterIt) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  loop.Post(10, [&] {
+    log.Add("wait begins");
+    WaitProcessingMessages(loop, 500);
+    log.Add("wait ends");
+  });
+  loop.Post(509, [&] { log.Add("just before"); });
+  loop.Post(510, [&] { log.Add("at the end"); });
+  loop.RunFor(600);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"10 wait begins", "509 just before",
+                                                 "510 wait ends", "510 at the end"}));
+}
+
+// An outer wait whose end passes inside an inner one ends as soon as the
+// inner one returns, before anything else runs.
+TEST(WaitProcessingMessages, OuterEndPassedInsideAnInnerWait) {
+  SimulatedEventLoop loop;
+  Log log{loop, {}};
+  auto ticker = MakeTimer(loop, 100, [&] { log.Add("tick"); });
+  loop.Post(50, [&] {
+    log.Add("outer begins");
+    WaitProcessingMessages(loop, 200);
+    log.Add("outer ends");
+  });
+  loop.Post(120, [&] {
+    log.Add("inner begins");
+    WaitProcessingMessages(loop, 230);
+    log.Add("inner ends");
+  });
+  loop.Post(350, [&] { log.Add("due as the inner ends"); });
+  loop.RunFor(400);
+  EXPECT_EQ(log.lines,
+            (std::vector<std::string>{"50 outer begins", "100 tick", "120 inner begins", "200 tick",
+                                      "300 tick", "350 inner ends", "350 outer ends",
+                                      "350 due as the inner ends", "400 tick"}));
 }
 
 TEST(WaitProcessingMessages, ZeroReturnsWithoutDispatching) {

@@ -30,6 +30,24 @@ TEST(ReplaceAll, RescansFromTheStart) {
   }
 }
 
+TEST(Shortened, CutsALongTextAndMarksTheCut) {
+  struct Case {
+    std::string text;
+    size_t longest;
+    std::string shown;
+  } const cases[] = {
+      {"", 5, ""},
+      {"abcde", 5, "abcde"},
+      {"abcdef", 5, "abcde\x85"},
+      {"Castell\xE0 i m\xE9s", 8, "Castell\xE0\x85"},
+      {std::string(5 << 20, 't'), 250, std::string(250, 't') + "\x85"},
+      {"x", 0, "\x85"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Shortened(c.text, c.longest), c.shown) << c.text.substr(0, 20) << "/" << c.longest;
+  }
+}
+
 TEST(ReadWholeNumber, ReadsTheLeadingNumber) {
   constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
   constexpr int32_t kMin = std::numeric_limits<int32_t>::min();

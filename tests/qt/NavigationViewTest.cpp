@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "about/AboutBox.h"
-#include "qt/Input.h"
 #include "qt/MainWindowView.h"
 #include "qt/ProgramParts.h"
 #include "qt/QtEventLoop.h"
@@ -361,6 +360,24 @@ TEST_F(NavigationBrowser, F6MovesThroughTheFramesInOrderThenBackToTheTopDocument
           << "expected '" << expected << "', focus on '" << Eval(focus).toStdString() << "'";
     }
   }
+  // F6 that another widget of the window receives is that widget's.
+  struct Edit : QLineEdit {
+    int f6 = 0;
+    void keyPressEvent(QKeyEvent* event) override {
+      if (event->key() == Qt::Key_F6) ++f6;
+      QLineEdit::keyPressEvent(event);
+    }
+  };
+  auto* other = new Edit;
+  window.setMenuWidget(other);
+  other->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == other; }, 5000));
+  const QString before = Eval(focus);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_F6, Qt::NoModifier);
+  QCoreApplication::sendEvent(other, &press);
+  Pump(300);
+  EXPECT_EQ(other->f6, 1);
+  EXPECT_EQ(Eval(focus), before);
 }
 
 TEST_F(NavigationBrowser, ANewWindowAskedForByTheUserOpensHereAPopupIsRefused) {
@@ -379,7 +396,7 @@ TEST_F(NavigationBrowser, ANewWindowAskedForByTheUserOpensHereAPopupIsRefused) {
   ASSERT_TRUE(Load(blank));
   ASSERT_TRUE(Activate(window));
   const int before = completions;
-  QtInput(*browser).ClickPage(20, 20);
+  SendClick(browser->View()->focusProxy(), QPoint(20, 20));  // the user's click
   EXPECT_TRUE(WaitFor([&] { return completions > before; }));
   EXPECT_EQ(browser->Document().Title(), "Dest");
   EXPECT_EQ(QUrl(QString::fromStdString(browser->LocationURL())).toLocalFile().toStdString(), dest);

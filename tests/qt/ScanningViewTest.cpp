@@ -192,7 +192,8 @@ TEST(ScanningView, APressOnADisabledButtonReachesTheToolbarAndRightClicksToggle)
     p.form->TimerParo->SetEnabled(false);
     p.form->TimerEscaneig->SetEnabled(true);
     p.form->ScanPosition = index;
-    EXPECT_EQ(p.PressAt(bare, Qt::LeftButton).toStdString(), "");
+    // The row the buttons stand on, bare there.
+    EXPECT_EQ(p.PressAt(bare, Qt::LeftButton).toStdString(), "FilaBotons");
     EXPECT_EQ(p.Holding(), index > 3);
   }
 }
@@ -226,6 +227,46 @@ TEST(ScanningView, AnEditLeftWithAValueOutOfRangeFallsBackAndThePageGetsTheKeybo
   }
   EXPECT_EQ(p.form->TextDecimesScan.Text(), "15");
   EXPECT_EQ(p.form->TextTimerParo.Text(), "45");
+}
+
+TEST(ScanningView, ALongPressOpensTheSecondCycleWhosePlacesThePointerWalksAndPresses) {
+  NoLibrary loader;
+  Program p(loader);
+  p.form->TextDecimesScan.SetText("8");
+  p.form->mnuEscaneig.Click();
+  ASSERT_TRUE(WaitFor([&] { return p.PointerOn(1); }, 3000));
+  // Held for a second (the long press at 800 ms, a step, is at least one
+  // second): the places show after the buttons, the logo gone.
+  const QPoint at = p.window.mapFromGlobal(QCursor::pos());
+  QTest::mousePress(p.window.windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+  Pump(1150);
+  QTest::mouseRelease(p.window.windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+  Pump(50);
+  ASSERT_TRUE(p.form->Scan.InSecondCycle());
+  EXPECT_FALSE(p.window.findChild<QWidget*>("ImageQuelva2000")->isVisible());
+  EXPECT_EQ(p.Button(1)->isDown(), false);
+  // Without the speech library: the next frame and scanning off, at the
+  // places after the eight buttons shown.
+  auto* frame = p.window.findChild<QToolButton*>("SpeedButtonEscMarc");
+  auto* off = p.window.findChild<QToolButton*>("SpeedButtonEscAturar");
+  ASSERT_NE(frame, nullptr);
+  ASSERT_NE(off, nullptr);
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(off->isVisible());
+  EXPECT_FALSE(p.window.findChild<QToolButton*>("SpeedButtonEscLinks")->isVisible());
+  EXPECT_EQ(frame->mapTo(&p.window, QPoint(0, 0)).x() - p.Button(0)->mapTo(&p.window, QPoint()).x(),
+            8 * 62);
+  EXPECT_EQ(off->mapTo(&p.window, QPoint()).x() - frame->mapTo(&p.window, QPoint()).x(), 62);
+  auto on = [&](QWidget* w) {
+    const QPoint local = w->mapFromGlobal(QCursor::pos());
+    return local.x() == 20 && w->rect().contains(local);
+  };
+  ASSERT_TRUE(WaitFor([&] { return on(off); }, 5000)) << "the pointer comes to its last place";
+  EXPECT_TRUE(WaitFor([&] { return p.FramedButton() == off; }, 300));
+  EXPECT_EQ(p.Press().toStdString(), "SpeedButtonEscAturar");
+  EXPECT_FALSE(p.Scanning()) << "scanning off with the switch alone";
+  EXPECT_FALSE(off->isVisible());
+  EXPECT_TRUE(p.window.findChild<QWidget*>("ImageQuelva2000")->isVisible());
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include "about/AboutBox.h"
 #include "controls/SettingsFile.h"
 #include "qt/AboutBoxView.h"
-#include "qt/Input.h"
 #include "qt/MainWindowView.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
@@ -103,6 +102,13 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
   const QByteArray pause =
       "D\xE8"
       "cimes de segon que dura el paro de l'escaneig";
+  // The switch's: spoken scanning, and the two that the file alone holds.
+  auto switchKeys = [](const char* spoken) {
+    return QByteArray("Escaneig parlat=") + spoken +
+           "\nD\xE8"
+           "cimes de segon que s'ignora el polsador=0\n"
+           "Un pas m\xE9s despr\xE9s de pr\xE9mer=no\n";
+  };
 
   {
     ProgramRun first(home.path());
@@ -112,7 +118,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Catal\xE0\nParlar=s\xED\n"
               "Escaneig=no\nVelocitat de lectura=180\n" +
-                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n");
+                  step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n" + switchKeys("no") +
+                  "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=s\xED\n");
   }
   {
     ProgramRun second(home.path());
@@ -123,6 +130,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     second.window->Action(&second.form->mnuEscaneig)->trigger();
     EXPECT_FALSE(second.form->mnuParlar.Checked());
     second.window->Action(&second.form->mnuMostrarLectura)->trigger();
+    second.window->Action(&second.form->mnuEscaneigParlat)->trigger();
+    second.window->Action(&second.form->mnuLlenguaPagina)->trigger();
     second.Type(second.form->EditVelocitat, QStringLiteral("120"));
     second.Type(second.form->TextDecimesScan, QStringLiteral("5"));
     second.Type(second.form->TextTimerParo, QStringLiteral("100"));
@@ -131,7 +140,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(FileBytes(file),
               "[Ombrix Sonavia]\nLlengua=Castell\xE0\nParlar=no\n"
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
-                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n");
+                  step + "=5\n" + pause + "=100\nMostrar lectura=no\n" + switchKeys("s\xED") +
+                  "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=no\n");
   }
   {
     ProgramRun third(home.path());
@@ -148,6 +158,9 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
     EXPECT_EQ(form.TimerParo->Interval(), 10000u);
     EXPECT_FALSE(third.window->Action(&form.mnuMostrarLectura)->isChecked());
     EXPECT_FALSE(form.Sequencer.Follower().Enabled());
+    EXPECT_TRUE(third.window->Action(&form.mnuEscaneigParlat)->isChecked());
+    EXPECT_FALSE(third.window->Action(&form.mnuLlenguaPagina)->isChecked());
+    EXPECT_FALSE(form.Speech.FollowPageLanguage());
     EXPECT_TRUE(form.mnuCastella.Checked());
     EXPECT_FALSE(form.mnuCatala.Checked());
     EXPECT_EQ(form.Speech.CatalanActive, false) << "the library speaks Castilian";

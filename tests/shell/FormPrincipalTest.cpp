@@ -63,13 +63,17 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  menuRecarregar: &Refrescar [Ctrl+R]",
                           "  MenuMarcSeguent: &Marc seg\xFC"
                           "ent [F6]",
+                          "  N8: -",
+                          "  mnuAmpliar: Amp&liar la p\xE0gina [Ctrl++]",
+                          "  mnuReduir: Red&uir la p\xE0gina [Ctrl+-]",
+                          "  mnuMidaNormal: Mida &normal de la p\xE0gina [Ctrl+0]",
                           "  N6: -",
                           "  MenuEscriureDirectamentUnaAdesa: Es&criure directament una ade\xE7"
                           "a [F8]",
                           "  N5: -",
                           "  mnuEscaneig: &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
                           "  N2: -",
-                          "  mnuSortir: &Sortir",
+                          "  mnuSortir: Sor&tir",
                           "Control1: Opcions de &lectura:",
                           "  mnuAnarALink: &Anar a link que s'est\xE0 llegint [F2]",
                           "  N4: - [-]",
@@ -81,7 +85,9 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  N1: -",
                           "  mnuCatala: &Catal\xE0 (checked) (disabled)",
                           "  mnuCastella: Cast&ell\xE0 [F7] (unchecked)",
+                          "  mnuEscaneigParlat: E&scaneig parlat (unchecked)",
                           "  mnuMostrarLectura: &Mostrar el que es llegeix (checked)",
+                          "  mnuLlenguaPagina: Lle&ngua de la p\xE0gina (checked)",
                           "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
@@ -92,7 +98,17 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                    "SpeedButtonPararCarrega: Parar", "SpeedButtonRecarregar: Refrescar",
                    "SpeedButtonMarcSeguent: Marc Seg. (hidden)", "SpeedButtonRePag: Re Pag",
                    "SpeedButtonAvPag: Av pag", "SpeedButtonTab: Tab", "SpeedButtonAlLink: Al link",
-                   "SpeedButtonParlar: No parlar"}));
+                   "SpeedButtonParlar: No parlar",
+                   // The second cycle's places, shown while the scan walks them.
+                   "SpeedButtonEscLinks: Llegir\nlinks (hidden)",
+                   "SpeedButtonEscLlengua: Castell\xE0 (hidden)",
+                   "SpeedButtonEscComencar: Tornar a\ncomen\xE7"
+                   "ar (hidden)",
+                   "SpeedButtonEscLinkLlegit: Link\nllegit (hidden)",
+                   "SpeedButtonEscMarc: Marc\nseg\xFC"
+                   "ent (hidden)",
+                   "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
+                   "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
   Lines others;
   for (const platform::Control* c : std::initializer_list<const platform::Control*>{
            &main.ImageQuelva2000, &main.cboAddress, &main.EditVelocitat, &main.TextDecimesScan,

@@ -44,7 +44,12 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
   EXPECT_NE(atFree.find("=120\n"), std::string::npos) << "not written before the close's end";
   EXPECT_EQ(testing::ReadBytes(path),
             "[Ombrix Sonavia]\nParlar=no\nVelocitat de lectura=90\n" + kStep + "=5\n" + kPause +
-                "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n");
+                "=100\nLlengua=Catal\xE0\nEscaneig=no\nMostrar lectura=s\xED\n"
+                "Escaneig parlat=no\nD\xE8"
+                "cimes de segon que s'ignora el polsador=0\n"
+                "Un pas m\xE9s despr\xE9s de pr\xE9mer=no\n"
+                "Ampliaci\xF3 de la p\xE0gina=100\n"
+                "Llengua de la p\xE0gina=s\xED\n");
 }
 
 // The stored settings applied through the window's own commands.
@@ -86,6 +91,58 @@ TEST(FormSettings, TheStoredLanguageSpeechAndScanningThroughTheRealCommands) {
         << c.name << ": " << written;
     EXPECT_NE(written.find(std::string("Parlar=") + c.writtenSpeech + "\n"), std::string::npos)
         << c.name << ": " << written;
+  }
+}
+
+// The switch's three settings: read at creation, applied, written back.
+TEST(FormSettings, SpokenScanningTheIgnoreTimeAndTheDelayAfterAPress) {
+  const std::string kIgnore =
+      "D\xE8"
+      "cimes de segon que s'ignora el polsador";
+  const std::string kDelay = "Un pas m\xE9s despr\xE9s de pr\xE9mer";
+  struct Case {
+    std::string stored;
+    bool library;
+    bool spoken;
+    int ignore;
+    bool delay;
+    std::string written;
+  } const cases[] = {
+      {"", true, false, 0, false, "Escaneig parlat=no\n" + kIgnore + "=0\n" + kDelay + "=no\n"},
+      {"Escaneig parlat=s\xED\n" + kIgnore + "=5\n" + kDelay + "=s\xED\n", true, true, 5, true,
+       "Escaneig parlat=s\xED\n" + kIgnore + "=5\n" + kDelay + "=s\xED\n"},
+      {kIgnore + "=20\n", true, false, 20, false, ""},
+      {kIgnore + "=21\n", true, false, 0, false, kIgnore + "=0\n"},
+      {kIgnore + "=-3\n", true, false, 0, false, kIgnore + "=0\n"},
+      {kIgnore + "= 7 d\xE8"
+                 "cimes\n",
+       true, false, 7, false, kIgnore + "=7\n"},
+      // Exact words, as for the other keys.
+      {"Escaneig parlat=si\n" + kDelay + "=S\xED\n", true, false, 0, false, "Escaneig parlat=no\n"},
+      // Without the speech library it is kept for a run that has one.
+      {"Escaneig parlat=s\xED\n", false, true, 0, false, "Escaneig parlat=s\xED\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    testing::TempDir dir;
+    const std::string path = dir.File("Quelva2001.ini");
+    testing::WriteBytes(path, "[Ombrix Sonavia]\n" + c.stored);
+    testing::SimulatedWindow window("/h");
+    TFormPrincipal& main = window.main;
+    window.library.available = c.library;
+    main.Settings.SetPath(path);
+    StartProgram(main, window.about, window.loop);
+    EXPECT_EQ(main.mnuEscaneigParlat.Checked(), c.spoken);
+    EXPECT_EQ(main.mnuEscaneigParlat.Enabled(), c.library);
+    EXPECT_EQ(main.Presses.IgnoreTenths(), c.ignore);
+    EXPECT_EQ(main.Scan.DelayAfterPress(), c.delay);
+    main.FormClose();
+    const std::string written = testing::ReadBytes(path);
+    size_t at = 0;
+    for (size_t end; (end = c.written.find('\n', at)) != std::string::npos; at = end + 1) {
+      const std::string line = c.written.substr(at, end - at + 1);
+      EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
+    }
   }
 }
 

@@ -9,7 +9,7 @@ TEST(ScriptedBrowser, RaisesThePageEventsInOrderAtTheirTimes) {
   SimulatedEventLoop loop;
   ScriptedBrowser browser(loop);
   browser.AddPage("file:///d/p.htm",
-                  ScriptedPage{"T", "<body>x</body>", true, {"file:///d/a.htm"}, 2, 400});
+                  ScriptedPage{"T", "<body>x</body>", true, {"file:///d/a.htm"}, 2, 400, ""});
   std::vector<std::string> seen;
   browser.events.DocumentComplete = [&] { seen.push_back(browser.Busy() ? "busy" : "done"); };
   browser.Navigate("file:///d/p.htm");

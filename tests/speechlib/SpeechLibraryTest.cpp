@@ -19,6 +19,7 @@
 #include "speech/SpeechEngine.h"
 #include "support/LoadedSpeechLibrary.h"
 #include "support/SimulatedEventLoop.h"
+#include "support/SpeechRecording.h"
 #include "system/DlLibraryLoader.h"
 
 namespace {
@@ -27,59 +28,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 using Library = sonavia::testing::LoadedSpeechLibrary;
-
-struct Utterance {
-  int64_t start;
-  int language, speaker, rate;
-  int64_t playedMs;
-  int stopped;
-  std::string text;
-};
-
-class RecordingDir {
- public:
-  RecordingDir() {
-    char pattern[] = "/tmp/upctv-test-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    setenv("UPCTV_RECORD_DIR", dir_.c_str(), 1);
-  }
-  ~RecordingDir() {
-    unsetenv("UPCTV_RECORD_DIR");
-    fs::remove_all(dir_);
-  }
-  std::vector<Utterance> Lines() const {
-    std::vector<Utterance> lines;
-    std::ifstream in(dir_ + "/utterances.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-      std::istringstream fields(line);
-      Utterance u;
-      std::string field;
-      std::getline(fields, field, '\t');
-      u.start = std::stoll(field);
-      fields >> u.language >> u.speaker >> u.rate >> u.playedMs >> u.stopped;
-      fields.get();
-      std::getline(fields, u.text);
-      lines.push_back(u);
-    }
-    return lines;
-  }
-  std::vector<int16_t> Samples(int number) const {
-    char name[16];
-    std::snprintf(name, sizeof name, "/%04d.wav", number);
-    std::ifstream in(dir_ + name, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> samples;
-    for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
-      samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | (bytes[i + 1] << 8)));
-    }
-    return samples;
-  }
-  const std::string& Path() const { return dir_; }
-
- private:
-  std::string dir_;
-};
+using sonavia::testing::RecordingDir;
 
 // Median fundamental frequency of the voiced frames, by autocorrelation.
 double MedianPitch(const std::vector<int16_t>& s, int rate = 22050) {
@@ -313,6 +262,69 @@ TEST(SpeechLibrary, TheBindingSpeaksBothVoicesAndLanguages) {
   EXPECT_EQ(lines[1].speaker, 0);
   EXPECT_EQ(lines[1].rate, 180);
   EXPECT_EQ(lines[1].text, "Buenos días. ");
+}
+
+// A page's language by its name, in the eSpeak NG voice that speaks it.
+TEST(SpeechLibrary, ALanguageByItsNameIsHeardInItsOwnVoice) {
+  RecordingDir rec;
+  Library lib;
+  struct Step {
+    int32_t code;      // upcTVSetLanguage first, or 0
+    const char* name;  // then upcTVSetLanguageName, or null
+    int32_t result;
+    const char* heard;  // the language recorded
+  } const steps[] = {
+      {0, "en-US", 0, "en-us"}, {0, "PT_br", 0, "pt-br"},
+      {0, "de", 0, "de"},       {101, nullptr, 0, "101"},  // a code ends a name
+      {0, "xx", 0, "101"},                                 // no voice: the code's language
+      {0, "fr", 0, "fr"},       {0, "x y", -1, "fr"},      // not a name: nothing changes
+      {0, "", 0, "101"},                                   // an empty name ends it
+      {99, "en", 0, "en"},
+  };
+  for (const auto& step : steps) {
+    if (step.code != 0) lib.SetLanguage(step.code);
+    if (step.name != nullptr) {
+      EXPECT_EQ(lib.SetLanguageName(step.name), step.result) << step.name;
+    }
+    lib.Read("Ok. ");
+    ASSERT_TRUE(lib.WaitIdle());
+  }
+  EXPECT_EQ(lib.SetLanguageName(nullptr), -1);
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), std::size(steps));
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].languageName, steps[i].heard) << i;
+    EXPECT_GT(lines[i].playedMs, 100) << i;
+  }
+}
+
+TEST(SpeechLibrary, ALanguageByItsNameKeepsEachSpeakersPitchInItsOwnVoice) {
+  RecordingDir rec;
+  Library lib;
+  lib.SetLanguageName("en");
+  for (int speaker : {0, 2}) {
+    lib.SetSpeaker(speaker);
+    lib.Read("Aaaa, eeee. ");
+    ASSERT_TRUE(lib.WaitIdle());
+  }
+  // English words with letters English does not sound, in English and then
+  // by Catalan rules, which sound more of them: longer by about a sixth.
+  lib.SetSpeaker(0);
+  lib.Read("Knight thought through. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  lib.SetLanguage(99);
+  lib.Read("Knight thought through. ");
+  ASSERT_TRUE(lib.WaitIdle());
+  ASSERT_EQ(rec.Lines().size(), 4u);
+  EXPECT_EQ(rec.Lines()[1].languageName, "en");
+  EXPECT_EQ(rec.Lines()[2].languageName, "en");
+  const double low = MedianPitch(rec.Samples(1));
+  const double high = MedianPitch(rec.Samples(2));
+  EXPECT_GT(low, 60);
+  EXPECT_GT(high, low * 1.3) << low << " " << high;
+  EXPECT_GT(static_cast<double>(rec.Samples(4).size()),
+            1.08 * static_cast<double>(rec.Samples(3).size()))
+      << "read by English rules";
 }
 
 }  // namespace

@@ -1,56 +1,92 @@
 #include "support/FakeSpeechLibrary.h"
 
+#include <array>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace sonavia::testing {
 
 namespace {
 
-FakeSpeechLibrary* gCurrent = nullptr;
+// Each library alive has a slot, and the entry points it hands out reach
+// it alone: two windows side by side each speak through their own.
+constexpr size_t kSlots = 8;
+FakeSpeechLibrary* gSlots[kSlots] = {};
 
-const char* About() {
-  return "fake";
+template <size_t S>
+struct EntryPoints {
+  static FakeSpeechLibrary& L() { return *gSlots[S]; }
+  static const char* About() { return "fake"; }
+  static int32_t Read(const char* text) {
+    L().Read(text);
+    return 0;
+  }
+  static int32_t ReadFile(const char* path) {
+    L().Log(std::string("ReadFile(") + path + ")");
+    return 0;
+  }
+  static int32_t Stop() {
+    L().Stop();
+    return 0;
+  }
+  static int32_t SetLanguage(int32_t v) {
+    L().language = v;
+    L().languageName.clear();  // as the library does
+    L().Log("SetLanguage(" + std::to_string(v) + ")");
+    return 0;
+  }
+  static int32_t SetLanguageName(const char* name) {
+    L().languageName = name;
+    L().Log(std::string("SetLanguageName(") + name + ")");
+    return 0;
+  }
+  static int32_t SetSpeed(int32_t v) {
+    L().rate = v;
+    L().Log("SetSpeed(" + std::to_string(v) + ")");
+    return 0;
+  }
+  static int32_t SetSpeaker(int32_t v) {
+    L().speaker = v;
+    L().Log("SetSpeaker(" + std::to_string(v) + ")");
+    return 0;
+  }
+  static int32_t Status(int32_t) { return L().Status(); }
+  static int32_t Sound() { return L().sound; }
+
+  static void* Find(const std::string& n) {
+    if (n == "upcTVAbout") return reinterpret_cast<void*>(&About);
+    if (n == "upcTVRead") return reinterpret_cast<void*>(&Read);
+    if (n == "upcTVReadFile") return reinterpret_cast<void*>(&ReadFile);
+    if (n == "upcTVStop") return reinterpret_cast<void*>(&Stop);
+    if (n == "upcTVSetLanguage") return reinterpret_cast<void*>(&SetLanguage);
+    if (n == "upcTVSetSpeed") return reinterpret_cast<void*>(&SetSpeed);
+    if (n == "upcTVSetSpeaker") return reinterpret_cast<void*>(&SetSpeaker);
+    if (n == "upcTVStatus") return reinterpret_cast<void*>(&Status);
+    if (n == "upcTVSound") return reinterpret_cast<void*>(&Sound);
+    if (n == "upcTVSetLanguageName") return reinterpret_cast<void*>(&SetLanguageName);
+    return nullptr;
+  }
+};
+
+using Finder = void* (*)(const std::string&);
+template <size_t... S>
+constexpr std::array<Finder, kSlots> Finders(std::index_sequence<S...>) {
+  return {&EntryPoints<S>::Find...};
 }
-int32_t Read(const char* text) {
-  gCurrent->Read(text);
-  return 0;
-}
-int32_t ReadFile(const char* path) {
-  gCurrent->Log(std::string("ReadFile(") + path + ")");
-  return 0;
-}
-int32_t Stop() {
-  gCurrent->Stop();
-  return 0;
-}
-int32_t SetLanguage(int32_t v) {
-  gCurrent->language = v;
-  gCurrent->Log("SetLanguage(" + std::to_string(v) + ")");
-  return 0;
-}
-int32_t SetSpeed(int32_t v) {
-  gCurrent->rate = v;
-  gCurrent->Log("SetSpeed(" + std::to_string(v) + ")");
-  return 0;
-}
-int32_t SetSpeaker(int32_t v) {
-  gCurrent->speaker = v;
-  gCurrent->Log("SetSpeaker(" + std::to_string(v) + ")");
-  return 0;
-}
-int32_t Status(int32_t) {
-  return gCurrent->Status();
-}
+constexpr std::array<Finder, kSlots> kFinders = Finders(std::make_index_sequence<kSlots>{});
 
 }  // namespace
 
 FakeSpeechLibrary::FakeSpeechLibrary(SimulatedEventLoop& loop) : loop_(loop) {
-  gCurrent = this;
+  for (slot_ = 0; slot_ < kSlots && gSlots[slot_] != nullptr; ++slot_) {
+  }
+  if (slot_ == kSlots) throw std::logic_error("too many fake speech libraries at once");
+  gSlots[slot_] = this;
 }
 
 FakeSpeechLibrary::~FakeSpeechLibrary() {
-  if (gCurrent == this) gCurrent = nullptr;
+  gSlots[slot_] = nullptr;
 }
 
 void FakeSpeechLibrary::Log(const std::string& call) {
@@ -62,6 +98,10 @@ platform::LibraryLoader::Handle FakeSpeechLibrary::Load(const std::string& name)
   if (!available || name != "libupctv.so") return nullptr;
   Log("Load");
   ++loads;
+  // A fresh session: the library's own language and speaker.
+  language = 99;
+  speaker = 0;
+  languageName.clear();
   // A fresh load starts silent, like the real library.
   speakingUntil_ = 0;
   const uintptr_t h = nextHandle_++;
@@ -74,16 +114,7 @@ void* FakeSpeechLibrary::Symbol(Handle library, const char* name) {
     throw std::logic_error("lookup in a library that is not loaded");
   }
   if (missing.count(name) != 0) return nullptr;
-  const std::string n = name;
-  if (n == "upcTVAbout") return reinterpret_cast<void*>(&About);
-  if (n == "upcTVRead") return reinterpret_cast<void*>(&testing::Read);
-  if (n == "upcTVReadFile") return reinterpret_cast<void*>(&ReadFile);
-  if (n == "upcTVStop") return reinterpret_cast<void*>(&testing::Stop);
-  if (n == "upcTVSetLanguage") return reinterpret_cast<void*>(&SetLanguage);
-  if (n == "upcTVSetSpeed") return reinterpret_cast<void*>(&SetSpeed);
-  if (n == "upcTVSetSpeaker") return reinterpret_cast<void*>(&SetSpeaker);
-  if (n == "upcTVStatus") return reinterpret_cast<void*>(&testing::Status);
-  return nullptr;
+  return kFinders[slot_](name);
 }
 
 void FakeSpeechLibrary::Free(Handle library) {
@@ -102,6 +133,8 @@ bool FakeSpeechLibrary::Speaking() const {
 void FakeSpeechLibrary::Read(const char* text) {
   speakingUntil_ = loop_.Elapsed() + msPerCharacter * std::strlen(text);
   Log(std::string("Read(") + text + ")");
+  voices.push_back((languageName.empty() ? std::to_string(language) : languageName) + "/" +
+                   std::to_string(speaker) + " " + text);
 }
 
 void FakeSpeechLibrary::Stop() {

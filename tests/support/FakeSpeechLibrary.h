@@ -32,14 +32,20 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
   std::set<std::string> missing;  // entry points the library lacks
   uint32_t msPerCharacter = 10;   // speaking time of a text
   bool busyForever = false;       // Status always reports speech
+  int32_t sound = 1;              // what upcTVSound answers
 
   // Inspection of what is being spoken.
   bool Speaking() const;
   int32_t language = 0, speaker = 0, rate = 0;  // as last set
+  std::string languageName;                     // as last set by name
+  // Each text read with the voice it was read in: "99/0 HOLA ", or with
+  // the language named, "en/2 HELLO ". A load forgets the voice.
+  std::vector<std::string> voices;
   int loads = 0, frees = 0;
   void ClearLog() {
     calls.clear();
     timeline.clear();
+    voices.clear();
   }
 
   // The entry points' bodies.
@@ -50,6 +56,7 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
 
  private:
   SimulatedEventLoop& loop_;
+  size_t slot_ = 0;  // where its entry points find it
   uint64_t speakingUntil_ = 0;
   uintptr_t nextHandle_ = 1;
   std::set<uintptr_t> open_;

@@ -2,6 +2,7 @@
 // with a pointer that stays where it was last put.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,10 @@ struct RecordingInput : platform::Input {
   void SetCursorPos(platform::Point p) override {
     pointer = p;
     calls.push_back("SetCursorPos(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")");
+    if (onMove) onMove();
   }
+  // Told of every move, after it.
+  std::function<void()> onMove;
 };
 
 }  // namespace sonavia::testing

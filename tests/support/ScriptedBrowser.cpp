@@ -34,12 +34,15 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     Raise(events.ProgressChange, 50, 100);
   });
   for (int f = 0; f < page.frames; ++f) {
-    later(step * 2 + static_cast<uint32_t>(f), [this, page] {
-      document_ = shell::BrowserDocument(
-          page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
-      Emit("DocumentComplete(frame)");
-      Raise(events.DocumentComplete);
-    });
+    later(step * 2 + static_cast<uint32_t>(f), [this, page] { CompleteFrame(page); });
+  }
+  if (page.endlessFrameGap > 0) {
+    later(step * 2, [this, page, generation] { AddFramesForever(page, generation); });
+    return;
+  }
+  for (int f = 0; f < page.lateFrames; ++f) {
+    later(page.loadTime + 100 + static_cast<uint32_t>(f) * 50,
+          [this, page] { CompleteFrame(page); });
   }
   later(page.loadTime, [this, page] {
     Emit("ProgressChange(100,100)");
@@ -48,12 +51,36 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     Raise(events.DownloadComplete);
     document_ = shell::BrowserDocument(
         page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
+    document_->SetLanguage(page.lang);
     busy_ = false;
     Emit("StatusTextChange(Listo)");
     Raise(events.StatusTextChange, std::string(shell::kStatusDone));
     Emit("DocumentComplete");
     Raise(events.DocumentComplete);
   });
+}
+
+void ScriptedBrowser::EndPageProcess() {
+  ++generation_;
+  busy_ = false;
+  Emit("PageProcessEnded");
+  Raise(events.PageProcessEnded);
+}
+
+void ScriptedBrowser::CompleteFrame(const ScriptedPage& page) {
+  document_ = shell::BrowserDocument(
+      page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
+  document_->SetLanguage(page.lang);
+  Emit("DocumentComplete(frame)");
+  Raise(events.DocumentComplete);
+}
+
+void ScriptedBrowser::AddFramesForever(const ScriptedPage& page, uint64_t generation) {
+  // Each frame's completion adds the next, until another navigation.
+  if (generation != generation_) return;
+  CompleteFrame(page);
+  loop_.Post(page.endlessFrameGap,
+             [this, page, generation] { AddFramesForever(page, generation); });
 }
 
 void ScriptedBrowser::ShowReadingMark(const reading::ReadingMark& mark) {

@@ -20,6 +20,11 @@ struct ScriptedPage {
   std::vector<std::string> links;  // full addresses, in document order
   int frames = 0;                  // frame documents completing before the top one
   uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
+  std::string lang;                // the language the document names
+  int lateFrames = 0;              // frames added once the top one completed
+  // Frames keep being added before the top document can complete, one
+  // every this many ms, and it never does; 0 for a page that ends.
+  uint32_t endlessFrameGap = 0;
 };
 
 class ScriptedBrowser : public shell::BrowserComponent {
@@ -46,6 +51,12 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void ShowReadingMark(const reading::ReadingMark& mark) override;
   void HideReadingMark() override { marks.push_back(std::to_string(loop_.Elapsed()) + " Hide"); }
   std::vector<std::string> marks;
+  // The zoom every page is shown at, in percent.
+  void SetZoom(int percent) override { zoom = percent; }
+  int zoom = 100;
+
+  // The page's process ends now: what was left of its load never comes.
+  void EndPageProcess();
 
   // Raises StatusTextChange now, as a pointer on a link would.
   void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
@@ -57,6 +68,8 @@ class ScriptedBrowser : public shell::BrowserComponent {
 
  private:
   void Emit(const std::string& name);
+  void CompleteFrame(const ScriptedPage& page);
+  void AddFramesForever(const ScriptedPage& page, uint64_t generation);
   void Call(const std::string& name) {
     calls.push_back(name);
     if (failCalls) throw shell::BrowserError(name + " failed");

@@ -15,6 +15,18 @@ uint64_t SimulatedEventLoop::NextDue() const {
 }
 
 void SimulatedEventLoop::ProcessMessages() {
+  if (!DispatchDue()) now_ = std::min<uint64_t>(now_ + kIdleStep, std::max(NextDue(), now_));
+}
+
+void SimulatedEventLoop::WaitForMessages(uint32_t longest) {
+  if (DispatchDue()) return;
+  const uint64_t end = now_ + longest;
+  const uint64_t next = NextDue();
+  now_ = std::min(next, end);
+  if (next < end) DispatchDue();
+}
+
+bool SimulatedEventLoop::DispatchDue() {
   // A snapshot of what is due now, ordered by due time then by age.
   struct Item {
     uint64_t due;
@@ -28,10 +40,7 @@ void SimulatedEventLoop::ProcessMessages() {
   for (const auto& event : events_) {
     if (event.due <= now_) due.push_back({event.due, event.order, false, event.order});
   }
-  if (due.empty()) {
-    now_ = std::min<uint64_t>(now_ + idleStep_, std::max(NextDue(), now_));
-    return;
-  }
+  if (due.empty()) return false;
   std::sort(due.begin(), due.end(), [](const Item& a, const Item& b) {
     return a.due != b.due ? a.due < b.due : a.order < b.order;
   });
@@ -48,6 +57,7 @@ void SimulatedEventLoop::ProcessMessages() {
     events_.erase(it);
     action();
   }
+  return true;
 }
 
 void SimulatedEventLoop::RunFor(uint64_t duration) {

@@ -19,9 +19,13 @@ class SimulatedEventLoop : public platform::EventLoop {
 
   uint32_t TickCount() override { return static_cast<uint32_t>(now_); }
   // Dispatches every timer and event due now, each once, in order of due
-  // time. When nothing is due, lets one idle step of virtual time pass (as
-  // a busy wait would) without running past the next due message.
+  // time. When nothing is due, lets one idle step of virtual time pass (the
+  // time a dispatch takes) without running past the next due message.
   void ProcessMessages() override;
+  // When nothing is due, the clock jumps to the next due message, which
+  // then runs, or to the end of the wait, where nothing runs: a message due
+  // at that very moment comes after the wait.
+  void WaitForMessages(uint32_t longest) override;
   std::unique_ptr<platform::Timer> CreateTimer() override { return timers_.CreateTimer(); }
 
   // Schedules `action` to run as a message `delay` ms from now.
@@ -32,7 +36,6 @@ class SimulatedEventLoop : public platform::EventLoop {
 
   // Milliseconds since the loop began (does not wrap).
   uint64_t Elapsed() const { return now_ - start_; }
-  void SetIdleStep(uint32_t milliseconds) { idleStep_ = milliseconds; }
   // Timer ticks come `milliseconds` late, as on a busy thread; with
   // `staleTicks` a tick due before its timer was stopped still comes.
   void SetTimerLateness(uint32_t milliseconds, bool staleTicks = false) {
@@ -47,10 +50,12 @@ class SimulatedEventLoop : public platform::EventLoop {
   };
   // Earliest due time of anything pending, or UINT64_MAX.
   uint64_t NextDue() const;
+  // Runs what is due now; false when nothing was.
+  bool DispatchDue();
 
   uint64_t now_;
   uint64_t start_;
-  uint32_t idleStep_ = 1;
+  static constexpr uint64_t kIdleStep = 1;
   platform::TimerSchedule timers_{[this] { return now_; }};
   std::vector<Event> events_;
 };

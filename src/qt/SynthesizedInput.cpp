@@ -1,9 +1,7 @@
-#include "qt/Input.h"
+#include "qt/SynthesizedInput.h"
 
-#include <unistd.h>
-#include <QFileInfo>
+#include <QApplication>
 #include <QKeyEvent>
-#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -23,61 +21,6 @@ constexpr quint32 kSynthesizedKeyMarker = 0x50A0;
 bool IsSynthesizedKey(QEvent* event) {
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
   return static_cast<QKeyEvent*>(event)->nativeScanCode() == kSynthesizedKeyMarker;
-}
-
-SonaviaApplication::SonaviaApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-
-bool SonaviaApplication::notify(QObject* receiver, QEvent* event) {
-  // Qt offers a key that is sent, not typed, to the shortcuts as an
-  // override query first; answering it for our own keys keeps them away.
-  if (event->type() == QEvent::ShortcutOverride && synthesizing_ > 0) {
-    event->accept();
-    return true;
-  }
-  const bool ours = IsSynthesizedKey(event);
-  if (ours) ++synthesizing_;
-  const bool result = QApplication::notify(receiver, event);
-  if (ours) --synthesizing_;
-  return result;
-}
-
-void ConfigureWebEngineEnvironment() {
-  if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  }
-  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  // Without a render node (a virtual display, a machine without a GPU) the
-  // GPU process only fails and retries.
-  const bool noRenderNode = access("/dev/dri", F_OK) != 0;
-  if (noRenderNode && !flags.contains("--disable-gpu")) flags += " --disable-gpu";
-  // Without a GPU, OpenGL would only be a software rasterizer loaded into
-  // the program (some 70 MB); Qt's own software renderer draws the same.
-  if (noRenderNode && qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")) {
-    qputenv("QT_QUICK_BACKEND", "software");
-    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
-      qputenv("QT_XCB_GL_INTEGRATION", "none");
-  }
-  // Pages left behind are not kept alive for a quick way back: over a long
-  // session they only pile up in memory, and going back reads the page anew
-  // anyway. (The engine adds its own features to this list.)
-  if (!flags.contains("--disable-features")) flags += " --disable-features=BackForwardCache";
-  // The page process keeps a page left behind, and the garbage of reading
-  // a large one, until its collector next runs a full collection, which
-  // over a session can be many pages later. The program asks for that
-  // collection itself once a page is read.
-  if (!flags.contains("--js-flags")) {
-    flags += " --js-flags=--expose-gc-as=";
-    flags += kPageCollector;
-  }
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
-}
-
-bool BrowserComponentAvailable() {
-  const QByteArray configured = qgetenv("QTWEBENGINEPROCESS_PATH");
-  if (!configured.isEmpty()) return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
-  const QString helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
-                         QStringLiteral("/QtWebEngineProcess");
-  return QFileInfo(helper).isExecutable();
 }
 
 int QtKeyForVirtualKey(int virtualKey) {

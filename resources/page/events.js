@@ -1,0 +1,36 @@
+// Runs in every frame as it is created: reports every move of the keyboard
+// focus, with the link's address when it lands on a link (the program
+// counts each move against the user's keys), each change of the link under
+// the pointer (the program counts it only after the user's pointer moves),
+// and the completion of a frame's document. The reports are console messages that begin with the
+// channel's secret prefix, which the page's own scripts, in another world,
+// can neither read nor forge.
+//
+// Values: {prefix}.
+(function (values) {
+  var prefix = values.prefix;
+  // The link that holds `node`, or null.
+  function linkOf(node) {
+    var page = window.__sonaviaPage;
+    while (node && !(node.nodeType === 1 && page.isLink(node))) node = node.parentElement;
+    return node;
+  }
+  function report(kind, link) {
+    console.log(prefix + kind + ':' + (link ? window.__sonaviaPage.address(link) : ''));
+  }
+  document.addEventListener('focusin', function (e) { report('focus', linkOf(e.target)); }, true);
+  // Only a change: moving within a link, over its parts, is no new link.
+  var pointed = null;
+  document.addEventListener('mouseover', function (e) {
+    var link = linkOf(e.target);
+    if (link === pointed) return;
+    pointed = link;
+    report('hover', link);
+  }, true);
+  document.addEventListener('mouseout', function (e) {
+    if (!e.relatedTarget) pointed = null;  // the pointer left the document
+  }, true);
+  if (window !== window.top) {
+    window.addEventListener('load', function () { console.log(prefix + 'frame-complete'); });
+  }
+})

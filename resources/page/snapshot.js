@@ -1,0 +1,187 @@
+// Serializes the top document's body the way a reader should meet it: what
+// the reading passes over is left out, and each anchor with an address has
+// it first, so the conversion finds every link; the links list holds
+// exactly those anchors, in the same order. A line break in the page's text
+// shows as a blank, and a block's end parts it from what follows, so that
+// words on two lines or in two paragraphs are never read as one.
+//
+// A reading unit ends at the end of each block (a heading, a paragraph, a
+// list item, a table cell), at a line break and at each line of
+// preformatted text: there the serialization gives the conversion a
+// sentence end of its own, ".<br>", which it consumes whole, so nothing
+// more is heard. One is given only after something to read, so that no
+// empty unit is made. A link whose content says nothing (an icon) is
+// given the name a screen reader would say.
+//
+// Values: {longestTitle}: no more of the title is taken, so that a title of
+// megabytes never crosses to the program. Answers {title, hasBody, body,
+// links, lang}.
+(function (values) {
+  var page = window.__sonaviaPage;
+  var VOID = {AREA:1, BASE:1, BR:1, COL:1, EMBED:1, HR:1, IMG:1, INPUT:1, LINK:1, META:1,
+              PARAM:1, SOURCE:1, TRACK:1, WBR:1};
+  var BLOCK = {ADDRESS:1, ARTICLE:1, ASIDE:1, BLOCKQUOTE:1, CAPTION:1, CENTER:1, DD:1,
+               DETAILS:1, DIALOG:1, DIR:1, DIV:1, DL:1, DT:1, FIELDSET:1, FIGCAPTION:1,
+               FIGURE:1, FOOTER:1, FORM:1, H1:1, H2:1, H3:1, H4:1, H5:1, H6:1, HEADER:1,
+               HGROUP:1, HR:1, LEGEND:1, LI:1, MAIN:1, MENU:1, NAV:1, OL:1, P:1, PRE:1,
+               SECTION:1, SUMMARY:1, TABLE:1, TD:1, TH:1, TR:1, UL:1};
+  // Laid out as blocks whatever their tag.
+  var BLOCK_DISPLAY = {'block':1, 'list-item':1, 'table':1, 'table-row':1, 'table-cell':1,
+                       'table-caption':1, 'flex':1, 'grid':1, 'flow-root':1};
+  // The conversion's own sentence end: a full stop and a line break.
+  var END = '.<br>';
+  var SAYS = /[\p{L}\p{N}]/u;
+  var links = [];
+  // The elements behind the conversion's links and images, in its order,
+  // for the reading mark.
+  var items = {links: [], images: []};
+  var inLink = 0;
+  var pre = 0;
+  // Whether something to read has come since the last end of a unit.
+  var pending = false;
+
+  function escapeText(s) {
+    return s.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+  }
+  // Markup characters in an attribute would end or open a tag for the
+  // conversion, which reads attributes as plain text.
+  function attr(s) {
+    return s.replace(/\u00a0/g, ' ').replace(/&/g, '&amp;').replace(/"/g, '&quot;')
+            .replace(/</g, '&lt;').replace(/>/g, '&gt;');
+  }
+  // Notes text that goes into the flow of the page's units; a ". " in it
+  // has already ended a unit.
+  function noteText(s) {
+    if (inLink > 0) return;
+    var stop = s.lastIndexOf('. ');
+    if (stop >= 0) pending = SAYS.test(s.slice(stop + 2));
+    else if (SAYS.test(s)) pending = true;
+  }
+  // The end of a unit where one is due; else `otherwise`.
+  function end(otherwise) {
+    if (!pending || inLink > 0) return otherwise;
+    pending = false;
+    return END;
+  }
+  // A non-breaking space is a space to the ear: the conversion would join
+  // the words on both sides of one.
+  function text(s) {
+    s = s.replace(/\u00a0/g, ' ');
+    if (pre === 0) {
+      s = s.replace(/[ \t\r\n\f]+/g, ' ');
+      // Blanks with nothing before them in the unit would only make one of
+      // blanks before the next link or image.
+      if (!pending && inLink === 0 && s === ' ') return '';
+      noteText(s);
+      return escapeText(s);
+    }
+    // Preformatted text is read line by line.
+    var lines = s.split(/\r\n|\r|\n/), out = '';
+    for (var i = 0; i < lines.length; i++) {
+      if (i > 0) out += end(inLink > 0 ? ' ' : '');
+      noteText(lines[i]);
+      out += escapeText(lines[i]);
+    }
+    return out;
+  }
+  function isBlock(node, tag) {
+    if (BLOCK[tag]) return true;
+    var view = node.ownerDocument.defaultView || window;
+    return BLOCK_DISPLAY[view.getComputedStyle(node).display] === 1;
+  }
+  // What a link's own content gives to say: its text and its images'
+  // descriptions, as the reading would take them.
+  function contentSays(node) {
+    if (node.nodeType === 3) return SAYS.test(node.data);
+    if (node.nodeType !== 1 || page.skipped(node)) return false;
+    if (page.isImage(node)) return SAYS.test(node.getAttribute('alt') || '');
+    for (var c = node.firstChild; c; c = c.nextSibling) {
+      if (contentSays(c)) return true;
+    }
+    return false;
+  }
+  // The name a screen reader gives a link whose content says nothing: its
+  // label, its title, its image's description, else the last part of its
+  // address.
+  function linkName(a) {
+    var named = [a.getAttribute('aria-label'), a.getAttribute('title')];
+    var pictures = a.querySelectorAll('img, svg, [role="img"]');
+    for (var i = 0; i < pictures.length; i++) {
+      var p = pictures[i], title = p.querySelector ? p.querySelector('title') : null;
+      named.push(p.getAttribute('alt'), p.getAttribute('aria-label'), p.getAttribute('title'),
+                 title ? title.textContent : null);
+    }
+    for (var k = 0; k < named.length; k++) {
+      if (named[k] && SAYS.test(named[k])) return named[k].replace(/\s+/g, ' ').trim();
+    }
+    var href = a.getAttribute('href') || '';
+    var path = href.split('#')[0].split('?')[0];
+    var parts = path.split('/').filter(function (part) { return SAYS.test(part); });
+    var last = parts.length ? parts[parts.length - 1] : href.split('#')[1] || href;
+    try { last = decodeURIComponent(last); } catch (e) {}
+    return last;
+  }
+  function serialize(node) {
+    if (node.nodeType === 3) return text(node.data);
+    if (node.nodeType !== 1 || page.skipped(node)) return '';
+    var tag = node.tagName.toUpperCase();
+    // In a link's text a line break or a block only parts the words.
+    if (tag === 'BR') return inLink > 0 ? ' ' : end('<br>');
+    var blockish = isBlock(node, tag);
+    var block = inLink === 0 && blockish;
+    var out = block ? end('') : '';
+    if (inLink === 0 && page.isImage(node)) items.images.push(node);
+    var name = node.localName;
+    out += '<' + name;
+    var isLink = page.isLink(node);
+    if (isLink) {
+      out += ' href="' + attr(node.getAttribute('href')) + '"';
+      links.push(page.address(node));
+      items.links.push(node);
+    }
+    for (var i = 0; i < node.attributes.length; i++) {
+      var a = node.attributes[i];
+      if (isLink && a.name === 'href') continue;
+      out += ' ' + a.name + '="' + attr(a.value) + '"';
+    }
+    out += '>';
+    if (VOID[tag]) {
+      // An image parts the units around it; what follows starts anew.
+      if (inLink === 0 && page.isImage(node)) pending = false;
+      return out;
+    }
+    if (tag === 'PRE') pre++;
+    if (isLink) inLink++;
+    if (isLink && !contentSays(node)) {
+      out += escapeText(linkName(node));
+    } else {
+      for (var c = node.firstChild; c; c = c.nextSibling) out += serialize(c);
+    }
+    if (isLink) inLink--;
+    if (tag === 'PRE') pre--;
+    out += '</' + name + '>';
+    // A link parts the units around it as an image does.
+    if (isLink && inLink === 0) pending = false;
+    return out + (block ? end('') : blockish ? ' ' : '');
+  }
+  // The language the document says it is in: its root element's, else its
+  // head's.
+  function language() {
+    var root = document.documentElement;
+    var lang = root ? root.getAttribute('lang') || root.getAttribute('xml:lang') ||
+               root.getAttributeNS('http://www.w3.org/XML/1998/namespace', 'lang') : '';
+    if (!lang) {
+      var meta = document.querySelector('meta[http-equiv="content-language" i]');
+      if (meta) lang = (meta.getAttribute('content') || '').split(',')[0];
+    }
+    return (lang || '').trim();
+  }
+  var body = document.body;
+  var html = body ? serialize(body) : '';
+  page.items = items;
+  var title = document.title;
+  // One character more than is kept, so that the program sees it was cut.
+  if (title.length > values.longestTitle) title = title.slice(0, values.longestTitle + 1);
+  return {title: title, hasBody: !!body, body: html, links: links,
+          lang: language()};
+})

@@ -1,0 +1,68 @@
+#include "controls/SwitchMenu.h"
+
+#include <string>
+
+#include "controls/ReadingCommands.h"
+
+namespace sonavia::controls {
+
+SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run)
+    : i_(items) {
+  auto wire = [&run](platform::Button& button, std::function<void()> command) {
+    button.SetVisible(false);
+    button.OnClick = [run, command] { run(command); };
+  };
+  // Each runs its menu item as a click on it would: nothing when disabled.
+  auto click = [](platform::MenuItem& item) { return [&item] { item.Click(); }; };
+  wire(SpeedButtonEscLinks, click(i_.pageOrLinks));
+  wire(SpeedButtonEscLlengua, [this] {
+    // The language not in use is the enabled one.
+    i_.castilian.Enabled() ? i_.castilian.Click() : i_.catalan.Click();
+  });
+  wire(SpeedButtonEscComencar, click(i_.restart));
+  wire(SpeedButtonEscLinkLlegit, click(i_.followLinkRead));
+  wire(SpeedButtonEscMarc, click(i_.nextFrame));
+  wire(SpeedButtonEscParlat, click(i_.spoken));
+  wire(SpeedButtonEscAturar, click(i_.scanning));
+}
+
+std::vector<SwitchMenu::Place> SwitchMenu::Places() {
+  // The item that decides whether the language place shows is the one it
+  // would choose.
+  platform::MenuItem& language = i_.castilian.Enabled() ? i_.castilian : i_.catalan;
+  return {{SpeedButtonEscLinks, i_.pageOrLinks}, {SpeedButtonEscLlengua, language},
+          {SpeedButtonEscComencar, i_.restart},  {SpeedButtonEscLinkLlegit, i_.followLinkRead},
+          {SpeedButtonEscMarc, i_.nextFrame},    {SpeedButtonEscParlat, i_.spoken},
+          {SpeedButtonEscAturar, i_.scanning}};
+}
+
+std::vector<platform::Button*> SwitchMenu::Buttons() {
+  std::vector<platform::Button*> buttons;
+  for (const Place& place : Places()) buttons.push_back(&place.button);
+  return buttons;
+}
+
+int SwitchMenu::Show(bool show) {
+  // The captions name what a press does now; a line break splits the longer.
+  const bool toLinks = i_.pageOrLinks.Caption() == ReadingModeCaption(reading::ReadingMode::Page);
+  SpeedButtonEscLinks.SetCaption(toLinks ? "Llegir\nlinks" : "Llegir\np\xE0gina");
+  SpeedButtonEscLlengua.SetCaption(i_.castilian.Enabled() ? "Castell\xE0" : "Catal\xE0");
+  SpeedButtonEscComencar.SetCaption(
+      "Tornar a\ncomen\xE7"
+      "ar");
+  SpeedButtonEscLinkLlegit.SetCaption("Link\nllegit");
+  SpeedButtonEscMarc.SetCaption(
+      "Marc\nseg\xFC"
+      "ent");
+  SpeedButtonEscParlat.SetCaption(i_.spoken.Checked() ? "Escaneig\nmut" : "Escaneig\nparlat");
+  SpeedButtonEscAturar.SetCaption("Aturar\nescaneig");
+  int shown = 0;
+  for (const Place& place : Places()) {
+    const bool visible = show && place.item.Enabled() && place.item.Visible();
+    place.button.SetVisible(visible);
+    if (visible) ++shown;
+  }
+  return shown;
+}
+
+}  // namespace sonavia::controls

@@ -1,0 +1,55 @@
+// The second cycle's places: buttons after the nine, shown only while the
+// scan walks them, for the menu commands a switch user needs and the nine
+// do not give: page or links, the other language, restart, the link being
+// read, the next frame, spoken scanning, and scanning off.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "platform/Controls.h"
+
+namespace sonavia::controls {
+
+class SwitchMenu {
+ public:
+  // The menu items whose commands the places run, and whose state they show.
+  struct Items {
+    platform::MenuItem& pageOrLinks;
+    platform::MenuItem& catalan;
+    platform::MenuItem& castilian;
+    platform::MenuItem& restart;
+    platform::MenuItem& followLinkRead;
+    platform::MenuItem& nextFrame;
+    platform::MenuItem& spoken;
+    platform::MenuItem& scanning;
+  };
+  // `run` runs a chosen place's command (the scan leaves the cycle first).
+  SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run);
+  SwitchMenu(const SwitchMenu&) = delete;
+  SwitchMenu& operator=(const SwitchMenu&) = delete;
+
+  platform::Button SpeedButtonEscLinks{"SpeedButtonEscLinks"},
+      SpeedButtonEscLlengua{"SpeedButtonEscLlengua"},
+      SpeedButtonEscComencar{"SpeedButtonEscComencar"},
+      SpeedButtonEscLinkLlegit{"SpeedButtonEscLinkLlegit"},
+      SpeedButtonEscMarc{"SpeedButtonEscMarc"}, SpeedButtonEscParlat{"SpeedButtonEscParlat"},
+      SpeedButtonEscAturar{"SpeedButtonEscAturar"};
+
+  // The places, in the order the scan visits them.
+  std::vector<platform::Button*> Buttons();
+  // Shows the places whose command can run now, with captions that say
+  // what they do, or hides them all; returns how many show.
+  int Show(bool show);
+
+ private:
+  struct Place {
+    platform::Button& button;
+    platform::MenuItem& item;  // enabled: the place shows
+  };
+  std::vector<Place> Places();
+
+  Items i_;
+};
+
+}  // namespace sonavia::controls

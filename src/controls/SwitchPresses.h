@@ -1,0 +1,66 @@
+// The presses of the switch on the button toolbar while scanning is on:
+// what each one does. A press soon after another is ignored (when the user
+// sets it so); a long press opens or closes the second cycle; a press on
+// a scan at rest wakes it; a press while a link is offered follows it; any
+// other press clicks the button it landed on, as a click does.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "controls/Scanning.h"
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+
+namespace sonavia::controls {
+
+// A press is ignored for at most two seconds after the last one taken.
+inline constexpr int kMaxIgnoreTenths = 20;
+// A long press lasts a step of the scan, within these bounds.
+inline constexpr uint32_t kShortestLongPress = 1000;
+inline constexpr uint32_t kLongestLongPress = 3000;
+
+class SwitchPresses {
+ public:
+  struct Hooks {
+    // A press on the bare toolbar or on a disabled button (the scan hold).
+    std::function<void()> surfaceClick;
+    // Follows the reading's link `link`, as F2 does.
+    std::function<void(int32_t)> followLink;
+  };
+  // `longPress` is a timer of its own, which the window ties to LongPressTimer.
+  SwitchPresses(Scanning& scan, platform::EventLoop& loop, platform::Timer& longPress, Hooks hooks);
+  SwitchPresses(const SwitchPresses&) = delete;
+  SwitchPresses& operator=(const SwitchPresses&) = delete;
+
+  // The switch goes down on `target`, a toolbar button, or on the bare
+  // toolbar (nullptr); and comes up again.
+  void Down(platform::Button* target);
+  void Up();
+  void LongPressTimer();
+  // Forgets a press that is down: its release will not come.
+  void Cancel();
+
+  // Tenths of a second, 0 (the default) to take every press.
+  void SetIgnoreTenths(int tenths);
+  int IgnoreTenths() const { return ignoreTenths_; }
+
+ private:
+  Scanning& scan_;
+  platform::EventLoop& loop_;
+  platform::Timer& longPress_;
+  Hooks hooks_;
+  int ignoreTenths_ = 0;
+  bool anyTaken_ = false;
+  uint32_t lastTaken_ = 0;
+  bool down_ = false;
+  bool ignoring_ = false;
+  bool long_ = false;
+  platform::Button* target_ = nullptr;
+  int32_t link_ = 0;
+};
+
+// Whether a tenths-of-a-second text from the settings is an ignore time.
+bool ValidIgnoreTenths(int32_t tenths);
+
+}  // namespace sonavia::controls

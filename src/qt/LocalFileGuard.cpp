@@ -1,0 +1,48 @@
+#include "qt/LocalFileGuard.h"
+
+#include <QFile>
+#include <QWebEnginePage>
+
+#include "system/FileKind.h"
+
+namespace sonavia::qt {
+
+namespace {
+
+QString Reason(system::FileKind kind) {
+  switch (kind) {
+    case system::FileKind::Missing:
+      return QStringLiteral("no existeix");
+    case system::FileKind::Special:
+      return QStringLiteral("no \u00e9s un fitxer ni una carpeta");
+    case system::FileKind::LinkLoop:
+      return QStringLiteral("\u00e9s un enlla\u00e7 que torna sobre si mateix");
+    default:
+      return QStringLiteral("no s'hi pot accedir");
+  }
+}
+
+}  // namespace
+
+LocalFileGuard::LocalFileGuard(QWebEnginePage* page) : QWebEngineUrlRequestInterceptor(page) {
+  page->setUrlRequestInterceptor(this);
+}
+
+void LocalFileGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
+  const QUrl url = info.requestUrl();
+  if (!url.isLocalFile()) return;
+  const system::FileKind kind =
+      system::KindOfFile(QFile::encodeName(url.toLocalFile()).toStdString());
+  if (system::OpensAsFile(kind)) return;
+  info.block(true);
+  if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+    refused_ = url;
+    reason_ = Reason(kind);
+  }
+}
+
+QString LocalFileGuard::Refusal(const QUrl& address) const {
+  return address == refused_ ? reason_ : QString();
+}
+
+}  // namespace sonavia::qt

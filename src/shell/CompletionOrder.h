@@ -1,0 +1,73 @@
+// Which document completion the browser component raises, and when. A
+// page's frames complete before its top document, each once its snapshot
+// is read; completions come one at a time, in the order they were queued,
+// so that one whose handler is still running (it may wait, dispatching
+// messages) is never overtaken or nested by the next; and a newer load drops
+// whatever an older one still had to raise.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace sonavia::shell {
+
+class CompletionOrder {
+ public:
+  // A snapshot asked for: of which load, and whether of the top document.
+  struct Snapshot {
+    uint64_t load;
+    bool top;
+  };
+  struct Actions {
+    // Read the top document now; call SnapshotRead with `snapshot` once
+    // it is read.
+    std::function<void(Snapshot snapshot)> readDocument;
+    // Raise a document's completion; the top document's comes once the
+    // page is no longer busy.
+    std::function<void(bool top)> complete;
+  };
+
+  explicit CompletionOrder(Actions actions) : actions_(std::move(actions)) {}
+  CompletionOrder(const CompletionOrder&) = delete;
+  CompletionOrder& operator=(const CompletionOrder&) = delete;
+
+  void LoadStarted();
+  // A frame's document finished loading. Counts only while a page loads
+  // and its top document has not finished.
+  void FrameLoaded();
+  // The top document finished loading: it is read once the frames are.
+  void TopLoaded();
+  // Whether a snapshot belongs to the current load; an older one is
+  // dropped, and its document is not kept.
+  bool Current(Snapshot snapshot) const { return snapshot.load == load_; }
+  // The document asked for with `snapshot` has been read.
+  void SnapshotRead(Snapshot snapshot);
+  // Nothing more is raised: the component is going away.
+  void Forget() { ++load_; }
+  // The page went away unfinished (its process ended): nothing more of its
+  // load is raised, and the component is not busy with it.
+  void Abandon();
+
+  // From a load's start until the top document's completion is raised.
+  bool Busy() const { return busy_; }
+
+ private:
+  void ReadTop();
+  void Queue(bool top);
+
+  Actions actions_;
+  uint64_t load_ = 0;
+  bool busy_ = false;
+  int framesInFlight_ = 0;    // frame snapshots asked for and not yet read
+  bool topFinished_ = false;  // the top document's load has finished
+  bool topWaiting_ = false;   // its snapshot waits for the frames'
+  bool abandoned_ = false;    // the load went away unfinished
+  std::deque<Snapshot> queue_;
+  bool raising_ = false;
+  // Expires with this object, which a completion's handler may destroy.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace sonavia::shell

@@ -1,0 +1,246 @@
+// The window worked from the keyboard: every menu's access keys are
+// distinct whatever state the items are in, the page zooms in steps that
+// are shown, said and kept, and moving the keyboard between the window's
+// own controls does not hand it to the page.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shell/FormPrincipal.h"
+#include "support/SimulatedWindow.h"
+#include "support/TempDir.h"
+
+namespace sonavia::controls {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class KeyboardTest : public ::testing::Test, protected testing::SimulatedWindow {
+ protected:
+  KeyboardTest() : SimulatedWindow("/w") {}
+
+  void Start(bool speech = true) {
+    library.available = speech;
+    testing::ScriptedPage page;
+    page.title = "Inici";
+    page.body =
+        "<body><p>Primera frase llarga del text. Segona frase del text. "
+        "Tercera frase del text.</p></body>";
+    browser.AddPage("file:///w/index.htm", page);
+    main.TimerControlSituacio->SetEnabled(false);
+    shell::StartProgram(main, about, loop);
+    loop.RunFor(300 + 2500 + 50);
+    library.ClearLog();
+  }
+  bool RunUntilReading(const std::string& text, uint64_t limit = 30000) {
+    const uint64_t end = loop.Elapsed() + limit;
+    while (loop.Elapsed() < end) {
+      if (main.Speech.Speaking && list->Unit(list->UnitCursor).Text.find(text) != std::string::npos)
+        return true;
+      loop.RunFor(5);
+    }
+    return false;
+  }
+  Lines Reads() const {
+    Lines reads;
+    for (const auto& call : library.calls) {
+      if (call.rfind("Read(", 0) == 0) reads.push_back(call.substr(5, call.size() - 6));
+    }
+    return reads;
+  }
+};
+
+// The letter after "&", in small letters; none for a caption without one.
+char AccessKey(const std::string& caption) {
+  const auto at = caption.find('&');
+  if (at == std::string::npos || at + 1 >= caption.size()) return 0;
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[at + 1])));
+}
+
+TEST_F(KeyboardTest, EachMenusAccessKeysAreDistinctInEveryStateOfItsItems) {
+  Start();
+  struct State {
+    const char* name;
+    void (shell::TFormPrincipal::*command)();
+  } const states[] = {
+      {"as it starts", nullptr},
+      {"speech off", &shell::TFormPrincipal::mnuParlarClick},
+      {"links read", &shell::TFormPrincipal::mnuCanviLlegirLinksLecturesClick},
+      {"in Castilian", &shell::TFormPrincipal::mnuCastellaClick},
+      {"speech off again", &shell::TFormPrincipal::mnuParlarClick},
+  };
+  std::map<char, std::string> bar;
+  for (const auto& menu : main.Menus()) {
+    const char key = AccessKey(menu.title->Caption());
+    EXPECT_NE(key, 0) << menu.title->Caption();
+    EXPECT_TRUE(bar.emplace(key, menu.title->Caption()).second)
+        << menu.title->Caption() << " and " << bar[key];
+  }
+  for (const State& state : states) {
+    SCOPED_TRACE(state.name);
+    if (state.command != nullptr) (main.*state.command)();
+    for (const auto& menu : main.Menus()) {
+      std::map<char, std::string> seen;
+      for (const platform::MenuItem* item : menu.items) {
+        if (item->Caption() == "-" || !item->Visible()) continue;
+        const char key = AccessKey(item->Caption());
+        ASSERT_NE(key, 0) << item->Caption();
+        EXPECT_TRUE(seen.emplace(key, item->Caption()).second)
+            << "\"" << item->Caption() << "\" and \"" << seen[key] << "\" share " << key;
+      }
+    }
+  }
+  EXPECT_EQ(main.mnuSortir.Caption(), "Sor&tir");
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Llegir &p\xE0gina");
+}
+
+TEST_F(KeyboardTest, ZoomStepsThroughTheUsualLevelsAndShowsEachOne) {
+  Start();
+  struct Step {
+    platform::MenuItem* item;
+    int percent;
+    const char* shortcut;
+  } const steps[] = {
+      {&main.mnuAmpliar, 110, "Ctrl++"},    {&main.mnuAmpliar, 125, "Ctrl++"},
+      {&main.mnuReduir, 110, "Ctrl+-"},     {&main.mnuMidaNormal, 100, "Ctrl+0"},
+      {&main.mnuReduir, 90, "Ctrl+-"},      {&main.mnuReduir, 80, "Ctrl+-"},
+      {&main.mnuMidaNormal, 100, "Ctrl+0"},
+  };
+  for (const Step& step : steps) {
+    step.item->Click();
+    EXPECT_EQ(step.item->Shortcut(), step.shortcut);
+    EXPECT_EQ(main.Zoom.Percent(), step.percent);
+    EXPECT_EQ(browser.zoom, step.percent);
+    EXPECT_EQ(main.StatusBar1.Text(), "Ampliaci\xF3 " + std::to_string(step.percent) + " %");
+  }
+  // The ends hold.
+  for (int i = 0; i < 30; ++i) main.mnuAmpliar.Click();
+  EXPECT_EQ(browser.zoom, 500);
+  for (int i = 0; i < 30; ++i) main.mnuReduir.Click();
+  EXPECT_EQ(browser.zoom, 25);
+}
+
+TEST_F(KeyboardTest, TheLevelIsSaidOverTheReadingWhichThenRepeatsTheCutUnit) {
+  Start();
+  ASSERT_TRUE(RunUntilReading("SEGONA"));
+  library.ClearLog();
+  main.mnuAmpliar.Click();
+  loop.RunFor(4000);
+  const Lines reads = Reads();
+  ASSERT_GE(reads.size(), 2u) << ::testing::PrintToString(library.calls);
+  EXPECT_EQ(reads[0], "Ampliaci\xF3 110 % ");
+  EXPECT_NE(reads[1].find("SEGONA"), std::string::npos) << "the cut unit again, whole";
+  EXPECT_EQ(library.calls.front(), "Stop");
+}
+
+TEST_F(KeyboardTest, BetweenTwoUnitsTheLevelIsShownOnlyAndTheReadingGoesOn) {
+  Start();
+  ASSERT_TRUE(RunUntilReading("PRIMERA"));
+  library.ClearLog();
+  // The key comes in the reading's pause after the unit, which the first
+  // poll after its end begins.
+  const uint64_t ends = 10 * std::string("PRIMERA FRASE LLARGA DEL TEXT ").size();
+  bool inThePause = false;
+  loop.Post(static_cast<uint32_t>(ends + 300), [&] {
+    inThePause = !main.Speech.Speaking && list->UnitCursor > 0;
+    main.mnuReduir.Click();
+  });
+  loop.RunFor(4000);
+  ASSERT_TRUE(inThePause);
+  EXPECT_EQ(main.StatusBar1.Text(), "Ampliaci\xF3 90 %");
+  const Lines reads = Reads();
+  ASSERT_FALSE(reads.empty());
+  EXPECT_NE(reads.front().find("SEGONA"), std::string::npos) << ::testing::PrintToString(reads);
+}
+
+TEST_F(KeyboardTest, TheLevelIsSaidAloneWhenNothingIsReadAndNeverWithoutALibrary) {
+  struct Case {
+    const char* name;
+    bool library;
+    bool speechOff;
+    Lines said;
+  } const cases[] = {
+      {"speech paused", true, true, {"Ampliaci\xF3 110 % "}},
+      {"the reading over", true, false, {"Ampliaci\xF3 110 % "}},
+      {"no speech library", false, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::SimulatedWindow w("/w");
+    w.library.available = c.library;
+    testing::ScriptedPage page;
+    page.title = "Curta";
+    page.body = "<body><p>Una.</p></body>";
+    w.browser.AddPage("file:///w/index.htm", page);
+    w.main.TimerControlSituacio->SetEnabled(false);
+    shell::StartProgram(w.main, w.about, w.loop);
+    w.loop.RunFor(20000);  // loaded and read to its end
+    if (c.speechOff) w.main.mnuParlarClick();
+    w.library.ClearLog();
+    w.main.mnuAmpliar.Click();
+    w.loop.RunFor(3000);
+    Lines reads;
+    for (const auto& call : w.library.calls) {
+      if (call.rfind("Read(", 0) == 0) reads.push_back(call.substr(5, call.size() - 6));
+    }
+    EXPECT_EQ(reads, c.said);
+    EXPECT_EQ(w.main.StatusBar1.Text(), "Ampliaci\xF3 110 %");
+    EXPECT_EQ(w.browser.zoom, 110);
+  }
+}
+
+TEST(PageZoomSettings, TheLevelIsKeptUnderItsOwnKeyAndAWrongOneGivesTheNormalSize) {
+  struct Case {
+    const char* stored;  // nullptr: no key
+    int applied;
+  } const cases[] = {
+      {"150", 150}, {"25", 25}, {"500", 500}, {"24", 100},    {"501", 100},
+      {"abc", 100}, {"", 100},  {" 75", 75},  {nullptr, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored != nullptr ? c.stored : "(none)");
+    testing::TempDir dir;
+    const std::string path = dir.File("Quelva2001.ini");
+    std::string file = "[Ombrix Sonavia]\n";
+    if (c.stored != nullptr) file += std::string("Ampliaci\xF3 de la p\xE0gina=") + c.stored + "\n";
+    testing::WriteBytes(path, file);
+    testing::SimulatedWindow w("/w");
+    w.main.Settings.SetPath(path);
+    w.main.TimerControlSituacio->SetEnabled(false);
+    shell::StartProgram(w.main, w.about, w.loop);
+    EXPECT_EQ(w.main.Zoom.Percent(), c.applied);
+    EXPECT_EQ(w.browser.zoom, c.applied);
+    w.main.mnuAmpliar.Click();
+    w.main.FormClose();
+    const std::string written = testing::ReadBytes(path);
+    EXPECT_NE(written.find(std::string("Ampliaci\xF3 de la p\xE0gina=") +
+                           std::to_string(w.main.Zoom.Percent()) + "\n"),
+              std::string::npos)
+        << written;
+  }
+}
+
+TEST_F(KeyboardTest, LeavingAScanEditForAnotherControlChecksItButLeavesThePageAlone) {
+  Start();
+  struct Case {
+    bool moving;
+    Lines clicks;
+  } const cases[] = {{true, {}}, {false, {"ClickPage(1,1)"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.moving ? "moving between controls" : "left for the page");
+    input.calls.clear();
+    main.TextDecimesScan.SetText("0");
+    main.SetKeyboardMoving(c.moving);
+    main.TextDecimesScan.OnExit();
+    main.SetKeyboardMoving(false);
+    EXPECT_EQ(main.TextDecimesScan.Text(), "15") << "checked either way";
+    EXPECT_EQ(input.calls, c.clicks);
+  }
+}
+
+}  // namespace
+}  // namespace sonavia::controls

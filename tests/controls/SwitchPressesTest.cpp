@@ -1,0 +1,302 @@
+// The switch's presses on the button toolbar while scanning is on, under
+// simulated time: what a press does with the new settings off (what a click
+// does), presses ignored after a press, the extra step after a press, and
+// the second cycle a long press opens, for the commands of the menus.
+#include "controls/SwitchPresses.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/SwitchWindow.h"
+
+namespace sonavia::controls {
+namespace {
+
+using testing::Lines;
+using testing::SwitchRig;
+
+// What the window did, as seen from outside: the browser's calls, the keys
+// and clicks sent, the hold, speech on or off.
+std::string Effects(SwitchRig& r) {
+  std::string out;
+  for (const auto& call : r.browser.calls) out += call + " ";
+  for (const auto& call : r.input.calls) {
+    if (call.rfind("SetCursorPos", 0) != 0) out += call + " ";
+  }
+  out += r.main.TimerParo->Enabled() ? "held " : "moving ";
+  out += r.main.SpeechState.On() ? "speaking" : "silent";
+  return out;
+}
+
+TEST(SwitchPresses, WithTheNewSettingsOffAPressDoesWhatAClickOnTheButtonDoes) {
+  for (int index = 0; index <= 8; ++index) {
+    SCOPED_TRACE(index);
+    SwitchRig bySwitch, byClick;
+    for (SwitchRig* r : {&bySwitch, &byClick}) {
+      r->LoadPage();  // "Tab" enabled, "Al link" not
+      r->ScanOn(false);
+      r->RunTo(r->loop.Elapsed() + 1500 * (index + 1) - 1);
+      r->RunUntil([&] { return r->Pointer() == index; }, 3000);
+      r->browser.calls.clear();
+      r->input.calls.clear();
+    }
+    // A press acts when the switch comes up; the click at the same moment.
+    bySwitch.Press(100);
+    byClick.loop.RunFor(100);
+    platform::Button* button = byClick.ButtonAt(index);
+    button->Enabled() ? button->Click() : byClick.main.ToolBarBotonsClick();
+    EXPECT_EQ(Effects(bySwitch), Effects(byClick));
+    // And the scan goes on the same. (The reading's pauses may run the
+    // clock past the end of a run: the moves are compared up to it.)
+    const uint64_t end = bySwitch.loop.Elapsed() + 8000;
+    Lines moves[2];
+    for (int k = 0; k < 2; ++k) {
+      SwitchRig& r = k == 0 ? bySwitch : byClick;
+      r.WatchPointer();
+      r.RunTo(end);
+      for (const auto& move : r.moves) {
+        if (std::stoull(move) <= end) moves[k].push_back(move);
+      }
+    }
+    EXPECT_EQ(moves[0], moves[1]);
+    EXPECT_GE(moves[0].size(), 3u);
+  }
+}
+
+TEST(SwitchPresses, APressWithinTheIgnoreTimeOfTheLastTakenPressIsIgnored) {
+  // Presses on "Av pag", 1 ms long, at these times after the first; the
+  // hold keeps the pointer there for all of them.
+  const uint64_t presses[] = {0, 300, 499, 500, 900, 1000, 1600};
+  struct Case {
+    int tenths;
+    uint32_t lateness;
+    int taken;
+  } const cases[] = {{0, 0, 7}, {5, 0, 4}, {5, 250, 4}, {20, 0, 1}, {20, 250, 1}, {1, 0, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.tenths << " tenths, ticks " << c.lateness << " late");
+    SwitchRig r;
+    r.loop.SetTimerLateness(c.lateness);
+    r.main.Presses.SetIgnoreTenths(c.tenths);
+    r.ScanOn(false);
+    const uint64_t first = 6 * (1500 + c.lateness) + 100;  // on "Av pag"
+    for (uint64_t t : presses) r.PressAt(first + t, 1);
+    r.RunTo(first + 2000);
+    int taken = 0;
+    for (const auto& call : r.input.calls) taken += call == "PressKey(34)";
+    EXPECT_EQ(taken, c.taken);
+  }
+}
+
+TEST(SwitchPresses, OutOfRangeIgnoreTimesTakeEveryPress) {
+  SwitchRig r;
+  for (int tenths : {-1, 21, 100}) {
+    r.main.Presses.SetIgnoreTenths(tenths);
+    EXPECT_EQ(r.main.Presses.IgnoreTenths(), 0) << tenths;
+  }
+  r.main.Presses.SetIgnoreTenths(20);
+  EXPECT_EQ(r.main.Presses.IgnoreTenths(), 20);
+}
+
+TEST(SwitchPresses, WithTheDelayAfterAPressTheFirstStepWaitsOneStepMore) {
+  struct Case {
+    bool delay;
+    uint32_t lateness;
+    Lines moves;  // after a press on "Següent" 200 ms after the scan came to it
+  } const cases[] = {
+      {false, 0, {"4500:2", "6000:3", "7500:4"}},
+      {true, 0, {"4500:1", "6000:2", "7500:3"}},
+      {false, 250, {"5250:2", "7000:3", "8750:4"}},
+      {true, 250, {"5250:1", "7000:2", "8750:3"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << (c.delay ? "delay" : "none") << ", late " << c.lateness);
+    SwitchRig r;
+    r.loop.SetTimerLateness(c.lateness);
+    r.main.Scan.SetDelayAfterPress(c.delay);
+    r.ScanOn(false);
+    const uint64_t onSeguent = 2 * (1500 + c.lateness);
+    r.RunTo(onSeguent + 200);
+    ASSERT_EQ(r.Pointer(), 1);
+    r.WatchPointer();
+    r.Press(50);
+    r.RunTo(onSeguent + 3 * (1500 + c.lateness) + 10);
+    EXPECT_EQ(r.moves, c.moves);
+  }
+}
+
+TEST(SwitchPresses, AfterAHoldTheDelayAddsAStepToo) {
+  for (bool delay : {false, true}) {
+    SCOPED_TRACE(delay);
+    SwitchRig r;
+    r.main.Scan.SetDelayAfterPress(delay);
+    r.ScanOn(false);
+    r.RunTo(9200);  // on "Av pag"
+    r.WatchPointer();
+    r.Press(50);  // holds 3 s from 9250
+    r.RunTo(16000);
+    EXPECT_EQ(r.moves, delay ? (Lines{"13750:5", "15250:6"}) : (Lines{"13750:6", "15250:7"}));
+  }
+}
+
+// The second cycle's places shown, with their captions.
+Lines PlacesShown(SwitchRig& r) {
+  Lines shown;
+  for (platform::Button* place : r.main.SwitchPlaces.Buttons()) {
+    if (place->Visible()) shown.push_back(place->Caption());
+  }
+  return shown;
+}
+
+TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
+  for (bool spoken : {false, true}) {
+    SCOPED_TRACE(spoken ? "spoken" : "silent");
+    SwitchRig r;
+    r.ScanOn(spoken);
+    r.RunTo(4600);  // on "Parar" since 4500
+    r.WatchPointer();
+    // Held from 4600: the scan moves on to "Refrescar" at 6000, and the
+    // press becomes long a step after it began, at 6100.
+    r.main.ToolBarBotonsSwitchDown(r.ButtonAt(2));
+    r.RunTo(6099);
+    EXPECT_TRUE(PlacesShown(r).empty());
+    r.RunTo(6100);
+    EXPECT_EQ(PlacesShown(r),
+              (Lines{"Llegir\nlinks", "Castell\xE0",
+                     "Tornar a\ncomen\xE7"
+                     "ar",
+                     "Link\nllegit",
+                     "Marc\nseg\xFC"
+                     "ent",
+                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat", "Aturar\nescaneig"}));
+    EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
+    r.RunTo(6300);
+    r.main.ToolBarBotonsSwitchUp();
+    EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
+    r.RunTo(6100 + 1500 * 8 + 10);
+    EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
+                              "15100:14", "16600:15", "18100:3"}));
+    EXPECT_TRUE(PlacesShown(r).empty());
+    EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
+    if (spoken) {
+      EXPECT_EQ(r.Said(6100),
+                (Lines{"6100 M\xE9s ordres", "7600 Llegir links", "9100 Castell\xE0",
+                       "10600 Tornar a comen\xE7"
+                       "ar",
+                       "12100 Link llegit",
+                       "13600 Marc seg\xFC"
+                       "ent",
+                       "15100 Escaneig mut", "16600 Aturar escaneig", "18100 Refrescar"}));
+    } else {
+      EXPECT_TRUE(r.Said().empty());
+    }
+  }
+}
+
+TEST(SecondCycle, APressIsLongWhenItLastsAStepWithinOneAndThreeSeconds) {
+  struct Case {
+    const char* stepTenths;
+    uint32_t longPress;
+  } const cases[] = {{"5", 1000}, {"15", 1500}, {"22", 2200}, {"40", 3000}};
+  for (const Case& c : cases) {
+    for (uint32_t held : {c.longPress - 1, c.longPress}) {
+      SCOPED_TRACE(::testing::Message() << c.stepTenths << " tenths, held " << held);
+      SwitchRig r;
+      r.main.TextDecimesScan.SetText(c.stepTenths);
+      r.ScanOn(false);
+      r.RunTo(100);
+      r.Press(held);
+      EXPECT_EQ(r.main.Scan.InSecondCycle(), held == c.longPress);
+    }
+  }
+}
+
+TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
+  struct Case {
+    int place;
+    const char* what;
+    std::function<bool(SwitchRig&)> done;
+  } const cases[] = {
+      {9, "links",
+       [](SwitchRig& r) {
+         return r.list->ReadingMode == reading::ReadingMode::Links &&
+                r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &p\xE0gina";
+       }},
+      {10, "Castilian",
+       [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},
+      {11, "restart",
+       [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 1; }},
+      {12, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
+      {13, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
+      {14, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
+      {15, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SwitchRig r;
+    r.LoadPage();
+    r.main.SpeechState.Set(false);  // a quiet reading, so that "restart" shows
+    r.main.Sequencer.StartReadingAt(0);
+    r.ScanOn(false);
+    // Long on "Av pag", where a choice would hold the pointer.
+    ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
+    r.Press(1600);
+    ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == c.place; }));
+    r.library.ClearLog();
+    r.Press();
+    EXPECT_TRUE(c.done(r));
+    EXPECT_TRUE(PlacesShown(r).empty());
+    EXPECT_FALSE(r.main.TimerParo->Enabled()) << "no hold";
+    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 15);
+  }
+}
+
+TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
+  SwitchRig r;
+  r.ScanOn(false);
+  r.RunTo(3100);  // on "Següent"; "Parar" at 4500
+  r.Press(1600);  // long at 4600
+  ASSERT_TRUE(r.main.Scan.InSecondCycle());
+  r.RunTo(6200);  // on its first place since 6200
+  r.WatchPointer();
+  r.Press(1600);
+  EXPECT_FALSE(r.main.Scan.InSecondCycle());
+  EXPECT_TRUE(PlacesShown(r).empty());
+  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2"}))
+      << "back on \"Parar\", where the scan was, as soon as the press is long";
+}
+
+TEST(SecondCycle, APressDownWhenTheWindowStopsTakingInputIsDropped) {
+  SwitchRig r;
+  r.ScanOn(false);
+  r.RunTo(1600);
+  r.main.ToolBarBotonsSwitchDown(r.ButtonAt(0));
+  r.main.SetEnabled(false);  // "Pàgina carregada": the release never comes
+  r.RunTo(5000);
+  r.main.SetEnabled(true);
+  EXPECT_FALSE(r.main.Scan.InSecondCycle());
+  r.main.ToolBarBotonsSwitchUp();  // one that comes all the same does nothing
+  EXPECT_TRUE(r.browser.calls.empty());
+}
+
+class SecondCycleReduced : public testing::SwitchWindow {
+ protected:
+  SecondCycleReduced() : SwitchWindow(false) {}
+};
+
+TEST_F(SecondCycleReduced, WithoutTheSpeechLibraryOnlyTheFrameAndScanningOffAreOffered) {
+  ScanOn(false);
+  RunTo(100);
+  WatchPointer();
+  Press(1600);
+  EXPECT_EQ(PlacesShown(*this), (Lines{"Marc\nseg\xFC"
+                                       "ent",
+                                       "Aturar\nescaneig"}));
+  RunTo(1600 + 1500 * 3 + 10);
+  // The nine less the speech button: the places come at 8 and 9.
+  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:0"}));
+}
+
+}  // namespace
+}  // namespace sonavia::controls
