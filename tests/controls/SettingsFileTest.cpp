@@ -185,6 +185,13 @@ TEST_F(Settings, StoredValuesAreTakenOnlyWhenExactAndInRange) {
       {"rate 256", {{rate, "256"}}, {}},
       {"rate 0", {{rate, "0"}}, {}},
       {"rate not a number", {{rate, "r\xE0pid"}}, {}},
+      // A value is read into 50 characters, the last one its end.
+      {"rate of 49 characters",
+       {{rate, std::string(46, '0') + "120"}},
+       {.rate = std::string(46, '0') + "120", .ratesSent = {120}}},
+      {"rate of 50 characters, cut",
+       {{rate, std::string(47, '0') + "120"}},
+       {.rate = std::string(47, '0') + "12", .ratesSent = {12}}},
       {"step 101", {{kStep, "101"}}, {}},
       {"step 0", {{kStep, "0"}}, {}},
       {"step 1", {{kStep, "1"}}, {.step = "1", .stepInterval = 100}},

@@ -210,6 +210,14 @@ TEST(SecondCycle, APressIsLongWhenItLastsAStepWithinOneAndThreeSeconds) {
       EXPECT_EQ(r.main.Scan.InSecondCycle(), held == c.longPress);
     }
   }
+  // A press down whose release was lost: the next counts from itself.
+  SwitchRig r;
+  r.ScanOn(false);
+  r.RunTo(100);
+  r.main.ToolBarBotonsSwitchDown(r.ButtonAt(r.Pointer()));
+  r.RunTo(600);
+  r.Press(1499);
+  EXPECT_FALSE(r.main.Scan.InSecondCycle());
 }
 
 TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
@@ -263,8 +271,9 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   r.Press(1600);
   EXPECT_FALSE(r.main.Scan.InSecondCycle());
   EXPECT_TRUE(PlacesShown(r).empty());
-  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2"}))
-      << "back on \"Parar\", where the scan was, as soon as the press is long";
+  r.RunTo(9300);
+  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2", "9200:3"}))
+      << "back on \"Parar\", where the scan was, as soon as the press is long, and on";
 }
 
 TEST(SecondCycle, APressDownWhenTheWindowStopsTakingInputIsDropped) {
