@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         // letter alone would be a drive.
         Case{{"z39.50r://h/db"}, Action::Run, "z39.50r://h/db"},
         Case{{"svn+ssh://h/r"}, Action::Run, "svn+ssh://h/r"},
+        Case{{"ws://h/r"}, Action::Run, "ws://h/r"},
         Case{{"view-source:a"}, Action::Run, "view-source:a"},
         Case{{"c:dades.htm"}, Action::Run, "file:///home/u/docs/c:dades.htm"},
         Case{{"10:30.htm"}, Action::Run, "file:///home/u/docs/10:30.htm"},
