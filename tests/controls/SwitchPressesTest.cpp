@@ -262,10 +262,12 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
 
 TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   SwitchRig r;
+  r.main.mnuCastellaClick();
   r.ScanOn(false);
   r.RunTo(3100);  // on "Següent"; "Parar" at 4500
   r.Press(1600);  // long at 4600
   ASSERT_TRUE(r.main.Scan.InSecondCycle());
+  EXPECT_EQ(PlacesShown(r).at(1), "Catal\xE0") << "the other language";
   r.RunTo(6200);  // on its first place since 6200
   r.WatchPointer();
   r.Press(1600);

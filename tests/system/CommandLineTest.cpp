@@ -67,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"a.htm"}, Action::Run, "file:///home/u/docs/a.htm"},
         Case{{"--", "-odd.htm"}, Action::Run, "file:///home/u/docs/-odd.htm"},
         Case{{"--help"}, Action::Help, ""}, Case{{"-h"}, Action::Help, ""},
+        Case{{"-v"}, Action::Version, ""},
         Case{{"x.htm", "--version"}, Action::Version, "file:///home/u/docs/x.htm"},
         Case{{"--versio"}, Action::Error, ""}, Case{{"-x"}, Action::Error, ""},
         Case{{"a.htm", "b.htm"}, Action::Error, "file:///home/u/docs/a.htm"},

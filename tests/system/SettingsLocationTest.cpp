@@ -21,6 +21,7 @@ TEST(SettingsLocation, TheUsersConfigurationFolder) {
       {"", "/home/u", "/home/u/.config/sonavia/F.ini"},
       {"relative/conf", "/home/u", "/home/u/.config/sonavia/F.ini"},
       {"/", nullptr, "/sonavia/F.ini"},
+      {"//", nullptr, "/sonavia/F.ini"},
       {nullptr, "", ""},
       {nullptr, nullptr, ""},
   };
