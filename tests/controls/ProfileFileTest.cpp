@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -19,6 +21,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 using namespace std::string_literals;
+namespace fs = std::filesystem;
 
 struct ReadCase {
   const char* what;
@@ -39,6 +42,11 @@ TEST(ProfileFile, ReadsAsThePlatformsProfileFunctions) {
        "d\xE8"
        "cimes",
        "5"},
+      {"Windows-1252 capitals in names", "[S]\nAZ\x8A\x8C\x8E\x9F\xC0\xD8\xDE=1\n", "s",
+       "az\x9A\x9C\x9E\xFF\xE0\xF8\xFE", "1"},
+      {"\xD7 and \xF7 are no pair", "[S]\n\xD7=1\n", "S", "\xF7", "NO"},
+      {"\xBF and \xDF are no pair", "[S]\n\xBF=1\n", "S", "\xDF", "NO"},
+      {"\xDF and \xFF are no pair", "[S]\n\xDF=1\n", "S", "\xFF", "NO"},
       {"value keeps its case", "[S]\nk=Castell\xE0\n", "S", "K", "Castell\xE0"},
       {"blanks around names and value", " \t[  S \t]  \n\t k  =  v a l \t\n", "S", "k", "v a l"},
       {"inner blanks of a name count", "[S]\nVelocitat de  lectura=1\n", "S",
@@ -47,6 +55,7 @@ TEST(ProfileFile, ReadsAsThePlatformsProfileFunctions) {
       {"single quotes", "[S]\nk='a'\n", "S", "k", "a"},
       {"unmatched quotes stay", "[S]\nk=\"a'\n", "S", "k", "\"a'"},
       {"a lone quote stays", "[S]\nk=\"\n", "S", "k", "\""},
+      {"two quotes alone", "[S]\nk=\"\"\n", "S", "k", ""},
       {"first of duplicated keys", "[S]\nk=1\nK=2\n", "S", "k", "1"},
       {"first of duplicated sections", "[S]\nk=1\n[s]\nk=2\n", "S", "k", "1"},
       {"only the first duplicated section is looked in", "[S]\na=1\n[S]\nk=2\n", "S", "k", "NO"},
@@ -54,6 +63,7 @@ TEST(ProfileFile, ReadsAsThePlatformsProfileFunctions) {
       {"cut at a NUL", "[S]\nk=ab\0cd\n"s, "S", "k", "ab"},
       {"CR LF line ends", "[S]\r\nk=v\r\nj=w\r\n", "S", "j", "w"},
       {"last line without its end", "[S]\nk=v", "S", "k", "v"},
+      {"a blank first line", "\n[Ombrix Sonavia]\nParlar=no\n", "Ombrix Sonavia", "Parlar", "no"},
       {"empty value", "[S]\nk=\n", "S", "k", ""},
       {"equals signs in the value", "[S]\nk=a=b\n", "S", "k", "a=b"},
       {"brackets in the value", "[S]\nk=[T]\n", "S", "k", "[T]"},
@@ -70,6 +80,9 @@ TEST(ProfileFile, ReadsAsThePlatformsProfileFunctions) {
     EXPECT_EQ(ProfileFile(c.content).Read(c.section, c.key, "NO", 50), c.expected) << c.what;
   }
   EXPECT_EQ(ProfileFile("").Read("S", "k", "fallback", 4), "fal") << "the fallback is cut too";
+  for (const std::size_t size : {0, 1}) {
+    EXPECT_EQ(ProfileFile("[S]\nk=v\n").Read("S", "k", "NO", size), "") << "no room: " << size;
+  }
 }
 
 struct WriteCase {
@@ -91,6 +104,7 @@ TEST(ProfileFile, WritingAKeyChangesOnlyItsLine) {
       {"a missing key at the end of its section", "[S]\nk=1\n\n[B]\nx=y\n", "n", "5",
        "[S]\nk=1\nn=5\n\n[B]\nx=y\n"},
       {"a missing key with CR LF", "[S]\r\nk=1\r\n", "n", "5", "[S]\r\nk=1\r\nn=5\r\n"},
+      {"CR LF from a blank first line", "\r\n[S]\nk=1", "n", "5", "\r\n[S]\nk=1\r\nn=5"},
       {"a missing key after a last line without its end", "[S]\nk=1", "n", "5", "[S]\nk=1\nn=5"},
       {"a missing key in an empty section", "[S]\n[B]\n", "n", "5", "[S]\nn=5\n[B]\n"},
       {"a missing section at the end", "[A]\nx=y\n", "k", "v", "[A]\nx=y\n[S]\nk=v\n"},
@@ -166,31 +180,74 @@ TEST_F(ProfileFileOnDisk, HostileFilesGiveTheFallbackAndAreNotReplacedByAccident
     EXPECT_EQ(after.substr(0, content.size()), content) << "what was there is kept";
     EXPECT_EQ(ProfileFile::Load(path).Read("S", "k", "NO", 50), "v");
   }
+}
 
-  // A file far larger than any settings file, a folder or a pipe in the
-  // file's place: nothing read, nothing replaced.
-  std::filesystem::resize_file(path, std::uintmax_t{100} << 20);
-  ProfileFile huge = ProfileFile::Load(path);
-  EXPECT_FALSE(huge.Readable());
-  EXPECT_EQ(huge.Read("S", "k", "NO", 50), "NO");
-  std::string error;
-  EXPECT_FALSE(huge.Save(path, error));
-  EXPECT_EQ(std::filesystem::file_size(path), std::uintmax_t{100} << 20);
-  std::filesystem::remove(path);
-  std::filesystem::create_directory(path);
-  ProfileFile folder = ProfileFile::Load(path);
-  EXPECT_FALSE(folder.Readable());
-  EXPECT_EQ(folder.Read("S", "k", "NO", 50), "NO");
-  EXPECT_FALSE(folder.Save(path, error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_TRUE(std::filesystem::is_directory(path));
-  std::filesystem::remove(path);
-  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  ProfileFile pipe = ProfileFile::Load(path);  // must not wait for a writer
-  EXPECT_FALSE(pipe.Readable());
-  EXPECT_FALSE(pipe.Save(path, error));
-  EXPECT_TRUE(std::filesystem::is_fifo(path));
-  EXPECT_EQ(Entries(dir.Path() / "sonavia"), 1u);
+// Bytes that are no settings file, or no file at all, in its place: the
+// profile reads as empty, refuses to replace them, and says why.
+TEST_F(ProfileFileOnDisk, WhatCannotBeReadOrReplacedIsLeftAsItWasAndSaysWhy) {
+  const auto folder = dir.Path() / "sonavia";
+  const std::uintmax_t largest = 4 << 20;
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // before loading
+    std::function<void()> after;   // between loading and saving
+    bool readable;
+    std::string error;
+    std::function<bool()> left;
+  } const cases[] = {
+      {"a folder", [&] { std::filesystem::create_directories(path); }, [] {}, false,
+       "the file was not read (not a regular file)", [&] { return fs::is_directory(path); }},
+      {"a pipe", [&] { ::mkfifo(path.c_str(), 0600); }, [] {}, false,
+       "the file was not read (not a regular file)", [&] { return fs::is_fifo(path); }},
+      {"more than 4 MiB", [&] { WriteBytes(path, ""), fs::resize_file(path, largest + 1); }, [] {},
+       false, "the file was not read (too large to be a settings file)",
+       [&] { return fs::file_size(path) == largest + 1; }},
+      {"a file for the folder", [&] { fs::remove(folder), WriteBytes(folder, "x"); }, [] {}, true,
+       "cannot create its folder: Not a directory", [&] { return ReadBytes(folder) == "x"; }},
+      {"a folder made after loading", [] {}, [&] { fs::create_directory(path); }, true,
+       "cannot replace: Is a directory", [&] { return fs::is_directory(path); }},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    c.before();
+    ProfileFile profile = ProfileFile::Load(path);  // a pipe must not wait for a writer
+    EXPECT_EQ(profile.Readable(), c.readable) << c.what;
+    EXPECT_EQ(profile.Read("S", "k", "NO", 50), "NO") << c.what;
+    profile.Write("S", "k", "v");
+    c.after();
+    std::string error;
+    EXPECT_FALSE(profile.Save(path, error)) << c.what;
+    EXPECT_EQ(error, c.error) << c.what;
+    EXPECT_TRUE(c.left()) << c.what;
+    if (fs::is_directory(folder)) {
+      EXPECT_EQ(Entries(folder), 1u) << c.what << ": no temporary file is left";
+    }
+  }
+  // Up to 4 MiB is read; a file the system gives no size (in /proc) is read
+  // to its end; an error left over from before does not stop the reading.
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  WriteBytes(path, "[S]\nk=v\n");
+  fs::resize_file(path, largest);
+  errno = EINTR;
+  EXPECT_EQ(ProfileFile::Load(path).Read("S", "k", "NO", 50), "v");
+  EXPECT_EQ(ProfileFile::Load("/proc/version").Content(), ReadBytes("/proc/version"));
+}
+
+TEST_F(ProfileFileOnDisk, SavingKeepsTheFilesPermissions) {
+  fs::create_directories(dir.Path() / "sonavia");
+  for (const mode_t mode : {0640, 0604, 0600}) {
+    WriteBytes(path, "[S]\nk=1\n");
+    ::chmod(path.c_str(), mode);
+    ProfileFile profile = ProfileFile::Load(path);
+    profile.Write("S", "k", "2");
+    std::string error;
+    ASSERT_TRUE(profile.Save(path, error)) << error;
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, mode);
+  }
 }
 
 TEST_F(ProfileFileOnDisk, ALinkedFileIsReplacedWhereTheLinkPoints) {
@@ -259,14 +316,27 @@ TEST_F(ProfileFileOnDisk, AFileWithoutWritePermissionKeepsWhatItHasWhoeverRuns) 
 TEST_F(ProfileFileOnDisk, AFileInAReadOnlyFolderKeepsWhatItHas) {
   if (Root()) GTEST_SKIP() << "permission bits do not stop the superuser";
   const auto folder = dir.Path() / "sonavia";
-  std::filesystem::create_directories(folder);
+  fs::create_directories(folder);
   WriteBytes(path, "[S]\nk=1\n");
-  ::chmod(folder.c_str(), 0555);
-  ProfileFile profile = ProfileFile::Load(path);
-  profile.Write("S", "k", "2");
-  std::string error;
-  EXPECT_FALSE(profile.Save(path, error));
-  EXPECT_EQ(ReadBytes(path), "[S]\nk=1\n");
+  struct Case {
+    mode_t file, folder;
+    std::string error;
+  } const cases[] = {
+      {0444, 0755, "cannot write: the file is read-only"},
+      {0644, 0555, "cannot create a temporary file: Permission denied"},
+      {0000, 0755, "the file was not read (cannot open: Permission denied)"},
+  };
+  for (const auto& c : cases) {
+    ::chmod(path.c_str(), c.file);
+    ::chmod(folder.c_str(), c.folder);
+    ProfileFile profile = ProfileFile::Load(path);
+    profile.Write("S", "k", "2");
+    std::string error;
+    EXPECT_FALSE(profile.Save(path, error));
+    EXPECT_EQ(error, c.error);
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(ReadBytes(path), "[S]\nk=1\n") << c.error;
+  }
   ::chmod(folder.c_str(), 0755);
 }
 

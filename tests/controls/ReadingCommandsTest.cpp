@@ -50,6 +50,16 @@ class ReadingCommandsTest : public ::testing::Test, protected testing::Simulated
     }
     return false;
   }
+  // The texts read since the log was cleared, with the ms from `since`.
+  Lines TimedReads(uint64_t since) const {
+    Lines reads;
+    for (const auto& line : library.timeline) {
+      const auto read = line.find(" Read(");
+      if (read != std::string::npos)
+        reads.push_back(std::to_string(std::stoull(line) - since) + line.substr(read));
+    }
+    return reads;
+  }
   Lines ReadTexts() const {
     Lines reads;
     for (const auto& call : library.calls) {
@@ -141,15 +151,20 @@ TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReading) {
   }
 }
 
-TEST_F(ReadingCommandsTest, RestartWhileSpeechIsOffTurnsItOn) {
+TEST_F(ReadingCommandsTest, RestartReadsFromTheTitleWithSpeechOnOrOff) {
   Start();
-  ASSERT_TRUE(RunUntilReading("SEGONA"));
-  main.mnuParlar.Click();
-  library.ClearLog();
-  main.mnuTornarAComencar.Click();
-  EXPECT_TRUE(SpeechOn());
-  loop.RunFor(600);
-  EXPECT_EQ(ReadTexts().front(), "T\xEDtol ");
+  for (const bool speechOn : {true, false}) {
+    ASSERT_TRUE(RunUntilReading("SEGONA"));
+    if (!speechOn) main.mnuParlar.Click();
+    library.ClearLog();
+    const uint64_t restart = loop.Elapsed();
+    main.mnuTornarAComencar.Click();
+    EXPECT_TRUE(SpeechOn());
+    loop.RunFor(800);
+    EXPECT_EQ(TimedReads(restart),
+              (Lines{"0 Read(T\xEDtol )", "100 Read(Inici )", "700 Read(PRIMERA FRASE )"}))
+        << speechOn;
+  }
 }
 
 TEST_F(ReadingCommandsTest, F2FollowsTheLinkBeingReadOrTheFirst) {
@@ -162,6 +177,7 @@ TEST_F(ReadingCommandsTest, F2FollowsTheLinkBeingReadOrTheFirst) {
 
 TEST_F(ReadingCommandsTest, F2AndEnterDoNothingOnAPageWithoutLinks) {
   Start(true, false);
+  EXPECT_FALSE(main.SpeedButtonTab.Enabled()) << "no link to tab to";
   main.mnuAnarALink.Click();
   main.ApplicationEvents1Message(0x0D);
   main.SpeedButtonAlLink.SetEnabled(true);

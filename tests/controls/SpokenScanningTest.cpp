@@ -99,6 +99,7 @@ TEST(CaptionRate, FasterOnlyWhenTheCaptionWouldOutlastTheStep) {
       {"No parlar", 500, 180, 255},  // as fast as it goes
       {"No parlar", 100, 180, 255},
       {"Anterior", 0, 180, 255},
+      {"Av pag", 1306, 50, 50},    // 94,000 in 1,175 ms at 80: just fits
       {"Parar", 1500, 50, 50},     // fits at 80, the slowest spoken
       {"Anterior", 1500, 50, 83},  // does not
   };
@@ -256,6 +257,15 @@ TEST_F(SpokenScanning, AfterTwoCyclesWithoutAPressItRestsAndSaysSo) {
   for (const auto& line : Said(back)) EXPECT_EQ(line.find("Anterior"), std::string::npos) << line;
 }
 
+TEST_F(SpokenScanning, SwitchedOffAndOnItCountsItsTwoCyclesAfresh) {
+  ScanOn(true);
+  RunTo(1500 * 10 + 100);  // ten steps without a press
+  main.mnuEscaneigParlat.Click();
+  main.mnuEscaneigParlat.Click();
+  RunTo(60000);
+  EXPECT_EQ(Said().back(), "43500 Escaneig en pausa") << "eighteen steps after 15000";
+}
+
 TEST_F(SpokenScanning, APressOnTheRestingScanWhileALinkIsOfferedFollowsTheLink) {
   ScanOn(true);
   RunTo(28600);
@@ -297,6 +307,10 @@ TEST_F(SpokenScanning, TheSecondCycleKeepsThePointerWhileLinksAreRead) {
   for (const auto& move : moves) {
     EXPECT_GE(std::stoi(move.substr(move.find(':') + 1)), 9) << move << ": a place, not a link";
   }
+  // Scanning off and on again leaves it for the toolbar's buttons.
+  main.mnuEscaneig.Click();
+  main.mnuEscaneig.Click();
+  EXPECT_FALSE(main.Scan.InSecondCycle());
 }
 
 }  // namespace

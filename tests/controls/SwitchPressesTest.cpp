@@ -210,6 +210,14 @@ TEST(SecondCycle, APressIsLongWhenItLastsAStepWithinOneAndThreeSeconds) {
       EXPECT_EQ(r.main.Scan.InSecondCycle(), held == c.longPress);
     }
   }
+  // A press down whose release was lost: the next counts from itself.
+  SwitchRig r;
+  r.ScanOn(false);
+  r.RunTo(100);
+  r.main.ToolBarBotonsSwitchDown(r.ButtonAt(r.Pointer()));
+  r.RunTo(600);
+  r.Press(1499);
+  EXPECT_FALSE(r.main.Scan.InSecondCycle());
 }
 
 TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
@@ -254,17 +262,20 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
 
 TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   SwitchRig r;
+  r.main.mnuCastellaClick();
   r.ScanOn(false);
   r.RunTo(3100);  // on "Següent"; "Parar" at 4500
   r.Press(1600);  // long at 4600
   ASSERT_TRUE(r.main.Scan.InSecondCycle());
+  EXPECT_EQ(PlacesShown(r).at(1), "Catal\xE0") << "the other language";
   r.RunTo(6200);  // on its first place since 6200
   r.WatchPointer();
   r.Press(1600);
   EXPECT_FALSE(r.main.Scan.InSecondCycle());
   EXPECT_TRUE(PlacesShown(r).empty());
-  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2"}))
-      << "back on \"Parar\", where the scan was, as soon as the press is long";
+  r.RunTo(9300);
+  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2", "9200:3"}))
+      << "back on \"Parar\", where the scan was, as soon as the press is long, and on";
 }
 
 TEST(SecondCycle, APressDownWhenTheWindowStopsTakingInputIsDropped) {

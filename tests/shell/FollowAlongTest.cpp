@@ -166,7 +166,7 @@ TEST(MarkForUnit, TellsTextsImagesAndLinksApart) {
   converter.ConvertPage(
       "<p>A. <img src=\"u.png\" alt=\"LINK\"> <a href=\"p.htm\"><img src=\"i.png\" "
       "alt=\"Dins\"></a>"
-      " <img src=\"v.png\"> <a href=\"q.htm\">Imatge </a> B</p>");
+      " <img src=\"v.png\"><a href=\"q.htm\">Imatge </a> B</p>");
   struct Case {
     int32_t unit;
     std::optional<ReadingMark> mark;
@@ -181,8 +181,8 @@ TEST(MarkForUnit, TellsTextsImagesAndLinksApart) {
       {7, ReadingMark{MarkKind::Link, "Imatge DINS ", 1}},
       {8, ReadingMark{MarkKind::Link, "Imatge DINS ", 1}},
       {11, ReadingMark{MarkKind::Image, "V.PNG", 2}},
-      {13, ReadingMark{MarkKind::Link, "IMATGE ", 2}},
-      {15, ReadingMark{MarkKind::Text, " B ", 0}},
+      {12, ReadingMark{MarkKind::Link, "IMATGE ", 2}},  // right after an image
+      {14, ReadingMark{MarkKind::Text, " B ", 0}},
       {list->UnitCount + 1, std::nullopt},
   };
   for (const auto& c : cases) {

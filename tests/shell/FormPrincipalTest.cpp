@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,9 +33,11 @@ class ProgramTest : public ::testing::Test, protected testing::SimulatedWindow {
   }
 };
 
-// An item as the user meets it: caption, shortcut, and what is unusual.
+// An item as the user meets it: caption, shortcut, and what is unusual,
+// after the name by which the view gives it its picture and its name for
+// a screen reader.
 std::string Shown(const TFormPrincipal& main, const platform::Command& c) {
-  std::string text = c.Caption();
+  std::string text = c.Name() + ": " + c.Caption();
   if (!c.Shortcut().empty()) text += " [" + c.Shortcut() + "]";
   if (main.Checkable(c)) text += c.Checked() ? " (checked)" : " (unchecked)";
   if (!c.Enabled()) text += " (disabled)";
@@ -47,59 +51,72 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
     menus.push_back(Shown(main, *menu.title) + ":");
     for (const auto* item : menu.items) menus.push_back("  " + Shown(main, *item));
   }
-  EXPECT_EQ(menus, (Lines{"&Control:",
-                          "  &Obrir... [Ctrl+O]",
-                          "  &Imprimir... [Ctrl+I]",
-                          "  &Desar com... (disabled) (hidden)",
-                          "  -",
-                          "  &Anterior [F9]",
-                          "  &Seg\xFC"
+  EXPECT_EQ(menus, (Lines{"Opcions1: &Control:",
+                          "  MenuObrir: &Obrir... [Ctrl+O]",
+                          "  MenuImprimir: &Imprimir... [Ctrl+I]",
+                          "  MenuDesarcom: &Desar com... (disabled) (hidden)",
+                          "  N7: -",
+                          "  mnuEndarrera: &Anterior [F9]",
+                          "  mnuEndavant: &Seg\xFC"
                           "ent [Ctrl+F9]",
-                          "  &Parar [Ctrl+P]",
-                          "  &Refrescar [Ctrl+R]",
-                          "  &Marc seg\xFC"
+                          "  MenuPararlaCarrega: &Parar [Ctrl+P]",
+                          "  menuRecarregar: &Refrescar [Ctrl+R]",
+                          "  MenuMarcSeguent: &Marc seg\xFC"
                           "ent [F6]",
-                          "  -",
-                          "  Amp&liar la p\xE0gina [Ctrl++]",
-                          "  Red&uir la p\xE0gina [Ctrl+-]",
-                          "  Mida &normal de la p\xE0gina [Ctrl+0]",
-                          "  -",
-                          "  Es&criure directament una ade\xE7"
+                          "  N8: -",
+                          "  mnuAmpliar: Amp&liar la p\xE0gina [Ctrl++]",
+                          "  mnuReduir: Red&uir la p\xE0gina [Ctrl+-]",
+                          "  mnuMidaNormal: Mida &normal de la p\xE0gina [Ctrl+0]",
+                          "  N6: -",
+                          "  MenuEscriureDirectamentUnaAdesa: Es&criure directament una ade\xE7"
                           "a [F8]",
-                          "  -",
-                          "  &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
-                          "  -",
-                          "  Sor&tir",
-                          "Opcions de &lectura:",
-                          "  &Anar a link que s'est\xE0 llegint [F2]",
-                          "  - [-]",
-                          "  Desactivar la &Lectura (pausa) [F3] (checked)",
-                          "  &Tornar a comen\xE7"
+                          "  N5: -",
+                          "  mnuEscaneig: &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
+                          "  N2: -",
+                          "  mnuSortir: Sor&tir",
+                          "Control1: Opcions de &lectura:",
+                          "  mnuAnarALink: &Anar a link que s'est\xE0 llegint [F2]",
+                          "  N4: - [-]",
+                          "  mnuParlar: Desactivar la &Lectura (pausa) [F3] (checked)",
+                          "  mnuTornarAComencar: &Tornar a comen\xE7"
                           "ar [Ctrl+F3]",
-                          "  -",
-                          "  Lle&gir Links [F4]",
-                          "  -",
-                          "  &Catal\xE0 (checked) (disabled)",
-                          "  Cast&ell\xE0 [F7] (unchecked)",
-                          "  E&scaneig parlat (unchecked)",
-                          "  &Mostrar el que es llegeix (checked)",
-                          "  Lle&ngua de la p\xE0gina (checked)",
-                          "&Parlant de...:"}));
+                          "  N3: -",
+                          "  mnuCanviLlegirLinksLectures: Lle&gir Links [F4]",
+                          "  N1: -",
+                          "  mnuCatala: &Catal\xE0 (checked) (disabled)",
+                          "  mnuCastella: Cast&ell\xE0 [F7] (unchecked)",
+                          "  mnuEscaneigParlat: E&scaneig parlat (unchecked)",
+                          "  mnuMostrarLectura: &Mostrar el que es llegeix (checked)",
+                          "  mnuLlenguaPagina: Lle&ngua de la p\xE0gina (checked)",
+                          "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
-  EXPECT_EQ(buttons, (Lines{"Anterior",
-                            "Seg\xFC"
-                            "ent",
-                            "Parar", "Refrescar", "Marc Seg. (hidden)", "Re Pag", "Av pag", "Tab",
-                            "Al link", "No parlar",
-                            // The second cycle's places, shown while the scan walks them.
-                            "Llegir\nlinks (hidden)", "Castell\xE0 (hidden)",
-                            "Tornar a\ncomen\xE7"
-                            "ar (hidden)",
-                            "Link\nllegit (hidden)",
-                            "Marc\nseg\xFC"
-                            "ent (hidden)",
-                            "Escaneig\nparlat (hidden)", "Aturar\nescaneig (hidden)"}));
+  EXPECT_EQ(buttons,
+            (Lines{"SpeedButtonAnterior: Anterior",
+                   "SpeedButtonSeguent: Seg\xFC"
+                   "ent",
+                   "SpeedButtonPararCarrega: Parar", "SpeedButtonRecarregar: Refrescar",
+                   "SpeedButtonMarcSeguent: Marc Seg. (hidden)", "SpeedButtonRePag: Re Pag",
+                   "SpeedButtonAvPag: Av pag", "SpeedButtonTab: Tab", "SpeedButtonAlLink: Al link",
+                   "SpeedButtonParlar: No parlar",
+                   // The second cycle's places, shown while the scan walks them.
+                   "SpeedButtonEscLinks: Llegir\nlinks (hidden)",
+                   "SpeedButtonEscLlengua: Castell\xE0 (hidden)",
+                   "SpeedButtonEscComencar: Tornar a\ncomen\xE7"
+                   "ar (hidden)",
+                   "SpeedButtonEscLinkLlegit: Link\nllegit (hidden)",
+                   "SpeedButtonEscMarc: Marc\nseg\xFC"
+                   "ent (hidden)",
+                   "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
+                   "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
+  Lines others;
+  for (const platform::Control* c : std::initializer_list<const platform::Control*>{
+           &main.ImageQuelva2000, &main.cboAddress, &main.EditVelocitat, &main.TextDecimesScan,
+           &main.TextTimerParo, &main.StatusBar1}) {
+    others.push_back(c->Name());
+  }
+  EXPECT_EQ(others, (Lines{"ImageQuelva2000", "cboAddress", "EditVelocitat", "TextDecimesScan",
+                           "TextTimerParo", "StatusBar1"}));
   EXPECT_EQ(main.ImageQuelva2000.Hint(), "https://www.sonavia.cat/");
   struct EditCase {
     const platform::Edit& edit;
@@ -118,6 +135,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
     EXPECT_EQ(e.edit.Text(), e.text) << e.edit.Name();
     EXPECT_EQ(e.edit.Hint(), e.hint) << e.edit.Name();
   }
+  EXPECT_EQ(main.OpenFileDialog.Name(), "OpenFileDialog");
   EXPECT_EQ(main.OpenFileDialog.Title, "Obrir - \"Ombrix Sonavia\"");
   EXPECT_EQ(main.OpenFileDialog.Filter,
             "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*");
@@ -162,7 +180,10 @@ TEST_F(ProgramTest, StartsWithASplashThenOpensTheStartPage) {
     atHalf = {about.Visible(), about.Height(), about.OKButton.Visible(), about.Timer1->Enabled(),
               about.Timer2->Enabled()};
   });
+  bool toldOfDrops = false;
+  main.OnStateChanged = [&] { toldOfDrops = toldOfDrops || main.AcceptsDrops(); };
   StartProgram(main, about, loop);
+  EXPECT_TRUE(toldOfDrops) << "the view takes drops from the start";
   EXPECT_EQ(library.timeline.front(), "0 Load");
   EXPECT_TRUE(atHalf.visible);
   EXPECT_EQ(atHalf.height, about::kClientHeight - 28);
@@ -214,22 +235,54 @@ TEST_F(ProgramTest, WithoutTheSpeechLibraryTheWindowIsABrowserWithScanning) {
   EXPECT_EQ(browser.calls, Lines{"Navigate(file:///home/u/index.htm)"});
 }
 
-TEST_F(ProgramTest, ClosingStopsWaitsAndFrees) {
-  browser.failCalls = true;  // no start page to read
-  for (const bool speaking : {true, false}) {
-    StartProgram(main, about, loop);
-    if (speaking) main.Sequencer.SpeakUnit("UNA FRASE PROU LLARGA ");
-    library.ClearLog();
-    const auto t0 = loop.Elapsed();
-    main.FormClose();
-    const std::string stop = std::to_string(t0) + " Stop";
-    const std::string free = std::to_string(t0 + 1500) + " Free";
-    const Lines expected = speaking ? Lines{stop, free} : Lines{free};
-    EXPECT_EQ(library.timeline, expected) << speaking;
-    EXPECT_FALSE(main.Speech.Loaded());
-    EXPECT_FALSE(main.Speech.Speaking);
-    main.FormDestroy();
-    EXPECT_FALSE(main.AcceptsDrops());
+// The close stops the unit being read, waits 1.5 s, stops what began in
+// the wait and frees the library; a page completing in the wait is not read.
+TEST(Closing, StopsWaitsAndFreesTheLibraryWithNothingLeftSpeaking) {
+  struct Case {
+    const char* name;
+    std::function<void(testing::SimulatedWindow&)> before;
+    Lines timeline;  // ms from the close
+  } const cases[] = {
+      {"speaking",
+       [](auto& w) { w.main.Sequencer.SpeakUnit("UNA FRASE PROU LLARGA "); },
+       {"0 Stop", "1500 Free"}},
+      {"silent", [](auto&) {}, {"1500 Free"}},
+      {"a page completing in the wait",
+       [](auto& w) { w.main.GoToAddress("file:///w/altra.htm"); },
+       {"1500 Free"}},
+      {"speech on again in the wait",
+       [](auto& w) {
+         w.main.GoToAddress("file:///w/index.htm");
+         while (w.list->UnitCursor < 3) w.loop.RunFor(1);
+         w.main.mnuParlar.Click();
+         w.loop.Post(500, [&w] { w.main.mnuParlar.Click(); });
+       },
+       // The pause before the second unit, begun in the wait, ends it.
+       {"1000 Read(UN )", "1600 Read(DOS " + std::string(200, 'A') + ".  )", "1600 Stop",
+        "1600 Free"}},
+  };
+  for (const auto& c : cases) {
+    testing::SimulatedWindow w("/w");
+    testing::ScriptedPage page;
+    page.body = "<body>Un. Dos " + std::string(200, 'a') + ".</body>";
+    w.browser.AddPage("file:///w/index.htm", page);
+    w.browser.failCalls = true;  // no start page to read
+    StartProgram(w.main, w.about, w.loop);
+    w.browser.failCalls = false;
+    c.before(w);
+    w.library.ClearLog();
+    const uint64_t t0 = w.loop.Elapsed();
+    w.main.FormClose();
+    Lines timeline;
+    for (const auto& line : w.library.timeline) {
+      timeline.push_back(std::to_string(std::stoull(line) - t0) + line.substr(line.find(' ')));
+    }
+    EXPECT_EQ(timeline, c.timeline) << c.name;
+    EXPECT_FALSE(w.main.Speech.Loaded()) << c.name;
+    bool told = false;
+    w.main.OnStateChanged = [&] { told = !w.main.AcceptsDrops(); };
+    w.main.FormDestroy();
+    EXPECT_TRUE(told) << c.name << ": the view no longer takes drops";
   }
 }
 

@@ -32,6 +32,7 @@ TEST(PageLanguage, FromTheDocumentElseFromTheAddress) {
       {"", "file:///d/manual.pt_BR.htm", "pt-br"},
       {"", "file:///d/manual.pt-br.xhtml", "pt-br"},
       {"", "file:///d/A.EN.HTML", "en"},
+      {"", "http://x/index.jv.php", "jv"},
       // A local documentation folder named for its language.
       {"", "file:///usr/share/doc/aptitude/html/es/ch02s05s05.html", "es"},
       {"", "file:///doc/html/zh_CN/index.html", "zh-cn"},
@@ -42,6 +43,10 @@ TEST(PageLanguage, FromTheDocumentElseFromTheAddress) {
       {"", "file:///d/notes.es.txt", ""},
       {"", "file:///d/xx/page.html", ""},
       {"", "file:///d/page.html", ""},
+      {"", "file:///d/a.pt_B2.html", ""},
+      {"", "file:///d/a.pt_2R.html", ""},
+      {"", "tile:///d/es/page.html", ""},  // not quite a file
+      {"", "file:page.html", ""},
       {"", "about:blank", ""},
       {"", "", ""},
       {"   ", "file:///d/a.es.html", "es"},

@@ -200,7 +200,7 @@ TEST_F(NavigationTest, TypeAnAddressClicksIntoTheBoxAndPutsThePointerBack) {
 
 TEST_F(NavigationTest, NextFramePressesF6AndTheLogoOpensTheMakersPage) {
   main.MenuMarcSeguent.Click();
-  main.MenuMarcSeguentClick();  // the hidden toolbar button's handler
+  main.SpeedButtonMarcSeguent.OnClick();  // the hidden toolbar button's wiring
   EXPECT_EQ(input.calls, (Lines{"PressKey(117)", "PressKey(117)"}));
   main.ImageQuelva2000.Click();
   EXPECT_EQ(browser.calls, Lines{"Navigate(https://www.sonavia.cat/)"});

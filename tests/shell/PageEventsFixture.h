@@ -51,6 +51,13 @@ class PageEventsTest : public ::testing::Test, protected testing::SimulatedWindo
   void At(uint64_t time, std::function<void()> action) {
     loop.Post(static_cast<uint32_t>(time - loop.Elapsed()), std::move(action));
   }
+  // Runs until the engine speaks the unit `text`.
+  bool RunUntilReading(const std::string& text) {
+    for (int i = 0; i < 6000; ++i, loop.RunFor(5)) {
+      if (main.Speech.Speaking && list->Unit(list->UnitCursor).Text == text) return true;
+    }
+    return false;
+  }
 };
 
 }  // namespace sonavia::shell

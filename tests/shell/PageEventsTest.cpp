@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -41,6 +42,11 @@ TEST(ProgressFigure, RoundsHalfToEvenAndIsNotClamped) {
   for (const auto& c : cases) {
     EXPECT_EQ(ProgressFigure(c.progress, c.max), c.figure) << c.progress << "/" << c.max;
   }
+  // Whatever rounding mode is in force, which stays in force.
+  std::fesetround(FE_UPWARD);
+  EXPECT_EQ(ProgressFigure(1, 8), "12 % carregat");
+  EXPECT_EQ(std::fegetround(), FE_UPWARD);
+  std::fesetround(FE_TONEAREST);
 }
 
 TEST_F(PageEventsTest, ALoadedPageIsAnnouncedThenReadFromItsFirstUnit) {
@@ -82,6 +88,12 @@ TEST_F(PageEventsTest, WithTheReadingOffThePageIsHarvestedInSilence) {
 }
 
 TEST_F(PageEventsTest, ADocumentWithoutTitleLinksOrBody) {
+  testing::ScriptedPage many;
+  for (int i = 1; i <= 2001; ++i) many.links.push_back("file:///w/" + std::to_string(i) + ".htm");
+  browser.AddPage("file:///w/many.htm", many);
+  Load("file:///w/many.htm");
+  loop.RunFor(3000);
+  ASSERT_EQ(list->ResolvedLink(2000), "file:///w/2000.htm") << "as many as the list holds";
   Load();
   loop.RunFor(3000);
   testing::ScriptedPage bare;
@@ -93,6 +105,7 @@ TEST_F(PageEventsTest, ADocumentWithoutTitleLinksOrBody) {
   // units stay, nothing is read, and the closing steps still run.
   EXPECT_EQ(main.Caption(), "Sonavia - ");
   EXPECT_EQ(list->ResolvedLink(1), "") << "an earlier page's addresses are cleared";
+  EXPECT_EQ(list->ResolvedLink(2000), "");
   EXPECT_TRUE(main.HoverSpeechArmed);
   EXPECT_FALSE(main.SpeedButtonAlLink.Enabled());
   EXPECT_TRUE(main.SpeedButtonTab.Enabled()) << "follows the link count then held";
@@ -115,13 +128,13 @@ TEST_F(PageEventsTest, ProgressIsShownWhileDownloadingAndSpokenEveryFourSeconds)
       {4000, 2, 8, " || 25 % carregat", false},  // exactly 4 s: not yet
       {4001, 3, 8, " || 38 % carregat", true},
       {4002, 1, 0, " || 38 % carregat", false},  // no maximum: ignored
-      {9000, -1, 100, " || -1 % carregat", false},
+      {9000, 0, 100, " || 0 % carregat", false},
       {9001, 1, 3, " || 33 % carregat", true},
   };
   for (const auto& step : steps) {
     At(begin + step.at, [&] {
       const size_t before = library.calls.size();
-      main.brwWebBrowserProgressChange(step.progress, step.max);
+      browser.events.ProgressChange(step.progress, step.max);  // as the component raises it
       EXPECT_EQ(main.StatusBar1.Text(), step.status) << step.at;
       const bool spoke =
           library.calls.size() > before && library.calls.back().rfind("Read(", 0) == 0;
@@ -166,24 +179,34 @@ TEST_F(PageEventsTest, PointingAtALinkMovesTheReadingThere) {
   EXPECT_EQ(list->Unit(linkUnit).Text, "TERCER");
 }
 
-TEST_F(PageEventsTest, PointingInLinksReadingOrAtAnAddressWithMoreWords) {
+TEST_F(PageEventsTest, PointingInLinksReadingAtAnAddressWithMoreWordsOrWithSpeechOff) {
   struct Case {
     const char* name;
-    bool linksReading;
+    bool linksReading, speechOn;
+    const char* during;  // the unit being read
     const char* status;
-    Lines spoken;
+    Lines spoken;  // in the item voice, speaker 2
   } const cases[] = {
-      {"links reading, exact", true, "file:///w/c d.htm", {"TERCER "}},
-      {"containment", false, "Obrir file:///w/b.htm ara", {"SEGON "}},
+      {"links reading, exact", true, true, "Inici", "file:///w/c d.htm", {"TERCER "}},
+      {"containment, during a text", false, true, "UN", "Obrir file:///w/b.htm ara", {"SEGON "}},
+      {"speech off", false, false, "", "file:///w/c d.htm", {}},
   };
   for (const auto& c : cases) {
+    main.SpeechState.Set(c.speechOn);
     Load();
-    loop.RunFor(2800 + 100);
+    if (c.speechOn) {
+      ASSERT_TRUE(RunUntilReading(c.during)) << c.name;
+    } else {
+      loop.RunFor(3000);
+    }
     if (c.linksReading) list->SetReadingMode(reading::ReadingMode::Links);
     library.ClearLog();
     browser.ShowStatus(c.status);
     EXPECT_TRUE(main.SpeedButtonAlLink.Enabled()) << c.name;
     EXPECT_EQ(ReadTexts(), c.spoken) << c.name;
+    if (!c.spoken.empty()) {
+      EXPECT_EQ(library.speaker, 2) << c.name;
+    }
     if (!c.linksReading) {
       EXPECT_EQ(list->UnitCursor, 0) << c.name;
       EXPECT_EQ(list->LinkCursor, 0) << c.name;
@@ -191,6 +214,20 @@ TEST_F(PageEventsTest, PointingInLinksReadingOrAtAnAddressWithMoreWords) {
     loop.RunFor(3000);
     EXPECT_EQ(ReadTexts(), c.spoken) << c.name << ": the reading stays stopped";
   }
+}
+
+// A frame that completes once the page is read is neither announced nor
+// read again: the reading goes on where it was.
+TEST_F(PageEventsTest, ACompletionWhileThePageIsReadChangesNothing) {
+  Load();
+  ASSERT_TRUE(RunUntilReading("UN"));
+  library.ClearLog();
+  main.brwWebBrowserDocumentComplete();
+  loop.RunFor(100);
+  EXPECT_TRUE(main.Speech.Speaking);
+  EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "Stop"), 0);
+  const Lines texts = ReadTexts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "P\xE0gina carregada "), 0);
 }
 
 TEST_F(PageEventsTest, StatusTextsThatNameNoLinkOrComeBeforeThePageIsReady) {
@@ -222,97 +259,124 @@ class WatchdogTest : public PageEventsTest {
   }
 };
 
+// The tick that finds a window speaks, waits, brings it to the top and
+// answers it; the watchdog rests meanwhile.
 TEST_F(WatchdogTest, SpeaksWaitsAndClosesTheWindowsAUserCannotSee) {
+  const std::string dialUp = "Conexi\xF3n de acceso telef\xF3nico a redes";
+  const std::string notConnected = "No estem conectats a la xarxa, cal fer la conexi\xF3 manual ";
   struct Case {
     const char* name;
     platform::WindowInfo window;
     bool readingOn;
-    const char* spoken;  // nullptr: nothing
-    uint32_t wait;
+    Lines spoken;
+    uint32_t takes;  // ms from the tick to the key
     const char* key;
   } const cases[] = {
-      {"dial-up",
-       {7, "Conexi\xF3n de acceso telef\xF3nico a redes", "#32770", "", 0},
-       true,
-       "No estem conectats a la xarxa, cal fer la conexi\xF3 manual ",
-       5000,
-       "PressKey(27)"},
+      {"dial-up", {7, dialUp, "#32770", "", 0}, true, {notConnected}, 5000, "PressKey(27)"},
       {"dial-up, part of the title",
-       {7, "Marcant: Conexi\xF3n de acceso telef\xF3nico a redes", "X", "", 0},
+       {7, "Marcant: " + dialUp, "X", "", 0},
        true,
-       "No estem conectats a la xarxa, cal fer la conexi\xF3 manual ",
+       {notConnected},
        5000,
        "PressKey(27)"},
       {"navigation failure",
-       {8, kNavigationErrorTitle, "QMessageBox", "", 0x0D},
+       {8, "Navegador web", "QMessageBox", "", 0x0D},
        true,
-       "No puc trobar aquest lloc ",
+       {"No puc trobar aquest lloc "},
        2500,
        "PressKey(13)"},
       {"navigation failure, reading off",
-       {8, kNavigationErrorTitle, "QMessageBox", "", 0x0D},
+       {8, "Navegador web", "QMessageBox", "", 0x0D},
        false,
-       nullptr,
+       {},
        2500,
        "PressKey(13)"},
+      // Answered once its message has been spoken, polled every 100 ms.
       {"page alert",
-       {9, kPageDialogTitle, "QMessageBox", "Hola!", 0x0D},
+       {9, "Missatge de la p\xE0gina", "QMessageBox", "Hola!", 0x0D},
        true,
-       "Missatge de la p\xE0gina: Hola! ",
-       0,
+       {"Missatge de la p\xE0gina: Hola! "},
+       300,
        "PressKey(13)"},
       {"page confirm",
-       {9, kPageDialogTitle, "QMessageBox", "Segur?", 0x1B},
+       {9, "Missatge de la p\xE0gina", "QMessageBox", "Segur?", 0x1B},
        true,
-       "Missatge de la p\xE0gina: Segur? ",
-       0,
+       {"Missatge de la p\xE0gina: Segur? "},
+       300,
        "PressKey(27)"},
+      {"page dialog without an answer of its own",
+       {9, "Missatge de la p\xE0gina", "QMessageBox", "", 0},
+       false,
+       {},
+       0,
+       "PressKey(13)"},
   };
   for (const auto& c : cases) {
     main.mnuParlar.SetChecked(c.readingOn);
     windows.windows = {c.window};
     windows.raised.clear();
     input.calls.clear();
+    main.Speech.UsePageVoice(true);  // as while a page is read
     library.ClearLog();
-    const uint64_t shown = loop.Elapsed();
-    bool timerStoppedInWait = false;
-    At(shown + 1040 + 100, [&] { timerStoppedInWait = !main.TimerControlSituacio->Enabled(); });
-    // The window goes once its key has been pressed.
-    while (input.calls.empty() && loop.Elapsed() < shown + 20000) loop.RunFor(10);
-    windows.Close(c.window.handle);
-    const Lines texts = ReadTexts();
-    if (c.spoken != nullptr) {
-      EXPECT_EQ(texts, Lines{c.spoken}) << c.name;
-    } else {
-      EXPECT_EQ(texts, Lines{}) << c.name;
-    }
-    ASSERT_EQ(input.calls, Lines{c.key}) << c.name;
+    bool restingInWait = false;
+    loop.Post(1, [&] { restingInWait = !main.TimerControlSituacio->Enabled(); });
+    const uint64_t tick = loop.Elapsed();
+    main.TimerControlSituacioTimer();
+    EXPECT_EQ(loop.Elapsed() - tick, c.takes) << c.name;
+    Lines voiced;  // in the voice of the program's own words
+    for (const auto& text : c.spoken) voiced.push_back("99/2 " + text);
+    EXPECT_EQ(library.voices, voiced) << c.name;
+    EXPECT_EQ(input.calls, Lines{c.key}) << c.name;
     EXPECT_EQ(windows.raised, Lines{std::to_string(c.window.handle)}) << c.name;
-    if (c.wait > 0) {
-      EXPECT_TRUE(timerStoppedInWait) << c.name;
-      // Found at the next (late) tick, answered after the wait.
-      EXPECT_GE(loop.Elapsed(), shown + c.wait) << c.name;
-      EXPECT_LE(loop.Elapsed(), shown + 1040 + c.wait + 10) << c.name;
-    }
+    EXPECT_EQ(restingInWait, c.takes > 0) << c.name;
     EXPECT_TRUE(main.TimerControlSituacio->Enabled()) << c.name;
+    windows.Close(c.window.handle);  // gone once answered
     loop.RunFor(3000);
     EXPECT_EQ(input.calls.size(), 1u) << c.name << ": nothing more once it is closed";
   }
 }
 
-TEST_F(WatchdogTest, AFailureMessageWaitsForAnAnnouncementStillSpokenWithinTheSameWait) {
-  library.msPerCharacter = 60;  // "PÃ gina carregada " lasts about a second
-  main.Speech.UseItemVoice();
-  main.Speech.SpeakMessage("P\xE0gina carregada");
-  windows.windows = {{8, kNavigationErrorTitle, "QMessageBox", "", 0x0D}};
-  const uint64_t shown = loop.Elapsed();
-  while (input.calls.empty() && loop.Elapsed() < shown + 10000) loop.RunFor(10);
-  EXPECT_EQ(ReadTexts(), (Lines{"P\xE0gina carregada ", "No puc trobar aquest lloc "}));
-  EXPECT_LE(loop.Elapsed(), shown + 1040 + 2500 + 10) << "closed within the same wait";
+// A message still being spoken when the window is found is let finish.
+TEST(Watchdog, AWindowsMessageWaitsForAnAnnouncementStillSpoken) {
+  struct Case {
+    platform::WindowInfo window;
+    const char* spoken;
+    uint32_t key;  // when it is pressed
+  } const cases[] = {
+      // Within the failure's own wait of 2.5 s from the tick.
+      {{8, "Navegador web", "QMessageBox", "", 0x0D}, "No puc trobar aquest lloc ", 3500},
+      // A page's dialog once its message is spoken.
+      {{9, "Missatge de la p\xE0gina", "QMessageBox", "Hola!", 0x0D},
+       "Missatge de la p\xE0gina: Hola! ",
+       4600},
+  };
+  for (const auto& c : cases) {
+    testing::SimulatedWindow w("/w");
+    w.main.FormCreate();
+    w.library.msPerCharacter = 100;  // "Pàgina carregada " lasts 1.7 s
+    w.main.Speech.UseItemVoice();
+    w.main.Speech.SpeakMessage("P\xE0gina carregada");
+    w.windows.windows = {c.window};
+    // Found at the tick of 1000, spoken at the first poll that finds the
+    // engine silent.
+    Lines keys;
+    for (const uint32_t t : {c.key - 1, c.key + 1}) {
+      w.loop.Post(t, [&] {
+        keys.push_back(std::to_string(w.input.calls.size()));
+        if (!w.input.calls.empty()) w.windows.Close(c.window.handle);  // answered
+      });
+    }
+    w.loop.RunFor(5000);
+    EXPECT_EQ(w.library.timeline,
+              (Lines{"0 Load", "0 SetSpeed(140)", "0 Free", "0 Load", "0 SetSpeed(180)",
+                     "0 SetLanguage(99)", "0 SetSpeaker(2)", "0 Read(P\xE0gina carregada )",
+                     "1700 Read(" + std::string(c.spoken) + ")"}));
+    EXPECT_EQ(keys, (Lines{"0", "1"}));
+  }
 }
 
 TEST_F(WatchdogTest, WindowsThatOnlyResembleTheWatchedOnesAreLeftAlone) {
-  windows.windows = {{1, std::string("Error - ") + kNavigationErrorTitle, "QMessageBox", "", 0},
+  windows.windows = {{1, "Error - Navegador web", "QMessageBox", "", 0},
                      {2, "Missatge", "QMessageBox", "", 0},
                      {3, "", "QMessageBox", "", 0}};
   loop.RunFor(5000);
@@ -320,20 +384,45 @@ TEST_F(WatchdogTest, WindowsThatOnlyResembleTheWatchedOnesAreLeftAlone) {
   EXPECT_EQ(ReadTexts(), Lines{});
 }
 
+// A page's dialog interrupts the unit being read, which is read again after
+// it; not when nothing was being read, nor when another page has begun.
 TEST_F(WatchdogTest, APageDialogInterruptsTheReadingWhichThenGoesOn) {
-  Load();
-  loop.RunFor(2800 + 3000);  // somewhere in the page's units
-  ASSERT_TRUE(main.Speech.Speaking);
-  const std::string interrupted = list->Unit(list->UnitCursor).Text + " ";
-  library.ClearLog();
-  windows.windows = {{9, kPageDialogTitle, "QMessageBox", std::string(400, 'x'), 0x0D}};
-  while (input.calls.size() < 2 && loop.Elapsed() < 60000) loop.RunFor(10);
-  windows.windows.clear();
-  loop.RunFor(3000);
-  const Lines texts = ReadTexts();
-  ASSERT_GE(texts.size(), 2u);
-  EXPECT_EQ(texts[0], "Missatge de la p\xE0gina: " + std::string(300, 'x') + " ");
-  EXPECT_EQ(texts[1], interrupted) << "the interrupted unit again";
+  testing::ScriptedPage other;
+  other.title = "Altra";
+  other.loadTime = 3000;  // still loading when the dialog is answered
+  browser.AddPage("file:///w/altra.htm", other);
+  const std::string message = "Missatge de la p\xE0gina: " + std::string(300, 'x') + " ";
+  struct Case {
+    const char* name;
+    uint64_t shown;  // ms after the page's load
+    bool navigate;   // to another page while the message is spoken
+    uint64_t after;  // ms run after the answer
+    Lines read;      // from the dialog on; "*" the interrupted unit
+  } const cases[] = {
+      {"reading", 3000, false, 0, {message, "*"}},
+      {"read to its end", 30000, false, 3000, {message}},
+      {"another page begun",
+       3000,
+       true,
+       5000,
+       {message, "P\xE0gina carregada ", "T\xEDtol ", "Altra "}},
+  };
+  for (const auto& c : cases) {
+    Load();
+    loop.RunFor(2800 + c.shown);
+    const bool speaking = main.Speech.Speaking;
+    const std::string interrupted = list->Unit(list->UnitCursor).Text + " ";
+    library.ClearLog();
+    windows.windows = {{9, "Missatge de la p\xE0gina", "QMessageBox", std::string(400, 'x'), 0x0D}};
+    if (c.navigate) loop.Post(1000, [&] { main.GoToAddress("file:///w/altra.htm"); });
+    main.TimerControlSituacioTimer();
+    windows.windows.clear();
+    loop.RunFor(c.after);
+    Lines expected = c.read;
+    for (auto& line : expected) line = line == "*" ? interrupted : line;
+    EXPECT_EQ(speaking, c.shown < 30000) << c.name;
+    EXPECT_EQ(ReadTexts(), expected) << c.name;
+  }
 }
 
 }  // namespace

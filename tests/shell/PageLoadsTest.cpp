@@ -228,6 +228,9 @@ TEST_F(PageEventsTest, APageWhoseProcessEndsStopsTheReadingSaysSoAndReloads) {
               "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.");
     loop.RunFor(10000);
     EXPECT_EQ(ReadTexts(), c.heard) << "the reading stops; nothing more of the page";
+    if (c.readingOn) {
+      EXPECT_EQ(library.voices, Lines{"99/2 " + ended}) << "in the item voice";
+    }
     EXPECT_EQ(list->UnitCursor, 0);
     // The pointer on a link of the dead page moves nothing.
     browser.ShowStatus("file:///w/b.htm");

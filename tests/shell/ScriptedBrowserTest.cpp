@@ -24,6 +24,9 @@ TEST(ScriptedBrowser, RaisesThePageEventsInOrderAtTheirTimes) {
   EXPECT_EQ(seen, (std::vector<std::string>{"busy", "busy", "done"}));
   EXPECT_EQ(browser.Document().Title(), "T");
   EXPECT_EQ(browser.Document().Links_Item(0), "file:///d/a.htm");
+  for (const int32_t beyond : {-1, 1}) {
+    EXPECT_THROW(browser.Document().Links_Item(beyond), shell::BrowserError) << beyond;
+  }
   EXPECT_EQ(browser.LocationName(), "p.htm");
   EXPECT_EQ(browser.LocationURL(), "file:///d/p.htm");
 }

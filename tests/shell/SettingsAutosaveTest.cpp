@@ -52,6 +52,25 @@ TEST(SettingsAutosave, EachChangeIsWrittenWithinTwoSecondsAndNothingElse) {
   }
 }
 
+// The file is compared every two seconds: two changes, each made just as
+// the one before was written, are written two seconds apart.
+TEST(SettingsAutosave, ChangesAreLookedForEveryTwoSeconds) {
+  testing::TempDir dir;
+  const std::string path = dir.File("Quelva2001.ini");
+  testing::SimulatedWindow run("/w");
+  run.main.Settings.SetPath(path);
+  StartProgram(run.main, run.about, run.loop);
+  run.loop.RunFor(10000);
+  uint64_t written[2] = {};
+  for (uint64_t& at : written) {
+    std::filesystem::remove(path);
+    run.main.mnuParlarClick();
+    for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i) run.loop.RunFor(10);
+    at = run.loop.Elapsed();
+  }
+  EXPECT_EQ(written[1] - written[0], 2000u);
+}
+
 TEST(SettingsAutosave, TheCloseWritesOnlyOnceSpeechIsOver) {
   testing::TempDir dir;
   const std::string path = dir.File("Quelva2001.ini");
