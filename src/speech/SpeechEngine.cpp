@@ -185,11 +185,13 @@ void SpeechEngine::SpeakMessage(const std::string& text) {
 
 void SpeechEngine::ReadAside(const std::string& text, int32_t rate) {
   if (!Loaded()) return;
-  upcTVSetSpeaker(SpeakerFor(CatalanActive, false));
+  // The program's own words, in the user's item voice whatever the page's;
+  // the reading then goes on in the voice it had.
+  SendVoice(UserVoice(), false);
   if (rate != AppliedRate) upcTVSetSpeed(rate);
   upcTVRead(text);
   if (rate != AppliedRate) upcTVSetSpeed(AppliedRate);
-  upcTVSetSpeaker(SpeakerFor(CatalanActive, TextVoiceActive));
+  SendVoice(sent_, TextVoiceActive);
 }
 
 void SpeechEngine::upcTVRead(const std::string& text) {

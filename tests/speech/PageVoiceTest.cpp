@@ -120,6 +120,40 @@ TEST_F(PageVoiceTest, TheLinksAloneAreReadInThePagesLanguage) {
   EXPECT_EQ(library.voices, Lines{"en/2 ENLLA\xE7 "});
 }
 
+TEST_F(PageVoiceTest, AnAsideIsSaidInTheUsersItemVoiceAndThePageGoesOnInItsOwn) {
+  struct Case {
+    const char* language;
+    bool castilianUser;
+    Lines heard;  // "DOS" is interrupted by the aside and read again
+  } const cases[] = {
+      {"es", false, {"101/1 DOS ", "99/2 Anterior ", "101/1 DOS ", "101/1 TRES.  "}},
+      {"en", false, {"en/0 DOS ", "99/2 Anterior ", "en/0 DOS ", "en/0 TRES.  "}},
+      {"ca", true, {"99/0 DOS ", "101/0 Anterior ", "99/0 DOS ", "99/0 TRES.  "}},
+      {"", false, {"99/0 DOS ", "99/2 Anterior ", "99/0 DOS ", "99/0 TRES.  "}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.language);
+    if (c.castilianUser) engine.SelectCastilian();
+    engine.SetPageLanguage(c.language);
+    list->SetReadingMode(reading::ReadingMode::Page);
+    list->SetPageTitle("Ex");
+    converter.ConvertPage("Un. Dos. Tres.");
+    sequencer.StartReadingAt(1);
+    const uint64_t t0 = loop.Elapsed();
+    while (library.voices.empty() || library.voices.back().find("DOS") == std::string::npos) {
+      loop.RunFor(10);
+      ASSERT_LT(loop.Elapsed(), t0 + 10000);
+    }
+    library.voices = {library.voices.back()};
+    sequencer.SpeakAside("Anterior", engine.AppliedRate);
+    loop.RunFor(10000);
+    EXPECT_EQ(library.voices, c.heard);
+    sequencer.StartReadingAt(0);
+    if (c.castilianUser) engine.SelectCatalan();
+    library.ClearLog();
+  }
+}
+
 TEST_F(PageVoiceTest, TheLanguageIsSentAgainAfterEveryReload) {
   engine.SetPageLanguage("en");
   engine.UsePageVoice(true);
