@@ -135,6 +135,7 @@ void PageEvents::DocumentComplete() {
     speech_.UseItemVoice();
     speech_.SpeakMessage(kPageLoaded);
     const uint32_t spoken = loop_.TickCount();
+    const uint64_t download = downloads_;
     // The window takes no input while a page the user asked for is
     // announced; a page that loads itself (a refresh, a script) never
     // keeps the user out.
@@ -145,10 +146,12 @@ void PageEvents::DocumentComplete() {
     platform::WaitProcessingMessages(loop_, kPageLoadedWait);
     // Heard whole at a slow rate too: what follows would be dropped while
     // the engine is busy with it.
-    if (!pageGone_) WaitForSilence(spoken, kPageLoadedLongest);
+    // The page's process may have ended meanwhile, and nothing is left to
+    // read; or a newer load has begun, which is announced and read itself.
+    const bool overtaken = pageGone_ || download != downloads_;
+    if (!overtaken) WaitForSilence(spoken, kPageLoadedLongest);
     Unblock();
-    // The page's process may have ended meanwhile: nothing is left to read.
-    if (pageGone_) return;
+    if (overtaken) return;
   }
   // A failure anywhere in the harvest ends it there, without a word.
   try {

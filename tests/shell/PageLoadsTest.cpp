@@ -137,6 +137,26 @@ TEST_F(PageEventsTest, APageThatLoadsItselfIsAnnouncedButNeverKeepsTheUserOut) {
   EXPECT_LE(blocks.Longest(), 700u) << "from the completion at 300 ms to the next load at 1000";
 }
 
+TEST_F(PageEventsTest, APageThatMovesOnDuringItsAnnouncementIsNotReadAfterTheNext) {
+  testing::ScriptedPage next;
+  next.title = "Segona";
+  next.body = "<p>Altra.</p>";
+  browser.AddPage("file:///w/segona.htm", next);
+  // While "Pàgina carregada" is heard, the page goes to another by itself
+  // (a script, a refresh); that one loads, is announced and read whole.
+  for (const uint32_t at : {300u + 500u, 300u + 2000u}) {
+    SCOPED_TRACE(at);
+    Load();
+    At(loop.Elapsed() + at, [&] {
+      library.ClearLog();
+      browser.Navigate("file:///w/segona.htm");
+    });
+    loop.RunFor(at + 20000);
+    EXPECT_EQ(ReadTexts(), (Lines{"P\xE0gina carregada ", "T\xEDtol ", "Segona ", "ALTRA.  "}));
+    EXPECT_EQ(main.Caption(), "Sonavia - Segona");
+  }
+}
+
 TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
   const std::string hugeTitle(5 << 20, 't');
   const std::string longAddress = "http://127.0.0.1/" + std::string(100 << 10, 'a');
