@@ -53,11 +53,10 @@ void PageZoom::Announce(const std::string& text) {
   w_.status.SetText(text);
   if (!speech_.Loaded()) return;
   const bool reading = w_.speechOn && w_.speechOn();
-  if (reading && speech_.SpeakingFlag()) {
-    // The unit is cut and read again after the level.
-    sequencer_.StepBackAndStop();
-    speech_.UseItemVoice();
-    sequencer_.SpeakUnit(text + " ");
+  if (reading && (speech_.SpeakingFlag() || sequencer_.AsideSounding())) {
+    // The unit is cut and read again after the level; a level said over
+    // another's takes its place, and the unit is stepped back once only.
+    sequencer_.SpeakAside(text, speech_.AppliedRate);
     return;
   }
   const bool between = reading && (list_.UnitCursor > 0 || list_.LinkCursor > 0);
