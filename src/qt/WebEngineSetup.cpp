@@ -3,13 +3,13 @@
 #include <unistd.h>
 #include <QByteArray>
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
-#include <QDBusVariant>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QRandomGenerator>
 #include <QString>
+#include <QVariantMap>
 
 namespace sonavia::qt {
 
@@ -56,24 +56,27 @@ namespace {
 
 constexpr char kRendererAccessibility[] = "--force-renderer-accessibility";
 
-// A property of the accessibility bus's status; false when there is no bus.
-bool StatusSays(const char* property) {
+// The accessibility bus's status, asked in one call that waits a second at
+// most (a bus that hangs must not hold the start); empty when there is no
+// bus or it does not answer.
+QVariantMap AccessibilityStatus() {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
-  QDBusInterface status(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                        QStringLiteral("org.freedesktop.DBus.Properties"), bus);
-  if (!status.isValid()) return false;
-  status.setTimeout(1000);
-  const QDBusReply<QDBusVariant> reply = status.call(
-      QStringLiteral("Get"), QStringLiteral("org.a11y.Status"), QString::fromLatin1(property));
-  return reply.isValid() && reply.value().variant().toBool();
+  if (!bus.isConnected()) return {};
+  QDBusMessage ask = QDBusMessage::createMethodCall(
+      QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+  ask << QStringLiteral("org.a11y.Status");
+  const QDBusReply<QVariantMap> reply = bus.call(ask, QDBus::Block, 1000);
+  return reply.isValid() ? reply.value() : QVariantMap();
 }
 
 }  // namespace
 
 bool AssistiveTechnologyActive() {
   if (qEnvironmentVariableIntValue("QT_LINUX_ACCESSIBILITY_ALWAYS_ON") != 0) return true;
-  return StatusSays("ScreenReaderEnabled") || StatusSays("IsEnabled");
+  const QVariantMap status = AccessibilityStatus();
+  return status.value(QStringLiteral("ScreenReaderEnabled")).toBool() ||
+         status.value(QStringLiteral("IsEnabled")).toBool();
 }
 
 void ExposePagesToAssistiveTechnology() {
