@@ -267,8 +267,9 @@ void PageEvents::DismissPageDialog(const platform::WindowInfo& window) {
 void PageEvents::Notice(const std::string& text) {
   if (closed_) return;
   w_.StatusBar1.SetText(text);
-  const uint64_t download = downloads_;
-  ReadOn(SpeakOverReading(text), download);
+  // Said over the reading without holding the window (it may come from a
+  // key's own handling); the unit it cuts is read again after it.
+  if (ReadingOn()) sequencer_.SpeakAside(text, speech_.AppliedRate);
 }
 
 bool PageEvents::SpeakOverReading(const std::string& message) {
