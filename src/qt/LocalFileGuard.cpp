@@ -30,12 +30,19 @@ LocalFileGuard::LocalFileGuard(QWebEnginePage* page) : QWebEngineUrlRequestInter
 
 void LocalFileGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
   const QUrl url = info.requestUrl();
+  const bool page = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+  // Each page's request answers for itself: a refusal told once is not
+  // the reason for a later failure of the same address.
+  if (page) {
+    refused_.clear();
+    reason_.clear();
+  }
   if (!url.isLocalFile()) return;
   const system::FileKind kind =
       system::KindOfFile(QFile::encodeName(url.toLocalFile()).toStdString());
   if (system::OpensAsFile(kind)) return;
   info.block(true);
-  if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+  if (page) {
     refused_ = url;
     reason_ = Reason(kind);
   }
