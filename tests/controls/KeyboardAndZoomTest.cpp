@@ -36,15 +36,6 @@ class KeyboardTest : public ::testing::Test, protected testing::SimulatedWindow 
     loop.RunFor(300 + 2500 + 50);
     library.ClearLog();
   }
-  bool RunUntilReading(const std::string& text, uint64_t limit = 30000) {
-    const uint64_t end = loop.Elapsed() + limit;
-    while (loop.Elapsed() < end) {
-      if (main.Speech.Speaking && list->Unit(list->UnitCursor).Text.find(text) != std::string::npos)
-        return true;
-      loop.RunFor(5);
-    }
-    return false;
-  }
   Lines Reads() const {
     Lines reads;
     for (const auto& call : library.calls) {

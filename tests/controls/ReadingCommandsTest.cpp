@@ -40,16 +40,6 @@ class ReadingCommandsTest : public ::testing::Test, protected testing::Simulated
     library.ClearLog();
     browser.calls.clear();
   }
-  // Runs until the engine has begun the unit `text`.
-  bool RunUntilReading(const std::string& text, uint64_t limit = 30000) {
-    const uint64_t end = loop.Elapsed() + limit;
-    while (loop.Elapsed() < end) {
-      if (main.Speech.Speaking && list->Unit(list->UnitCursor).Text.find(text) != std::string::npos)
-        return true;
-      loop.RunFor(5);
-    }
-    return false;
-  }
   // The texts read since the log was cleared, with the ms from `since`.
   Lines TimedReads(uint64_t since) const {
     Lines reads;

@@ -46,6 +46,18 @@ struct SimulatedWindow {
   shell::TFormPrincipal main{loop,  library, browser,
                              input, windows, [this] { return folder_ + "/index.htm"; },
                              *list, about};
+
+  // Runs until the engine has begun a unit holding `text`; false when none
+  // has within `limit` ms.
+  bool RunUntilReading(const std::string& text, uint64_t limit = 30000) {
+    const uint64_t end = loop.Elapsed() + limit;
+    while (loop.Elapsed() < end) {
+      if (main.Speech.Speaking && list->Unit(list->UnitCursor).Text.find(text) != std::string::npos)
+        return true;
+      loop.RunFor(5);
+    }
+    return false;
+  }
 };
 
 }  // namespace sonavia::testing
