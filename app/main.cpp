@@ -99,13 +99,13 @@ int main(int argc, char** argv) {
   // The folder's start page, or the installed one, looked for when needed.
   auto startPage = [&here] {
     const std::string path = system::StartPagePath(here, InstalledPages(), FileExists);
-    return qt::ToCp1252(QString::fromLocal8Bit(path.c_str()));
+    return qt::ToCore(QString::fromLocal8Bit(path.c_str()));
   };
   shell::TFormPrincipal form(loop, loader, window->Browser(), input, windows, startPage,
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
   form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
-  form.SetStartAddress(qt::ToCp1252(QString::fromLocal8Bit(line.address.c_str())));
+  form.SetStartAddress(qt::ToCore(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
   window->FollowOnEnterIn(aboutView.get());
   // A logout or a kill closes the window as its close box does.

@@ -1,5 +1,5 @@
 // page-snapshot: prints a page as the browser component hands it to the
-// page conversion, the top document's body in Windows-1252, after the
+// page conversion, the top document's body in UTF-8, after the
 // page's own scripts have run; with reading-list, the units the program
 // reads:
 //
@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/Cp1252.h"
 #include "qt/QtText.h"
 #include "qt/WebEngineBrowser.h"
 #include "qt/WebEngineSetup.h"
@@ -39,9 +38,8 @@ int main(int argc, char** argv) {
       const shell::BrowserDocument& document = browser->Document();
       const std::string& body = document.body_outerHtml();
       std::fwrite(body.data(), 1, body.size(), stdout);
-      std::fprintf(stderr, "title: %s\nlanguage: %s\n",
-                   platform::Cp1252ToUtf8(document.Title()).c_str(),
-                   platform::Cp1252ToUtf8(document.Language()).c_str());
+      std::fprintf(stderr, "title: %s\nlanguage: %s\n", document.Title().c_str(),
+                   document.Language().c_str());
       status = 0;
     } catch (const shell::BrowserError& error) {
       std::fprintf(stderr, "page-snapshot: %s\n", error.what());
@@ -55,7 +53,7 @@ int main(int argc, char** argv) {
   });
   const QString given = QString::fromLocal8Bit(argv[1]);
   const bool address = given.contains(QStringLiteral("://"));
-  browser->Navigate(qt::ToCp1252(address ? given : QDir::current().absoluteFilePath(given)));
+  browser->Navigate(qt::ToCore(address ? given : QDir::current().absoluteFilePath(given)));
   QApplication::exec();
   return status;
 }

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "platform/Controls.h"
-#include "platform/Cp1252.h"
+#include "platform/Utf8.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
 #include "reading/ReadingSequencer.h"
@@ -30,8 +30,6 @@
 #include "system/RealTimeEventLoop.h"
 
 namespace {
-
-using sonavia::platform::Cp1252ToUtf8;
 
 void Usage() {
   std::cerr << "usage: reading-list [--title TEXT] [--speak] FILE\n";
@@ -67,8 +65,19 @@ int SpeakList(sonavia::reading::ReadingList& list, const std::string& html) {
   return 0;
 }
 
-std::string JsonString(const std::string& cp1252) {
-  const std::string utf8 = Cp1252ToUtf8(cp1252);
+// A byte of the page that is no UTF-8 shows as the replacement character,
+// so that the output is always valid JSON.
+std::string JsonString(const std::string& text) {
+  std::string utf8;
+  for (size_t i = 0; i < text.size();) {
+    const auto character = sonavia::platform::DecodeUtf8(text, i);
+    if (character.code == sonavia::platform::kMalformed) {
+      utf8 += "\uFFFD";
+    } else {
+      utf8.append(text, i, character.length);
+    }
+    i += character.length;
+  }
   std::string out = "\"";
   for (const char ch : utf8) {
     const auto c = static_cast<unsigned char>(ch);
@@ -158,7 +167,7 @@ int main(int argc, char** argv) {
     if (arg == "--speak") {
       speak = true;
     } else if (arg == "--title" && i + 1 < argc) {
-      title = sonavia::platform::Utf8ToCp1252(argv[++i]);
+      title = argv[++i];
     } else if (!havePath && (arg == "-" || arg.rfind("--", 0) != 0)) {
       path = arg;
       havePath = true;

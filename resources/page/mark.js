@@ -25,9 +25,9 @@
   var M = window.__sonaviaMarker;
   if (!M) {
     M = window.__sonaviaMarker = {index: null, dirty: true, cursor: 0, hosts: [], last: null};
-    var KEEP = /[0-9a-z\u00e0-\u00f6\u00f8-\u00ff\u0153\u0161\u017e\u0192]/;
-    // Letters and digits that the conversion's character set holds, in
-    // small letters; anything else only parts words.
+    var KEEP = /[\p{L}\p{N}]/u;
+    // Letters and digits of any script, in small letters; anything else
+    // only parts words.
     M.fold = function (ch) {
       var c = ch.toLowerCase();
       return c.length === 1 && KEEP.test(c) ? c : '';
@@ -74,7 +74,7 @@
       return pieces.join('');
     };
     M.key = function (text) {
-      text = text.replace(/&(amp|lt|gt|quot|nbsp|rsquo);?/gi, ' ');
+      text = text.replace(/&(amp|lt|gt|quot|nbsp|rsquo|#\d+|#x[0-9a-f]+);?/gi, ' ');
       return M.foldData(text, null);
     };
     // The folded text of the document and then of its frames. Each text

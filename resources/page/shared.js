@@ -20,11 +20,26 @@
     return cs.display === 'none' || cs.visibility === 'hidden';
   }
 
+  function isImage(el) {
+    return el.tagName.toUpperCase().lastIndexOf('IMG', 0) === 0;
+  }
+  // A picture its author marked as decoration (an empty description, or
+  // the role of none): a screen reader passes it over.
+  function decorative(el) {
+    if (!isImage(el)) return false;
+    var role = (el.getAttribute('role') || '').trim().toLowerCase();
+    if (role === 'presentation' || role === 'none') return true;
+    return el.hasAttribute('alt') && !/\S/.test(el.getAttribute('alt')) &&
+           !el.getAttribute('aria-label') && !el.getAttribute('title');
+  }
+
   window.__sonaviaPage = {
     // Whether an element, with all it holds, is left out of the reading:
-    // the program's own marks, what never shows as text, what is hidden.
+    // the program's own marks, what never shows as text, what is hidden,
+    // decoration.
     skipped: function (el) {
-      return !!el.__sonaviaMark || SKIP[el.tagName.toUpperCase()] === 1 || hidden(el);
+      return !!el.__sonaviaMark || SKIP[el.tagName.toUpperCase()] === 1 || hidden(el) ||
+             decorative(el);
     },
     // An anchor with an address: a link the user can follow.
     isLink: function (el) {
@@ -41,9 +56,7 @@
       }
     },
     // An image as the conversion counts it: its tag begins with IMG.
-    isImage: function (el) {
-      return el.tagName.toUpperCase().lastIndexOf('IMG', 0) === 0;
-    },
+    isImage: isImage,
     // The elements behind the conversion's links and images, in its order,
     // as the last snapshot met them: {links: [...], images: [...]}.
     items: null,

@@ -40,14 +40,18 @@
   // Whether something to read has come since the last end of a unit.
   var pending = false;
 
+  // The conversion marks links, images and sentence ends with words in
+  // brackets ("(L)", "(PUNT)"): a bracket of the page's own is written as a
+  // character reference, so that its text is never read as a mark.
   function escapeText(s) {
-    return s.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+    return s.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
+            .replace(/\(/g, '&#40;');
   }
   // Markup characters in an attribute would end or open a tag for the
   // conversion, which reads attributes as plain text.
   function attr(s) {
     return s.replace(/\u00a0/g, ' ').replace(/&/g, '&amp;').replace(/"/g, '&quot;')
-            .replace(/</g, '&lt;').replace(/>/g, '&gt;');
+            .replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/\(/g, '&#40;');
   }
   // Notes text that goes into the flow of the page's units; a ". " in it
   // has already ended a unit.
@@ -180,8 +184,12 @@
   var html = body ? serialize(body) : '';
   page.items = items;
   var title = document.title;
-  // One character more than is kept, so that the program sees it was cut.
-  if (title.length > values.longestTitle) title = title.slice(0, values.longestTitle + 1);
+  // One character more than is kept, so that the program sees it was cut;
+  // counted in characters, so that none is split in two.
+  if (title.length > values.longestTitle) {
+    title = Array.from(title.slice(0, 2 * values.longestTitle + 2))
+                .slice(0, values.longestTitle + 1).join('');
+  }
   return {title: title, hasBody: !!body, body: html, links: links,
           lang: language()};
 })

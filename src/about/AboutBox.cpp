@@ -10,26 +10,26 @@ TAboutBox::TAboutBox(platform::EventLoop& loop, platform::Desktop& desktop)
   ImageOrdinador.SetVisible(false);
   ProductName.SetText("Sonavia Control per escaneig");
   ProductName.SetHint(kMakerAddress);
-  Version.SetText("Versi\xF3:  70 - 28/12/2000");
+  Version.SetText("Versió:  70 - 28/12/2000");
   MakerLabel.SetText("Sonavia, eines de veu per a tothom");
   MakerLabel.SetHint(kMakerAddress);
   Comments.SetText(
-      "Fet per l'equip de Sonavia amb la col\xB7laboraci\xF3 d'escoles i entitats "
-      "d'educaci\xF3 especial.");
+      "Fet per l'equip de Sonavia amb la col·laboració d'escoles i entitats "
+      "d'educació especial.");
   OKButton.SetCaption("D'acord");
   Image1.SetVisible(false);
   Label1.SetText(
-      "Pot ser la intel.lig\xE8ncia no \xE9s prou intel.ligent per con\xE8ixer a si mateixa. "
-      "O pot ser \xE9s prou intel.ligent per no fer-ho.");
+      "Pot ser la intel.ligència no és prou intel.ligent per conèixer a si mateixa. "
+      "O pot ser és prou intel.ligent per no fer-ho.");
   Label1.SetVisible(false);
   Label2.SetText("A totes les persones que ens han ensenyat a escoltar.");
   Label2.SetVisible(false);
   Memo1.SetText(
-      "\x93La m\xE0quina s'ha d'adaptar a la persona, i no la persona a la m\xE0quina.\x94\r\n"
-      "\x93Una eina ben feta \xE9s la que no es fa notar.\x94\r\n"
-      "\x93Si l'ordinador parla, tothom pot llegir.\x94\r\n\r\n"
+      "“La màquina s'ha d'adaptar a la persona, i no la persona a la màquina.”\r\n"
+      "“Una eina ben feta és la que no es fa notar.”\r\n"
+      "“Si l'ordinador parla, tothom pot llegir.”\r\n\r\n"
       "Sonavia vol ajudar les persones amb discapacitat a fer servir l'ordinador: amb la veu, "
-      "sentint en veu alta les p\xE0gines web, governant-ho tot nom\xE9s amb el ratol\xED "
+      "sentint en veu alta les pàgines web, governant-ho tot només amb el ratolí "
       "i amb teclats d'escaneig que es fan anar amb un sol polsador.");
   Memo1.SetVisible(false);
   Image3.SetVisible(false);

@@ -16,7 +16,7 @@ constexpr std::array<int, 17> kLevels = {25,  33,  50,  67,  75,  80,  90,  100,
 }  // namespace
 
 std::string ZoomText(int percent) {
-  return "Ampliaci\xF3 " + std::to_string(percent) + " %";
+  return "Ampliació " + std::to_string(percent) + " %";
 }
 
 PageZoom::PageZoom(ZoomWindow window, reading::ReadingList& list,

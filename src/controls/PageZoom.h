@@ -56,7 +56,7 @@ class PageZoom {
   int percent_ = kNormalZoom;
 };
 
-// "Ampliaci\xF3 125 %": what the status bar shows and the voice says.
+// "Ampliació 125 %": what the status bar shows and the voice says.
 std::string ZoomText(int percent);
 
 }  // namespace sonavia::controls

@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <vector>
+
+#include "platform/Utf8.h"
 
 namespace sonavia::controls {
 
@@ -239,6 +242,7 @@ std::string ProfileFile::Read(std::string_view section, std::string_view key,
 
 void ProfileFile::Write(std::string_view section, std::string_view key, std::string_view value) {
   lastSection_.reset();
+  utf8_.reset();
   section = OneLine(section);
   const std::string eol = LineEndOf(content_);
   std::string entry(OneLine(key));
@@ -338,6 +342,16 @@ bool ProfileFile::Save(const std::string& path, std::string& error) const {
     ::close(dir);
   }
   return true;
+}
+
+bool ProfileFile::InUtf8() const {
+  if (!utf8_) {
+    const bool beyondAscii = std::any_of(content_.begin(), content_.end(), [](char c) {
+      return static_cast<unsigned char>(c) >= 0x80;
+    });
+    utf8_ = beyondAscii && platform::IsUtf8(content_);
+  }
+  return *utf8_;
 }
 
 }  // namespace sonavia::controls

@@ -2,7 +2,7 @@
 // line per key. The rules are those of the platform that made the format:
 // names match without regard to case, blanks around names and values do not
 // count, a value in a pair of matching quotes is read without them, the first
-// of a duplicated section or key wins. Text is kept as bytes (Windows-1252).
+// of a duplicated section or key wins. Text is kept as bytes.
 // Nothing here knows which sections or keys a program keeps.
 #pragma once
 
@@ -57,6 +57,9 @@ class ProfileFile {
   bool Save(const std::string& path, std::string& error) const;
 
   const std::string& Content() const { return content_; }
+  // Whether the text beyond ASCII is UTF-8 (a file saved so by hand) rather
+  // than the format's own Windows-1252.
+  bool InUtf8() const;
   bool Readable() const { return loadError_.empty(); }
 
  private:
@@ -70,6 +73,7 @@ class ProfileFile {
     std::optional<profile_detail::Section> place;
   };
   mutable std::optional<Found> lastSection_;
+  mutable std::optional<bool> utf8_;  // InUtf8, found once for each content
   // The text after the key's equals sign, blanks included.
   std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 };

@@ -6,7 +6,7 @@
 namespace sonavia::controls {
 
 const char* ReadingModeCaption(reading::ReadingMode mode) {
-  return mode == reading::ReadingMode::Links ? "Llegir &p\xE0gina" : "Lle&gir Links";
+  return mode == reading::ReadingMode::Links ? "Llegir &pàgina" : "Lle&gir Links";
 }
 
 ReadingCommands::ReadingCommands(ReadingWindow window, reading::ReadingList& list,

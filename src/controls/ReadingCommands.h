@@ -19,7 +19,7 @@ inline constexpr const char* kLanguageShortcut = "F7";
 inline constexpr const char* kFallbackRate = "160";
 // Said when a link leads where the program does not go: a local file from a
 // web page, a script, a mail address, the engine's own pages.
-inline constexpr const char* kLinkNotFollowed = "Aquest enlla\xE7 no es pot seguir.";
+inline constexpr const char* kLinkNotFollowed = "Aquest enllaç no es pot seguir.";
 
 // The caption of the page-or-links item, which names the mode it switches
 // to: the links while the whole page is read, the page while the links are.

@@ -6,6 +6,7 @@
 #include "controls/ProfileFile.h"
 #include "controls/Scanning.h"
 #include "controls/SwitchPresses.h"
+#include "platform/Cp1252.h"
 #include "platform/UnitTools.h"
 
 namespace sonavia::controls {
@@ -17,10 +18,24 @@ namespace {
 constexpr const char* kAbsent = "NO";
 constexpr std::size_t kValueSize = 50;
 
-constexpr const char* kCatalan = "Catal\xE0";
-constexpr const char* kCastilian = "Castell\xE0";
-constexpr const char* kYes = "s\xED";
+constexpr const char* kCatalan = "Català";
+constexpr const char* kCastilian = "Castellà";
+constexpr const char* kYes = "sí";
 constexpr const char* kNo = "no";
+
+// The file is Windows-1252, the program's texts UTF-8; a file saved in
+// UTF-8 by hand is read, and written, in UTF-8, so that nothing of it is
+// lost or taken for another value.
+std::string InFile(const ProfileFile& file, const std::string& text) {
+  return file.InUtf8() ? text : platform::Utf8ToCp1252(text);
+}
+std::string ReadValue(const ProfileFile& file, const std::string& key) {
+  const std::string value = file.Read(kSettingsSection, InFile(file, key), kAbsent, kValueSize);
+  return file.InUtf8() ? value : platform::Cp1252ToUtf8(value);
+}
+bool HasKey(const ProfileFile& file, const std::string& key) {
+  return file.Has(kSettingsSection, InFile(file, key));
+}
 
 // A scan time in tenths of a second: taken as written when valid, the
 // fallback otherwise; its timer follows the edit.
@@ -42,9 +57,7 @@ SettingsFile::SettingsFile(SettingsControls controls, speech::SpeechEngine& spee
 
 void SettingsFile::ReadAndApply() {
   const ProfileFile file = path_.empty() ? ProfileFile() : ProfileFile::Load(path_);
-  auto read = [&](const char* key) {
-    return file.Read(kSettingsSection, key, kAbsent, kValueSize);
-  };
+  auto read = [&](const char* key) { return ReadValue(file, key); };
 
   // Without the speech library both language items stay disabled, so the
   // stored language waits for a run that has it.
@@ -92,8 +105,8 @@ void SettingsFile::ReadAndApply() {
 std::vector<std::optional<std::string>> SettingsFile::Stored(const ProfileFile& file) const {
   std::vector<std::optional<std::string>> stored;
   for (const auto& [key, value] : Current()) {
-    if (file.Has(kSettingsSection, key)) {
-      stored.emplace_back(file.Read(kSettingsSection, key, kAbsent, kValueSize));
+    if (HasKey(file, key)) {
+      stored.emplace_back(ReadValue(file, key));
     } else {
       stored.emplace_back(std::nullopt);
     }
@@ -146,7 +159,7 @@ bool SettingsFile::Write() {
     const bool changed = i >= kept_.size() || kept_[i].second != value;
     const bool untouched = i < seen_.size() && onDisk[i] == seen_[i];
     if (!changed && onDisk[i] && !(untouched && *onDisk[i] != value)) continue;
-    file.Write(kSettingsSection, key, value);
+    file.Write(kSettingsSection, InFile(file, key), InFile(file, value));
     if (i < seen_.size()) seen_[i] = value;
     ours = true;
   }

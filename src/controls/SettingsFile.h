@@ -29,21 +29,21 @@ inline constexpr const char* kSpeechKey = "Parlar";
 inline constexpr const char* kScanningKey = "Escaneig";
 inline constexpr const char* kRateKey = "Velocitat de lectura";
 inline constexpr const char* kScanStepKey =
-    "D\xE8"
+    "Dè"
     "cimes de segon que dura el pas d'escaneig";
 inline constexpr const char* kScanPauseKey =
-    "D\xE8"
+    "Dè"
     "cimes de segon que dura el paro de l'escaneig";
 inline constexpr const char* kShowReadingKey = "Mostrar lectura";
 inline constexpr const char* kSpokenScanningKey = "Escaneig parlat";
 inline constexpr const char* kIgnorePressKey =
-    "D\xE8"
+    "Dè"
     "cimes de segon que s'ignora el polsador";
-inline constexpr const char* kDelayAfterPressKey = "Un pas m\xE9s despr\xE9s de pr\xE9mer";
+inline constexpr const char* kDelayAfterPressKey = "Un pas més després de prémer";
 inline constexpr const char* kZoomKey =
-    "Ampliaci\xF3"
-    " de la p\xE0gina";
-inline constexpr const char* kPageLanguageKey = "Llengua de la p\xE0gina";
+    "Ampliació"
+    " de la pàgina";
+inline constexpr const char* kPageLanguageKey = "Llengua de la pàgina";
 
 // The window's controls the settings read and set.
 struct SettingsControls {

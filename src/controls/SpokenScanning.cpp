@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Utf8.h"
+
 namespace sonavia::controls {
 
 namespace {
@@ -18,7 +20,8 @@ constexpr int64_t kShareOfStep = 90;  // percent
 }  // namespace
 
 int32_t CaptionRate(const std::string& text, uint32_t stepMs, int32_t rate) {
-  const int64_t cost = kFixedCost + kCostPerLetter * static_cast<int64_t>(text.size());
+  const int64_t cost =
+      kFixedCost + kCostPerLetter * static_cast<int64_t>(platform::Utf8Length(text));
   const int64_t room = int64_t{stepMs} * kShareOfStep / 100;
   if (room <= 0) return speech::kMaxRate;
   // The estimate at the reading's rate; faster only when it does not fit.

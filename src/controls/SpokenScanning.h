@@ -15,7 +15,7 @@
 namespace sonavia::controls {
 
 inline constexpr const char* kRestingNews = "Escaneig en pausa";
-inline constexpr const char* kSecondCycleNews = "M\xE9s ordres";
+inline constexpr const char* kSecondCycleNews = "Més ordres";
 
 // The rate at which `text` is said within `stepMs`, given the reading's
 // `rate`: that rate when it fits, faster when it does not, up to the

@@ -45,14 +45,14 @@ std::vector<platform::Button*> SwitchMenu::Buttons() {
 int SwitchMenu::Show(bool show) {
   // The captions name what a press does now; a line break splits the longer.
   const bool toLinks = i_.pageOrLinks.Caption() == ReadingModeCaption(reading::ReadingMode::Page);
-  SpeedButtonEscLinks.SetCaption(toLinks ? "Llegir\nlinks" : "Llegir\np\xE0gina");
-  SpeedButtonEscLlengua.SetCaption(i_.castilian.Enabled() ? "Castell\xE0" : "Catal\xE0");
+  SpeedButtonEscLinks.SetCaption(toLinks ? "Llegir\nlinks" : "Llegir\npàgina");
+  SpeedButtonEscLlengua.SetCaption(i_.castilian.Enabled() ? "Castellà" : "Català");
   SpeedButtonEscComencar.SetCaption(
-      "Tornar a\ncomen\xE7"
+      "Tornar a\ncomenç"
       "ar");
   SpeedButtonEscLinkLlegit.SetCaption("Link\nllegit");
   SpeedButtonEscMarc.SetCaption(
-      "Marc\nseg\xFC"
+      "Marc\nsegü"
       "ent");
   SpeedButtonEscParlat.SetCaption(i_.spoken.Checked() ? "Escaneig\nmut" : "Escaneig\nparlat");
   SpeedButtonEscAturar.SetCaption("Aturar\nescaneig");

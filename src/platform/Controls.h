@@ -1,6 +1,6 @@
 // The window's controls as plain objects: what the behaviour reads and
 // writes, with a notification for the view that mirrors them. Texts are
-// Windows-1252.
+// UTF-8.
 #pragma once
 
 #include <functional>

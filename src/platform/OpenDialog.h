@@ -13,7 +13,7 @@ class OpenDialog {
   explicit OpenDialog(std::string name) : name_(std::move(name)) {}
   const std::string& Name() const { return name_; }
 
-  // Windows-1252.
+  // UTF-8.
   std::string Title;
   // Pairs of a description and a pattern, all separated by "|":
   // "HTML (*.htm)|*.htm|Tots (*.*)|*.*".

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/EventLoop.h"
+#include "platform/Utf8.h"
 
 namespace sonavia::platform {
 
@@ -116,10 +117,11 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   return out;
 }
 
-std::string Shortened(std::string_view text, size_t longest) {
-  if (text.size() <= longest) return std::string(text);
-  std::string shown(text.substr(0, longest));
-  shown += '\x85';
+std::string Shortened(std::string_view text, size_t longest, std::string_view ellipsis) {
+  const size_t kept = Utf8PrefixLength(text, longest);
+  if (kept == text.size()) return std::string(text);
+  std::string shown(text.substr(0, kept));
+  shown += ellipsis;
   return shown;
 }
 
@@ -169,10 +171,13 @@ std::optional<WindowInfo> FindWindowByTitle(WindowList& windows, std::string_vie
   constexpr size_t kLongestRead = 254;
   if (titlePart.empty()) return std::nullopt;
   for (const WindowInfo& window : windows.TopLevelWindows()) {
-    const std::string_view title = std::string_view(window.title).substr(0, kLongestRead);
+    const std::string_view title =
+        std::string_view(window.title).substr(0, Utf8PrefixLength(window.title, kLongestRead));
     if (title.empty() || title.find(titlePart) == std::string_view::npos) continue;
     if (!classPart.empty()) {
-      const std::string_view name = std::string_view(window.className).substr(0, kLongestRead);
+      const std::string_view name =
+          std::string_view(window.className)
+              .substr(0, Utf8PrefixLength(window.className, kLongestRead));
       if (name.find(classPart) == std::string_view::npos) continue;
     }
     return window;

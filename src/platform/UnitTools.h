@@ -33,10 +33,10 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
 
 // `text` as the window shows it: at most `longest` characters, and when it
-// is longer its first `longest` followed by an ellipsis (Windows-1252 0x85).
-// A person reads no more at a glance, and the window's text layout of a text
-// of megabytes would hold the program for seconds.
-std::string Shortened(std::string_view text, size_t longest);
+// is longer its first `longest` followed by `ellipsis`. A person reads no
+// more at a glance, and the window's text layout of a text of megabytes
+// would hold the program for seconds.
+std::string Shortened(std::string_view text, size_t longest, std::string_view ellipsis = "…");
 
 // Reads a whole number the way every edit and setting is read: leading
 // blanks skipped, an optional sign, decimal digits ("$" or "0x" introduces

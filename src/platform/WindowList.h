@@ -12,7 +12,7 @@ using WindowHandle = uint64_t;
 
 struct WindowInfo {
   WindowHandle handle = 0;
-  std::string title;      // Windows-1252
+  std::string title;      // UTF-8
   std::string className;  // the toolkit's class name of the window
   // A message window's own text and the key that answers it without
   // changing anything (Return to accept, Escape to cancel); 0 when none.

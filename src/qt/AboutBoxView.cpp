@@ -54,11 +54,11 @@ AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(par
   Text(panel2, box.Label2, inside.adjusted(12, 12, -12, -12), true);
   memo_ = new QPlainTextEdit(panel2);
   memo_->setGeometry(inside);
-  memo_->setPlainText(FromCp1252(box.Memo1.Text()));
+  memo_->setPlainText(FromCore(box.Memo1.Text()));
   memo_->setStyleSheet(QStringLiteral("background: silver; color: black;"));
   parts_[&box.Memo1] = memo_;
 
-  ok_ = new QPushButton(FromCp1252(box.OKButton.Caption()), this);
+  ok_ = new QPushButton(FromCore(box.OKButton.Caption()), this);
   ok_->setGeometry(115, 340, 75, 25);
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, [this] { box_.OKButton.Click(); });
@@ -101,7 +101,7 @@ QLabel* AboutBoxView::Picture(QWidget* parent, const platform::Label& part, cons
   auto* label = new QLabel(parent);
   label->setGeometry(where);
   label->setPixmap(QIcon(QString::fromLatin1(file)).pixmap(where.size()));
-  label->setToolTip(FromCp1252(part.Hint()));
+  label->setToolTip(FromCore(part.Hint()));
   parts_[&part] = label;
   OnClick(label, [&part] { const_cast<platform::Label&>(part).Click(); });
   return label;
@@ -109,11 +109,11 @@ QLabel* AboutBoxView::Picture(QWidget* parent, const platform::Label& part, cons
 
 QLabel* AboutBoxView::Text(QWidget* parent, const platform::Label& part, QRect where,
                            bool centred) {
-  auto* label = new QLabel(FromCp1252(part.Text()), parent);
+  auto* label = new QLabel(FromCore(part.Text()), parent);
   label->setGeometry(where);
   label->setWordWrap(true);
   if (centred) label->setAlignment(Qt::AlignCenter);
-  label->setToolTip(FromCp1252(part.Hint()));
+  label->setToolTip(FromCore(part.Hint()));
   parts_[&part] = label;
   OnClick(label, [&part] { const_cast<platform::Label&>(part).Click(); });
   return label;

@@ -2,8 +2,6 @@
 
 #include <QByteArray>
 
-#include "platform/Cp1252.h"
-
 namespace sonavia::qt {
 
 namespace {
@@ -32,14 +30,15 @@ int SequenceLength(int lead) {
   return lead < 0xF5 ? 4 : 0;
 }
 
-// A decoded character shown in place of its escapes: a blank, or a letter
-// beyond ASCII that Windows-1252 holds and that shows as itself.
+// A decoded character shown in place of its escapes: a blank, or a
+// character beyond ASCII that shows as itself (no control, blank, format
+// character or soft hyphen, which would hide in the address).
 bool ShownDecoded(const QString& character) {
   if (character == QStringLiteral(" ")) return true;
-  if (character.size() != 1) return false;
-  const QChar c = character.front();
-  if (c.unicode() < 0x80 || !c.isPrint() || c.isSpace() || c.unicode() == 0xAD) return false;
-  return platform::Utf8ToCp1252(character.toStdString()) != "?";
+  const QList<uint> codes = character.toUcs4();
+  if (codes.size() != 1 || codes.front() < 0x80 || codes.front() == 0xAD) return false;
+  const uint c = codes.front();
+  return QChar::isPrint(c) && !QChar::isSpace(c) && QChar::category(c) != QChar::Other_Format;
 }
 
 }  // namespace

@@ -11,11 +11,11 @@
 
 namespace sonavia::qt {
 
-// `url` fully encoded, then with blanks and the letters Windows-1252 can show
-// (accented ones, "€") decoded, so that the status bar and the address box
-// read as the page's author wrote them and the text survives the core's
-// 8-bit strings unchanged. Other escapes stay, delimiters first among them;
-// a host stays in its ASCII form.
+// `url` fully encoded, then with blanks and the characters beyond ASCII
+// that show as themselves (accented letters, Greek, "€") decoded, so that
+// the status bar and the address box read as the page's author wrote them.
+// Other escapes stay, delimiters first among them; a host stays in its
+// ASCII form.
 QString LinkAddressText(const QUrl& url);
 
 // The same for an address as the engine spells it; empty stays empty.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QWebEnginePage>
 
+#include "qt/QtText.h"
 #include "system/FileKind.h"
 
 namespace sonavia::qt {
@@ -38,8 +39,7 @@ void LocalFileGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
     reason_.clear();
   }
   if (!url.isLocalFile()) return;
-  const system::FileKind kind =
-      system::KindOfFile(QFile::encodeName(url.toLocalFile()).toStdString());
+  const system::FileKind kind = system::KindOfFile(LocalPathBytes(url));
   if (system::OpensAsFile(kind)) return;
   info.block(true);
   if (page) {

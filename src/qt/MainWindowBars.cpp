@@ -118,7 +118,7 @@ void MainWindowView::BuildButtonBar() {
   layout->setSpacing(0);
   QStringList captions = {QStringLiteral("No parlar")};
   for (const platform::Button* button : form_->ToolbarButtons())
-    captions << FromCp1252(button->Caption());
+    captions << FromCore(button->Caption());
   const QFont font = CaptionFont(captions, shell::kButtonPitch - 6);
   for (platform::Button* button : form_->ToolbarButtons()) {
     QToolButton* widget = NewToolButton(row, *button, font);
@@ -178,7 +178,7 @@ void MainWindowView::BuildAddressBar() {
   address_->setInsertPolicy(QComboBox::NoInsert);
   address_->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   connect(address_, &QComboBox::editTextChanged, this,
-          [this](const QString& text) { form_->cboAddress.SetText(ToCp1252(text)); });
+          [this](const QString& text) { form_->cboAddress.SetText(ToCore(text)); });
   platform::ComboBox& box = form_->cboAddress;
   // The box holds the focus and hands keys to its edit itself, past any filter.
   address_->installEventFilter(new FocusFilter(
@@ -204,7 +204,7 @@ void MainWindowView::BuildAddressBar() {
                  metrics.horizontalAdvance(QString(digits, QLatin1Char('0'))) + 14));
     widget->setFocusPolicy(Qt::ClickFocus);
     connect(widget, &QLineEdit::textEdited, this,
-            [edit](const QString& text) { edit->SetText(ToCp1252(text)); });
+            [edit](const QString& text) { edit->SetText(ToCore(text)); });
     widget->installEventFilter(new FocusFilter(
         widget, [edit] { Run(edit->OnEnter); }, [edit] { Run(edit->OnExit); }));
     addressBar_->addWidget(widget);

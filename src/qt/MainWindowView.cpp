@@ -118,12 +118,12 @@ void MainWindowView::BuildMenus() {
   for (const auto& menu : form_->Menus()) {
     if (menu.items.empty()) {
       // A menu bar item without a submenu runs its command directly.
-      QAction* action = menuBar()->addAction(FromCp1252(menu.title->Caption()));
+      QAction* action = menuBar()->addAction(FromCore(menu.title->Caption()));
       connect(action, &QAction::triggered, this, [item = menu.title] { item->Click(); });
       actions_[menu.title] = action;
       continue;
     }
-    QMenu* submenu = menuBar()->addMenu(FromCp1252(menu.title->Caption()));
+    QMenu* submenu = menuBar()->addMenu(FromCore(menu.title->Caption()));
     actions_[menu.title] = submenu->menuAction();
     for (platform::MenuItem* item : menu.items) {
       QAction* action;
@@ -132,7 +132,7 @@ void MainWindowView::BuildMenus() {
         // focused control, so "-" can still be typed into an address.
         action = submenu->addSeparator();
       } else {
-        action = submenu->addAction(FromCp1252(item->Caption()));
+        action = submenu->addAction(FromCore(item->Caption()));
         action->setCheckable(form_->Checkable(*item));
         connect(action, &QAction::triggered, this, [this, item] {
           item->Click();
@@ -149,7 +149,7 @@ void MainWindowView::BuildMenus() {
 
 void MainWindowView::Refresh() {
   if (form_ == nullptr) return;
-  setWindowTitle(FromCp1252(form_->Caption()));
+  setWindowTitle(FromCore(form_->Caption()));
   blocker_->SetBlocking(!form_->Enabled());
   setAcceptDrops(form_->AcceptsDrops());
   for (auto& [item, action] : actions_) {
@@ -157,18 +157,18 @@ void MainWindowView::Refresh() {
     action->setVisible(item->Visible());
     if (action->isCheckable()) action->setChecked(item->Checked());
     if (action->isSeparator()) continue;
-    action->setText(FromCp1252(item->Caption()));
+    action->setText(FromCore(item->Caption()));
     // Setting a shortcut registers it anew; only a changed one is set.
-    const QKeySequence shortcut(FromCp1252(item->Shortcut()));
+    const QKeySequence shortcut(FromCore(item->Shortcut()));
     if (action->shortcut() != shortcut) action->setShortcut(shortcut);
   }
   for (auto& [button, widget] : buttons_) {
-    widget->setText(FromCp1252(button->Caption()));
+    widget->setText(FromCore(button->Caption()));
     widget->setEnabled(button->Enabled());
     widget->setVisible(button->Visible());
-    widget->setToolTip(FromCp1252(button->Hint()));
+    widget->setToolTip(FromCore(button->Hint()));
   }
-  logo_->setToolTip(FromCp1252(form_->ImageQuelva2000.Hint()));
+  logo_->setToolTip(FromCore(form_->ImageQuelva2000.Hint()));
   logo_->setHidden(!form_->ImageQuelva2000.Visible());
   // The frame goes on the scanned index among the buttons shown.
   QWidget* framed = nullptr;
@@ -180,7 +180,7 @@ void MainWindowView::Refresh() {
     }
   }
   scanFrame_->Follow(framed);
-  const QString text = FromCp1252(form_->cboAddress.Text());
+  const QString text = FromCore(form_->cboAddress.Text());
   if (address_->currentText() != text) {
     const QSignalBlocker block(address_);
     address_->setEditText(text);
@@ -189,20 +189,20 @@ void MainWindowView::Refresh() {
   if (address_->count() != static_cast<int>(items.size())) {
     const QSignalBlocker block(address_);
     address_->clear();
-    for (const auto& item : items) address_->addItem(FromCp1252(item));
+    for (const auto& item : items) address_->addItem(FromCore(item));
     address_->setEditText(text);
   }
   for (auto& [edit, widget] : edits_) {
-    const QString value = FromCp1252(edit->Text());
+    const QString value = FromCore(edit->Text());
     if (widget->text() != value) widget->setText(value);
     widget->setEnabled(edit->Enabled());
-    widget->setToolTip(FromCp1252(edit->Hint()));
+    widget->setToolTip(FromCore(edit->Hint()));
   }
   // A status text is shown, and offered to a screen reader, while there is one.
-  status_->setText(FromCp1252(form_->StatusBar1.Text()));
+  status_->setText(FromCore(form_->StatusBar1.Text()));
   status_->setVisible(!form_->StatusBar1.Text().empty());
   translations_->Use(form_->mnuCastella.Checked());
-  soundStatus_->setText(FromCp1252(form_->StatusBarSo.Text()));
+  soundStatus_->setText(FromCore(form_->StatusBarSo.Text()));
   soundStatus_->setVisible(!form_->StatusBarSo.Text().empty());
 }
 
@@ -260,7 +260,7 @@ void MainWindowView::dropEvent(QDropEvent* event) {
   if (form_ == nullptr) return;
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(ToCp1252(url.toLocalFile()));
+    if (url.isLocalFile()) paths.push_back(LocalPathBytes(url));
   }
   form_->FormDropFiles(paths);
   event->acceptProposedAction();

@@ -13,7 +13,7 @@ namespace {
 // dialog, each description shown as written. "*.*" takes every file, as
 // where it was first written: here a file's name need not hold a dot.
 QStringList NameFilters(const std::string& filter) {
-  const QStringList parts = FromCp1252(filter).split(QLatin1Char('|'));
+  const QStringList parts = FromCore(filter).split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];
@@ -28,7 +28,7 @@ QStringList NameFilters(const std::string& filter) {
 
 // The open dialog, modal and worked from the keyboard as well as the mouse.
 std::optional<std::string> RunOpenDialog(QWidget* parent, const platform::OpenDialog& open) {
-  QFileDialog dialog(parent, FromCp1252(open.Title), QDir::currentPath());
+  QFileDialog dialog(parent, FromCore(open.Title), QDir::currentPath());
   dialog.setObjectName(QString::fromStdString(open.Name()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   // The details in brackets are the patterns; the descriptions say them.
@@ -38,7 +38,7 @@ std::optional<std::string> RunOpenDialog(QWidget* parent, const platform::OpenDi
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setWindowModality(Qt::ApplicationModal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return ToCp1252(QFileInfo(dialog.selectedFiles().front()).absoluteFilePath());
+  return PathBytes(QFileInfo(dialog.selectedFiles().front()).absoluteFilePath());
 }
 
 }  // namespace sonavia::qt

@@ -9,7 +9,7 @@
 
 namespace sonavia::qt {
 
-// The file chosen, as an absolute path in Windows-1252, or nothing when
+// The file chosen, as an absolute path in the system's bytes, or nothing when
 // the user cancels.
 std::optional<std::string> RunOpenDialog(QWidget* parent, const platform::OpenDialog& open);
 

@@ -27,7 +27,7 @@ bool PageDialogs::Run(Kind kind, const QString& fullMessage, QString* text) {
                               ? fullMessage
                               : fullMessage.left(kLongestMessage) + QChar(0x2026);
 
-  const QString title = FromCp1252(shell::kPageDialogTitle);
+  const QString title = FromCore(shell::kPageDialogTitle);
   QPointer<QDialog> dialog;
   if (kind == Kind::Prompt) {
     auto* input = new QInputDialog(owner_());

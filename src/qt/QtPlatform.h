@@ -65,7 +65,7 @@ class QtInput : public platform::Input {
 class QtDesktop : public platform::Desktop {
  public:
   void OpenWebPage(const std::string& address) override {
-    QDesktopServices::openUrl(QUrl(FromCp1252(address)));
+    QDesktopServices::openUrl(QUrl(FromCore(address)));
   }
 };
 

@@ -34,10 +34,10 @@ std::vector<platform::WindowInfo> QtWindowList::TopLevelWindows() {
   for (QWidget* widget : shown) {
     platform::WindowInfo info;
     info.handle = HandleOf(widget);
-    info.title = ToCp1252(widget->windowTitle());
+    info.title = ToCore(widget->windowTitle());
     info.className = widget->metaObject()->className();
-    if (auto* box = qobject_cast<QMessageBox*>(widget)) info.text = ToCp1252(box->text());
-    if (auto* input = qobject_cast<QInputDialog*>(widget)) info.text = ToCp1252(input->labelText());
+    if (auto* box = qobject_cast<QMessageBox*>(widget)) info.text = ToCore(box->text());
+    if (auto* input = qobject_cast<QInputDialog*>(widget)) info.text = ToCore(input->labelText());
     info.answerKey = widget->property(kAnswerKeyProperty).toInt();
     windows.push_back(std::move(info));
   }

@@ -19,7 +19,7 @@ void ReadingMarkScript::Show(const reading::ReadingMark& mark) {
                                     : mark.kind == reading::MarkKind::Image
                                         ? QStringLiteral("image")
                                         : QStringLiteral("link");
-  request[QStringLiteral("text")] = FromCp1252(mark.text);
+  request[QStringLiteral("text")] = FromCore(mark.text);
   request[QStringLiteral("item")] = mark.item;
   Run(request, false);
 }

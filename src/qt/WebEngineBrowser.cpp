@@ -29,15 +29,15 @@ shell::BrowserDocument DocumentFrom(const QVariant& result) {
   const QVariantMap map = result.toMap();
   std::vector<std::string> links;
   for (const QVariant& link : map.value(QStringLiteral("links")).toList()) {
-    links.push_back(ToCp1252(LinkAddressText(link.toString())));
+    links.push_back(ToCore(LinkAddressText(link.toString())));
   }
   std::optional<std::string> body;
   if (map.value(QStringLiteral("hasBody")).toBool()) {
-    body = ToCp1252(map.value(QStringLiteral("body")).toString());
+    body = ToCore(map.value(QStringLiteral("body")).toString());
   }
-  shell::BrowserDocument document(ToCp1252(map.value(QStringLiteral("title")).toString()),
+  shell::BrowserDocument document(ToCore(map.value(QStringLiteral("title")).toString()),
                                   std::move(body), std::move(links));
-  document.SetLanguage(ToCp1252(map.value(QStringLiteral("lang")).toString()));
+  document.SetLanguage(ToCore(map.value(QStringLiteral("lang")).toString()));
   return document;
 }
 
@@ -87,7 +87,7 @@ void WebEngineBrowser::SetZoom(int percent) {
 void WebEngineBrowser::Navigate(const std::string& address) {
   // As an address bar takes it: "www.xtec.cat" is a web address, an
   // absolute path a file.
-  const QUrl url = QUrl::fromUserInput(FromCp1252(address));
+  const QUrl url = QUrl::fromUserInput(FromCore(address));
   if (!url.isValid()) throw shell::BrowserError("not an address");
   page_->load(url);
 }
@@ -137,7 +137,7 @@ const shell::BrowserDocument& WebEngineBrowser::Document() {
 }
 
 std::string WebEngineBrowser::LocationURL() {
-  return ToCp1252(QString::fromUtf8(page_->url().toEncoded()));
+  return ToCore(QString::fromUtf8(page_->url().toEncoded()));
 }
 
 std::string WebEngineBrowser::LocationName() {
@@ -147,7 +147,7 @@ std::string WebEngineBrowser::LocationName() {
   const QUrl url = page_->url();
   const QByteArray full = url.toEncoded();
   const QByteArray path = url.toEncoded(QUrl::RemoveQuery | QUrl::RemoveFragment);
-  return ToCp1252(QString::fromUtf8(full.mid(path.lastIndexOf('/') + 1)));
+  return ToCore(QString::fromUtf8(full.mid(path.lastIndexOf('/') + 1)));
 }
 
 void WebEngineBrowser::OnLoadStarted() {
@@ -204,7 +204,7 @@ void WebEngineBrowser::RaiseLink(const QString& address) {
 }
 
 void WebEngineBrowser::RaiseStatus(const QString& text) {
-  Raise(events.StatusTextChange, ToCp1252(text));
+  Raise(events.StatusTextChange, ToCore(text));
 }
 
 void WebEngineBrowser::RaiseCompletion(bool top) {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/UnitTools.h"
+#include "platform/Utf8.h"
 #include "reading/TextPrimitives.h"
 
 namespace sonavia::reading {
@@ -39,19 +40,17 @@ class ForwardFinder {
 
 struct Entity {
   std::string_view name;
-  char ch;
+  std::string_view character;  // UTF-8
 };
 
 constexpr Entity kEntities[] = {
-    {"&aacute;", '\xE1'}, {"&agrave;", '\xE0'}, {"&Aacute;", '\xC1'}, {"&Agrave;", '\xC0'},
-    {"&eacute;", '\xE9'}, {"&egrave;", '\xE8'}, {"&Eacute;", '\xC9'}, {"&Egrave;", '\xC8'},
-    {"&iacute;", '\xED'}, {"&igrave;", '\xEC'}, {"&Iacute;", '\xCD'}, {"&Igrave;", '\xCC'},
-    {"&oacute;", '\xF3'}, {"&ograve;", '\xF2'}, {"&Oacute;", '\xD3'}, {"&Ograve;", '\xD2'},
-    {"&uacute;", '\xFA'}, {"&ugrave;", '\xF9'}, {"&Uacute;", '\xDA'}, {"&Ugrave;", '\xD9'},
-    {"&ccedil;", '\xE7'}, {"&Ccedil;", '\xC7'}, {"&auml;", '\xE4'},   {"&Auml;", '\xC4'},
-    {"&euml;", '\xEB'},   {"&Euml;", '\xCB'},   {"&iuml;", '\xEF'},   {"&Iuml;", '\xCF'},
-    {"&ouml;", '\xF6'},   {"&Ouml;", '\xD6'},   {"&uuml;", '\xFC'},   {"&Uuml;", '\xDC'},
-    {"&ntilde;", '\xF1'}, {"&Ntilde;", '\xD1'},
+    {"&aacute;", "á"}, {"&agrave;", "à"}, {"&Aacute;", "Á"}, {"&Agrave;", "À"}, {"&eacute;", "é"},
+    {"&egrave;", "è"}, {"&Eacute;", "É"}, {"&Egrave;", "È"}, {"&iacute;", "í"}, {"&igrave;", "ì"},
+    {"&Iacute;", "Í"}, {"&Igrave;", "Ì"}, {"&oacute;", "ó"}, {"&ograve;", "ò"}, {"&Oacute;", "Ó"},
+    {"&Ograve;", "Ò"}, {"&uacute;", "ú"}, {"&ugrave;", "ù"}, {"&Uacute;", "Ú"}, {"&Ugrave;", "Ù"},
+    {"&ccedil;", "ç"}, {"&Ccedil;", "Ç"}, {"&auml;", "ä"},   {"&Auml;", "Ä"},   {"&euml;", "ë"},
+    {"&Euml;", "Ë"},   {"&iuml;", "ï"},   {"&Iuml;", "Ï"},   {"&ouml;", "ö"},   {"&Ouml;", "Ö"},
+    {"&uuml;", "ü"},   {"&Uuml;", "Ü"},   {"&ntilde;", "ñ"}, {"&Ntilde;", "Ñ"},
 };
 
 // Removes "<!--" ... "-->" spans while the first "<!--" comes before the
@@ -145,7 +144,7 @@ std::string ReplaceEntities(std::string_view t) {
       }
     }
     if (hit != nullptr) {
-      out.push_back(hit->ch);
+      out.append(hit->character);
       i = amp + hit->name.size();
     } else {
       out.push_back('&');
@@ -212,7 +211,10 @@ void WalkLinks(std::string_view t, Put put) {
       const size_t q1 = quote1.Find(p);
       if (q1 < gt) {
         const size_t q2 = quote2.Find(q1 + 1);
-        if (q2 < gt) address = t.substr(q1 + 1, std::min(q2 - q1 - 1, kMaxAddressLength));
+        if (q2 < gt) {
+          address = t.substr(q1 + 1, q2 - q1 - 1);
+          address = address.substr(0, platform::Utf8PrefixLength(address, kMaxAddressLength));
+        }
       }
     }
     std::string_view linkText;
@@ -273,7 +275,7 @@ std::string MarkSentences(std::string input) {
   return out;
 }
 
-std::string CleanUpText(std::string t) {
+std::string CleanUpText(std::string t, bool catalanRules) {
   if (t.find('\r') != npos || t.find('\n') != npos) {
     t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }),
             t.end());
@@ -281,9 +283,10 @@ std::string CleanUpText(std::string t) {
   // Each replacement copies the text only when its pattern occurs; three
   // of them need an "&", which no replacement makes.
   const bool ampersand = t.find('&') != npos;
+  if (catalanRules && platform::FindText(t, " I ") != npos)
+    t = platform::ReplaceAll(t, " I ", " HI ");
   for (const auto& [pattern, replacement] :
-       {std::pair<std::string_view, std::string_view>{" I ", " HI "},
-        {"&RSQUO", "'"},
+       {std::pair<std::string_view, std::string_view>{"&RSQUO", "'"},
         {"&QUOT", "\""},
         {"&NBSP;", ""}}) {
     if (pattern[0] == '&' && !ampersand) continue;
@@ -303,17 +306,48 @@ void AddUnit(ReadingList& list, std::string text, UnitKind kind) {
 
 // Replaces the first image mark of a link text by its spoken form, with the
 // rule's exact arithmetic also for a mark without its closing part.
+std::u32string Characters(std::string_view text) {
+  std::u32string out;
+  for (size_t at = 0; at < text.size();) {
+    const platform::Utf8Character c = platform::DecodeUtf8(text, at);
+    out.push_back(c.code == platform::kMalformed ? static_cast<unsigned char>(text[at]) : c.code);
+    at += c.length;
+  }
+  return out;
+}
+
+std::string Utf8(std::u32string_view text) {
+  std::string out;
+  for (const char32_t c : text) platform::AppendUtf8(out, c);
+  return out;
+}
+
+// The rule counts characters, so it runs on them, not on UTF-8 bytes; a
+// missing "(/G)" makes its counts depend on where the mark stands.
 void SpeakImageInLinkText(std::string& linkText) {
-  const long i = Pos("(G)", linkText);
-  if (i == 0) return;
-  const long j = Pos("(/G)", linkText);
-  const std::string content = CopyPart(linkText, i + 3, j - i - 3);
-  const auto [source, description] = SplitAtComma(content);
-  DeleteAt(linkText, i, j - i + 4);
+  if (Pos("(G)", linkText) == 0) return;
+  std::u32string t = Characters(linkText);
+  const size_t first = t.find(U"(G)");
+  const size_t end = t.find(U"(/G)");
+  const long i = static_cast<long>(first) + 1;
+  const long j = end == std::u32string::npos ? 0 : static_cast<long>(end) + 1;
+  // CopyPart, DeleteAt and InsertAt of the rule, on characters.
+  std::u32string content;
+  if (j - i - 3 > 0 && static_cast<size_t>(i + 2) <= t.size()) {
+    content = t.substr(static_cast<size_t>(i + 2), static_cast<size_t>(j - i - 3));
+  }
+  const size_t comma = content.find(U',');
+  const std::u32string_view source = comma == std::u32string::npos
+                                         ? std::u32string_view{}
+                                         : std::u32string_view(content).substr(0, comma);
+  const std::u32string_view description = comma == std::u32string::npos
+                                              ? std::u32string_view(content)
+                                              : std::u32string_view(content).substr(comma + 1);
+  if (j - i + 4 > 0) t.erase(first, static_cast<size_t>(j - i + 4));
   std::string spoken(kImageWord);
-  spoken += description.empty() ? source : description;
+  spoken += Utf8(description.empty() ? source : description);
   spoken += ' ';
-  InsertAt(spoken, linkText, i);
+  linkText = Utf8(t.substr(0, first)) + spoken + Utf8(t.substr(std::min(first, t.size())));
 }
 
 }  // namespace
@@ -360,7 +394,7 @@ bool Segment(ReadingList& list, std::string_view m, std::string* leftover) {
         entry.UnitIndex = list.UnitCursor;
       }
       // Without a closing mark only three characters go.
-      o = e == npos ? std::min(o + 3, m.size()) : e + 4;
+      o = e == npos ? o + platform::Utf8PrefixLength(m.substr(o), 3) : e + 4;
     }
     if (list.UnitCursor > ConversionLimit) {
       limit = true;
@@ -382,7 +416,7 @@ void PageConverter::ConvertPage(const std::string& html) {
   text = MarkImages(std::move(text));
   text = MarkLinks(text);
   text = MarkSentences(std::move(text));
-  text = CleanUpText(std::move(text));
+  text = CleanUpText(std::move(text), catalanRules_);
   // The marked text is the working text and its end mark: one string, the
   // mark dropped again once segmentation is over.
   std::string marked = std::move(text);

@@ -19,12 +19,11 @@ class ConversionLimitWarning {
   virtual bool SpeakUnit(const std::string& text) = 0;
 };
 
-inline constexpr std::string_view kTooLongWarning =
-    "Document massa llarg, no el podr\xE9 llegir tot";
-inline constexpr std::string_view kTitleWord = "T\xEDtol";
+inline constexpr std::string_view kTooLongWarning = "Document massa llarg, no el podré llegir tot";
+inline constexpr std::string_view kTitleWord = "Títol";
 inline constexpr std::string_view kImageWord = "Imatge ";
 inline constexpr std::string_view kLinkWord = "LINK";
-// A link's address is cut at this length when its mark is made: the
+// A link's address is cut at this many characters when its mark is made: the
 // longest address the browsers of the time would still navigate to. Without
 // it, anchors left open before one long quoted value would each copy that
 // value, and the text would grow with the square of the page.
@@ -36,7 +35,10 @@ void UpperCaseAscii(std::string& text);
 std::string MarkImages(std::string text);  // removes comments first
 std::string MarkLinks(std::string_view text);
 std::string MarkSentences(std::string text);
-std::string CleanUpText(std::string text);  // begins with RemoveLineBreaks
+// Begins with RemoveLineBreaks. `catalanRules`: the text is Catalan or
+// Castilian, where a lone "I" is the word "HI" in the old spelling; in any
+// other language it stays as written.
+std::string CleanUpText(std::string text, bool catalanRules = true);
 // Fills units and links from `marked`, continuing after the title units.
 // Returns true when it stopped at the length limit.
 bool Segment(ReadingList& list, std::string_view marked, std::string* leftover = nullptr);
@@ -48,6 +50,9 @@ class PageConverter {
       : list_(list), warning_(warning) {}
 
   void SetWarning(ConversionLimitWarning* warning) { warning_ = warning; }
+  // Whether the next pages are Catalan or Castilian text (or name no
+  // language); see CleanUpText.
+  void SetCatalanRules(bool catalanRules) { catalanRules_ = catalanRules; }
 
   // Rebuilds the whole list except the mode, title, addresses, link target
   // and resolved links. The title must be stored first.
@@ -60,6 +65,7 @@ class PageConverter {
   ReadingList& list_;
   ConversionLimitWarning* warning_;
   bool reachedLimit_ = false;
+  bool catalanRules_ = true;
 };
 
 }  // namespace sonavia::reading

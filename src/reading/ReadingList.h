@@ -28,7 +28,7 @@ struct LinkEntry {
   int32_t UnitIndex = 0;
 };
 
-// Texts are Windows-1252. Every list is indexed from 1; slot 0 exists only
+// Texts are UTF-8. Every list is indexed from 1; slot 0 exists only
 // so that index 0 ("none") is harmless to read.
 struct ReadingList {
   int32_t UnitCursor = 0;

@@ -1,9 +1,12 @@
 #include "reading/SpokenText.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <array>
 #include <cstdint>
 
-#include "platform/Cp1252.h"
+#include "platform/Utf8.h"
 
 namespace sonavia::reading {
 
@@ -27,13 +30,13 @@ struct Entity {
   std::string_view spoken;
 };
 // What the page view writes for the page's own characters, and the names
-// pages use most for punctuation that Windows-1252 holds.
+// pages use most for punctuation.
 constexpr std::array<Entity, 23> kEntities = {{
-    {"AMP", "&"},      {"LT", "<"},       {"GT", ">"},        {"QUOT", "\""},     {"APOS", "'"},
-    {"NBSP", " "},     {"SHY", ""},       {"LSQUO", "\x91"},  {"RSQUO", "\x92"},  {"LDQUO", "\x93"},
-    {"RDQUO", "\x94"}, {"NDASH", "\x96"}, {"MDASH", "\x97"},  {"HELLIP", "\x85"}, {"BULL", "\x95"},
-    {"EURO", "\x80"},  {"TRADE", "\x99"}, {"COPY", "\xA9"},   {"REG", "\xAE"},    {"DEG", "\xB0"},
-    {"LAQUO", "\xAB"}, {"RAQUO", "\xBB"}, {"MIDDOT", "\xB7"},
+    {"AMP", "&"},   {"LT", "<"},    {"GT", ">"},     {"QUOT", "\""},  {"APOS", "'"},
+    {"NBSP", " "},  {"SHY", ""},    {"LSQUO", "‘"},  {"RSQUO", "’"},  {"LDQUO", "“"},
+    {"RDQUO", "”"}, {"NDASH", "–"}, {"MDASH", "—"},  {"HELLIP", "…"}, {"BULL", "•"},
+    {"EURO", "€"},  {"TRADE", "™"}, {"COPY", "©"},   {"REG", "®"},    {"DEG", "°"},
+    {"LAQUO", "«"}, {"RAQUO", "»"}, {"MIDDOT", "·"},
 }};
 
 // The longest name between "&" and ";" that can be an entity's.
@@ -49,31 +52,16 @@ bool SameLetters(std::string_view name, std::string_view capitals) {
   return true;
 }
 
-// A character given by its number, as Windows-1252 holds it; a space for
-// one it cannot hold.
+// A character given by its number; a space for one that is no character
+// to hear (a control, a surrogate, beyond Unicode).
 std::string FromCodePoint(uint32_t code) {
   if (code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0) || code > 0x10FFFF ||
       (code >= 0xD800 && code < 0xE000)) {
     return " ";
   }
   std::string utf8;
-  if (code < 0x80) {
-    utf8.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    utf8.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    utf8.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    utf8.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    utf8.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    utf8.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-  const std::string cp1252 = platform::Utf8ToCp1252(utf8);
-  return cp1252 == "?" && code != '?' ? " " : cp1252;
+  platform::AppendUtf8(utf8, code);
+  return utf8;
 }
 
 // "#" and a decimal number, or "#X" and a hexadecimal one.
@@ -118,31 +106,21 @@ size_t EntityAt(std::string_view text, size_t amp, std::string& spoken) {
   return 0;
 }
 
-bool IsLetterOrDigit(unsigned char c) {
-  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
-  if (c >= 0xC0) return c != 0xD7 && c != 0xF7;
-  switch (c) {
-    case 0x83:
-    case 0x8A:
-    case 0x8C:
-    case 0x8E:
-    case 0x9A:
-    case 0x9C:
-    case 0x9E:
-    case 0x9F:
-    case 0xAA:
-    case 0xB2:
-    case 0xB3:
-    case 0xB5:
-    case 0xB9:
-    case 0xBA:
-    case 0xBC:
-    case 0xBD:
-    case 0xBE:
-      return true;
-    default:
-      return false;
-  }
+// Whether eSpeak NG says something for the character: a letter or a digit
+// of any script, or a symbol it names (currency, arrows, emoji and the
+// like); punctuation, blanks and marks only part words or set the tone.
+bool SaysSomething(char32_t c) {
+  if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  if (c == platform::kMalformed) return false;
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (unicode != nullptr && iswalnum_l(static_cast<wint_t>(c), unicode)) return true;
+  // Symbols with a name, and numbers that are no digits: superscripts,
+  // fractions, currency, letterlike and number forms, arrows, mathematical
+  // and technical signs, pictographs and emoji.
+  return c == 0xA9 || c == 0xAE || c == 0xB0 || c == 0xB2 || c == 0xB3 || c == 0xB9 ||
+         (c >= 0xBC && c <= 0xBE) || (c >= 0x2070 && c <= 0x209F) || (c >= 0x20A0 && c <= 0x218F) ||
+         (c >= 0x2190 && c <= 0x23FF) || (c >= 0x2460 && c <= 0x24FF) ||
+         (c >= 0x2600 && c <= 0x27BF) || (c >= 0x1F300 && c <= 0x1FAFF);
 }
 
 }  // namespace
@@ -184,8 +162,10 @@ bool Speakable(std::string_view text) {
   // Entity names and marks are letters that are never heard.
   const std::string spoken =
       text.find_first_of("&(") == std::string_view::npos ? std::string(text) : SpokenText(text);
-  for (const char c : spoken) {
-    if (IsLetterOrDigit(static_cast<unsigned char>(c))) return true;
+  for (size_t i = 0; i < spoken.size();) {
+    const platform::Utf8Character c = platform::DecodeUtf8(spoken, i);
+    if (SaysSomething(c.code)) return true;
+    i += c.length;
   }
   return false;
 }

@@ -17,8 +17,9 @@ namespace sonavia::reading {
 // itself is heard saying so.
 std::string SpokenText(std::string_view text);
 
-// Whether a text has anything to say: a letter or a digit of Windows-1252
-// once it is spoken. A unit without one is passed over by the reading.
+// Whether a text has anything to say once it is spoken: a letter or a digit
+// of any script, or a symbol with a name (a currency, an arrow, an emoji). A unit without one is
+// passed over by the reading.
 bool Speakable(std::string_view text);
 
 }  // namespace sonavia::reading

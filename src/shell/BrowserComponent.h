@@ -1,6 +1,6 @@
 // The embedded page view as the behaviour sees it: calls, properties, the
 // top document's snapshot and the events, in the order they come. Every
-// text is Windows-1252.
+// text is UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -115,6 +115,6 @@ inline constexpr const char* kStatusDone = "Listo";
 // The whole titles of the component's own message windows: a navigation
 // that failed, and a page's own dialog (alert, confirm, prompt, leaving).
 inline constexpr const char* kNavigationErrorTitle = "Navegador web";
-inline constexpr const char* kPageDialogTitle = "Missatge de la p\xE0gina";
+inline constexpr const char* kPageDialogTitle = "Missatge de la pàgina";
 
 }  // namespace sonavia::shell

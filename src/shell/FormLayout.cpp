@@ -11,8 +11,7 @@ namespace sonavia::shell {
 void TFormPrincipal::LayOutMenus() {
   // A title row starts a menu on the menu bar; the item rows below it are
   // its items, in order, "-" a separator. A caption left out comes with the
-  // item's state (speech on or off). Letters beyond ASCII are Windows-1252
-  // in octal, whose escapes end after three digits.
+  // item's state (speech on or off).
   constexpr bool Title = true, Item = false;
   struct Row {
     bool title;
@@ -27,34 +26,34 @@ void TFormPrincipal::LayOutMenus() {
       {Item, MenuDesarcom, "&Desar com..."},
       {Item, N7, "-"},
       {Item, mnuEndarrera, "&Anterior", "F9"},
-      {Item, mnuEndavant, "&Seg\374ent", "Ctrl+F9"},
+      {Item, mnuEndavant, "&Següent", "Ctrl+F9"},
       {Item, MenuPararlaCarrega, "&Parar", "Ctrl+P"},
       {Item, menuRecarregar, "&Refrescar", "Ctrl+R"},
-      {Item, MenuMarcSeguent, "&Marc seg\374ent", "F6"},
+      {Item, MenuMarcSeguent, "&Marc següent", "F6"},
       {Item, N8, "-"},
-      {Item, mnuAmpliar, "Amp&liar la p\xE0gina", "Ctrl++"},
-      {Item, mnuReduir, "Red&uir la p\xE0gina", "Ctrl+-"},
-      {Item, mnuMidaNormal, "Mida &normal de la p\xE0gina", "Ctrl+0"},
+      {Item, mnuAmpliar, "Amp&liar la pàgina", "Ctrl++"},
+      {Item, mnuReduir, "Red&uir la pàgina", "Ctrl+-"},
+      {Item, mnuMidaNormal, "Mida &normal de la pàgina", "Ctrl+0"},
       {Item, N6, "-"},
-      {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una ade\347a", "F8"},
+      {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una adeça", "F8"},
       {Item, N5, "-"},
-      {Item, mnuEscaneig, "&Escaneig autom\xE0tic", "Ctrl+F2"},
+      {Item, mnuEscaneig, "&Escaneig automàtic", "Ctrl+F2"},
       {Item, N2, "-"},
       {Item, mnuSortir, "Sor&tir"},
       {Title, Control1, "Opcions de &lectura"},
-      {Item, mnuAnarALink, "&Anar a link que s'est\xE0 llegint", "F2"},
+      {Item, mnuAnarALink, "&Anar a link que s'està llegint", "F2"},
       {Item, N4, "-", "-"},
       {Item, mnuParlar, nullptr, "F3"},
-      {Item, mnuTornarAComencar, "&Tornar a comen\347ar", "Ctrl+F3"},
+      {Item, mnuTornarAComencar, "&Tornar a començar", "Ctrl+F3"},
       {Item, N3, "-"},
       {Item, mnuCanviLlegirLinksLectures, controls::ReadingModeCaption(reading::ReadingMode::Page),
        "F4"},
       {Item, N1, "-"},
-      {Item, mnuCatala, "&Catal\xE0"},
-      {Item, mnuCastella, "Cast&ell\xE0", controls::kLanguageShortcut},
+      {Item, mnuCatala, "&Català"},
+      {Item, mnuCastella, "Cast&ellà", controls::kLanguageShortcut},
       {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
-      {Item, mnuLlenguaPagina, "Lle&ngua de la p\xE0gina"},
+      {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -80,7 +79,7 @@ void TFormPrincipal::LayOutToolbars() {
   // The button toolbar, left to right; the speech button's caption comes
   // with speech on or off. Letters beyond ASCII as in the menus.
   const std::pair<platform::Button*, const char*> buttons[] = {
-      {&SpeedButtonAnterior, "Anterior"},     {&SpeedButtonSeguent, "Seg\374ent"},
+      {&SpeedButtonAnterior, "Anterior"},     {&SpeedButtonSeguent, "Següent"},
       {&SpeedButtonPararCarrega, "Parar"},    {&SpeedButtonRecarregar, "Refrescar"},
       {&SpeedButtonMarcSeguent, "Marc Seg."}, {&SpeedButtonRePag, "Re Pag"},
       {&SpeedButtonAvPag, "Av pag"},          {&SpeedButtonTab, "Tab"},
@@ -103,10 +102,9 @@ void TFormPrincipal::LayOutToolbars() {
   };
   const EditRow edits[] = {
       {EditVelocitat, "180", "Velocitat de lectura"},
-      {TextDecimesScan, controls::kScanStepFallback,
-       "D\350cimes de segon que dura el pas d'escaneig"},
+      {TextDecimesScan, controls::kScanStepFallback, "Dècimes de segon que dura el pas d'escaneig"},
       {TextTimerParo, controls::kScanPauseFallback,
-       "D\350cimes de segon que dura el paro de l'escaneig"},
+       "Dècimes de segon que dura el paro de l'escaneig"},
   };
   for (const EditRow& row : edits) {
     row.edit.SetText(row.text);

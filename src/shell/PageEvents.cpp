@@ -203,15 +203,18 @@ void PageEvents::Harvest() {
   const std::string& title = document.Title();
   w_.SetCaption(std::string(kWindowCaption) + " - " + platform::Shortened(title, kLongestTitle));
   w_.SetReadingMode(reading::ReadingMode::Page);
-  list_.SetPageTitle(title.substr(0, kLongestTitle));
-  converter_.ConvertPage(document.body_outerHtml());
+  list_.SetPageTitle(platform::Shortened(title, kLongestTitle, ""));
   const std::string name = browser_.LocationName();
   const std::string address = browser_.LocationURL();
+  const std::string language = PageLanguage(document.Language(), address);
+  speech_.SetPageLanguage(language);
+  // Text in another language keeps its words as written.
+  converter_.SetCatalanRules(speech::PageVoice(language, true).name.empty());
+  converter_.ConvertPage(document.body_outerHtml());
   const std::string base = name.size() >= address.size()
                                ? std::string()
                                : address.substr(0, address.size() - name.size());
   list_.SetPageAddresses(base, address);
-  speech_.SetPageLanguage(PageLanguage(document.Language(), address));
   // A page too long to read whole has its warning being spoken; the reading
   // goes on from unit 1 when it has been heard.
   const bool warning = converter_.ReachedLimit() && speech_.IsSpeaking();

@@ -19,18 +19,18 @@
 
 namespace sonavia::shell {
 
-inline constexpr const char* kPageLoaded = "P\xE0gina carregada";
+inline constexpr const char* kPageLoaded = "Pàgina carregada";
 inline constexpr uint32_t kPageLoadedWait = 2500;
 // How long "Pàgina carregada" may take in all before the page goes on.
 inline constexpr uint32_t kPageLoadedLongest = 10000;
 inline constexpr uint32_t kProgressSpeechGap = 4000;
-inline constexpr const char* kDialUpTitle = "Conexi\xF3n de acceso telef\xF3nico a redes";
+inline constexpr const char* kDialUpTitle = "Conexión de acceso telefónico a redes";
 inline constexpr const char* kNotConnected =
-    "No estem conectats a la xarxa, cal fer la conexi\xF3 manual";
+    "No estem conectats a la xarxa, cal fer la conexió manual";
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
 inline constexpr const char* kPageProcessEnded =
-    "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
-inline constexpr const char* kPageDialogPrefix = "Missatge de la p\xE0gina: ";
+    "La pàgina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
+inline constexpr const char* kPageDialogPrefix = "Missatge de la pàgina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
 // The window's caption; a complete page adds " - " and its title.

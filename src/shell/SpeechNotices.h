@@ -13,9 +13,9 @@
 namespace sonavia::shell {
 
 inline constexpr const char* kSpeechOffNoticeCatalan =
-    "La lectura est\xE0 aturada. Premeu F3 per activar-la.";
+    "La lectura està aturada. Premeu F3 per activar-la.";
 inline constexpr const char* kSpeechOffNoticeCastilian =
-    "La lectura est\xE1 detenida. Pulse F3 para activarla.";
+    "La lectura está detenida. Pulse F3 para activarla.";
 inline constexpr const char* kNoSoundNotice = "No es pot reproduir cap so: la lectura no se sent";
 // How often the sound panel follows the library's answer.
 inline constexpr uint32_t kSoundCheckInterval = 1000;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp1252.h"
 #include "shell/FormPrincipal.h"
 #include "support/SimulatedWindow.h"
 #include "support/TempDir.h"
@@ -86,7 +87,7 @@ TEST_F(KeyboardTest, EachMenusAccessKeysAreDistinctInEveryStateOfItsItems) {
     }
   }
   EXPECT_EQ(main.mnuSortir.Caption(), "Sor&tir");
-  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Llegir &p\xE0gina");
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Llegir &pàgina");
 }
 
 TEST_F(KeyboardTest, ZoomStepsThroughTheUsualLevelsAndShowsEachOne) {
@@ -106,7 +107,7 @@ TEST_F(KeyboardTest, ZoomStepsThroughTheUsualLevelsAndShowsEachOne) {
     EXPECT_EQ(step.item->Shortcut(), step.shortcut);
     EXPECT_EQ(main.Zoom.Percent(), step.percent);
     EXPECT_EQ(browser.zoom, step.percent);
-    EXPECT_EQ(main.StatusBar1.Text(), "Ampliaci\xF3 " + std::to_string(step.percent) + " %");
+    EXPECT_EQ(main.StatusBar1.Text(), "Ampliació " + std::to_string(step.percent) + " %");
   }
   // Every level up from the smallest and back down; the ends hold.
   for (int i = 0; i < 30; ++i) main.mnuReduir.Click();
@@ -138,8 +139,8 @@ TEST_F(KeyboardTest, TheLevelIsSaidOverTheReadingWhichThenRepeatsTheCutUnit) {
   loop.RunFor(4000);
   // In the voice of the program's own words; the cut unit again, whole.
   EXPECT_EQ(library.voices,
-            (Lines{"99/2 Ampliaci\xF3 110 % ", "99/2 Ampliaci\xF3 125 % ",
-                   "99/0 SEGONA FRASE DEL TEXT ", "99/0 TERCERA FRASE DEL TEXT.  "}));
+            (Lines{"99/2 Ampliació 110 % ", "99/2 Ampliació 125 % ", "99/0 SEGONA FRASE DEL TEXT ",
+                   "99/0 TERCERA FRASE DEL TEXT.  "}));
 }
 
 TEST_F(KeyboardTest, BetweenTwoUnitsTheLevelIsShownOnlyAndTheReadingGoesOn) {
@@ -156,7 +157,7 @@ TEST_F(KeyboardTest, BetweenTwoUnitsTheLevelIsShownOnlyAndTheReadingGoesOn) {
   });
   loop.RunFor(4000);
   ASSERT_TRUE(inThePause);
-  EXPECT_EQ(main.StatusBar1.Text(), "Ampliaci\xF3 90 %");
+  EXPECT_EQ(main.StatusBar1.Text(), "Ampliació 90 %");
   const Lines reads = Reads();
   ASSERT_FALSE(reads.empty());
   EXPECT_NE(reads.front().find("SEGONA"), std::string::npos) << ::testing::PrintToString(reads);
@@ -169,8 +170,8 @@ TEST_F(KeyboardTest, TheLevelIsSaidAloneWhenNothingIsReadAndNeverWithoutALibrary
     bool speechOff;
     Lines said;
   } const cases[] = {
-      {"speech paused", true, true, {"99/2 Ampliaci\xF3 110 % "}},
-      {"the reading over", true, false, {"99/2 Ampliaci\xF3 110 % "}},
+      {"speech paused", true, true, {"99/2 Ampliació 110 % "}},
+      {"the reading over", true, false, {"99/2 Ampliació 110 % "}},
       {"no speech library", false, false, {}},
   };
   for (const Case& c : cases) {
@@ -192,7 +193,7 @@ TEST_F(KeyboardTest, TheLevelIsSaidAloneWhenNothingIsReadAndNeverWithoutALibrary
     if (!c.said.empty()) {
       EXPECT_EQ(w.library.calls.front(), "Stop");
     }
-    EXPECT_EQ(w.main.StatusBar1.Text(), "Ampliaci\xF3 110 %");
+    EXPECT_EQ(w.main.StatusBar1.Text(), "Ampliació 110 %");
     EXPECT_EQ(w.browser.zoom, 110);
   }
 }
@@ -210,8 +211,8 @@ TEST(PageZoomSettings, TheLevelIsKeptUnderItsOwnKeyAndAWrongOneGivesTheNormalSiz
     testing::TempDir dir;
     const std::string path = dir.File("Quelva2001.ini");
     std::string file = "[Ombrix Sonavia]\n";
-    if (c.stored != nullptr) file += std::string("Ampliaci\xF3 de la p\xE0gina=") + c.stored + "\n";
-    testing::WriteBytes(path, file);
+    if (c.stored != nullptr) file += std::string("Ampliació de la pàgina=") + c.stored + "\n";
+    testing::WriteBytes(path, platform::Utf8ToCp1252(file));
     testing::SimulatedWindow w("/w");
     w.main.Settings.SetPath(path);
     w.main.TimerControlSituacio->SetEnabled(false);
@@ -221,7 +222,7 @@ TEST(PageZoomSettings, TheLevelIsKeptUnderItsOwnKeyAndAWrongOneGivesTheNormalSiz
     w.main.mnuAmpliar.Click();
     w.main.FormClose();
     const std::string written = testing::ReadBytes(path);
-    EXPECT_NE(written.find(std::string("Ampliaci\xF3 de la p\xE0gina=") +
+    EXPECT_NE(written.find(platform::Utf8ToCp1252("Ampliació de la pàgina=") +
                            std::to_string(w.main.Zoom.Percent()) + "\n"),
               std::string::npos)
         << written;

@@ -27,7 +27,7 @@ struct Shape {
 const Shape kShapes[] = {
     {"capitals", "Ajuda.htm", "Ajuda", "http://h.cat/Dir/Ajuda.htm"},
     {"from the root", "/Wiki/Main_Page",
-     "Viquip\xE8"
+     "Viquipè"
      "dia",
      "http://h.cat/Wiki/Main_Page"},
     {"up a folder", "../Amunt/Pag.htm", "Amunt", "http://h.cat/Amunt/Pag.htm"},
@@ -36,14 +36,14 @@ const Shape kShapes[] = {
     {"a fragment", "#Seccio", "Seccio", "http://h.cat/Dir/Index.htm?x=1#Seccio"},
     {"another host", "//Altre.cat/Cami", "Altre", "http://altre.cat/Cami"},
     {"absolute", "HTTPS://S.cat/X", "Segur", "https://s.cat/X"},
-    {"percent-encoded", "p%C3%A0gina.htm", "Codificada", "http://h.cat/Dir/p\xE0gina.htm"},
-    {"accented", "p\xE0gina2.htm", "Accent", "http://h.cat/Dir/p\xE0gina2.htm"},
+    {"percent-encoded", "p%C3%A0gina.htm", "Codificada", "http://h.cat/Dir/pàgina.htm"},
+    {"accented", "pàgina2.htm", "Accent", "http://h.cat/Dir/pàgina2.htm"},
     {"a blank", "amb espai.htm", "Espai", "http://h.cat/Dir/amb espai.htm"},
     {"a base", "Fill.htm", "Base", "http://h.cat/Base/Fill.htm"},
 };
 
 // Where the user hears a link refused, and the links that are refused.
-const char* const kRefused = "Aquest enlla\xE7 no es pot seguir.";
+const char* const kRefused = "Aquest enllaç no es pot seguir.";
 
 class LinkFollowingTest : public ::testing::Test, protected testing::SimulatedWindow {
  protected:
@@ -54,7 +54,7 @@ class LinkFollowingTest : public ::testing::Test, protected testing::SimulatedWi
   // A page with one sentence and then `links`, loaded and announced.
   void Open(const std::string& address, const std::vector<Shape>& links) {
     testing::ScriptedPage page;
-    page.title = "Enlla\xE7os";
+    page.title = "Enllaços";
     page.body = "<body><p>Una frase.</p><p>";
     for (const Shape& link : links) {
       page.body += "<a href=\"" + std::string(link.href) + "\">" + link.text + "</a> ";

@@ -94,7 +94,7 @@ TEST_F(ReadingCommandsTest, F3OrTheSpeechButtonTwiceRepeatsTheInterruptedUnitFro
 TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {
   Start();
   main.mnuCanviLlegirLinksLectures.Click();
-  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Llegir &p\xE0gina");
+  EXPECT_EQ(main.mnuCanviLlegirLinksLectures.Caption(), "Llegir &pàgina");
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Links);
   EXPECT_TRUE(SpeechOn());
   loop.RunFor(5000);
@@ -105,7 +105,7 @@ TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Page);
   loop.RunFor(600);
   ASSERT_FALSE(ReadTexts().empty());
-  EXPECT_EQ(ReadTexts().front(), "T\xEDtol ") << "the page from its start";
+  EXPECT_EQ(ReadTexts().front(), "Títol ") << "the page from its start";
   // A page that completes is read whole, whatever was read before.
   main.mnuCanviLlegirLinksLectures.Click();
   main.GoToAddress("file:///w/index.htm");
@@ -137,7 +137,7 @@ TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReading) {
     EXPECT_EQ(main.mnuCastella.Shortcut(), step.catalan ? "F7" : "");
     loop.RunFor(600);
     ASSERT_FALSE(ReadTexts().empty());
-    EXPECT_EQ(ReadTexts().front(), "T\xEDtol ");
+    EXPECT_EQ(ReadTexts().front(), "Títol ");
   }
 }
 
@@ -152,7 +152,7 @@ TEST_F(ReadingCommandsTest, RestartReadsFromTheTitleWithSpeechOnOrOff) {
     EXPECT_TRUE(SpeechOn());
     loop.RunFor(800);
     EXPECT_EQ(TimedReads(restart),
-              (Lines{"0 Read(T\xEDtol )", "100 Read(Inici )", "700 Read(PRIMERA FRASE )"}))
+              (Lines{"0 Read(Títol )", "100 Read(Inici )", "700 Read(PRIMERA FRASE )"}))
         << speechOn;
   }
 }

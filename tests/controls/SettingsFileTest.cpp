@@ -200,6 +200,14 @@ TEST_F(Settings, StoredValuesAreTakenOnlyWhenExactAndInRange) {
       {"scanning at the stored step",
        {{"Escaneig", "s\xED"}, {kStep, "5"}},
        {.scanning = true, .step = "5", .stepInterval = 500}},
+      // A file saved in UTF-8 by hand, its keys with accents too.
+      {"UTF-8 by hand",
+       {{"Llengua", "Castell\xC3\xA0"},
+        {"Escaneig", "s\xC3\xAD"},
+        {"D\xC3\xA8"
+         "cimes de segon que dura el pas d'escaneig",
+         "5"}},
+       {.castilian = true, .scanning = true, .step = "5", .stepInterval = 500}},
   };
   for (const auto& c : cases) {
     Store(c.keys);
@@ -278,6 +286,22 @@ TEST_F(Settings, WritingKeepsTheRestOfTheFile) {
             "; kept\r\n[Altres]\r\nLlengua=Castell\xE0\r\n\r\n[ombrix sonavia]\r\nparlar = no\r\n"
             "Tema=fosc\r\nLlengua=Catal\xE0\r\nEscaneig=no\r\nVelocitat de lectura=180\r\n" +
                 kStep + "=15\r\n" + kPause + "=30\r\n");
+}
+
+TEST_F(Settings, AFileSavedInUtf8ByHandIsWrittenInUtf8WithNothingLost) {
+  const std::string kept = "; coŀlecció de l'escola\n[Ombrix Sonavia]\nLlengua=Castellà\n";
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  WriteBytes(path, kept);
+  Window window(true);
+  window.SetPath(path);
+  window.settings.ReadAndApply();
+  EXPECT_TRUE(window.mnuCastella.Checked());
+  window.mnuEscaneig.SetChecked(true);
+  ASSERT_TRUE(window.settings.Write());
+  EXPECT_EQ(ReadBytes(path), kept +
+                                 "Parlar=sí\nEscaneig=sí\nVelocitat de lectura=180\n"
+                                 "Dècimes de segon que dura el pas d'escaneig=15\n"
+                                 "Dècimes de segon que dura el paro de l'escaneig=30\n");
 }
 
 TEST_F(Settings, AFileThatCannotBeWrittenIsNamedOnceAndLeftAlone) {

@@ -163,11 +163,11 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     EXPECT_TRUE(PlacesShown(r).empty());
     r.RunTo(6100);
     EXPECT_EQ(PlacesShown(r),
-              (Lines{"Llegir\nlinks", "Castell\xE0",
-                     "Tornar a\ncomen\xE7"
+              (Lines{"Llegir\nlinks", "Castellà",
+                     "Tornar a\ncomenç"
                      "ar",
                      "Link\nllegit",
-                     "Marc\nseg\xFC"
+                     "Marc\nsegü"
                      "ent",
                      spoken ? "Escaneig\nmut" : "Escaneig\nparlat", "Aturar\nescaneig"}));
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
@@ -181,11 +181,11 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
       EXPECT_EQ(r.Said(6100),
-                (Lines{"6100 M\xE9s ordres", "7600 Llegir links", "9100 Castell\xE0",
-                       "10600 Tornar a comen\xE7"
+                (Lines{"6100 Més ordres", "7600 Llegir links", "9100 Castellà",
+                       "10600 Tornar a començ"
                        "ar",
                        "12100 Link llegit",
-                       "13600 Marc seg\xFC"
+                       "13600 Marc segü"
                        "ent",
                        "15100 Escaneig mut", "16600 Aturar escaneig", "18100 Refrescar"}));
     } else {
@@ -229,7 +229,7 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
       {9, "links",
        [](SwitchRig& r) {
          return r.list->ReadingMode == reading::ReadingMode::Links &&
-                r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &p\xE0gina";
+                r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &pàgina";
        }},
       {10, "Castilian",
        [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},
@@ -267,7 +267,7 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   r.RunTo(3100);  // on "Següent"; "Parar" at 4500
   r.Press(1600);  // long at 4600
   ASSERT_TRUE(r.main.Scan.InSecondCycle());
-  EXPECT_EQ(PlacesShown(r).at(1), "Catal\xE0") << "the other language";
+  EXPECT_EQ(PlacesShown(r).at(1), "Català") << "the other language";
   r.RunTo(6200);  // on its first place since 6200
   r.WatchPointer();
   r.Press(1600);
@@ -301,7 +301,7 @@ TEST_F(SecondCycleReduced, WithoutTheSpeechLibraryOnlyTheFrameAndScanningOffAreO
   RunTo(100);
   WatchPointer();
   Press(1600);
-  EXPECT_EQ(PlacesShown(*this), (Lines{"Marc\nseg\xFC"
+  EXPECT_EQ(PlacesShown(*this), (Lines{"Marc\nsegü"
                                        "ent",
                                        "Aturar\nescaneig"}));
   RunTo(1600 + 1500 * 3 + 10);

@@ -21,7 +21,7 @@ TEST(FileAddress, EncodesWhatAnAddressWouldReadOtherwiseAndNothingElse) {
       {"/tmp/\001esc\033.htm", "file:///tmp/%01esc%1B.htm"},
       {"/tmp/My Pages/index.htm", "file:///tmp/My Pages/index.htm"},
       {"/tmp/ends in a blank ", "file:///tmp/ends in a blank%20"},
-      {"/tmp/p\xE0gina \xE9s.htm", "file:///tmp/p\xE0gina \xE9s.htm"},
+      {"/tmp/pàgina és.htm", "file:///tmp/pàgina és.htm"},
       {"/tmp/a+b&c;d=e[f]~g@h,i$j'k(l)m!n*.htm", "file:///tmp/a+b&c;d=e[f]~g@h,i$j'k(l)m!n*.htm"},
       {"/", "file:///"},
   };

@@ -38,10 +38,10 @@ TEST(Shortened, CutsALongTextAndMarksTheCut) {
   } const cases[] = {
       {"", 5, ""},
       {"abcde", 5, "abcde"},
-      {"abcdef", 5, "abcde\x85"},
-      {"Castell\xE0 i m\xE9s", 8, "Castell\xE0\x85"},
-      {std::string(5 << 20, 't'), 250, std::string(250, 't') + "\x85"},
-      {"x", 0, "\x85"},
+      {"abcdef", 5, "abcde…"},
+      {"Castellà i més", 8, "Castellà…"},
+      {std::string(5 << 20, 't'), 250, std::string(250, 't') + "…"},
+      {"x", 0, "…"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Shortened(c.text, c.longest), c.shown) << c.text.substr(0, 20) << "/" << c.longest;

@@ -157,7 +157,7 @@ TEST(AccessibilityView, TheStatusTextIsOfferedAsItChangesAndGoesWhenEmpty) {
     const char* text;  // Windows-1252, as the behaviour holds it
     const char* offered;
   } const steps[] = {
-      {"P\xE0gina carregada", "P\u00e0gina carregada"},
+      {"Pàgina carregada", "P\u00e0gina carregada"},
       {"", nullptr},
       {"40 % carregat", "40 % carregat"},
   };

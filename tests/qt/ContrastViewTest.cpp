@@ -149,7 +149,7 @@ TEST_F(MarkContrast, TheSentenceAndTheLinkMarksOnWhiteBlackAndMidBluePages) {
       reading::ReadingMark mark;
     } marks[] = {
         {"sentence", {reading::MarkKind::Text, "Una frase de prova per marcar.", 0}},
-        {"link", {reading::MarkKind::Link, "Un enlla\xE7", 1}},
+        {"link", {reading::MarkKind::Link, "Un enllaç", 1}},
     };
     for (const auto& m : marks) {
       SCOPED_TRACE(m.kind);

@@ -142,7 +142,7 @@ TEST_F(HostileFiles, OnlyRegularFilesAndFoldersOpenAndTheRestFailsAtOnce) {
       {"the open dialog",
        [](HostileFiles& t, const QString& path) {
          t.form->OpenFileDialog.OnExecute = [path](const platform::OpenDialog&) {
-           return std::optional<std::string>(ToCp1252(path));
+           return std::optional<std::string>(ToCore(path));
          };
          t.form->MenuObrirClick();
        }},
@@ -158,7 +158,7 @@ TEST_F(HostileFiles, OnlyRegularFilesAndFoldersOpenAndTheRestFailsAtOnce) {
        }},
       {"a link in a local page",
        [](HostileFiles& t, const QString& path) {
-         t.form->FormDropFiles({ToCp1252(t.dir.filePath(QStringLiteral("enllacos.htm")))});
+         t.form->FormDropFiles({ToCore(t.dir.filePath(QStringLiteral("enllacos.htm")))});
          ASSERT_TRUE(WaitFor([&] { return t.Title() == "Enllacos"; }));
          const QString id = path.startsWith(QStringLiteral("/dev/")) ? QStringLiteral("zero")
                                                                      : QFileInfo(path).fileName();
@@ -186,10 +186,9 @@ TEST_F(HostileFiles, OnlyRegularFilesAndFoldersOpenAndTheRestFailsAtOnce) {
     bool opens;
     const char* reason;  // in the failure message
   } const kinds[] = {
-      {"a named pipe", d + "/canonada.htm", false, "no \xC3\xA9s un fitxer ni una carpeta"},
-      {"an endless device", QStringLiteral("/dev/zero"), false,
-       "no \xC3\xA9s un fitxer ni una carpeta"},
-      {"a socket", d + "/endoll.htm", false, "no \xC3\xA9s un fitxer ni una carpeta"},
+      {"a named pipe", d + "/canonada.htm", false, "no és un fitxer ni una carpeta"},
+      {"an endless device", QStringLiteral("/dev/zero"), false, "no és un fitxer ni una carpeta"},
+      {"a socket", d + "/endoll.htm", false, "no és un fitxer ni una carpeta"},
       {"a loop of links", d + "/bucle-a.htm", false, "torna sobre si mateix"},
       {"a folder", d + "/carpeta", true, nullptr},
   };
@@ -197,7 +196,7 @@ TEST_F(HostileFiles, OnlyRegularFilesAndFoldersOpenAndTheRestFailsAtOnce) {
   for (const Way& way : ways) {
     for (const Kind& kind : kinds) {
       SCOPED_TRACE(std::string(way.name) + ", " + kind.name);
-      form->FormDropFiles({ToCp1252(d + "/index.htm")});
+      form->FormDropFiles({ToCore(d + "/index.htm")});
       ASSERT_TRUE(WaitFor([&] { return Title() == "Inici"; }));
       Stalls stalls;
       QElapsedTimer clock;

@@ -120,7 +120,7 @@ LocalServer::Routes FramePages() {
       reply.body = Page("Marc", "<p>Un altre marc.</p>");
       reply.delayMs = 150;
     } else if (path == QStringLiteral("/plana")) {
-      reply.body = Page("Plana", "<p>Una plana tranquil\xC2\xB7la.</p>");
+      reply.body = Page("Plana", "<p>Una plana tranquil·la.</p>");
     } else {
       return false;
     }
@@ -201,7 +201,7 @@ TEST(HostilePages, AHugeTitleAndAHugeLinkAddressAreCutAndTheWindowAnswers) {
                  "</title></head><body style='font-size:40px'><p>Text de la plana.</p>"
                  "<p><a id='llarg' href='" +
                  address +
-                 "'>Enlla\xC3\xA7 llarg</a></p>"
+                 "'>Enllaç llarg</a></p>"
                  "<p>Final de la plana.</p></body></html>";
     return true;
   });

@@ -31,7 +31,7 @@ using sonavia::testing::WaitFor;
 
 const char* const kLongPage =
     "<html><head><title>Teclat</title></head><body style='margin:40px; font-size:20px'>"
-    "<p>Inici de la p\xC3\xA0gina.</p><p><a href='dos.htm'>Un enlla\xC3\xA7</a></p>"
+    "<p>Inici de la pàgina.</p><p><a href='dos.htm'>Un enllaç</a></p>"
     "<div style='height:6000px'></div><p>Final.</p></body></html>";
 
 struct Program : testing::ProgramParts {

@@ -59,9 +59,9 @@ TEST(LinkAddressText, OneReadableFormThatMakesTheSameAddressAgain) {
     const QString text = LinkAddressText(address);
     EXPECT_EQ(text.toStdString(), c.text) << c.address;
     if (address.isEmpty()) continue;
-    const std::string core = ToCp1252(text);
-    EXPECT_EQ(FromCp1252(core), text) << c.address << ": the core keeps it whole";
-    EXPECT_EQ(QUrl::fromUserInput(FromCp1252(core)).toEncoded(), QUrl(address).toEncoded())
+    const std::string core = ToCore(text);
+    EXPECT_EQ(FromCore(core), text) << c.address << ": the core keeps it whole";
+    EXPECT_EQ(QUrl::fromUserInput(FromCore(core)).toEncoded(), QUrl(address).toEncoded())
         << c.address;
   }
 }
@@ -279,7 +279,7 @@ TEST_F(LinkFollowingView, AWebPagesLinkToALocalFileIsRefusedAsTheEngineRefusesIt
     EXPECT_EQ(ActiveId(), QString()) << "no link has the focus the user did not give it";
     PointerAway();
     const QPoint point = LinkPoint(k);
-    const std::string refused = "Aquest enlla\xE7 no es pot seguir.";
+    const std::string refused = "Aquest enllaç no es pot seguir.";
     parts.list->LinkCursor = k;
     form->mnuAnarALinkClick();
     EXPECT_EQ(form->StatusBar1.Text(), refused) << "F2";
@@ -327,7 +327,7 @@ class EnterKeyView : public LinkFollowingView {
   // The visible top-level window with `title`.
   static QWidget* WindowTitled(const char* title) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (w->isVisible() && w->windowTitle() == FromCp1252(title)) return w;
+      if (w->isVisible() && w->windowTitle() == FromCore(title)) return w;
     }
     return nullptr;
   }

@@ -162,7 +162,7 @@ TEST_F(NavigationProgram, ADropOfThreeFilesOpensTheFirst) {
 TEST_F(NavigationProgram, AFileWhosePathAnAddressReadsOtherwiseOpensItself) {
   // Each page has a title of its own: the engine must open it, not a
   // folder, a fragment, a query or another file.
-  const char* const paths[] = {"dos #1/index.htm",         "qu\xC3\xA8 ?/index.htm",
+  const char* const paths[] = {"dos #1/index.htm",         "què ?/index.htm",
                                "100%41/index.htm",         "amb\\barra/index.htm",
                                "tab\there/index.htm",      "amb blancs/index.htm",
                                "blanc al final /index.htm"};
@@ -172,7 +172,7 @@ TEST_F(NavigationProgram, AFileWhosePathAnAddressReadsOtherwiseOpensItself) {
     const std::string title = QStringLiteral("P%1").arg(++n).toStdString();
     QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
     WriteFile(dir.filePath(name), Page(title.c_str()));
-    form->FormDropFiles({ToCp1252(dir.filePath(name))});
+    form->FormDropFiles({ToCore(dir.filePath(name))});
     EXPECT_TRUE(WaitFor([&] { return Title() == title; })) << path;
   }
 }
@@ -340,7 +340,7 @@ TEST_F(NavigationBrowser, F6MovesThroughTheFramesInOrderThenBackToTheTopDocument
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
     const std::string path =
-        Write("frames.htm", Page("Marcs", QByteArray("<p><a href='u.htm'>enlla\xC3\xA7</a></p>"
+        Write("frames.htm", Page("Marcs", QByteArray("<p><a href='u.htm'>enllaç</a></p>"
                                                      "<iframe id='f1' src=\"") +
                                               c.first +
                                               "\"></iframe><iframe id='f2' src='dos.htm'>"

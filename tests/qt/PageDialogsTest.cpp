@@ -152,7 +152,7 @@ window.addEventListener('beforeunload', function (e) { e.preventDefault(); e.ret
     browser->Navigate(next);
     ASSERT_TRUE(WaitFor([&] { return !seen.empty(); }, 10000));
     EXPECT_EQ(seen[0].text,
-              "Voleu sortir d'aquesta p\xE0gina? Potser no es desaran els canvis que hi heu fet.");
+              "Voleu sortir d'aquesta pàgina? Potser no es desaran els canvis que hi heu fet.");
     EXPECT_EQ(seen[0].answerKey, 0x0D) << "Return leaves";
     Pump(500);
     EXPECT_EQ(browser->LocationName(), c.location);

@@ -60,7 +60,7 @@ TEST_F(WebEngineBrowserTest, EventsComeInOrderAndTheSnapshotIsWhatIsShown) {
   EXPECT_EQ(log.back(), "DocumentComplete busy=0");
 
   const shell::BrowserDocument& doc = browser->Document();
-  EXPECT_EQ(doc.Title(), "P\xE0gina");
+  EXPECT_EQ(doc.Title(), "Pàgina");
   const std::string folder = "file://" + dir.path().toStdString() + "/sub/";
   ASSERT_EQ(doc.links_length(), 2);
   EXPECT_EQ(doc.Links_Item(0), folder + "a.htm");

@@ -50,7 +50,7 @@ class ListenerTest : public ::testing::Test, public ReadingMarkView, protected t
 
 // "Un. . . Dos." holds two empty units between its sentences.
 TEST_F(ListenerTest, UnitsWithNothingToSayArePassedOverWithoutTheirPause) {
-  Page("Un. . . Dos. <b> </b>. \xAB \xBB. ");
+  Page("Un. . . Dos. <b> </b>. « ». ");
   ASSERT_EQ(list->UnitCount, 9);
   ASSERT_EQ(list->Unit(4).Text, "");
   ASSERT_EQ(list->Unit(5).Text, "");
@@ -60,7 +60,7 @@ TEST_F(ListenerTest, UnitsWithNothingToSayArePassedOverWithoutTheirPause) {
   loop.RunFor(5000);
   // As for "Un. Dos.": nothing between the two sentences, and nothing after.
   EXPECT_EQ(Reads(),
-            (Lines{"0 Read(T\xEDtol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS )"}));
+            (Lines{"0 Read(Títol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS )"}));
   EXPECT_EQ(cursors, std::vector<int32_t>{6});
   EXPECT_EQ(marks, (Lines{"Text(UN)", "Text(DOS)", "Hide"}));
   EXPECT_EQ(list->UnitCursor, 0);
@@ -71,7 +71,7 @@ TEST_F(ListenerTest, ATitleWithNothingToSayIsPassedOverAndThePauseKept) {
   Page("Un.", " ");
   sequencer.StartReadingAt(1);
   loop.RunFor(3000);
-  EXPECT_EQ(Reads(), (Lines{"0 Read(T\xEDtol )", "600 Read(UN.  )"}));
+  EXPECT_EQ(Reads(), (Lines{"0 Read(Títol )", "600 Read(UN.  )"}));
   Page("", "Ex");  // a page with nothing but its title
   library.ClearLog();
   sequencer.StartReadingAt(1);
@@ -154,7 +154,7 @@ TEST_F(ListenerTest, AJumpOntoALinkAfterUnitsPassedOverReadsItsAnnouncement) {
 }
 
 TEST_F(ListenerTest, TheLinksWalkPassesOverLinksWithNothingToSay) {
-  Page("<a href=\"a.htm\">A</a><a href=\"b.htm\">\xBB</a><a href=\"c.htm\">C</a>");
+  Page("<a href=\"a.htm\">A</a><a href=\"b.htm\">»</a><a href=\"c.htm\">C</a>");
   list->SetReadingMode(ReadingMode::Links);
   sequencer.StartReadingAt(1);
   int32_t cursor = 0;

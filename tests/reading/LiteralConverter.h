@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp1252.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
 
@@ -29,6 +30,13 @@ struct WarningLog : reading::ConversionLimitWarning {
     return false;
   }
 };
+
+// The literal rules work on Windows-1252 text and the real passes on the
+// same text in UTF-8: what the oracle said, in UTF-8, to compare.
+inline std::vector<std::string> InUtf8(std::vector<std::string> texts) {
+  for (std::string& text : texts) text = platform::Cp1252ToUtf8(text);
+  return texts;
+}
 
 // ConvertPage as written, with the decisions the real one makes on the
 // points the rules leave open.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp1252.h"
 #include "reading/ListDump.h"
 #include "reading/LiteralConverter.h"
 
@@ -33,13 +34,17 @@ Converted Convert(const std::string& html, const std::string& title = "T") {
   c.list->SetPageTitle(title);
   PageConverter converter(*c.list, &c.warnings);
   converter.ConvertPage(html);
-  // Every conversion must also agree with the rules read literally.
+  // Every conversion of a text that Windows-1252 holds must also agree
+  // with the rules read literally on that text.
+  const std::string html1252 = platform::Utf8ToCp1252(html);
+  if (platform::Cp1252ToUtf8(html1252) != html) return c;
   auto oracle = std::make_unique<ReadingList>();
-  oracle->SetPageTitle(title);
+  oracle->SetPageTitle(platform::Utf8ToCp1252(title));
   WarningLog oracleWarnings;
-  literal::ConvertPage(*oracle, html, &oracleWarnings);
-  EXPECT_EQ(testing::DumpList(*oracle), testing::DumpList(*c.list)) << "page: " << html;
-  EXPECT_EQ(oracleWarnings.calls, c.warnings.calls);
+  literal::ConvertPage(*oracle, html1252, &oracleWarnings);
+  EXPECT_EQ(platform::Cp1252ToUtf8(testing::DumpList(*oracle)), testing::DumpList(*c.list))
+      << "page: " << html;
+  EXPECT_EQ(literal::InUtf8(oracleWarnings.calls), c.warnings.calls);
   return c;
 }
 
@@ -54,10 +59,10 @@ TEST(PageConverter, WorkedExample) {
   const ReadingList& l = *c.list;
   ASSERT_EQ(l.UnitCount, 10);
   const std::vector<std::pair<std::string, UnitKind>> expected = {
-      {"T\xEDtol", UnitKind::Text},    {"Exemple", UnitKind::Item},     {"VEGEU ", UnitKind::Text},
-      {"LINK", UnitKind::Item},        {"EL DOCUMENT", UnitKind::Item}, {"", UnitKind::Text},
-      {"TEXT ", UnitKind::Text},       {"Imatge ", UnitKind::Item},     {"LOGO ", UnitKind::Item},
-      {" HI M\xE9S. ", UnitKind::Text}};
+      {"Títol", UnitKind::Text},    {"Exemple", UnitKind::Item},     {"VEGEU ", UnitKind::Text},
+      {"LINK", UnitKind::Item},     {"EL DOCUMENT", UnitKind::Item}, {"", UnitKind::Text},
+      {"TEXT ", UnitKind::Text},    {"Imatge ", UnitKind::Item},     {"LOGO ", UnitKind::Item},
+      {" HI MéS. ", UnitKind::Text}};
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(l.Units[i + 1].Text, expected[i].first) << i + 1;
     EXPECT_EQ(l.Units[i + 1].Kind, expected[i].second) << i + 1;
@@ -68,8 +73,7 @@ TEST(PageConverter, WorkedExample) {
   EXPECT_EQ(l.Links[1].UnitIndex, 5);
   EXPECT_EQ(l.UnitCursor, 0);
   EXPECT_EQ(l.LinkCursor, 0);
-  EXPECT_EQ(l.WorkingText,
-            "VEGEU (L)DOC.HTM,EL DOCUMENT(/L)(PUNT)TEXT (G)A.GIF,LOGO(/G) HI M\xE9S.");
+  EXPECT_EQ(l.WorkingText, "VEGEU (L)DOC.HTM,EL DOCUMENT(/L)(PUNT)TEXT (G)A.GIF,LOGO(/G) HI MéS.");
   EXPECT_TRUE(c.warnings.calls.empty());
 }
 
@@ -88,7 +92,7 @@ class PageUnits : public ::testing::TestWithParam<UnitsCase> {};
 TEST_P(PageUnits, GivesTheUnits) {
   const auto c = Convert(GetParam().html);
   EXPECT_EQ(c.PageUnits(), GetParam().units);
-  EXPECT_EQ(c.list->Units[1].Text, "T\xEDtol");
+  EXPECT_EQ(c.list->Units[1].Text, "Títol");
   EXPECT_EQ(c.list->Units[2].Text, "T");
   EXPECT_EQ(c.list->Units[2].Kind, UnitKind::Item);
 }
@@ -97,9 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
     EdgeCases, PageUnits,
     ::testing::Values(
         UnitsCase{"Empty", "", {{" ", kText}}},
-        UnitsCase{"AccentStaysLower",
-                  "Hola m&oacute;n. Adeu",
-                  {{"HOLA M\xF3N", kText}, {"ADEU ", kText}}},
+        UnitsCase{
+            "AccentStaysLower", "Hola m&oacute;n. Adeu", {{"HOLA MóN", kText}, {"ADEU ", kText}}},
         UnitsCase{"ImageThenSentences",
                   "Text <IMG src=\"a.gif\" alt=\"Logo\"> more. End.",
                   {{"TEXT ", kText},
@@ -236,11 +239,42 @@ TEST(PageConverter, ResetsThePreviousPageAndKeepsWhatItDoesNotOwn) {
 }
 
 TEST(PageConverter, TitleIsStoredAsGiven) {
-  const auto c = Convert("x", "t\xEDtol &amp; <b>");
-  EXPECT_EQ(c.list->Units[2].Text, "t\xEDtol &amp; <b>");
+  const auto c = Convert("x", "títol &amp; <b>");
+  EXPECT_EQ(c.list->Units[2].Text, "títol &amp; <b>");
   const auto empty = Convert("x", "");
   EXPECT_EQ(empty.list->Units[2].Text, "");
   EXPECT_EQ(empty.list->Units[2].Kind, UnitKind::Item);
+}
+
+TEST(PageConverter, ALoneIIsHiOnlyInCatalanAndCastilianAndEveryScriptKeepsItsLetters) {
+  struct Case {
+    bool catalanRules;
+    const char* html;
+    std::vector<std::pair<std::string, int>> units;
+  } const cases[] = {
+      {true, "Pere i Joan", {{"PERE HI JOAN ", kText}}},
+      {false, "How can I create it", {{"HOW CAN I CREATE IT ", kText}}},
+      // Only ASCII letters change case; nothing else of any script does.
+      {false,
+       "Zażółć gęślą jaźń. Ζωή. Жизнь → 😀",
+       {{"ZAżółć GęśLą JAźń", kText}, {"Ζωή", kText}, {"Жизнь → 😀 ", kText}}},
+      {true, "<a href=\"κ.htm\">Κλικ</a>", {{"LINK", kItem}, {"Κλικ", kItem}, {" ", kText}}},
+  };
+  for (const auto& c : cases) {
+    Converted converted;
+    converted.list->SetPageTitle("T");
+    PageConverter converter(*converted.list, &converted.warnings);
+    converter.SetCatalanRules(c.catalanRules);
+    converter.ConvertPage(c.html);
+    EXPECT_EQ(converted.PageUnits(), c.units) << c.html;
+  }
+}
+
+TEST(PageConverter, AnAddressIsCutAtItsLongestInCharactersNeverInsideOne) {
+  // 2082 letters and then a two-byte one: the cut keeps the whole letter.
+  const std::string address = std::string(2082, 'x') + "é" + "tail";
+  const auto c = Convert("<a href=\"" + address + "\">t</a>");
+  EXPECT_EQ(c.list->Link(1).Address, std::string(2082, 'X') + "é");
 }
 
 std::string Repeat(const std::string& piece, int times) {
@@ -271,8 +305,8 @@ TEST(PageConverter, LongPagesStopAtTheLimitAndWarn) {
     EXPECT_EQ(l.UnitCursor, 0);
     EXPECT_EQ(l.LinkCursor, 0);
     EXPECT_EQ(c.warnings.calls,
-              (std::vector<std::string>{
-                  "UseItemVoice", "SpeakUnit:Document massa llarg, no el podr\xE9 llegir tot"}));
+              (std::vector<std::string>{"UseItemVoice",
+                                        "SpeakUnit:Document massa llarg, no el podré llegir tot"}));
     for (int32_t i = 1; i <= l.LinkCount; ++i) {
       EXPECT_EQ(l.Units[l.Links[i].UnitIndex - 1].Text, "LINK");
     }
@@ -295,7 +329,7 @@ TEST(PageConverter, MarksInsideTheirPasses) {
   EXPECT_EQ(MarkLinks("<A HREF=\"</A>\">T</A>"), "(L),(/L)\">T</A>");
   EXPECT_EQ(MarkSentences("A. B.<BR>C.D. "), "A(PUNT)B(PUNT)C.D(PUNT)");
   EXPECT_EQ(CleanUpText("<B\r\n>X</B> &NBSP;Y"), "X Y");
-  EXPECT_EQ(ReplaceEntities("&eacute;&amp;&ntilde;&Ntilde&"), "\xE9&amp;\xF1&Ntilde&");
+  EXPECT_EQ(ReplaceEntities("&eacute;&amp;&ntilde;&Ntilde&"), "é&amp;ñ&Ntilde&");
 }
 
 }  // namespace

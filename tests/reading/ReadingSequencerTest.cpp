@@ -40,7 +40,7 @@ TEST_F(SequencerTest, PageTimeline) {
   sequencer.StartReadingAt(1);
   loop.RunFor(3000);
   EXPECT_EQ(Reads(),
-            (Lines{"0 Read(T\xEDtol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS.  )"}));
+            (Lines{"0 Read(Títol )", "100 Read(Ex )", "700 Read(UN )", "1300 Read(DOS.  )"}));
   EXPECT_EQ(list->UnitCursor, 0);
   EXPECT_EQ(list->LinkCursor, 0);
   EXPECT_TRUE(Silent());
@@ -64,7 +64,7 @@ TEST_F(SequencerTest, PageTimelineWithLateTicks) {
   At(500, [&] { fieldInPause = speedField.Enabled(); });  // the pause before unit 3
   loop.RunFor(3000);
   EXPECT_EQ(Reads(),
-            (Lines{"0 Read(T\xEDtol )", "130 Read(Ex )", "760 Read(UN )", "1390 Read(DOS.  )"}));
+            (Lines{"0 Read(Títol )", "130 Read(Ex )", "760 Read(UN )", "1390 Read(DOS.  )"}));
   EXPECT_TRUE(fieldInPause);
   EXPECT_TRUE(Silent());
 }
@@ -158,9 +158,9 @@ TEST_F(SequencerTest, ABusyEngineEndsTheChain) {
   Page("<a href=\"u\">x</a> y.");
   sequencer.StartReadingAt(1);
   // A message that outlasts the pause after unit 2.
-  At(300, [&] { engine.SpeakMessage("Un missatge prou llarg per a durar m\xE9s que la pausa"); });
+  At(300, [&] { engine.SpeakMessage("Un missatge prou llarg per a durar més que la pausa"); });
   loop.RunFor(5000);
-  EXPECT_EQ(Reads().back(), "300 Read(Un missatge prou llarg per a durar m\xE9s que la pausa )");
+  EXPECT_EQ(Reads().back(), "300 Read(Un missatge prou llarg per a durar més que la pausa )");
   EXPECT_EQ(list->UnitCursor, 3) << "the cursor stays past the unit not spoken";
   EXPECT_TRUE(Silent());
 }
@@ -189,7 +189,7 @@ TEST_F(SequencerTest, ResolvingTheCurrentLinkTakesTheDocumentsAddressOfTheSamePl
                           "http://h.cat/Wiki/Main_Page",
                           "http://h.cat/Dir/Index.htm?q=Pa",
                           "http://h.cat/Dir/Index.htm?x=1#Sec",
-                          "http://h.cat/Dir/p\xE0gina.htm",
+                          "http://h.cat/Dir/pàgina.htm",
                           "https://s.cat/X",
                           ""};
   for (size_t i = 0; i < document.size(); ++i) {
@@ -239,7 +239,7 @@ TEST_F(SequencerTest, ReentrantStepsReadTheCursorAgain) {
   At(400, [&] { sequencer.StartReadingAt(0); });
   loop.RunFor(900);
   ASSERT_GE(Reads().size(), 3u);
-  EXPECT_EQ(Reads()[2], "700 Read(T\xEDtol )");
+  EXPECT_EQ(Reads()[2], "700 Read(Títol )");
   sequencer.StartReadingAt(0);
   loop.RunFor(2000);
 
@@ -252,7 +252,7 @@ TEST_F(SequencerTest, ReentrantStepsReadTheCursorAgain) {
   loop.RunFor(1500);
   const Lines reads = Reads();
   ASSERT_GE(reads.size(), 5u);
-  EXPECT_EQ(reads[2], std::to_string(t0 + 700) + " Read(T\xEDtol )");
+  EXPECT_EQ(reads[2], std::to_string(t0 + 700) + " Read(Títol )");
   EXPECT_EQ(reads[3], std::to_string(t0 + 800) + " Read(Nova )");
   EXPECT_EQ(reads[4], std::to_string(t0 + 1400) + " Read(NOU.  )");
 }
@@ -304,11 +304,11 @@ TEST_F(SequencerTest, TooLongAPageWarnsInTheItemVoice) {
   std::string html;
   for (int i = 0; i < 1100; ++i) html += "s. ";
   Page(html);
-  EXPECT_EQ(library.calls.back(), "Read(Document massa llarg, no el podr\xE9 llegir tot)");
+  EXPECT_EQ(library.calls.back(), "Read(Document massa llarg, no el podré llegir tot)");
   EXPECT_EQ(library.speaker, 2);
   loop.RunFor(1000);
   ASSERT_GE(Reads().size(), 2u);
-  EXPECT_EQ(Reads()[1], "500 Read(T\xEDtol )") << "the poll hands over to unit 1";
+  EXPECT_EQ(Reads()[1], "500 Read(Títol )") << "the poll hands over to unit 1";
 }
 
 }  // namespace

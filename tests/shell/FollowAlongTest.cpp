@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp1252.h"
 #include "reading/ReadingFollower.h"
 #include "shell/FormPrincipal.h"
 #include "support/FakeSpeechLibrary.h"
@@ -199,16 +200,16 @@ TEST(FollowAlongSetting, KeptAsTheSeventhKeyAndAbsentInOlderFiles) {
     bool shown;
     const char* written;
   } const cases[] = {
-      {"", true, "Mostrar lectura=s\xED\n"},
+      {"", true, "Mostrar lectura=sí\n"},
       {"Mostrar lectura=no\n", false, "Mostrar lectura=no\n"},
-      {"Mostrar lectura=s\xED\n", true, "Mostrar lectura=s\xED\n"},
-      {"Mostrar lectura=No\n", true, "Mostrar lectura=s\xED\n"},
+      {"Mostrar lectura=sí\n", true, "Mostrar lectura=sí\n"},
+      {"Mostrar lectura=No\n", true, "Mostrar lectura=sí\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stored);
     testing::TempDir dir;
     const std::string path = dir.File("Quelva2001.ini");
-    testing::WriteBytes(path, std::string("[Ombrix Sonavia]\n") + c.stored);
+    testing::WriteBytes(path, "[Ombrix Sonavia]\n" + platform::Utf8ToCp1252(c.stored));
     testing::SimulatedWindow window("/w");
     TFormPrincipal& main = window.main;
     main.Settings.SetPath(path);
@@ -217,7 +218,7 @@ TEST(FollowAlongSetting, KeptAsTheSeventhKeyAndAbsentInOlderFiles) {
     EXPECT_EQ(main.Sequencer.Follower().Enabled(), c.shown);
     main.FormClose();
     const std::string written = testing::ReadBytes(path);
-    const std::string line = std::string("\n") + c.written;
+    const std::string line = "\n" + platform::Utf8ToCp1252(c.written);
     EXPECT_NE(written.find(line), std::string::npos) << written;
     EXPECT_EQ(written.find(line), written.rfind(line)) << written;
   }

@@ -57,43 +57,43 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  MenuDesarcom: &Desar com... (disabled) (hidden)",
                           "  N7: -",
                           "  mnuEndarrera: &Anterior [F9]",
-                          "  mnuEndavant: &Seg\xFC"
+                          "  mnuEndavant: &Segü"
                           "ent [Ctrl+F9]",
                           "  MenuPararlaCarrega: &Parar [Ctrl+P]",
                           "  menuRecarregar: &Refrescar [Ctrl+R]",
-                          "  MenuMarcSeguent: &Marc seg\xFC"
+                          "  MenuMarcSeguent: &Marc segü"
                           "ent [F6]",
                           "  N8: -",
-                          "  mnuAmpliar: Amp&liar la p\xE0gina [Ctrl++]",
-                          "  mnuReduir: Red&uir la p\xE0gina [Ctrl+-]",
-                          "  mnuMidaNormal: Mida &normal de la p\xE0gina [Ctrl+0]",
+                          "  mnuAmpliar: Amp&liar la pàgina [Ctrl++]",
+                          "  mnuReduir: Red&uir la pàgina [Ctrl+-]",
+                          "  mnuMidaNormal: Mida &normal de la pàgina [Ctrl+0]",
                           "  N6: -",
-                          "  MenuEscriureDirectamentUnaAdesa: Es&criure directament una ade\xE7"
+                          "  MenuEscriureDirectamentUnaAdesa: Es&criure directament una adeç"
                           "a [F8]",
                           "  N5: -",
-                          "  mnuEscaneig: &Escaneig autom\xE0tic [Ctrl+F2] (unchecked)",
+                          "  mnuEscaneig: &Escaneig automàtic [Ctrl+F2] (unchecked)",
                           "  N2: -",
                           "  mnuSortir: Sor&tir",
                           "Control1: Opcions de &lectura:",
-                          "  mnuAnarALink: &Anar a link que s'est\xE0 llegint [F2]",
+                          "  mnuAnarALink: &Anar a link que s'està llegint [F2]",
                           "  N4: - [-]",
                           "  mnuParlar: Desactivar la &Lectura (pausa) [F3] (checked)",
-                          "  mnuTornarAComencar: &Tornar a comen\xE7"
+                          "  mnuTornarAComencar: &Tornar a començ"
                           "ar [Ctrl+F3]",
                           "  N3: -",
                           "  mnuCanviLlegirLinksLectures: Lle&gir Links [F4]",
                           "  N1: -",
-                          "  mnuCatala: &Catal\xE0 (checked) (disabled)",
-                          "  mnuCastella: Cast&ell\xE0 [F7] (unchecked)",
+                          "  mnuCatala: &Català (checked) (disabled)",
+                          "  mnuCastella: Cast&ellà [F7] (unchecked)",
                           "  mnuEscaneigParlat: E&scaneig parlat (unchecked)",
                           "  mnuMostrarLectura: &Mostrar el que es llegeix (checked)",
-                          "  mnuLlenguaPagina: Lle&ngua de la p\xE0gina (checked)",
+                          "  mnuLlenguaPagina: Lle&ngua de la pàgina (checked)",
                           "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
   EXPECT_EQ(buttons,
             (Lines{"SpeedButtonAnterior: Anterior",
-                   "SpeedButtonSeguent: Seg\xFC"
+                   "SpeedButtonSeguent: Segü"
                    "ent",
                    "SpeedButtonPararCarrega: Parar", "SpeedButtonRecarregar: Refrescar",
                    "SpeedButtonMarcSeguent: Marc Seg. (hidden)", "SpeedButtonRePag: Re Pag",
@@ -101,11 +101,11 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                    "SpeedButtonParlar: No parlar",
                    // The second cycle's places, shown while the scan walks them.
                    "SpeedButtonEscLinks: Llegir\nlinks (hidden)",
-                   "SpeedButtonEscLlengua: Castell\xE0 (hidden)",
-                   "SpeedButtonEscComencar: Tornar a\ncomen\xE7"
+                   "SpeedButtonEscLlengua: Castellà (hidden)",
+                   "SpeedButtonEscComencar: Tornar a\ncomenç"
                    "ar (hidden)",
                    "SpeedButtonEscLinkLlegit: Link\nllegit (hidden)",
-                   "SpeedButtonEscMarc: Marc\nseg\xFC"
+                   "SpeedButtonEscMarc: Marc\nsegü"
                    "ent (hidden)",
                    "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
                    "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
@@ -125,10 +125,10 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
   } const edits[] = {
       {main.EditVelocitat, "180", "Velocitat de lectura"},
       {main.TextDecimesScan, "15",
-       "D\xE8"
+       "Dè"
        "cimes de segon que dura el pas d'escaneig"},
       {main.TextTimerParo, "30",
-       "D\xE8"
+       "Dè"
        "cimes de segon que dura el paro de l'escaneig"},
   };
   for (const auto& e : edits) {
@@ -161,9 +161,9 @@ TEST_F(ProgramTest, AnAddressGivenAtStartOpensInsteadOfTheStartPageAndIsShown) {
 }
 
 TEST(StartPage, AFolderWhosePathHoldsWhatAnAddressReadsOtherwiseOpensItsOwnPage) {
-  testing::SimulatedWindow window("/home/u/p\xE0gines #1 ?100%");
+  testing::SimulatedWindow window("/home/u/pàgines #1 ?100%");
   StartProgram(window.main, window.about, window.loop);
-  const std::string address = "file:///home/u/p\xE0gines %231 %3F100%25/index.htm";
+  const std::string address = "file:///home/u/pàgines %231 %3F100%25/index.htm";
   EXPECT_EQ(window.browser.calls, Lines{"Navigate(" + address + ")"});
   EXPECT_EQ(window.main.cboAddress.Text(), address);
   EXPECT_EQ(window.list->PageAddress, address) << "links resolve against it until a page loads";
@@ -381,8 +381,7 @@ TEST_F(ProgramTest, TheReadingGoesOnWhetherTheAboutBoxIsShownOrNot) {
   for (const auto& call : library.calls) {
     if (call.rfind("Read(", 0) == 0) reads.push_back(call);
   }
-  EXPECT_EQ(reads,
-            (Lines{"Read(T\xEDtol )", "Read(T )", "Read(UN )", "Read(DOS )", "Read(TRES.  )"}));
+  EXPECT_EQ(reads, (Lines{"Read(Títol )", "Read(T )", "Read(UN )", "Read(DOS )", "Read(TRES.  )"}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Cp1252.h"
 #include "shell/FormPrincipal.h"
 #include "shell/PageLanguage.h"
 #include "support/SimulatedWindow.h"
@@ -94,15 +95,13 @@ TEST_F(ListenerPageTest, APageIsReadInTheLanguageItsDocumentOrAddressNames) {
     const char* address;
     Lines heard;
   } const cases[] = {
-      {"file:///w/es.htm",
-       {"99/2 P\xE0gina carregada ", "99/0 T\xEDtol ", "101/0 Ex ", "101/1 HOLA.  "}},
+      {"file:///w/es.htm", {"99/2 Pàgina carregada ", "99/0 Títol ", "101/0 Ex ", "101/1 HOLA.  "}},
       {"file:///w/first.es.html",
-       {"99/2 P\xE0gina carregada ", "99/0 T\xEDtol ", "101/0 Ex ", "101/1 HOLA.  "}},
+       {"99/2 Pàgina carregada ", "99/0 Títol ", "101/0 Ex ", "101/1 HOLA.  "}},
       {"file:///w/first.ca.html",
-       {"99/2 P\xE0gina carregada ", "99/0 T\xEDtol ", "en/2 Ex ", "en/0 HELLO.  "}},
+       {"99/2 Pàgina carregada ", "99/0 Títol ", "en/2 Ex ", "en/0 HELLO.  "}},
       // The next page without a language is the user's again.
-      {"file:///w/cap.htm",
-       {"99/2 P\xE0gina carregada ", "99/0 T\xEDtol ", "99/2 Ex ", "99/0 HOLA.  "}},
+      {"file:///w/cap.htm", {"99/2 Pàgina carregada ", "99/0 Títol ", "99/2 Ex ", "99/0 HOLA.  "}},
   };
   for (const auto& c : cases) EXPECT_EQ(Heard(c.address), c.heard) << c.address;
 }
@@ -110,7 +109,7 @@ TEST_F(ListenerPageTest, APageIsReadInTheLanguageItsDocumentOrAddressNames) {
 TEST_F(ListenerPageTest, TheMenuItemSwitchesThePagesLanguageOffAndOnSilently) {
   AddPage("file:///w/es.htm", "<p>Hola.</p>", "es");
   EXPECT_TRUE(main.mnuLlenguaPagina.Checked());
-  EXPECT_EQ(main.mnuLlenguaPagina.Caption(), "Lle&ngua de la p\xE0gina");
+  EXPECT_EQ(main.mnuLlenguaPagina.Caption(), "Lle&ngua de la pàgina");
   const auto& items = main.Menus()[1].items;
   EXPECT_NE(std::find(items.begin(), items.end(), &main.mnuLlenguaPagina), items.end())
       << "in the reading options";
@@ -118,13 +117,13 @@ TEST_F(ListenerPageTest, TheMenuItemSwitchesThePagesLanguageOffAndOnSilently) {
   EXPECT_FALSE(main.mnuLlenguaPagina.Checked());
   EXPECT_EQ(main.StatusBar1.Text(), "");
   EXPECT_EQ(Heard("file:///w/es.htm"),
-            (Lines{"99/2 P\xE0gina carregada ", "99/0 T\xEDtol ", "99/2 Ex ", "99/0 HOLA.  "}));
+            (Lines{"99/2 Pàgina carregada ", "99/0 Títol ", "99/2 Ex ", "99/0 HOLA.  "}));
   main.mnuLlenguaPagina.Click();
   EXPECT_TRUE(main.mnuLlenguaPagina.Checked());
   // F7 still chooses the program's own voice.
   main.mnuCastella.Click();
   EXPECT_EQ(Heard("file:///w/es.htm"),
-            (Lines{"101/0 P\xE0gina carregada ", "101/1 T\xEDtol ", "101/0 Ex ", "101/1 HOLA.  "}));
+            (Lines{"101/0 Pàgina carregada ", "101/1 Títol ", "101/0 Ex ", "101/1 HOLA.  "}));
 }
 
 TEST_F(ListenerPageTest, TheWarningOfAPageTooLongIsHeardWholeBeforeTheTitle) {
@@ -135,10 +134,10 @@ TEST_F(ListenerPageTest, TheWarningOfAPageTooLongIsHeardWholeBeforeTheTitle) {
   loop.RunFor(8000);
   const Lines reads = Reads();
   ASSERT_GE(reads.size(), 3u);
-  EXPECT_EQ(reads[0], "301 Read(P\xE0gina carregada )");
-  EXPECT_EQ(reads[1], "2801 Read(Document massa llarg, no el podr\xE9 llegir tot)");
+  EXPECT_EQ(reads[0], "301 Read(Pàgina carregada )");
+  EXPECT_EQ(reads[1], "2801 Read(Document massa llarg, no el podré llegir tot)");
   // The warning lasts 440 ms; the poll finds its end and goes on at once.
-  EXPECT_EQ(reads[2], "3301 Read(T\xEDtol )");
+  EXPECT_EQ(reads[2], "3301 Read(Títol )");
 }
 
 TEST_F(ListenerPageTest, ASlowAnnouncementIsHeardWholeBeforeTheReading) {
@@ -150,8 +149,8 @@ TEST_F(ListenerPageTest, ASlowAnnouncementIsHeardWholeBeforeTheReading) {
   loop.RunFor(6000);
   const Lines reads = Reads();
   ASSERT_GE(reads.size(), 2u);
-  EXPECT_EQ(reads[0], "301 Read(P\xE0gina carregada )");
-  EXPECT_EQ(reads[1], "3701 Read(T\xEDtol )") << "as soon as it has ended";
+  EXPECT_EQ(reads[0], "301 Read(Pàgina carregada )");
+  EXPECT_EQ(reads[1], "3701 Read(Títol )") << "as soon as it has ended";
   EXPECT_FALSE(enabledWhileSpoken);
   EXPECT_TRUE(main.Enabled());
 }
@@ -162,23 +161,23 @@ TEST(ListenerSettings, ThePagesLanguageIsKeptAsYesOrNo) {
     bool followed;
     const char* written;
   } const cases[] = {
-      {"", true, "Llengua de la p\xE0gina=s\xED\n"},
-      {"Llengua de la p\xE0gina=no\n", false, "Llengua de la p\xE0gina=no\n"},
-      {"Llengua de la p\xE0gina=s\xED\n", true, "Llengua de la p\xE0gina=s\xED\n"},
-      {"Llengua de la p\xE0gina=No\n", true, "Llengua de la p\xE0gina=s\xED\n"},
-      {"Llengua de la pagina=no\n", true, "Llengua de la p\xE0gina=s\xED\n"},
+      {"", true, "Llengua de la pàgina=sí\n"},
+      {"Llengua de la pàgina=no\n", false, "Llengua de la pàgina=no\n"},
+      {"Llengua de la pàgina=sí\n", true, "Llengua de la pàgina=sí\n"},
+      {"Llengua de la pàgina=No\n", true, "Llengua de la pàgina=sí\n"},
+      {"Llengua de la pagina=no\n", true, "Llengua de la pàgina=sí\n"},
   };
   for (const auto& c : cases) {
     testing::TempDir dir;
     const std::string path = dir.File("Quelva2001.ini");
-    testing::WriteBytes(path, std::string("[Ombrix Sonavia]\n") + c.stored);
+    testing::WriteBytes(path, "[Ombrix Sonavia]\n" + platform::Utf8ToCp1252(c.stored));
     testing::SimulatedWindow window("/h");
     window.main.Settings.SetPath(path);
     StartProgram(window.main, window.about, window.loop);
     EXPECT_EQ(window.main.mnuLlenguaPagina.Checked(), c.followed) << c.stored;
     EXPECT_EQ(window.main.Speech.FollowPageLanguage(), c.followed) << c.stored;
     window.main.FormClose();
-    EXPECT_NE(testing::ReadBytes(path).find(c.written), std::string::npos)
+    EXPECT_NE(testing::ReadBytes(path).find(platform::Utf8ToCp1252(c.written)), std::string::npos)
         << c.stored << ": " << testing::ReadBytes(path);
   }
   // A change is written within two seconds.
@@ -189,7 +188,8 @@ TEST(ListenerSettings, ThePagesLanguageIsKeptAsYesOrNo) {
   StartProgram(window.main, window.about, window.loop);
   window.main.mnuLlenguaPagina.Click();
   window.loop.RunFor(2000);
-  EXPECT_NE(testing::ReadBytes(path).find("Llengua de la p\xE0gina=no\n"), std::string::npos);
+  EXPECT_NE(testing::ReadBytes(path).find(platform::Utf8ToCp1252("Llengua de la pàgina=no\n")),
+            std::string::npos);
 }
 
 }  // namespace

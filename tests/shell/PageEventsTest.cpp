@@ -60,12 +60,11 @@ TEST_F(PageEventsTest, ALoadedPageIsAnnouncedThenReadFromItsFirstUnit) {
   EXPECT_EQ(input.calls.front(), "ClickPage(1,1)") << "the page gets the keyboard";
   const Lines reads = Reads();
   ASSERT_GE(reads.size(), 2u);
-  EXPECT_EQ(reads[0], "301 Read(P\xE0gina carregada )");
-  EXPECT_EQ(reads[1], "2801 Read(T\xEDtol )") << "the reading starts after the 2.5 s";
+  EXPECT_EQ(reads[0], "301 Read(Pàgina carregada )");
+  EXPECT_EQ(reads[1], "2801 Read(Títol )") << "the reading starts after the 2.5 s";
   loop.RunFor(20000);
-  EXPECT_EQ(ReadTexts(),
-            (Lines{"P\xE0gina carregada ", "T\xEDtol ", "Inici ", "UN ", "LINK ", "PRIMER ",
-                   " DOS ", "LINK ", "SEGON ", "LINK ", "TERCER ", " TRES.  "}));
+  EXPECT_EQ(ReadTexts(), (Lines{"Pàgina carregada ", "Títol ", "Inici ", "UN ", "LINK ", "PRIMER ",
+                                " DOS ", "LINK ", "SEGON ", "LINK ", "TERCER ", " TRES.  "}));
   EXPECT_EQ(list->ResolvedLink(3), "file:///w/c d.htm") << "%20 shown as a blank";
   EXPECT_EQ(list->BaseAddress, "file:///w/");
   EXPECT_EQ(list->PageAddress, "file:///w/index.htm");
@@ -109,7 +108,7 @@ TEST_F(PageEventsTest, ADocumentWithoutTitleLinksOrBody) {
   EXPECT_TRUE(main.HoverSpeechArmed);
   EXPECT_FALSE(main.SpeedButtonAlLink.Enabled());
   EXPECT_TRUE(main.SpeedButtonTab.Enabled()) << "follows the link count then held";
-  EXPECT_EQ(ReadTexts().back(), "P\xE0gina carregada ");
+  EXPECT_EQ(ReadTexts().back(), "Pàgina carregada ");
 }
 
 TEST_F(PageEventsTest, ProgressIsShownWhileDownloadingAndSpokenEveryFourSeconds) {
@@ -227,7 +226,7 @@ TEST_F(PageEventsTest, ACompletionWhileThePageIsReadChangesNothing) {
   EXPECT_TRUE(main.Speech.Speaking);
   EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "Stop"), 0);
   const Lines texts = ReadTexts();
-  EXPECT_EQ(std::count(texts.begin(), texts.end(), "P\xE0gina carregada "), 0);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Pàgina carregada "), 0);
 }
 
 TEST_F(PageEventsTest, StatusTextsThatNameNoLinkOrComeBeforeThePageIsReady) {
@@ -262,8 +261,8 @@ class WatchdogTest : public PageEventsTest {
 // The tick that finds a window speaks, waits, brings it to the top and
 // answers it; the watchdog rests meanwhile.
 TEST_F(WatchdogTest, SpeaksWaitsAndClosesTheWindowsAUserCannotSee) {
-  const std::string dialUp = "Conexi\xF3n de acceso telef\xF3nico a redes";
-  const std::string notConnected = "No estem conectats a la xarxa, cal fer la conexi\xF3 manual ";
+  const std::string dialUp = "Conexión de acceso telefónico a redes";
+  const std::string notConnected = "No estem conectats a la xarxa, cal fer la conexió manual ";
   struct Case {
     const char* name;
     platform::WindowInfo window;
@@ -293,19 +292,19 @@ TEST_F(WatchdogTest, SpeaksWaitsAndClosesTheWindowsAUserCannotSee) {
        "PressKey(13)"},
       // Answered once its message has been spoken, polled every 100 ms.
       {"page alert",
-       {9, "Missatge de la p\xE0gina", "QMessageBox", "Hola!", 0x0D},
+       {9, "Missatge de la pàgina", "QMessageBox", "Hola!", 0x0D},
        true,
-       {"Missatge de la p\xE0gina: Hola! "},
+       {"Missatge de la pàgina: Hola! "},
        300,
        "PressKey(13)"},
       {"page confirm",
-       {9, "Missatge de la p\xE0gina", "QMessageBox", "Segur?", 0x1B},
+       {9, "Missatge de la pàgina", "QMessageBox", "Segur?", 0x1B},
        true,
-       {"Missatge de la p\xE0gina: Segur? "},
+       {"Missatge de la pàgina: Segur? "},
        300,
        "PressKey(27)"},
       {"page dialog without an answer of its own",
-       {9, "Missatge de la p\xE0gina", "QMessageBox", "", 0},
+       {9, "Missatge de la pàgina", "QMessageBox", "", 0},
        false,
        {},
        0,
@@ -346,16 +345,16 @@ TEST(Watchdog, AWindowsMessageWaitsForAnAnnouncementStillSpoken) {
       // Within the failure's own wait of 2.5 s from the tick.
       {{8, "Navegador web", "QMessageBox", "", 0x0D}, "No puc trobar aquest lloc ", 3500},
       // A page's dialog once its message is spoken.
-      {{9, "Missatge de la p\xE0gina", "QMessageBox", "Hola!", 0x0D},
-       "Missatge de la p\xE0gina: Hola! ",
+      {{9, "Missatge de la pàgina", "QMessageBox", "Hola!", 0x0D},
+       "Missatge de la pàgina: Hola! ",
        4600},
   };
   for (const auto& c : cases) {
     testing::SimulatedWindow w("/w");
     w.main.FormCreate();
-    w.library.msPerCharacter = 100;  // "P�gina carregada " lasts 1.7 s
+    w.library.msPerCharacter = 100;  // "Pàgina carregada " lasts 1.7 s
     w.main.Speech.UseItemVoice();
-    w.main.Speech.SpeakMessage("P\xE0gina carregada");
+    w.main.Speech.SpeakMessage("Pàgina carregada");
     w.windows.windows = {c.window};
     // Found at the tick of 1000, spoken at the first poll that finds the
     // engine silent.
@@ -369,7 +368,7 @@ TEST(Watchdog, AWindowsMessageWaitsForAnAnnouncementStillSpoken) {
     w.loop.RunFor(5000);
     EXPECT_EQ(w.library.timeline,
               (Lines{"0 Load", "0 SetSpeed(140)", "0 Free", "0 Load", "0 SetSpeed(180)",
-                     "0 SetLanguage(99)", "0 SetSpeaker(2)", "0 Read(P\xE0gina carregada )",
+                     "0 SetLanguage(99)", "0 SetSpeaker(2)", "0 Read(Pàgina carregada )",
                      "1700 Read(" + std::string(c.spoken) + ")"}));
     EXPECT_EQ(keys, (Lines{"0", "1"}));
   }
@@ -391,7 +390,7 @@ TEST_F(WatchdogTest, APageDialogInterruptsTheReadingWhichThenGoesOn) {
   other.title = "Altra";
   other.loadTime = 3000;  // still loading when the dialog is answered
   browser.AddPage("file:///w/altra.htm", other);
-  const std::string message = "Missatge de la p\xE0gina: " + std::string(300, 'x') + " ";
+  const std::string message = "Missatge de la pàgina: " + std::string(300, 'x') + " ";
   struct Case {
     const char* name;
     uint64_t shown;  // ms after the page's load
@@ -401,11 +400,7 @@ TEST_F(WatchdogTest, APageDialogInterruptsTheReadingWhichThenGoesOn) {
   } const cases[] = {
       {"reading", 3000, false, 0, {message, "*"}},
       {"read to its end", 30000, false, 3000, {message}},
-      {"another page begun",
-       3000,
-       true,
-       5000,
-       {message, "P\xE0gina carregada ", "T\xEDtol ", "Altra "}},
+      {"another page begun", 3000, true, 5000, {message, "Pàgina carregada ", "Títol ", "Altra "}},
   };
   for (const auto& c : cases) {
     Load();
@@ -413,7 +408,7 @@ TEST_F(WatchdogTest, APageDialogInterruptsTheReadingWhichThenGoesOn) {
     const bool speaking = main.Speech.Speaking;
     const std::string interrupted = list->Unit(list->UnitCursor).Text + " ";
     library.ClearLog();
-    windows.windows = {{9, "Missatge de la p\xE0gina", "QMessageBox", std::string(400, 'x'), 0x0D}};
+    windows.windows = {{9, "Missatge de la pàgina", "QMessageBox", std::string(400, 'x'), 0x0D}};
     if (c.navigate) loop.Post(1000, [&] { main.GoToAddress("file:///w/altra.htm"); });
     main.TimerControlSituacioTimer();
     windows.windows.clear();

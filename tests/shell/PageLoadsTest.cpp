@@ -65,9 +65,9 @@ TEST_F(PageEventsTest, OneLoadIsAnnouncedAndReadOnceHoweverManyFramesComplete) {
     Load("file:///w/marcs.htm");
     loop.RunFor(30000);
     const Lines texts = ReadTexts();
-    EXPECT_EQ(static_cast<size_t>(std::count(texts.begin(), texts.end(), "P\xE0gina carregada ")),
+    EXPECT_EQ(static_cast<size_t>(std::count(texts.begin(), texts.end(), "Pàgina carregada ")),
               c.announced);
-    EXPECT_EQ(static_cast<size_t>(std::count(texts.begin(), texts.end(), "T\xEDtol ")), c.read);
+    EXPECT_EQ(static_cast<size_t>(std::count(texts.begin(), texts.end(), "Títol ")), c.read);
     if (c.read > 0) {
       EXPECT_EQ(texts.back(), "HOLA.  ") << "read to its end";
     }
@@ -84,7 +84,7 @@ TEST_F(PageEventsTest, OneLoadIsAnnouncedAndReadOnceHoweverManyFramesComplete) {
     main.cboAddress.SetText("file:///w/index.htm");
     main.cboAddressKeyDown(0x0D);
     loop.RunFor(300 + 2500 + 100);
-    EXPECT_EQ(ReadTexts(), (Lines{"P\xE0gina carregada ", "T\xEDtol "}));
+    EXPECT_EQ(ReadTexts(), (Lines{"Pàgina carregada ", "Títol "}));
     ASSERT_EQ(blocks.spans.size(), 1u);
     EXPECT_EQ(blocks.Longest(), 2500u);
     loop.RunFor(20000);
@@ -109,7 +109,7 @@ TEST_F(PageEventsTest, APageThatLoadsItselfIsAnnouncedButNeverKeepsTheUserOut) {
   }
   loop.RunFor(5000);
   const Lines texts = ReadTexts();
-  EXPECT_GE(std::count(texts.begin(), texts.end(), "P\xE0gina carregada "), 5);
+  EXPECT_GE(std::count(texts.begin(), texts.end(), "Pàgina carregada "), 5);
   ASSERT_EQ(blocks.spans.size(), 1u) << "only the page the user asked for";
   EXPECT_EQ(blocks.spans[0].second - blocks.spans[0].first, 2500u);
   // What the user asks for next is theirs again, back and reload included.
@@ -142,7 +142,7 @@ TEST_F(PageEventsTest, APageThatMovesOnDuringItsAnnouncementIsNotReadAfterTheNex
   next.title = "Segona";
   next.body = "<p>Altra.</p>";
   browser.AddPage("file:///w/segona.htm", next);
-  // While "P�gina carregada" is heard, the page goes to another by itself
+  // While "Pàgina carregada" is heard, the page goes to another by itself
   // (a script, a refresh); that one loads, is announced and read whole.
   for (const uint32_t at : {300u + 500u, 300u + 2000u}) {
     SCOPED_TRACE(at);
@@ -152,7 +152,7 @@ TEST_F(PageEventsTest, APageThatMovesOnDuringItsAnnouncementIsNotReadAfterTheNex
       browser.Navigate("file:///w/segona.htm");
     });
     loop.RunFor(at + 20000);
-    EXPECT_EQ(ReadTexts(), (Lines{"P\xE0gina carregada ", "T\xEDtol ", "Segona ", "ALTRA.  "}));
+    EXPECT_EQ(ReadTexts(), (Lines{"Pàgina carregada ", "Títol ", "Segona ", "ALTRA.  "}));
     EXPECT_EQ(main.Caption(), "Sonavia - Segona");
   }
 }
@@ -162,7 +162,7 @@ TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
   const std::string longAddress = "http://127.0.0.1/" + std::string(100 << 10, 'a');
   testing::ScriptedPage huge;
   huge.title = hugeTitle;
-  huge.body = "<body><p>Abans. <a href=\"x\">Llarg</a> despr\xE9s.</p></body>";
+  huge.body = "<body><p>Abans. <a href=\"x\">Llarg</a> després.</p></body>";
   huge.links = {longAddress};
   browser.AddPage("http://127.0.0.1/gran", huge);
   testing::ScriptedPage fits;
@@ -176,11 +176,11 @@ TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
   library.ClearLog();
   Load("http://127.0.0.1/gran");
   loop.RunFor(300 + 2500 + 100);
-  EXPECT_EQ(main.Caption(), "Sonavia - " + std::string(250, 't') + "\x85");
+  EXPECT_EQ(main.Caption(), "Sonavia - " + std::string(250, 't') + "…");
   loop.RunFor(60000);
   const Lines texts = ReadTexts();
   ASSERT_GE(texts.size(), 4u);
-  EXPECT_EQ(texts[1], "T\xEDtol ");
+  EXPECT_EQ(texts[1], "Títol ");
   EXPECT_EQ(texts[2], std::string(250, 't') + " ");
   EXPECT_EQ(texts[3], "ABANS ") << "the reading goes on past the title";
 
@@ -190,7 +190,7 @@ TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
   main.mnuTornarAComencarClick();
   loop.RunFor(100);
   browser.ShowStatus(longAddress);
-  EXPECT_EQ(main.StatusBar1.Text(), longAddress.substr(0, 300) + "\x85");
+  EXPECT_EQ(main.StatusBar1.Text(), longAddress.substr(0, 300) + "…");
   EXPECT_EQ(main.LastStatusText, longAddress);
   EXPECT_TRUE(main.SpeedButtonAlLink.Enabled());
   loop.RunFor(3000);
@@ -202,7 +202,7 @@ TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
       << ::testing::PrintToString(afterPointing);
   main.brwWebBrowserDownloadBegin();
   main.brwWebBrowserProgressChange(1, 2);
-  EXPECT_EQ(main.StatusBar1.Text(), longAddress.substr(0, 300) + "\x85 || 50 % carregat");
+  EXPECT_EQ(main.StatusBar1.Text(), longAddress.substr(0, 300) + "… || 50 % carregat");
 
   // Going to it: the address box shows as much as an address is kept
   // (2,083 characters); the browser is given the whole address.
@@ -216,7 +216,7 @@ TEST_F(PageEventsTest, HugeTextsAreCutWhereTheyAreShownAndRead) {
 
 TEST_F(PageEventsTest, APageWhoseProcessEndsStopsTheReadingSaysSoAndReloads) {
   const std::string ended =
-      "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar. ";
+      "La pàgina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar. ";
   struct Case {
     const char* name;
     uint32_t after;  // ms after the page was asked for
@@ -245,7 +245,7 @@ TEST_F(PageEventsTest, APageWhoseProcessEndsStopsTheReadingSaysSoAndReloads) {
     loop.RunFor(c.after + 10);
     EXPECT_TRUE(answering) << "the window answers at once";
     EXPECT_EQ(main.StatusBar1.Text(),
-              "La p\xE0gina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.");
+              "La pàgina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.");
     loop.RunFor(10000);
     EXPECT_EQ(ReadTexts(), c.heard) << "the reading stops; nothing more of the page";
     if (c.readingOn) {
@@ -263,8 +263,8 @@ TEST_F(PageEventsTest, APageWhoseProcessEndsStopsTheReadingSaysSoAndReloads) {
     const Lines texts = ReadTexts();
     if (c.readingOn) {
       ASSERT_GE(texts.size(), c.heard.size() + 2);
-      EXPECT_EQ(texts[c.heard.size()], "P\xE0gina carregada ");
-      EXPECT_EQ(texts[c.heard.size() + 1], "T\xEDtol ") << "read again from its start";
+      EXPECT_EQ(texts[c.heard.size()], "Pàgina carregada ");
+      EXPECT_EQ(texts[c.heard.size() + 1], "Títol ") << "read again from its start";
     }
     EXPECT_EQ(main.Caption(), "Sonavia - Inici");
     loop.RunFor(30000);

@@ -56,11 +56,11 @@ TEST(SpeechNotices, AStartWithSpeechOffSaysSoOnceInTheItemVoiceAndItsLanguage) {
       {"Catalan",
        "Parlar=no\n",
        {"SetLanguage(99)", "SetSpeaker(2)"},
-       "Read(La lectura est\xE0 aturada. Premeu F3 per activar-la. )"},
+       "Read(La lectura està aturada. Premeu F3 per activar-la. )"},
       {"Castilian",
-       "Llengua=Castell\xE0\nParlar=no\n",
+       "Llengua=Castellà\nParlar=no\n",
        {"SetLanguage(101)", "SetSpeaker(0)"},
-       "Read(La lectura est\xE1 detenida. Pulse F3 para activarla. )"},
+       "Read(La lectura está detenida. Pulse F3 para activarla. )"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,12 +78,12 @@ TEST(SpeechNotices, AStartWithSpeechOffSaysSoOnceInTheItemVoiceAndItsLanguage) {
 
 TEST(SpeechNotices, NothingIsSaidBeforeThePageWhenSpeechIsOnOrThereIsNoLibrary) {
   {
-    StartedRun run("Parlar=s\xED\n");
+    StartedRun run("Parlar=sí\n");
     const Lines before = run.Reads();
     EXPECT_TRUE(before.empty()) << before.front();
     run.loop.RunFor(20000);
     ASSERT_FALSE(run.Reads().empty());
-    EXPECT_EQ(run.Reads().front(), "Read(P\xE0gina carregada )") << "the page comes first";
+    EXPECT_EQ(run.Reads().front(), "Read(Pàgina carregada )") << "the page comes first";
   }
   {
     StartedRun run("Parlar=no\n", false);

@@ -48,56 +48,56 @@ TEST_F(PageVoiceTest, ThePagesTextInItsLanguageTheProgramsWordsInTheUsers) {
       {"",
        true,
        false,
-       {"99/0 T\xEDtol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLA\xE7 ", "99/2 Imatge  ",
+       {"99/0 Títol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLAç ", "99/2 Imatge  ",
         "99/2 GAT  "}},
       {"en",
        true,
        false,
-       {"99/0 T\xEDtol ", "en/2 Ex ", "en/0 UN ", "99/2 LINK ", "en/2 ENLLA\xE7 ", "99/2 Imatge  ",
+       {"99/0 Títol ", "en/2 Ex ", "en/0 UN ", "99/2 LINK ", "en/2 ENLLAç ", "99/2 Imatge  ",
         "en/2 GAT  "}},
       {" en_GB ",
        true,
        false,
-       {"99/0 T\xEDtol ", "en-gb/2 Ex ", "en-gb/0 UN ", "99/2 LINK ", "en-gb/2 ENLLA\xE7 ",
+       {"99/0 Títol ", "en-gb/2 Ex ", "en-gb/0 UN ", "99/2 LINK ", "en-gb/2 ENLLAç ",
         "99/2 Imatge  ", "en-gb/2 GAT  "}},
       // Castilian and Catalan in the program's own voices for them.
       {"es-ES",
        true,
        false,
-       {"99/0 T\xEDtol ", "101/0 Ex ", "101/1 UN ", "99/2 LINK ", "101/0 ENLLA\xE7 ",
-        "99/2 Imatge  ", "101/0 GAT  "}},
+       {"99/0 Títol ", "101/0 Ex ", "101/1 UN ", "99/2 LINK ", "101/0 ENLLAç ", "99/2 Imatge  ",
+        "101/0 GAT  "}},
       {"CA",
        true,
        true,
-       {"101/1 T\xEDtol ", "99/2 Ex ", "99/0 UN ", "101/0 LINK ", "99/2 ENLLA\xE7 ",
-        "101/0 Imatge  ", "99/2 GAT  "}},
+       {"101/1 Títol ", "99/2 Ex ", "99/0 UN ", "101/0 LINK ", "99/2 ENLLAç ", "101/0 Imatge  ",
+        "99/2 GAT  "}},
       // Another language with the speakers of the user's.
       {"de",
        true,
        true,
-       {"101/1 T\xEDtol ", "de/0 Ex ", "de/1 UN ", "101/0 LINK ", "de/0 ENLLA\xE7 ",
-        "101/0 Imatge  ", "de/0 GAT  "}},
+       {"101/1 Títol ", "de/0 Ex ", "de/1 UN ", "101/0 LINK ", "de/0 ENLLAç ", "101/0 Imatge  ",
+        "de/0 GAT  "}},
       // Not followed: the user's language.
       {"en",
        false,
        false,
-       {"99/0 T\xEDtol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLA\xE7 ", "99/2 Imatge  ",
+       {"99/0 Títol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLAç ", "99/2 Imatge  ",
         "99/2 GAT  "}},
       {"es",
        false,
        true,
-       {"101/1 T\xEDtol ", "101/0 Ex ", "101/1 UN ", "101/0 LINK ", "101/0 ENLLA\xE7 ",
-        "101/0 Imatge  ", "101/0 GAT  "}},
+       {"101/1 Títol ", "101/0 Ex ", "101/1 UN ", "101/0 LINK ", "101/0 ENLLAç ", "101/0 Imatge  ",
+        "101/0 GAT  "}},
       // Names that are no language.
       {"und",
        true,
        false,
-       {"99/0 T\xEDtol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLA\xE7 ", "99/2 Imatge  ",
+       {"99/0 Títol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLAç ", "99/2 Imatge  ",
         "99/2 GAT  "}},
       {"english",
        true,
        false,
-       {"99/0 T\xEDtol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLA\xE7 ", "99/2 Imatge  ",
+       {"99/0 Títol ", "99/2 Ex ", "99/0 UN ", "99/2 LINK ", "99/2 ENLLAç ", "99/2 Imatge  ",
         "99/2 GAT  "}},
   };
   for (const auto& c : cases) {
@@ -117,7 +117,7 @@ TEST_F(PageVoiceTest, TheLinksAloneAreReadInThePagesLanguage) {
   library.ClearLog();
   sequencer.StartReadingAt(1);
   loop.RunFor(5000);
-  EXPECT_EQ(library.voices, Lines{"en/2 ENLLA\xE7 "});
+  EXPECT_EQ(library.voices, Lines{"en/2 ENLLAç "});
 }
 
 TEST_F(PageVoiceTest, AnAsideIsSaidInTheUsersItemVoiceAndThePageGoesOnInItsOwn) {
@@ -179,7 +179,7 @@ TEST_F(PageVoiceTest, ALibraryWithoutVoicesByNameReadsInTheUsersLanguage) {
   library.missing = {"upcTVSetLanguageName"};
   ASSERT_FALSE(engine.LoadSpeechEngine());
   engine.SetPageLanguage("en");
-  EXPECT_EQ(Heard("Un."), (Lines{"99/0 T\xEDtol ", "99/2 Ex ", "99/0 UN.  "}));
+  EXPECT_EQ(Heard("Un."), (Lines{"99/0 Títol ", "99/2 Ex ", "99/0 UN.  "}));
 }
 
 }  // namespace

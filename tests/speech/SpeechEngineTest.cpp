@@ -162,8 +162,8 @@ TEST_F(SpeechEngineTest, RateChangeKeepsLanguageAndSpeaker) {
 
 TEST_F(SpeechEngineTest, MessagesAreDroppedWhileTheEngineIsBusy) {
   Start();
-  engine.SpeakMessage("P\xE0gina carregada");
-  EXPECT_EQ(library.calls, (Calls{"Read(P\xE0gina carregada )"}));
+  engine.SpeakMessage("Pàgina carregada");
+  EXPECT_EQ(library.calls, (Calls{"Read(Pàgina carregada )"}));
   EXPECT_FALSE(engine.Speaking);
   library.ClearLog();
   engine.SpeakMessage("Another");

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/Utf8.h"
+
 namespace sonavia::testing {
 
 namespace {
@@ -131,7 +133,8 @@ bool FakeSpeechLibrary::Speaking() const {
 }
 
 void FakeSpeechLibrary::Read(const char* text) {
-  speakingUntil_ = loop_.Elapsed() + msPerCharacter * std::strlen(text);
+  // Speech lasts by the characters heard, not by their bytes in UTF-8.
+  speakingUntil_ = loop_.Elapsed() + msPerCharacter * platform::Utf8Length(text);
   Log(std::string("Read(") + text + ")");
   voices.push_back((languageName.empty() ? std::to_string(language) : languageName) + "/" +
                    std::to_string(speaker) + " " + text);

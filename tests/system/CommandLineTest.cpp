@@ -130,10 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"/home/u", {}, "/usr/share/sonavia", "/home/u/index.htm"},
                       StartCase{"/home/u", {}, "", "/home/u/index.htm"},
                       StartCase{"/", {"/index.htm"}, "", "/index.htm"},
-                      StartCase{"/home/u/p\xE0gines #1 ?",
-                                {"/home/u/p\xE0gines #1 ?/index.htm"},
+                      StartCase{"/home/u/pàgines #1 ?",
+                                {"/home/u/pàgines #1 ?/index.htm"},
                                 "/usr/share/sonavia",
-                                "/home/u/p\xE0gines #1 ?/index.htm"}));
+                                "/home/u/pàgines #1 ?/index.htm"}));
 
 }  // namespace
 }  // namespace sonavia::system
