@@ -96,6 +96,33 @@ class Pages(Journey):
         self.assertEqual(run.wait_exit(), 0)
         self.assertEqual(run.settings().get("Llengua de la pàgina"), "no")
 
+    def test_every_script_is_heard_in_its_own_letters_and_voice(self):
+        pages = {
+            "el.htm": page("Ελληνικά", "<p>Η ζωή είναι ωραία.</p><p>Τέλος κειμένου</p>").replace(
+                "<html>", "<html lang='el'>"),
+            "ru.htm": page("Русский", "<p>Жизнь прекрасна → 😀</p><p>Конец текста</p>").replace(
+                "<html>", "<html lang='ru'>"),
+            "pl.htm": page("Polski", "<p>Zażółć gęślą jaźń</p><p>Koniec tekstu</p>").replace(
+                "<html>", "<html lang='pl'>"),
+            "en.htm": page("English", "<p>How can I create it (g) or (punt)?</p><p>The end</p>").replace(
+                "<html>", "<html lang='en'>"),
+        }
+        for address, title, heard, last, language in [
+                ("el.htm", "ελληνικά", "η ζωή είναι ωραία", "τέλος κειμένου", "el"),
+                ("ru.htm", "русский", "жизнь прекрасна → 😀", "конец текста", "ru"),
+                ("pl.htm", "polski", "zażółć gęślą jaźń", "koniec tekstu", "pl"),
+                ("en.htm", "english", "how can i create it (g) or (punt)?", "the end", "en")]:
+            with self.subTest(address):
+                run = self.started(pages, args=(address,))
+                self.assertSays(run, last, 0, 60)
+                texts = run.texts()
+                self.assertIn(title, texts)
+                self.assertIn(heard, texts)
+                self.assertFalse([t for t in texts if "?" in t and "(punt)" not in t], texts)
+                self.assertEqual({row[0] for row in run.said() if row[3] in (heard, last)},
+                                 {language})
+                run.end()
+
 
 if __name__ == "__main__":
     unittest.main()

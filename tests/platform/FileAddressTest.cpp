@@ -22,6 +22,11 @@ TEST(FileAddress, EncodesWhatAnAddressWouldReadOtherwiseAndNothingElse) {
       {"/tmp/My Pages/index.htm", "file:///tmp/My Pages/index.htm"},
       {"/tmp/ends in a blank ", "file:///tmp/ends in a blank%20"},
       {"/tmp/pàgina és.htm", "file:///tmp/pàgina és.htm"},
+      // Every script, and a name decomposed as another system wrote it,
+      // byte for byte; bytes that are no UTF-8 (Latin-1) escaped.
+      {"/tmp/Ελληνικά/coŀlecció.htm", "file:///tmp/Ελληνικά/coŀlecció.htm"},
+      {"/tmp/cafe\xCC\x81.htm", "file:///tmp/cafe\xCC\x81.htm"},
+      {"/tmp/caf\xE9 \xC3.htm", "file:///tmp/caf%E9 %C3.htm"},
       {"/tmp/a+b&c;d=e[f]~g@h,i$j'k(l)m!n*.htm", "file:///tmp/a+b&c;d=e[f]~g@h,i$j'k(l)m!n*.htm"},
       {"/", "file:///"},
   };

@@ -40,6 +40,9 @@ TEST(Shortened, CutsALongTextAndMarksTheCut) {
       {"abcde", 5, "abcde"},
       {"abcdef", 5, "abcde…"},
       {"Castellà i més", 8, "Castellà…"},
+      // Counted in characters: none is cut in two.
+      {"Ζωή και 😀😀", 9, "Ζωή και 😀…"},
+      {"Ζωή", 3, "Ζωή"},
       {std::string(5 << 20, 't'), 250, std::string(250, 't') + "…"},
       {"x", 0, "…"},
   };

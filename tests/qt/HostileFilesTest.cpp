@@ -228,6 +228,62 @@ TEST_F(HostileFiles, OnlyRegularFilesAndFoldersOpenAndTheRestFailsAtOnce) {
       static_cast<long long>(slowestMessage), static_cast<long long>(longestStall));
 }
 
+TEST_F(HostileFiles, AFileNamedInAnyScriptOrBytesOpensFromEveryWay) {
+  const std::string d = dir.path().toStdString();
+  struct Name {
+    const char* what;
+    std::string name;     // bytes, as the system names the file
+    const char* encoded;  // the name in a page's link
+  } const names[] = {
+      {"Greek", "Ελληνικά.htm", "%CE%95%CE%BB%CE%BB%CE%B7%CE%BD%CE%B9%CE%BA%CE%AC.htm"},
+      {"a Catalan middle dot", "coŀlecció.htm", "co%C5%80lecci%C3%B3.htm"},
+      {"decomposed", "cafe\xCC\x81.htm", "cafe%CC%81.htm"},
+      {"Latin-1 bytes", "caf\xE9 vell.htm", "caf%E9%20vell.htm"},
+  };
+  const std::function<void(HostileFiles&, const Name&)> ways[] = {
+      [d](HostileFiles& t, const Name& n) {
+        t.form->SetStartAddress(system::AddressForArgument(
+            n.name, d, [](const std::string& p) { return ::access(p.c_str(), F_OK) == 0; }));
+        t.form->OpenStartPage();
+      },
+      [d](HostileFiles& t, const Name& n) {
+        t.form->OpenFileDialog.OnExecute = [&](const platform::OpenDialog&) {
+          return std::optional<std::string>(d + "/" + n.name);
+        };
+        t.form->MenuObrirClick();
+      },
+      [d](HostileFiles& t, const Name& n) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromEncoded(QByteArray("file://") +
+                                        QUrl::toPercentEncoding(QString::fromStdString(d), "/") +
+                                        "/" + n.encoded)});
+        const QPoint at(300, 300);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&t.window, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&t.window, &drop);
+      },
+  };
+  for (const Name& n : names) {
+    const std::string path = d + "/" + n.name;
+    const std::string html = std::string("<html><head><meta charset='utf-8'><title>") + n.what +
+                             "</title></head><body><p>Hola.</p></body></html>";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0) << n.what;
+    ASSERT_EQ(::write(fd, html.data(), html.size()), static_cast<ssize_t>(html.size()));
+    ::close(fd);
+    for (const auto& way : ways) {
+      SCOPED_TRACE(n.what);
+      form->FormDropFiles({d + "/index.htm"});
+      ASSERT_TRUE(WaitFor([&] { return Title() == "Inici"; }));
+      way(*this, n);
+      EXPECT_TRUE(WaitFor([&] { return Title() == n.what; })) << Title();
+      EXPECT_EQ(Message(), nullptr);
+      CloseMessages();
+    }
+  }
+}
+
 TEST_F(HostileFiles, TheRealOpenDialogHandsOverAPipeAndItFailsAtOnce) {
   QTimer poll;
   bool typed = false;

@@ -127,6 +127,32 @@ TEST_F(SnapshotUnitsTest, MarkupCharactersAndSpacesAreHeardAsThePageShowsThem) {
                    "CAP. 2. PRIMERS PASSOS", "Imatge", "A < B", "ESCRIVIU &LT; PER A <"}));
 }
 
+TEST_F(SnapshotUnitsTest, ThePagesOwnWordsAreNeverMarksAndDecorationIsPassedOver) {
+  struct Case {
+    const char* shape;
+    const char* body;
+    Lines units;
+  } const cases[] = {
+      {"words that spell the marks",
+       "<p>Premeu (g) o (punt) i (L)x(/L) (<b>G</b>)</p><p>Fi</p>",
+       {"PREMEU (G) O (PUNT) HI (L)X(/L) (G)", "FI"}},
+      {"a mark in a description and a link",
+       "<p><img src='f.png' alt='Fletxa (g)'><a href='a.htm'>Veure (L) (PUNT)</a></p>",
+       {"Imatge", "FLETXA (G)", "LINK", "VEURE (L) (PUNT)"}},
+      {"decorative pictures",
+       "<p>Abans <img src='_static/swirl.png' alt=''> <img src='r.png' role='presentation' "
+       "alt='ratlla'> despr&eacute;s</p><p><img src='x.png' alt=' '>Fi</p>",
+       {"ABANS   DESPRéS", "FI"}},
+      {"every script",
+       "<p>Zażółć gęślą jaźń</p><p>Ζωή είναι</p><p>Жизнь → 😀</p>",
+       {"ZAżółć GęśLą JAźń", "Ζωή είναι", "Жизнь → 😀"}},
+  };
+  const char* const names[] = {"w1.htm", "w2.htm", "w3.htm", "w4.htm"};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(Spoken(names[i], cases[i].body), cases[i].units) << cases[i].shape;
+  }
+}
+
 TEST_F(SnapshotUnitsTest, ALinkWithNothingToSayIsNamedAsAScreenReaderNamesIt) {
   const std::string path = Write("icones.htm",
                                  R"(<html><body><p>

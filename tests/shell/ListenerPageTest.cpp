@@ -87,21 +87,24 @@ class ListenerPageTest : public ::testing::Test, protected testing::SimulatedWin
 };
 
 TEST_F(ListenerPageTest, APageIsReadInTheLanguageItsDocumentOrAddressNames) {
-  AddPage("file:///w/es.htm", "<p>Hola.</p>", "es");
+  // A lone "i" is the old spelling's "hi" only in Catalan and Castilian.
+  AddPage("file:///w/es.htm", "<p>Hola i adeu.</p>", "es");
   AddPage("file:///w/first.es.html", "<p>Hola.</p>", "");
-  AddPage("file:///w/first.ca.html", "<p>Hello.</p>", "en");
-  AddPage("file:///w/cap.htm", "<p>Hola.</p>", "");
+  AddPage("file:///w/first.ca.html", "<p>Can I go.</p>", "en");
+  AddPage("file:///w/cap.htm", "<p>Pa i sal.</p>", "");
   struct Case {
     const char* address;
     Lines heard;
   } const cases[] = {
-      {"file:///w/es.htm", {"99/2 Pàgina carregada ", "99/0 Títol ", "101/0 Ex ", "101/1 HOLA.  "}},
+      {"file:///w/es.htm",
+       {"99/2 Pàgina carregada ", "99/0 Títol ", "101/0 Ex ", "101/1 HOLA HI ADEU.  "}},
       {"file:///w/first.es.html",
        {"99/2 Pàgina carregada ", "99/0 Títol ", "101/0 Ex ", "101/1 HOLA.  "}},
       {"file:///w/first.ca.html",
-       {"99/2 Pàgina carregada ", "99/0 Títol ", "en/2 Ex ", "en/0 HELLO.  "}},
+       {"99/2 Pàgina carregada ", "99/0 Títol ", "en/2 Ex ", "en/0 CAN I GO.  "}},
       // The next page without a language is the user's again.
-      {"file:///w/cap.htm", {"99/2 Pàgina carregada ", "99/0 Títol ", "99/2 Ex ", "99/0 HOLA.  "}},
+      {"file:///w/cap.htm",
+       {"99/2 Pàgina carregada ", "99/0 Títol ", "99/2 Ex ", "99/0 PA HI SAL.  "}},
   };
   for (const auto& c : cases) EXPECT_EQ(Heard(c.address), c.heard) << c.address;
 }
