@@ -6,11 +6,13 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "Recorder.h"
 #include "Session.h"
 #include "SoundOutput.h"
 #include "Synthesizer.h"
+#include "TextPrep.h"
 #include "VoiceChoice.h"
 #include "upctv.h"
 
@@ -21,7 +23,7 @@ namespace {
 std::mutex gApiMu;  // one caller at a time, whatever thread calls
 std::string gAbout = "UPCTV 1.0 (eSpeak NG)";
 
-void Speak(std::string text1252) {
+void Speak(std::string text) {
   auto session = EnsureStarted();
   Session& s = *session;
   {
@@ -32,8 +34,8 @@ void Speak(std::string text1252) {
     const uint64_t g = ++s.gen;
     // Made current only once handed over, so that a failure leaves no text
     // that would keep the status busy.
-    s.requests.push_back(Request{
-        g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs(), s.languageName, {}});
+    s.requests.push_back(
+        Request{g, std::move(text), s.language, s.speaker, s.rate, EpochMs(), s.languageName, {}});
     s.current.emplace();
     s.current->gen = g;
     s.cv.notify_all();
@@ -73,6 +75,11 @@ bool ReadFile(const char* path) {
   text.resize(got);
   // Up to the first NUL, as a text handed to Read would be.
   text.resize(std::min(text.size(), std::strlen(text.c_str())));
+  // A file that is not UTF-8 throughout is taken for Windows-1252, in
+  // which older text files were written.
+  if (!IsUtf8(text)) text = Cp1252ToUtf8(text);
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
   std::lock_guard api(gApiMu);
   Speak(std::move(text));
   return true;

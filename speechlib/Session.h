@@ -41,7 +41,7 @@ struct Utterance {
 // A text handed over by Read, for the synthesis thread.
 struct Request {
   uint64_t gen;
-  std::string text1252;
+  std::string text;  // UTF-8, as the caller gave it
   int32_t language, speaker, rate;
   int64_t epochMs;
   // A language named by upcTVSetLanguageName, and the voice found for it

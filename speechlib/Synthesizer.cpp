@@ -182,7 +182,7 @@ void Synthesizer::Serve(Session& s) {
       const std::string heard =
           request.voice.empty() ? std::to_string(request.language) : request.languageName;
       auto recording = std::make_unique<Recording>(s.sampleRate, request.epochMs, heard,
-                                                   request.speaker, request.rate, request.text1252);
+                                                   request.speaker, request.rate, request.text);
       lk.lock();
       if (live && s.current && s.current->gen == request.gen) {
         s.current->recording = std::move(recording);
@@ -213,8 +213,8 @@ void Synthesizer::Speak(Session& s, Request& request) {
     if (s.gen == g) s.queue.push_back(Chunk{g, {}, true});
     s.cv.notify_all();
   };
-  std::string utf8 = PrepareForSpeech(request.text1252);
-  std::string().swap(request.text1252);
+  std::string utf8 = PrepareForSpeech(request.text);
+  std::string().swap(request.text);
   if (utf8.find_first_not_of(' ') == std::string::npos) {
     end();
     return;
