@@ -1,5 +1,7 @@
 #include "Session.h"
 
+#include <pthread.h>
+
 #include <thread>
 
 namespace upctv::engine {
@@ -31,6 +33,7 @@ std::shared_ptr<Session> CurrentSession() {
 // Never waits on the sound server: the output takes samples or drops them
 // at once.
 void Session::PlayerMain() {
+  pthread_setname_np(pthread_self(), "upctv-player");
   SoundOutput& output = SoundOutput::Instance();
   std::unique_lock lk(mu);
   bool flushPending = false;
