@@ -24,6 +24,8 @@ class ProfileFile;
 
 inline constexpr const char* kSettingsFileName = "Quelva2001.ini";
 inline constexpr const char* kSettingsSection = "Ombrix Sonavia";
+// A save's temporary file untouched this long is a killed save's leftover.
+inline constexpr long kLeftoverQuietSeconds = 5;
 inline constexpr const char* kLanguageKey = "Llengua";
 inline constexpr const char* kSpeechKey = "Parlar";
 inline constexpr const char* kScanningKey = "Escaneig";

@@ -23,6 +23,7 @@ SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void(
   wire(SpeedButtonEscLinkLlegit, click(i_.followLinkRead));
   wire(SpeedButtonEscMarc, click(i_.nextFrame));
   wire(SpeedButtonEscParlat, click(i_.spoken));
+  wire(SpeedButtonEscSo, click(i_.pageSound));
   wire(SpeedButtonEscAturar, click(i_.scanning));
 }
 
@@ -33,7 +34,7 @@ std::vector<SwitchMenu::Place> SwitchMenu::Places() {
   return {{SpeedButtonEscLinks, i_.pageOrLinks}, {SpeedButtonEscLlengua, language},
           {SpeedButtonEscComencar, i_.restart},  {SpeedButtonEscLinkLlegit, i_.followLinkRead},
           {SpeedButtonEscMarc, i_.nextFrame},    {SpeedButtonEscParlat, i_.spoken},
-          {SpeedButtonEscAturar, i_.scanning}};
+          {SpeedButtonEscSo, i_.pageSound},      {SpeedButtonEscAturar, i_.scanning}};
 }
 
 std::vector<platform::Button*> SwitchMenu::Buttons() {
@@ -55,6 +56,7 @@ int SwitchMenu::Show(bool show) {
       "Marc\nsegü"
       "ent");
   SpeedButtonEscParlat.SetCaption(i_.spoken.Checked() ? "Escaneig\nmut" : "Escaneig\nparlat");
+  SpeedButtonEscSo.SetCaption(i_.pageSound.Checked() ? "So de la\npàgina" : "Silenciar\npàgina");
   SpeedButtonEscAturar.SetCaption("Aturar\nescaneig");
   int shown = 0;
   for (const Place& place : Places()) {

@@ -1,7 +1,8 @@
 // The second cycle's places: buttons after the nine, shown only while the
 // scan walks them, for the menu commands a switch user needs and the nine
 // do not give: page or links, the other language, restart, the link being
-// read, the next frame, spoken scanning, and scanning off.
+// read, the next frame, spoken scanning, the page's sound, and scanning
+// off.
 #pragma once
 
 #include <functional>
@@ -22,6 +23,7 @@ class SwitchMenu {
     platform::MenuItem& followLinkRead;
     platform::MenuItem& nextFrame;
     platform::MenuItem& spoken;
+    platform::MenuItem& pageSound;  // checked: the page is silenced
     platform::MenuItem& scanning;
   };
   // `run` runs a chosen place's command (the scan leaves the cycle first).
@@ -34,7 +36,7 @@ class SwitchMenu {
       SpeedButtonEscComencar{"SpeedButtonEscComencar"},
       SpeedButtonEscLinkLlegit{"SpeedButtonEscLinkLlegit"},
       SpeedButtonEscMarc{"SpeedButtonEscMarc"}, SpeedButtonEscParlat{"SpeedButtonEscParlat"},
-      SpeedButtonEscAturar{"SpeedButtonEscAturar"};
+      SpeedButtonEscSo{"SpeedButtonEscSo"}, SpeedButtonEscAturar{"SpeedButtonEscAturar"};
 
   // The places, in the order the scan visits them.
   std::vector<platform::Button*> Buttons();

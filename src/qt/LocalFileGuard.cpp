@@ -1,6 +1,7 @@
 #include "qt/LocalFileGuard.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QWebEnginePage>
 
 #include "qt/QtText.h"
@@ -23,6 +24,23 @@ QString Reason(system::FileKind kind) {
   }
 }
 
+// Requests a page's scripts make themselves: whatever they fetch, they read.
+bool ScriptReads(QWebEngineUrlRequestInfo::ResourceType type) {
+  return type == QWebEngineUrlRequestInfo::ResourceTypeXhr ||
+         type == QWebEngineUrlRequestInfo::ResourceTypePing ||
+         type == QWebEngineUrlRequestInfo::ResourceTypeCspReport ||
+         type == QWebEngineUrlRequestInfo::ResourceTypePluginResource;
+}
+
+// Whether the file `url` names lies in `page`'s folder or below it, links
+// followed.
+bool InPagesFolder(const QUrl& url, const QUrl& page) {
+  const QString folder = QFileInfo(QFileInfo(page.toLocalFile()).absolutePath()).canonicalFilePath();
+  const QString file = QFileInfo(url.toLocalFile()).canonicalFilePath();
+  if (folder.isEmpty() || file.isEmpty()) return false;
+  return file == folder || file.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
 }  // namespace
 
 LocalFileGuard::LocalFileGuard(QWebEnginePage* page) : QWebEngineUrlRequestInterceptor(page) {
@@ -39,6 +57,15 @@ void LocalFileGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
     reason_.clear();
   }
   if (!url.isLocalFile()) return;
+  if (ScriptReads(info.resourceType())) {
+    info.block(true);
+    return;
+  }
+  const QUrl first = info.firstPartyUrl();
+  if (!page && first.isLocalFile() && !InPagesFolder(url, first)) {
+    info.block(true);
+    return;
+  }
   const system::FileKind kind = system::KindOfFile(LocalPathBytes(url));
   if (system::OpensAsFile(kind)) return;
   info.block(true);

@@ -17,6 +17,8 @@ enum class PageScript {
   MarkCall,       // calls the mark already installed in the document
   Collect,        // a full garbage collection of the page process
   HideCollector,  // in the page's own world: takes the collection away
+  Media,          // the page's sound: under the speech, paused, played again
+  FocusedControl,  // what has the keyboard in the page
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from

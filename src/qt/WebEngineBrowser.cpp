@@ -14,6 +14,7 @@
 #include "qt/LinkAddress.h"
 #include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
+#include "qt/PageWindows.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
 #include "qt/UserInputWatch.h"
@@ -23,6 +24,9 @@
 namespace sonavia::qt {
 
 namespace {
+
+// The page's sound under the speech: a quarter of its volume, 12 dB down.
+constexpr double kPageSoundUnderSpeech = 0.25;
 
 // The snapshot script's answer as the document the behaviour reads.
 shell::BrowserDocument DocumentFrom(const QVariant& result) {
@@ -53,8 +57,18 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   view_->setPage(page_);
   mark_ = new ReadingMarkScript(page_, this);
   connect(mark_, &ReadingMarkScript::drawn, this, &WebEngineBrowser::readingMarkDrawn);
-  new EnginePolicy(page_, [this](const QString& address, const QString& reason) {
-    ShowNavigationError(address, reason);
+  new EnginePolicy(
+      page_,
+      [this](const QString& address, const QString& reason) {
+        ShowNavigationError(address, reason);
+      },
+      [this](shell::PageAsk ask) { Raise(events.PermissionRefused, ask); });
+  windows_ = new PageWindows(
+      view_, intent_, [this](shell::PageWindowKind kind) { Raise(events.PageWindowOpened, kind); },
+      this);
+  page_->SetChooser([this](QWebEnginePage::FileSelectionMode mode, const QStringList& oldFiles,
+                           const QStringList& types) {
+    return windows_->ChooseFiles(mode, oldFiles, types);
   });
   new FrameKey(view_, this);
   files_ = new LocalFileGuard(page_);
@@ -150,8 +164,31 @@ std::string WebEngineBrowser::LocationName() {
   return ToCore(QString::fromUtf8(full.mid(path.lastIndexOf('/') + 1)));
 }
 
+void WebEngineBrowser::CloseDialogs() {
+  dialogs_.CloseAll();
+  windows_->CloseAll();
+}
+
+void WebEngineBrowser::SetPageSoundUnder(bool under) {
+  const QJsonObject values{{QStringLiteral("action"), under ? QStringLiteral("under") : QStringLiteral("full")},
+                           {QStringLiteral("level"), kPageSoundUnderSpeech}};
+  page_->runJavaScript(PageScriptCall(PageScript::Media, values), QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::PausePageMedia(bool pause) {
+  const QJsonObject values{
+      {QStringLiteral("action"), pause ? QStringLiteral("pause") : QStringLiteral("resume")}};
+  page_->runJavaScript(PageScriptCall(PageScript::Media, values), QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::MutePage(bool muted) {
+  page_->setAudioMuted(muted);
+}
+
 void WebEngineBrowser::OnLoadStarted() {
   processEnded_ = false;
+  // Leaving the page closes what it opened.
+  windows_->CloseAll();
   completions_.LoadStarted();
   dialogs_.NewPage();
   Raise(events.DownloadBegin);

@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QVariantMap>
+#include <QCoreApplication>
+#include <QWebEngineProfile>
 
 namespace sonavia::qt {
 
@@ -50,6 +52,13 @@ void ConfigureWebEngineEnvironment() {
     flags += PageCollector();
   }
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
+void NamePageSound() {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(QStringLiteral("Sonavia: p\u00e0gina"));
+  QWebEngineProfile::defaultProfile();  // the engine starts here
+  QCoreApplication::setApplicationName(name);
 }
 
 namespace {

@@ -27,6 +27,10 @@ inline constexpr int32_t OLECMDF_SUPPORTED = 1;
 inline constexpr int32_t OLECMDF_ENABLED = 2;
 inline constexpr int32_t OLECMDEXECOPT_PROMPTUSER = 1;
 
+// What a page may ask of the machine, and the windows it may open.
+enum class PageAsk { Location, Notifications, Camera, Microphone, CameraAndMicrophone, Screen, Other };
+enum class PageWindowKind { File, Colour, Date, List };
+
 // The top document as it was when it completed.
 class BrowserDocument {
  public:
@@ -86,6 +90,11 @@ class BrowserComponent : public reading::ReadingMarkView {
   // Shows this and every later page at `percent` of its size; a view that
   // cannot zoom shows it as it is.
   virtual void SetZoom(int /*percent*/) {}
+  // The page's sound: lowered under the speech or back to its own level;
+  // its media paused or played again; all of it off or on.
+  virtual void SetPageSoundUnder(bool /*under*/) {}
+  virtual void PausePageMedia(bool /*pause*/) {}
+  virtual void MutePage(bool /*muted*/) {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -98,6 +107,10 @@ class BrowserComponent : public reading::ReadingMarkView {
     // The engine's process that held the page ended (a crash, no memory
     // left): the page shown is gone, and nothing more of its load comes.
     std::function<void()> PageProcessEnded;
+    // The page asked for something and was refused.
+    std::function<void(PageAsk ask)> PermissionRefused;
+    // The page opened a window that takes the keyboard.
+    std::function<void(PageWindowKind kind)> PageWindowOpened;
   };
   Events events;
 

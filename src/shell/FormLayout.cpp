@@ -34,6 +34,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuAmpliar, "Amp&liar la pàgina", "Ctrl++"},
       {Item, mnuReduir, "Red&uir la pàgina", "Ctrl+-"},
       {Item, mnuMidaNormal, "Mida &normal de la pàgina", "Ctrl+0"},
+      {Item, mnuSilenciarPagina, "Silenciar la pà&gina", "Ctrl+M"},
       {Item, N6, "-"},
       {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una adeça", "F8"},
       {Item, N5, "-"},
@@ -71,8 +72,8 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
-  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
-                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,        &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina, &mnuSilenciarPagina};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -167,6 +168,7 @@ void TFormPrincipal::WireHandlers() {
       {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
       {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
+      {&mnuSilenciarPagina, &TFormPrincipal::mnuSilenciarPaginaClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -190,6 +192,8 @@ void TFormPrincipal::WireHandlers() {
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
   e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
+  e.PermissionRefused = [this](PageAsk ask) { brwWebBrowserPermissionRefused(ask); };
+  e.PageWindowOpened = [this](PageWindowKind kind) { brwWebBrowserPageWindowOpened(kind); };
 }
 
 }  // namespace sonavia::shell

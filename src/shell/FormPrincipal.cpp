@@ -37,7 +37,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
             [this](controls::ScanNews news) { SpokenScan.Told(news); },
             [this](bool show) { return ShowSwitchPlaces(show); }}),
       SwitchPlaces({mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar,
-                    mnuAnarALink, MenuMarcSeguent, mnuEscaneigParlat, mnuEscaneig},
+                    mnuAnarALink, MenuMarcSeguent, mnuEscaneigParlat, mnuSilenciarPagina,
+                    mnuEscaneig},
                    [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); }),
       SpokenScan(buttons_, Sequencer, Speech, *TimerEscaneig),
       Presses(Scan, loop, *TimerPolsador,
@@ -64,6 +65,9 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       Zoom({StatusBar1, [this] { return SpeechState.On(); },
             [this](int percent) { browser_.SetZoom(percent); }},
            list, Sequencer, Speech),
+      Requests(loop, [this](const std::string& text) { Pages.Notice(text); }),
+      Sound(loop, browser, Speech, mnuSilenciarPagina,
+            [this](const std::string& text) { Pages.Notice(text); }),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -151,9 +155,11 @@ void TFormPrincipal::FormCreate() {
 void TFormPrincipal::FormClose() {
   // A page completing during the wait below must not start a reading.
   Pages.Close();
+  Requests.Close();
   // The settings are written once speech is over, below.
   Autosave.Stop();
   Notices.Close();
+  Sound.Close();
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   platform::WaitProcessingMessages(loop_, 1500);
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
@@ -222,6 +228,7 @@ void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::Event
   about.SetHeight(height);
   about.OKButton.SetVisible(true);
   main.Notices.AtStart();
+  main.Sound.Start();
   main.OpenStartPage();
 }
 

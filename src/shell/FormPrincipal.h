@@ -31,6 +31,8 @@
 #include "shell/BrowserComponent.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
+#include "shell/PageRequests.h"
+#include "shell/PageSound.h"
 #include "shell/SpeechNotices.h"
 #include "speech/SpeechEngine.h"
 
@@ -57,6 +59,8 @@ class TFormPrincipal {
   // The page's zoom, after the browser commands.
   platform::MenuItem N8{"N8"}, mnuAmpliar{"mnuAmpliar"}, mnuReduir{"mnuReduir"},
       mnuMidaNormal{"mnuMidaNormal"};
+  // The page's own sound, silenced or not.
+  platform::MenuItem mnuSilenciarPagina{"mnuSilenciarPagina"};
   platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
@@ -130,6 +134,8 @@ class TFormPrincipal {
   controls::SettingsAutosave Autosave;
   SpeechNotices Notices;
   controls::PageZoom Zoom;
+  PageRequests Requests;
+  PageSound Sound;
 
   struct Menu {
     platform::MenuItem* title;
@@ -177,7 +183,10 @@ class TFormPrincipal {
   void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
   void mnuEscaneigClick() { Scan.Toggle(); }
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
-  void mnuParlarClick() { Commands.SpeechOnOff(); }
+  void mnuParlarClick() {
+    Commands.SpeechOnOff();
+    Sound.SpeechSwitched(SpeechState.On());
+  }
   void mnuTornarAComencarClick() { Commands.Restart(); }
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
@@ -188,6 +197,7 @@ class TFormPrincipal {
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
+  void mnuSilenciarPaginaClick() { Sound.ToggleSilence(); }
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
@@ -225,11 +235,17 @@ class TFormPrincipal {
   void brwWebBrowserProgressChange(int32_t progress, int32_t progressMax) {
     Pages.ProgressChange(progress, progressMax);
   }
-  void brwWebBrowserDownloadBegin() { Pages.DownloadBegin(); }
+  void brwWebBrowserDownloadBegin() {
+    Requests.NewPage();
+    Sound.NewPage();
+    Pages.DownloadBegin();
+  }
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
   void brwWebBrowserDownloadComplete() {}
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
+  void brwWebBrowserPermissionRefused(PageAsk ask) { Requests.Refused(ask); }
+  void brwWebBrowserPageWindowOpened(PageWindowKind kind) { Requests.WindowOpened(kind); }
 
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;

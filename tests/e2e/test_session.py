@@ -66,8 +66,8 @@ class Session(Journey):
         self.assertTrue(last[2] and "molt llarga" in last[3], run.said())
         self.assertEqual(run.settings().get("Velocitat de lectura"), "80")
 
-    def test_a_kill_or_a_logout_ends_the_program_as_its_close_does(self):
-        for name in ("SIGTERM", "SIGHUP"):
+    def test_a_kill_a_logout_or_ctrl_c_ends_the_program_as_its_close_does(self):
+        for name in ("SIGTERM", "SIGHUP", "SIGINT"):
             with self.subTest(name):
                 run = self.started({"index.htm": ARTICLE}, settings={"Velocitat de lectura": "80"})
                 self.assertSays(run, "primera frase")
