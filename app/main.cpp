@@ -81,9 +81,10 @@ int main(int argc, char** argv) {
   const std::string settingsPath = system::SettingsFilePath(controls::kSettingsFileName);
   qt::OneWindow oneWindow(qt::OneWindow::SocketName(QString::fromLocal8Bit(settingsPath.c_str())));
   if (oneWindow.Elsewhere()) {
-    std::fputs("sonavia: another window already reads with these settings; it was brought "
-               "forward\n",
-               stderr);
+    std::fputs(
+        "sonavia: another window already reads with these settings; it was brought "
+        "forward\n",
+        stderr);
     return 0;
   }
   // Saves cut short by a kill left their temporary files; no other run

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <vector>

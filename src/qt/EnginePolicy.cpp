@@ -33,8 +33,7 @@ shell::PageAsk AskOf(QWebEnginePage::Feature feature) {
 
 }  // namespace
 
-EnginePolicy::EnginePolicy(QWebEnginePage* page, Failed failed, Refused refused)
-    : QObject(page) {
+EnginePolicy::EnginePolicy(QWebEnginePage* page, Failed failed, Refused refused) : QObject(page) {
   // Refused at once: a request left unanswered holds the page's script,
   // and nobody is there to answer it.
   connect(page, &QWebEnginePage::featurePermissionRequested, this,

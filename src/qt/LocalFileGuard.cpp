@@ -35,10 +35,12 @@ bool ScriptReads(QWebEngineUrlRequestInfo::ResourceType type) {
 // Whether the file `url` names lies in `page`'s folder or below it, links
 // followed.
 bool InPagesFolder(const QUrl& url, const QUrl& page) {
-  const QString folder = QFileInfo(QFileInfo(page.toLocalFile()).absolutePath()).canonicalFilePath();
+  const QString folder =
+      QFileInfo(QFileInfo(page.toLocalFile()).absolutePath()).canonicalFilePath();
   const QString file = QFileInfo(url.toLocalFile()).canonicalFilePath();
   if (folder.isEmpty() || file.isEmpty()) return false;
-  return file == folder || file.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+  return file == folder ||
+         file.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
 }  // namespace

@@ -123,7 +123,8 @@ QStringList PageWindows::ChooseFiles(QWebEnginePage::FileSelectionMode mode,
   // A page may ask for it only as the answer to the user's key or click.
   if (!intent_.WindowIsUsers()) return {};
   QWidget* owner = view_ != nullptr ? view_->window() : nullptr;
-  QPointer<QFileDialog> dialog = new QFileDialog(owner, QStringLiteral("Triar un fitxer per a la p\u00e0gina"));
+  QPointer<QFileDialog> dialog =
+      new QFileDialog(owner, QStringLiteral("Triar un fitxer per a la p\u00e0gina"));
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setProperty(kPageWindowProperty, true);
   dialog->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -66,10 +66,9 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   windows_ = new PageWindows(
       view_, intent_, [this](shell::PageWindowKind kind) { Raise(events.PageWindowOpened, kind); },
       this);
-  page_->SetChooser([this](QWebEnginePage::FileSelectionMode mode, const QStringList& oldFiles,
-                           const QStringList& types) {
-    return windows_->ChooseFiles(mode, oldFiles, types);
-  });
+  page_->SetChooser(
+      [this](QWebEnginePage::FileSelectionMode mode, const QStringList& oldFiles,
+             const QStringList& types) { return windows_->ChooseFiles(mode, oldFiles, types); });
   new FrameKey(view_, this);
   files_ = new LocalFileGuard(page_);
   new UserInputWatch(this, view_, intent_);
@@ -170,15 +169,18 @@ void WebEngineBrowser::CloseDialogs() {
 }
 
 void WebEngineBrowser::SetPageSoundUnder(bool under) {
-  const QJsonObject values{{QStringLiteral("action"), under ? QStringLiteral("under") : QStringLiteral("full")},
-                           {QStringLiteral("level"), kPageSoundUnderSpeech}};
-  page_->runJavaScript(PageScriptCall(PageScript::Media, values), QWebEngineScript::ApplicationWorld);
+  const QJsonObject values{
+      {QStringLiteral("action"), under ? QStringLiteral("under") : QStringLiteral("full")},
+      {QStringLiteral("level"), kPageSoundUnderSpeech}};
+  page_->runJavaScript(PageScriptCall(PageScript::Media, values),
+                       QWebEngineScript::ApplicationWorld);
 }
 
 void WebEngineBrowser::PausePageMedia(bool pause) {
   const QJsonObject values{
       {QStringLiteral("action"), pause ? QStringLiteral("pause") : QStringLiteral("resume")}};
-  page_->runJavaScript(PageScriptCall(PageScript::Media, values), QWebEngineScript::ApplicationWorld);
+  page_->runJavaScript(PageScriptCall(PageScript::Media, values),
+                       QWebEngineScript::ApplicationWorld);
 }
 
 void WebEngineBrowser::MutePage(bool muted) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -10,7 +11,6 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QVariantMap>
-#include <QCoreApplication>
 #include <QWebEngineProfile>
 
 namespace sonavia::qt {

@@ -28,7 +28,15 @@ inline constexpr int32_t OLECMDF_ENABLED = 2;
 inline constexpr int32_t OLECMDEXECOPT_PROMPTUSER = 1;
 
 // What a page may ask of the machine, and the windows it may open.
-enum class PageAsk { Location, Notifications, Camera, Microphone, CameraAndMicrophone, Screen, Other };
+enum class PageAsk {
+  Location,
+  Notifications,
+  Camera,
+  Microphone,
+  CameraAndMicrophone,
+  Screen,
+  Other
+};
 enum class PageWindowKind { File, Colour, Date, List };
 
 // The top document as it was when it completed.

@@ -162,32 +162,32 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     r.RunTo(6099);
     EXPECT_TRUE(PlacesShown(r).empty());
     r.RunTo(6100);
-    EXPECT_EQ(PlacesShown(r),
-              (Lines{"Llegir\nlinks", "Castellà",
-                     "Tornar a\ncomenç"
-                     "ar",
-                     "Link\nllegit",
-                     "Marc\nsegü"
-                     "ent",
-                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat", "Aturar\nescaneig"}));
+    EXPECT_EQ(PlacesShown(r), (Lines{"Llegir\nlinks", "Castellà",
+                                     "Tornar a\ncomenç"
+                                     "ar",
+                                     "Link\nllegit",
+                                     "Marc\nsegü"
+                                     "ent",
+                                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
+                                     "Silenciar\npàgina", "Aturar\nescaneig"}));
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
-    r.RunTo(6100 + 1500 * 8 + 10);
+    r.RunTo(6100 + 1500 * 9 + 10);
     EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
-                              "15100:14", "16600:15", "18100:3"}));
+                              "15100:14", "16600:15", "18100:16", "19600:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
-      EXPECT_EQ(r.Said(6100),
-                (Lines{"6100 Més ordres", "7600 Llegir links", "9100 Castellà",
-                       "10600 Tornar a començ"
-                       "ar",
-                       "12100 Link llegit",
-                       "13600 Marc segü"
-                       "ent",
-                       "15100 Escaneig mut", "16600 Aturar escaneig", "18100 Refrescar"}));
+      EXPECT_EQ(r.Said(6100), (Lines{"6100 Més ordres", "7600 Llegir links", "9100 Castellà",
+                                     "10600 Tornar a començ"
+                                     "ar",
+                                     "12100 Link llegit",
+                                     "13600 Marc segü"
+                                     "ent",
+                                     "15100 Escaneig mut", "16600 Silenciar pàgina",
+                                     "18100 Aturar escaneig", "19600 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }
@@ -238,7 +238,12 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
       {12, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
       {13, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
       {14, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
-      {15, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+      {15, "page silenced",
+       [](SwitchRig& r) {
+         return r.main.mnuSilenciarPagina.Checked() && !r.browser.sound.empty() &&
+                r.browser.sound.back().ends_with(" Mute");
+       }},
+      {16, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -256,7 +261,7 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     EXPECT_TRUE(c.done(r));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_FALSE(r.main.TimerParo->Enabled()) << "no hold";
-    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 15);
+    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 16);
   }
 }
 
@@ -303,10 +308,10 @@ TEST_F(SecondCycleReduced, WithoutTheSpeechLibraryOnlyTheFrameAndScanningOffAreO
   Press(1600);
   EXPECT_EQ(PlacesShown(*this), (Lines{"Marc\nsegü"
                                        "ent",
-                                       "Aturar\nescaneig"}));
-  RunTo(1600 + 1500 * 3 + 10);
-  // The nine less the speech button: the places come at 8 and 9.
-  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:0"}));
+                                       "Silenciar\npàgina", "Aturar\nescaneig"}));
+  RunTo(1600 + 1500 * 4 + 10);
+  // The nine less the speech button: the places come at 8, 9 and 10.
+  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:0"}));
 }
 
 }  // namespace

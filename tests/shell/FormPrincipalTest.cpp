@@ -67,6 +67,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  mnuAmpliar: Amp&liar la pàgina [Ctrl++]",
                           "  mnuReduir: Red&uir la pàgina [Ctrl+-]",
                           "  mnuMidaNormal: Mida &normal de la pàgina [Ctrl+0]",
+                          "  mnuSilenciarPagina: Silenciar la pà&gina [Ctrl+M] (unchecked)",
                           "  N6: -",
                           "  MenuEscriureDirectamentUnaAdesa: Es&criure directament una adeç"
                           "a [F8]",
@@ -108,6 +109,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                    "SpeedButtonEscMarc: Marc\nsegü"
                    "ent (hidden)",
                    "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
+                   "SpeedButtonEscSo: Silenciar\npàgina (hidden)",
                    "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
   Lines others;
   for (const platform::Control* c : std::initializer_list<const platform::Control*>{

@@ -55,6 +55,16 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void SetZoom(int percent) override { zoom = percent; }
   int zoom = 100;
 
+  // The page's sound as the program sets it: "<ms> Under", "<ms> Full",
+  // "<ms> Pause", "<ms> Resume", "<ms> Mute", "<ms> Unmute".
+  void SetPageSoundUnder(bool under) override { Sound(under ? "Under" : "Full"); }
+  void PausePageMedia(bool pause) override { Sound(pause ? "Pause" : "Resume"); }
+  void MutePage(bool muted) override { Sound(muted ? "Mute" : "Unmute"); }
+  std::vector<std::string> sound;
+  // The page asks for `ask` and is refused; it opens a window of `kind`.
+  void AskPermission(shell::PageAsk ask) { Raise(events.PermissionRefused, ask); }
+  void OpenWindow(shell::PageWindowKind kind) { Raise(events.PageWindowOpened, kind); }
+
   // The page's process ends now: what was left of its load never comes.
   void EndPageProcess();
 
@@ -70,6 +80,7 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void Emit(const std::string& name);
   void CompleteFrame(const ScriptedPage& page);
   void AddFramesForever(const ScriptedPage& page, uint64_t generation);
+  void Sound(const char* what) { sound.push_back(std::to_string(loop_.Elapsed()) + " " + what); }
   void Call(const std::string& name) {
     calls.push_back(name);
     if (failCalls) throw shell::BrowserError(name + " failed");
