@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWebEnginePage>
+#include <algorithm>
 
 #include "qt/QtText.h"
 #include "system/FileKind.h"
@@ -33,14 +34,17 @@ bool ScriptReads(QWebEngineUrlRequestInfo::ResourceType type) {
 }
 
 // Whether the file `url` names lies in `page`'s folder or below it, links
-// followed.
+// followed, and not in a hidden file or folder there (a page saved in the
+// home folder must not show its ".ssh").
 bool InPagesFolder(const QUrl& url, const QUrl& page) {
-  const QString folder =
-      QFileInfo(QFileInfo(page.toLocalFile()).absolutePath()).canonicalFilePath();
+  QString folder = QFileInfo(QFileInfo(page.toLocalFile()).absolutePath()).canonicalFilePath();
   const QString file = QFileInfo(url.toLocalFile()).canonicalFilePath();
   if (folder.isEmpty() || file.isEmpty()) return false;
-  return file == folder ||
-         file.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  if (!file.startsWith(folder)) return false;
+  const QStringList below = file.mid(folder.size()).split(QLatin1Char('/'));
+  return std::none_of(below.begin(), below.end(),
+                      [](const QString& part) { return part.startsWith(QLatin1Char('.')); });
 }
 
 }  // namespace

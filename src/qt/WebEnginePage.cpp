@@ -43,9 +43,11 @@ WebEnginePage::WebEnginePage(QObject* parent, PageDialogs& dialogs, Reports repo
       prefix_(NewChannelPrefix()),
       dialogs_(dialogs),
       reports_(std::move(reports)) {
-  // A local page's scripts reach no other local file: what it may show
-  // (its pictures, its frames) the program's guard decides.
-  settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+  // Off, this setting keeps a local page from every other file, its own
+  // pictures and frames included. It stays on, and the program's guard
+  // (LocalFileGuard) keeps the page's scripts from local files and lets it
+  // show only what lies in its own folder.
+  settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
   const QJsonObject collector{{QStringLiteral("collector"), QString::fromLatin1(PageCollector())}};
   scripts().insert(EveryDocument(QStringLiteral("sonavia-shared"),
                                  PageScriptCall(PageScript::Shared, collector)));
