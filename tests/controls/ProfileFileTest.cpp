@@ -1,5 +1,8 @@
 #include "controls/ProfileFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -161,6 +164,7 @@ TEST_F(ProfileFileOnDisk, AKilledSavesLeftoversGoAndNothingElse) {
       {"settings.ini.aB3xY", true, false},   {"settings.ini.aB3xY9z", true, false},
       {"settings.ini.aB-xY9", true, false},  {"settings.ini~", true, false},
       {"other.ini.aB3xY9", true, false},     {"settings.inI.aB3xY9", true, false},
+      {"settings.ini_aB3xY9", true, false},
   };
   for (const Case& c : cases) {
     const fs::path file = folder / c.name;
@@ -172,6 +176,8 @@ TEST_F(ProfileFileOnDisk, AKilledSavesLeftoversGoAndNothingElse) {
   fs::create_symlink(path, folder / "settings.ini.Lnk123");
   fs::last_write_time(folder / "settings.ini.Dir123",
                       fs::file_time_type::clock::now() - std::chrono::minutes(10));
+  const timespec old[2] = {{::time(nullptr) - 600, 0}, {::time(nullptr) - 600, 0}};
+  ::utimensat(AT_FDCWD, (folder / "settings.ini.Lnk123").c_str(), old, AT_SYMLINK_NOFOLLOW);
   EXPECT_EQ(ProfileFile::RemoveLeftovers(path, 5), 2);
   for (const Case& c : cases) EXPECT_EQ(fs::exists(folder / c.name), !c.removed) << c.name;
   EXPECT_TRUE(fs::exists(folder / "settings.ini.Dir123"));
