@@ -78,11 +78,26 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   EXPECT_EQ(Texts(bar),
             (std::vector<std::string>{"&Control", "Opcions de &lectura", "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
-            (std::vector<std::string>{
-                "&Obrir...", "&Imprimir...", "&Desar com...", "-", "&Anterior", "&Següent",
-                "&Parar", "&Refrescar", "&Marc següent", "-", "Amp&liar la pàgina",
-                "Red&uir la pàgina", "Mida &normal de la pàgina", "-",
-                "Es&criure directament una adeça", "-", "&Escaneig automàtic", "-", "Sor&tir"}));
+            (std::vector<std::string>{"&Obrir...",
+                                      "&Imprimir...",
+                                      "&Desar com...",
+                                      "-",
+                                      "&Anterior",
+                                      "&Següent",
+                                      "&Parar",
+                                      "&Refrescar",
+                                      "&Marc següent",
+                                      "-",
+                                      "Amp&liar la pàgina",
+                                      "Red&uir la pàgina",
+                                      "Mida &normal de la pàgina",
+                                      "Silenciar la pà&gina",
+                                      "-",
+                                      "Es&criure directament una adeça",
+                                      "-",
+                                      "&Escaneig automàtic",
+                                      "-",
+                                      "Sor&tir"}));
   EXPECT_EQ(Texts(bar[1]->menu()->actions()),
             (std::vector<std::string>{
                 "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",

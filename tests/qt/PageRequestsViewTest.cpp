@@ -125,18 +125,10 @@ TEST_F(PageRequestsView, TheFileChooserOpensOnlyAfterTheUsersPress) {
 }
 
 TEST_F(PageRequestsView, AudioIsLoweredUnderTheSpeechAndPausedWithTheReading) {
-  // A second of silence as a WAV file, played in a loop.
-  QByteArray wav("RIFF");
-  const quint32 samples = 8000;
-  auto le32 = [&wav](quint32 v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
-  auto le16 = [&wav](quint16 v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
-  le32(36 + samples);
-  wav += "WAVEfmt ";
-  le32(16), le16(1), le16(1), le32(8000), le32(8000), le16(1), le16(8);
-  wav += "data";
-  le32(samples);
-  wav += QByteArray(samples, char(128));
-  Write("so.wav", wav);
+  // A second of silence as an 8 kHz, 8-bit WAV file, played in a loop.
+  Write("so.wav", QByteArray::fromHex("52494646641f000057415645666d74201000000001000100401f0000401f"
+                                      "00000100080064617461401f0000") +
+                      QByteArray(8000, char(128)));
   browser->View()->page()->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture,
                                                     false);
   ASSERT_TRUE(Load(Write("media.htm", "<audio id=a src='so.wav' loop></audio>")));
@@ -160,34 +152,29 @@ TEST_F(PageRequestsView, ALocalPagesScriptsReachNoOtherLocalFileAndItsOwnFolderS
   Write("secret/paraula.txt", "secret");
   Write("pagina/dins.txt", "dins");
   Write("pagina/.ssh/clau", "clau");
-  Write("pagina/foto.svg",
-        "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='30'><rect width='40' "
-        "height='30'/></svg>");
-  Write("fora.svg",
-        "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='30'><rect width='40' "
-        "height='30'/></svg>");
-  const QString linkPath = dir.filePath(QStringLiteral("pagina/enllac.svg"));
-  QFile::link(dir.filePath(QStringLiteral("fora.svg")), linkPath);
+  const QByteArray picture = "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='30'/>";
+  Write("pagina/foto.svg", picture);
+  Write("fora.svg", picture);
+  QFile::link(dir.filePath(QStringLiteral("fora.svg")),
+              dir.filePath(QStringLiteral("pagina/enllac.svg")));
   ASSERT_TRUE(Load(Write("pagina/index.htm",
                          "<img id=in src='foto.svg'><img id=out src='../fora.svg'>"
                          "<img id=linked src='enllac.svg'><iframe id=f src='dins.txt'></iframe>")));
+  // What the page's script gets from `address`: its text, or "refused".
+  auto fetch = [](const char* address) {
+    return QStringLiteral(
+               "fetch('%1').then(r => r.text()).then(t => window.result = t, () => "
+               "window.result = 'refused');")
+        .arg(QLatin1String(address));
+  };
   struct Case {
-    QString what;
-    QString script;
-    QString expected;
+    QString what, script, expected;
   } const cases[] = {
-      {QStringLiteral("fetch of another file"),
-       QStringLiteral("fetch('../secret/paraula.txt').then(r => r.text()).then(t => window.result "
-                      "= t, () => window.result = 'refused');"),
+      {QStringLiteral("fetch of another file"), fetch("../secret/paraula.txt"),
        QStringLiteral("refused")},
-      {QStringLiteral("fetch of /etc/passwd"),
-       QStringLiteral("fetch('file:///etc/passwd').then(r => r.text()).then(t => window.result = "
-                      "t, () => window.result = 'refused');"),
+      {QStringLiteral("fetch of /etc/passwd"), fetch("file:///etc/passwd"),
        QStringLiteral("refused")},
-      {QStringLiteral("fetch of a file beside it"),
-       QStringLiteral("fetch('dins.txt').then(r => r.text()).then(t => window.result = t, () => "
-                      "window.result = 'refused');"),
-       QStringLiteral("refused")},
+      {QStringLiteral("fetch of a file beside it"), fetch("dins.txt"), QStringLiteral("refused")},
       {QStringLiteral("XMLHttpRequest"),
        QStringLiteral("var x = new XMLHttpRequest(); x.onload = () => window.result = "
                       "x.responseText; x.onerror = () => window.result = 'refused'; "
@@ -201,14 +188,12 @@ TEST_F(PageRequestsView, ALocalPagesScriptsReachNoOtherLocalFileAndItsOwnFolderS
                       "document.body.appendChild(h);"),
        QStringLiteral("refused")},
       {QStringLiteral("its own frame"),
-       QStringLiteral("var g = document.getElementById('f'); window.result = "
-                      "g.contentDocument.body.textContent;"),
+       QStringLiteral(
+           "window.result = document.getElementById('f').contentDocument.body.textContent"),
        QStringLiteral("dins")},
       {QStringLiteral("pictures"),
-       QStringLiteral("setTimeout(() => window.result = [in_, out, linked].map(i => "
-                      "i.naturalWidth).join(','), 500); var in_ = document.getElementById('in'), "
-                      "out = document.getElementById('out'), linked = "
-                      "document.getElementById('linked');"),
+       QStringLiteral("setTimeout(() => window.result = ['in', 'out', 'linked'].map(i => "
+                      "document.getElementById(i).naturalWidth).join(','), 500);"),
        QStringLiteral("40,0,0")},
   };
   for (const Case& c : cases) {
