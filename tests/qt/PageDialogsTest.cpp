@@ -127,9 +127,9 @@ TEST_F(PageDialogTest, AMessageOfMegabytesIsShownCut) {
   AnswerWith(Qt::Key_Return);
   EXPECT_EQ(Run(QStringLiteral("alert('ab'.repeat(3 << 20)); 'fet'")).toStdString(), "fet");
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text.size(), 2000u + 1u);
+  EXPECT_EQ(seen[0].text.size(), 2000u + std::string("…").size());
   EXPECT_EQ(seen[0].text.substr(0, 6), "ababab");
-  EXPECT_EQ(seen[0].text.back(), '\x85') << "an ellipsis marks the cut";
+  EXPECT_EQ(seen[0].text.substr(2000), "…") << "an ellipsis marks the cut";
 }
 
 TEST_F(PageDialogTest, LeavingAPageThatAsksFirstIsAQuestionInCatalan) {
