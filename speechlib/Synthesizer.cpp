@@ -78,8 +78,8 @@ int OnSamples(short* wav, int numSamples, espeak_EVENT* /*events*/) noexcept {
 // next word and stops only at a space (MatchRule's RULE_SYLLABLE; later
 // versions stop at the end of the text), so it reads on into the stack
 // above its clause buffer, as far as the first space there. Called from
-// here, it meets this band whatever the thread's stack held before; on a
-// fresh stack, which holds none, the search ran off its end. Not
+// here, it meets this band at the latest, whatever the stack held before;
+// on a fresh stack, which may hold none, the search ran off its end. Not
 // instrumented, so that the band stays on the thread's own stack.
 __attribute__((noinline, no_sanitize("address"))) espeak_ERROR SynthBelowSpaces(
     const std::string& text) {

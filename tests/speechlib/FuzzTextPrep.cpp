@@ -19,26 +19,16 @@ namespace {
 
 // Counts the characters of a text, or returns -1 when it is not well-formed
 // UTF-8 (RFC 3629), or holds a control character and `controls` is false.
-long CountCharacters(std::string_view utf8, bool controls = false) {
+long CountCharacters(std::string_view s, bool controls = false) {
+  const auto byte = [&](size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
   long count = 0;
-  for (size_t i = 0; i < utf8.size(); ++count) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[k]); };
-    const unsigned char lead = byte(i);
-    size_t length = 1;
-    uint32_t cp = lead;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      cp = lead & 0x07;
-    } else if (lead >= 0x80) {
-      return -1;
-    }
-    if (i + length > utf8.size()) return -1;
+  for (size_t i = 0; i < s.size(); ++count) {
+    const unsigned lead = byte(i);
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xF5 ? 2 + (lead >= 0xE0) + (lead >= 0xF0)
+                                                        : 0;
+    if (length == 0) return -1;
+    uint32_t cp = length == 1 ? lead : lead & (0x7Fu >> length);
     for (size_t k = 1; k < length; ++k) {
       if ((byte(i + k) & 0xC0) != 0x80) return -1;
       cp = (cp << 6) | (byte(i + k) & 0x3F);

@@ -137,6 +137,7 @@ TEST(HostileSpeech, EveryEntryPointReturnsWhateverItIsGiven) {
   ASSERT_NE(lib.handle, nullptr);
   const std::pair<const char*, std::function<int32_t()>> calls[] = {
       {"Read null", [&] { return lib.Read(nullptr); }},
+      {"Read malformed UTF-8", [&] { return lib.Read("\xFF\xC3 b\xED\xA0\x80\x01 "); }},
       {"ReadFile null", [&] { return lib.ReadFile(nullptr) == -1 ? 0 : 1; }},
       {"ReadFile empty path", [&] { return lib.ReadFile("") == -1 ? 0 : 1; }},
       {"SetLanguage out of range", [&] { return lib.SetLanguage(-5); }},

@@ -207,15 +207,12 @@ TEST(SpeechLibrary, OtherScriptsAreReadLetterForLetter) {
   struct Case {
     const char* language;
     const char* text;
-    const char* recorded;
     const char* folded;  // read for comparison: the same words in small letters
     int64_t shortest, longest;
   } const cases[] = {
-      {"el", "ζΩΉ. ", "ζΩΉ. ", "ζωή. ", 200, 900},
-      {"ru", "мИР. ", "мИР. ", "мир. ", 150, 800},
-      {"pl", "zaŻÓŁĆ gęŚLĄ jaŹŃ. ", "zaŻÓŁĆ gęŚLĄ jaŹŃ. ", "zażółć gęślą jaźń. ", 1000, 2500},
-      {"", "Malformat \xFF\xC3 i b\xC3\xA9 \x01. ", "Malformat    i bé  . ",
-       "malformat    i bé  . ", 800, 2500},
+      {"el", "ζΩΉ. ", "ζωή. ", 200, 900},
+      {"ru", "мИР. ", "мир. ", 150, 800},
+      {"pl", "zaŻÓŁĆ gęŚLĄ jaŹŃ. ", "zażółć gęślą jaźń. ", 1000, 2500},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(lib.SetLanguageName(c.language), 0);
@@ -228,11 +225,10 @@ TEST(SpeechLibrary, OtherScriptsAreReadLetterForLetter) {
   ASSERT_EQ(lines.size(), 2 * std::size(cases));
   for (size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
-    const auto& line = lines[2 * i];
-    EXPECT_EQ(line.text, c.recorded);
-    EXPECT_EQ(line.languageName, *c.language != '\0' ? c.language : "99");
-    EXPECT_GE(line.playedMs, c.shortest) << c.text;
-    EXPECT_LE(line.playedMs, c.longest) << c.text;
+    EXPECT_EQ(lines[2 * i].text, c.text);
+    EXPECT_EQ(lines[2 * i].languageName, c.language);
+    EXPECT_GE(lines[2 * i].playedMs, c.shortest) << c.text;
+    EXPECT_LE(lines[2 * i].playedMs, c.longest) << c.text;
     // eSpeak NG varies a little from one reading to the next.
     const auto read = static_cast<double>(rec.Samples(static_cast<int>(2 * i + 1)).size());
     const auto folded = static_cast<double>(rec.Samples(static_cast<int>(2 * i + 2)).size());

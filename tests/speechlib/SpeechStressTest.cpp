@@ -1,12 +1,9 @@
-// The speech library used as the program uses it, for as long as a reader
-// takes to get through many pages, in a few seconds: freed and loaded again
-// at every change of voice, language and rate, texts of real pages read and
-// cut short at once, with other threads keeping the processors busy. A
-// library that breaks under this brings the process down here.
+// The speech library used as the program uses it, through many pages in a
+// few seconds: freed and loaded again at every change of voice, language and
+// rate, units of real pages cut short, the processors kept busy meanwhile.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <memory>
@@ -23,60 +20,38 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Library = sonavia::testing::LoadedSpeechLibrary;
 
-// A page's language as the program sends it: a code, and a name for the
-// languages that are neither Catalan nor Castilian.
+// A page's units, one a line, and its language as the program sends it: a
+// code, and a name for a language that is neither Catalan nor Castilian.
 struct Page {
-  const char* file;  // one spoken unit a line
+  Page(const char* file, int32_t languageCode, const char* languageName)
+      : code(languageCode), name(languageName) {
+    std::ifstream in(std::string(SONAVIA_SPEECH_TEXTS) + "/" + file);
+    for (std::string line; std::getline(in, line);) units.push_back(line + " ");
+  }
   int32_t code;
   const char* name;
   std::vector<std::string> units;
 };
 
-std::vector<std::string> Units(const std::string& file) {
-  std::vector<std::string> units;
-  std::ifstream in(std::string(SONAVIA_SPEECH_TEXTS) + "/" + file);
-  for (std::string line; std::getline(in, line);) units.push_back(line + " ");
-  return units;
-}
-
-// Keeps a processor busy until it is destroyed.
-class Load {
- public:
-  explicit Load(int threads) {
-    for (int i = 0; i < threads; ++i) {
-      threads_.emplace_back([this] {
-        unsigned x = 1;
-        while (!stop_) {
-          for (int k = 0; k < 100000; ++k) x = x * 1664525u + 1013904223u;
-          sink_ += x;
-        }
-      });
-    }
-  }
-  ~Load() {
-    stop_ = true;
-    for (auto& t : threads_) t.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::atomic<unsigned> sink_{0};
-  std::vector<std::thread> threads_;
-};
-
 TEST(SpeechStress, ThousandsOfReloadsWhileReadingPagesUnderLoad) {
-  std::vector<Page> pages = {
-      {"es.txt", 101, "", {}},  {"ca.txt", 99, "", {}},    {"es.txt", 99, "es", {}},
-      {"el.txt", 99, "el", {}}, {"ru.txt", 101, "ru", {}}, {"pl.txt", 99, "pl", {}},
+  // Castilian the most: eSpeak NG 1.51 reads past the end of a clause that
+  // ends in one of its many words in -s.
+  const std::vector<Page> pages = {
+      {"es.txt", 101, ""},   {"es.txt", 101, ""},  {"es.txt", 101, ""},  {"es.txt", 101, ""},
+      {"ca.txt", 99, ""},    {"ca.txt", 99, ""},   {"es.txt", 99, "es"}, {"el.txt", 99, "el"},
+      {"ru.txt", 101, "ru"}, {"pl.txt", 99, "pl"},
   };
-  for (Page& page : pages) {
-    page.units = Units(page.file);
-    ASSERT_GE(page.units.size(), 5u) << page.file;
-  }
-  constexpr int kSteps = 3000;
+  for (const Page& page : pages) ASSERT_GE(page.units.size(), 5u);
+  constexpr int kSteps = 6000;
   std::mt19937 rng(20250520);
   auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
-  const Load load(2);
+  // Two threads keep the processors busy until the end.
+  std::vector<std::jthread> load;
+  for (int i = 0; i < 2; ++i) {
+    load.emplace_back([](std::stop_token stop) {
+      for (volatile unsigned x = 1; !stop.stop_requested();) x = x * 1664525u + 1013904223u;
+    });
+  }
   auto lib = std::make_unique<Library>();
   ASSERT_NE(lib->handle, nullptr) << dlerror();
   auto slowestReload = Clock::duration::zero();
@@ -85,41 +60,31 @@ TEST(SpeechStress, ThousandsOfReloadsWhileReadingPagesUnderLoad) {
     const int32_t speaker = static_cast<int32_t>(pick(3));
     const int32_t rate = 80 + static_cast<int32_t>(pick(176));
     const std::string& unit = page.units[pick(page.units.size())];
-    switch (pick(8)) {
-      case 0:
-      case 1:
-      case 2:
-      case 3:
-      case 4: {
-        // A change of voice, language or rate: the program stops the unit,
-        // frees the library, loads it again and sends the voice.
-        ASSERT_EQ(lib->Stop(), 0);
-        const auto before = Clock::now();
-        lib.reset();
-        lib = std::make_unique<Library>();
-        slowestReload = std::max(slowestReload, Clock::now() - before);
-        ASSERT_NE(lib->handle, nullptr) << dlerror();
-        ASSERT_EQ(lib->SetSpeed(rate), 0);
-        ASSERT_EQ(lib->SetLanguage(page.code), 0);
-        ASSERT_EQ(lib->SetSpeaker(speaker), 0);
-        if (*page.name != '\0') {
-          ASSERT_EQ(lib->SetLanguageName(page.name), 0);
-        }
-        break;
+    auto sendVoice = [&] {
+      ASSERT_EQ(lib->SetLanguage(page.code), 0);
+      ASSERT_EQ(lib->SetSpeaker(speaker), 0);
+      if (*page.name != '\0') {
+        ASSERT_EQ(lib->SetLanguageName(page.name), 0);
       }
-      case 5:
-        // The program's own words in the other voice and back, in one load.
-        ASSERT_EQ(lib->SetLanguage(step % 2 == 0 ? 99 : 101), 0);
-        ASSERT_EQ(lib->SetSpeaker(2), 0);
-        ASSERT_EQ(lib->Read("LINK "), 0);
-        ASSERT_EQ(lib->SetLanguage(page.code), 0);
-        ASSERT_EQ(lib->SetSpeaker(speaker), 0);
-        if (*page.name != '\0') {
-          ASSERT_EQ(lib->SetLanguageName(page.name), 0);
-        }
-        break;
-      default:
-        break;  // the next unit in the same voice
+    };
+    const size_t change = pick(8);  // else the next unit in the same voice
+    if (change < 6) {
+      // A change of voice, language or rate: the program stops the unit,
+      // frees the library, loads it again and sends the voice.
+      ASSERT_EQ(lib->Stop(), 0);
+      const auto before = Clock::now();
+      lib.reset();
+      lib = std::make_unique<Library>();
+      slowestReload = std::max(slowestReload, Clock::now() - before);
+      ASSERT_NE(lib->handle, nullptr) << dlerror();
+      ASSERT_EQ(lib->SetSpeed(rate), 0);
+      sendVoice();
+    } else if (change == 6) {
+      // The program's own words in the other voice and back, in one load.
+      ASSERT_EQ(lib->SetLanguage(step % 2 == 0 ? 99 : 101), 0);
+      ASSERT_EQ(lib->SetSpeaker(2), 0);
+      ASSERT_EQ(lib->Read("LINK "), 0);
+      sendVoice();
     }
     ASSERT_EQ(lib->Read(unit.c_str()), 0);
     ASSERT_NE(lib->Status(0), 0) << step;
