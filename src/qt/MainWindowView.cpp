@@ -1,4 +1,5 @@
 #include "qt/MainWindowView.h"
+#include "qt/QtWindowList.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -33,6 +34,7 @@ namespace sonavia::qt {
 
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
   setObjectName(QStringLiteral("FinestraPrincipal"));
+  setProperty(kOwnWindowProperty, true);
   setCentralWidget(browser_->View());
   setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
   // The desktop's font and size throughout: nothing here sets its own.
