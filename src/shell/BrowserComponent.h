@@ -98,6 +98,9 @@ class BrowserComponent : public reading::ReadingMarkView {
     // The engine's process that held the page ended (a crash, no memory
     // left): the page shown is gone, and nothing more of its load comes.
     std::function<void()> PageProcessEnded;
+    // The page has stopped answering (a script that never ends, dialogs in a
+    // loop); a reload or another address gets it a fresh process.
+    std::function<void()> PageNotResponding;
   };
   Events events;
 

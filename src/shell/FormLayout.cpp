@@ -190,6 +190,7 @@ void TFormPrincipal::WireHandlers() {
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
   e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
+  e.PageNotResponding = [this] { brwWebBrowserPageNotResponding(); };
 }
 
 }  // namespace sonavia::shell

@@ -227,9 +227,10 @@ class TFormPrincipal {
   }
   void brwWebBrowserDownloadBegin() { Pages.DownloadBegin(); }
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
-  void brwWebBrowserDownloadComplete() {}
+  void brwWebBrowserDownloadComplete() { Pages.DownloadComplete(); }
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
+  void brwWebBrowserPageNotResponding() { Pages.Notice(kPageNotResponding); }
 
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;
