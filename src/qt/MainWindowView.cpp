@@ -142,8 +142,14 @@ void MainWindowView::BuildMenus() {
         });
       }
       action->setObjectName(QString::fromStdString(item->Name()));
-      // Shortcuts work wherever the main window has the keyboard.
+      // Shortcuts work wherever the main window has the keyboard; those
+      // that leave the page, from its own dialogs too, so that a page
+      // opening them in a loop never keeps the user on it.
       addAction(action);
+      if (item == &form_->menuRecarregar || item == &form_->mnuEndarrera ||
+          item == &form_->mnuEndavant || item == &form_->MenuEscriureDirectamentUnaAdesa) {
+        action->setShortcutContext(Qt::ApplicationShortcut);
+      }
       actions_[item] = action;
     }
   }

@@ -17,6 +17,7 @@ enum class PageScript {
   MarkCall,       // calls the mark already installed in the document
   Collect,        // a full garbage collection of the page process
   HideCollector,  // in the page's own world: takes the collection away
+  QuietConsole,   // in the page's own world: a few console messages a second
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from

@@ -44,7 +44,9 @@ void PageWatch::DialogOpen(bool open) {
 }
 
 void PageWatch::Run(std::function<void()> command) {
-  if (!hung_) {
+  // A page held in its own dialog (alerts in a loop, say) would not let the
+  // command through either.
+  if (!hung_ && dialogs_ == 0) {
     command();
     return;
   }

@@ -2,10 +2,10 @@
 // small every second; a page that leaves a question unanswered for
 // kUnanswered ms, no dialog of its own waiting for the user meanwhile, has
 // stopped answering (a script that never ends, dialogs in a loop), and is
-// said to once. A command that leaves such a page (reload, back, forward,
-// another address) goes to a fresh page process: the hung one is ended
-// first, and the command runs once it has gone, or after kLongestEnd ms
-// whatever happened.
+// said to once. A command that leaves such a page, or one whose dialog is
+// open (reload, back, forward, another address), goes to a fresh page
+// process: the page's is ended first, and the command runs once it has
+// gone, or after kLongestEnd ms whatever happened.
 #pragma once
 
 #include <cstdint>

@@ -112,5 +112,13 @@ TEST(PageWatch, APageWaitingForItsDialogIsNotHung) {
   EXPECT_FALSE(r.watch.Responding());
 }
 
+TEST(PageWatch, ACommandLeavesAPageHeldInItsDialogThroughAFreshProcess) {
+  Rig r;
+  r.At(2500, [&r] { r.watch.DialogOpen(true); });
+  r.At(3000, [&r] { r.watch.Run([&r] { r.Note("reload"); }); });
+  r.loop.RunFor(4000);
+  EXPECT_EQ(r.log, (std::vector<std::string>{"3000 end process", "3030 reload"}));
+}
+
 }  // namespace
 }  // namespace sonavia::shell
