@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 
 std::string LongText(size_t bytes) {
   std::string text;
-  while (text.size() < bytes) text += "Bon dia a tothom, aix\xF2 \xE9s una prova de lectura. ";
+  while (text.size() < bytes) text += "Bon dia a tothom, això és una prova de lectura. ";
   return text;
 }
 
@@ -59,7 +59,7 @@ void BM_ReadReturns(benchmark::State& state) {
   read("a");  // the first call starts the session
   stop();
   for (auto _ : state) {
-    read("Bon dia a tothom, aix\xF2 \xE9s una prova. ");
+    read("Bon dia a tothom, això és una prova. ");
     state.PauseTiming();
     stop();
     state.ResumeTiming();

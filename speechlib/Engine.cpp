@@ -6,10 +6,13 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "Recorder.h"
 #include "Session.h"
 #include "SoundOutput.h"
+#include "Synthesizer.h"
+#include "TextPrep.h"
 #include "VoiceChoice.h"
 #include "upctv.h"
 
@@ -20,21 +23,24 @@ namespace {
 std::mutex gApiMu;  // one caller at a time, whatever thread calls
 std::string gAbout = "UPCTV 1.0 (eSpeak NG)";
 
-void Speak(std::string text1252) {
+void Speak(std::string text) {
   auto session = EnsureStarted();
   Session& s = *session;
-  std::lock_guard lk(s.mu);
-  if (s.current) s.StopLocked();
-  // Texts replaced before their turn are dropped, unless each is recorded.
-  if (!Recording::Enabled()) s.requests.clear();
-  const uint64_t g = ++s.gen;
-  // Made current only once handed over, so that a failure leaves no text
-  // that would keep the status busy.
-  s.requests.push_back(Request{
-      g, std::move(text1252), s.language, s.speaker, s.rate, EpochMs(), s.languageName, {}});
-  s.current.emplace();
-  s.current->gen = g;
-  s.cv.notify_all();
+  {
+    std::lock_guard lk(s.mu);
+    if (s.current) s.StopLocked();
+    // Texts replaced before their turn are dropped, unless each is recorded.
+    if (!Recording::Enabled()) s.requests.clear();
+    const uint64_t g = ++s.gen;
+    // Made current only once handed over, so that a failure leaves no text
+    // that would keep the status busy.
+    s.requests.push_back(
+        Request{g, std::move(text), s.language, s.speaker, s.rate, EpochMs(), s.languageName, {}});
+    s.current.emplace();
+    s.current->gen = g;
+    s.cv.notify_all();
+  }
+  Synthesize(session);
 }
 
 }  // namespace
@@ -69,6 +75,11 @@ bool ReadFile(const char* path) {
   text.resize(got);
   // Up to the first NUL, as a text handed to Read would be.
   text.resize(std::min(text.size(), std::strlen(text.c_str())));
+  // A file that is not UTF-8 throughout is taken for Windows-1252, in
+  // which older text files were written.
+  if (!IsUtf8(text)) text = Cp1252ToUtf8(text);
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
   std::lock_guard api(gApiMu);
   Speak(std::move(text));
   return true;
@@ -86,6 +97,7 @@ void Stop() {
   // Silent from here, without waiting for the player: samples it is about
   // to hand over for the stopped text carry an older ticket and are refused.
   SoundOutput::Instance().Flush();
+  TrimMemory();
 }
 
 namespace {
@@ -147,7 +159,9 @@ void Shutdown() {
     session->requests.clear();
     session->quit = true;
     session->cv.notify_all();
-    session->cv.wait_for(lk, std::chrono::seconds(3), [&] { return session->synthExited; });
+    // The synthesis thread gives the session up at its next samples, and
+    // eSpeak NG stays for the next session.
+    session->cv.wait_for(lk, std::chrono::seconds(3), [&] { return !session->synthesizing; });
     // The player never waits on the sound server, so it ends at once.
     session->cv.wait_for(lk, std::chrono::seconds(1), [&] { return session->playerExited; });
   }

@@ -24,7 +24,8 @@ UPCTV_ENGINE_API void SetSpeaker(int32_t speaker);
 UPCTV_ENGINE_API int32_t Status();
 // Whether speech is heard: 1, 0 or -1, as upcTVSound says.
 UPCTV_ENGINE_API int32_t Sound();
-// Ends the session: stops speech, releases eSpeak NG and the sound device.
+// Ends the session: stops speech and lets its threads go. eSpeak NG and the
+// sound server's connection stay for the process.
 UPCTV_ENGINE_API void Shutdown();
 
 // For benchmarks and tests: steady-clock nanoseconds at which the first

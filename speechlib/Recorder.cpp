@@ -73,7 +73,7 @@ bool Recording::Enabled() {
 }
 
 Recording::Recording(int sampleRate, int64_t startEpochMs, std::string_view language, int speaker,
-                     int rate, std::string_view text1252)
+                     int rate, std::string_view text)
     : sampleRate_(sampleRate),
       startEpochMs_(startEpochMs),
       language_(language),
@@ -81,8 +81,8 @@ Recording::Recording(int sampleRate, int64_t startEpochMs, std::string_view lang
       rate_(rate) {
   if (!Enabled()) return;
   dir_ = std::getenv("UPCTV_RECORD_DIR");
-  // Converted only when recorded: a long text costs nothing otherwise.
-  text_ = Cp1252ToUtf8(text1252);
+  // Cleaned only when recorded: a long text costs nothing otherwise.
+  text_ = CleanUtf8(text);
   char name[16];
   std::snprintf(name, sizeof name, "%04d.wav", NextNumber(dir_));
   wav_ = std::fopen((dir_ + "/" + name).c_str(), "wb");
@@ -108,14 +108,11 @@ void Recording::Finish(int64_t playedMs, bool stopped) {
     std::fclose(wav_);
     wav_ = nullptr;
   }
-  std::string text = text_;
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
+  // Cleaned, the text holds no tab or line break that would break the line.
   if (std::FILE* tsv = std::fopen((dir_ + "/utterances.tsv").c_str(), "a")) {
     std::fprintf(tsv, "%lld\t%s\t%d\t%d\t%lld\t%d\t%s\n", static_cast<long long>(startEpochMs_),
                  language_.c_str(), speaker_, rate_, static_cast<long long>(playedMs),
-                 stopped ? 1 : 0, text.c_str());
+                 stopped ? 1 : 0, text_.c_str());
     std::fclose(tsv);
   }
 }

@@ -17,9 +17,11 @@ class Recording {
 
   // Starts the recording of one utterance, or does nothing when the
   // option is off or the directory cannot be written. `language` is its
-  // code ("99", "101") or the name of the language it is heard in ("en").
+  // code ("99", "101") or the name of the language it is heard in ("en");
+  // `text` is UTF-8, and is written so, with what is no character of it
+  // and control characters made spaces.
   Recording(int sampleRate, int64_t startEpochMs, std::string_view language, int speaker, int rate,
-            std::string_view text1252);
+            std::string_view text);
   ~Recording();
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;

@@ -41,7 +41,7 @@ struct Utterance {
 // A text handed over by Read, for the synthesis thread.
 struct Request {
   uint64_t gen;
-  std::string text1252;
+  std::string text;  // UTF-8, as the caller gave it
   int32_t language, speaker, rate;
   int64_t epochMs;
   // A language named by upcTVSetLanguageName, and the voice found for it
@@ -52,9 +52,10 @@ struct Request {
 
 int64_t EpochMs();
 
-// One load of the front library. Callers only hand over requests; every
-// eSpeak NG call happens on the synthesis thread, so that no caller waits
-// for a cancel, and the player thread keeps the pace of speech.
+// One load of the front library. Callers only hand over requests, which
+// the process's one synthesis thread takes (Synthesizer.h), so that no
+// caller waits for eSpeak NG; the session's player thread keeps the pace of
+// speech.
 class Session {
  public:
   std::mutex mu;
@@ -62,14 +63,12 @@ class Session {
   std::deque<Chunk> queue;
   size_t queuedSamples = 0;
   std::deque<Request> requests;
-  bool cancelWanted = false;
   uint64_t gen = 0;  // the utterance that may play; others are stale
   uint64_t ackGen = 0;
   std::optional<Utterance> current;
   bool quit = false;
   bool playerExited = false;
-  bool synthExited = false;
-  bool primed = false;  // eSpeak NG has done the session's first commands
+  bool synthesizing = false;  // the synthesis thread is on one of its requests
   const int sampleRate = kSampleRate;
   std::atomic<int64_t> firstSample{0};
 
@@ -100,26 +99,21 @@ class Session {
     queuedSamples = 0;
   }
 
-  // With `mu` held: makes whatever is queued or playing stale.
+  // With `mu` held: makes whatever is queued or playing stale; a synthesis
+  // of it gives up at its next samples.
   void StopLocked() {
     Finish(true);
     ++gen;
     ClearQueue();
-    cancelWanted = true;
     cv.notify_all();
   }
 
   void PlayerMain();
-  void SynthMain();
-
- private:
-  void Synthesize(Request& request, std::string& appliedVoice);
 };
 
 // The session of the current load, if it has started.
 std::shared_ptr<Session> CurrentSession();
-// Starts a session at the first call after a load; eSpeak NG itself starts
-// on the session's thread.
+// Starts a session at the first call after a load.
 std::shared_ptr<Session> EnsureStarted();
 // Lets go of the current session, once its threads are told to end.
 void EndSession();

@@ -47,6 +47,9 @@ SoundOutput& SoundOutput::Instance() {
 SoundOutput::SoundOutput() {
   pending_.reserve(kPendingLimit);
   loop_ = pa_threaded_mainloop_new();
+  // Named before it starts: named after, it is the calling thread, the
+  // host program's own, that PulseAudio renames.
+  if (loop_ != nullptr) pa_threaded_mainloop_set_name(loop_, "upctv-sound");
   if (loop_ != nullptr && pa_threaded_mainloop_start(loop_) < 0) {
     pa_threaded_mainloop_free(loop_);
     loop_ = nullptr;
@@ -60,7 +63,6 @@ SoundOutput::SoundOutput() {
                  "silence\n");
     return;
   }
-  pa_threaded_mainloop_set_name(loop_, "upctv-sound");
 }
 
 void SoundOutput::Prepare() {

@@ -1,5 +1,7 @@
-/* The speech library's entry points. Texts are NUL-terminated
- * Windows-1252; every argument and result is a 32-bit integer or a pointer.
+/* The speech library's entry points. Texts are NUL-terminated UTF-8, in any
+ * script: a byte that is no part of a well-formed character, and a control
+ * character, is read as a space. Every argument and result is a 32-bit
+ * integer or a pointer.
  * No entry point lets an error escape: a call that cannot be done (out of
  * memory, for instance) returns -1 instead of 0. */
 #ifndef UPCTV_H
@@ -19,7 +21,9 @@ UPCTV_EXPORT const char* upcTVAbout(void);
  * of what is heard. A Read while speaking stops that text and speaks the
  * new one. From its return the status is nonzero until the text is heard. */
 UPCTV_EXPORT int32_t upcTVRead(const char* text);
-/* Reads a Windows-1252 text file aloud like upcTVRead, up to its first NUL.
+/* Reads a text file aloud like upcTVRead, up to its first NUL: as UTF-8
+ * when it is well-formed UTF-8 throughout (a byte order mark at its start
+ * is not read), as Windows-1252 otherwise.
  * Only a regular file of at most UPCTV_MAX_FILE_BYTES is read; any other
  * is refused: the result is then -1 and what is being spoken, and the
  * status, stay as they were. 0 when the file is being read. */

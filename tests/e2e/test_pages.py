@@ -108,7 +108,7 @@ class Pages(Journey):
                 "<html>", "<html lang='en'>"),
         }
         for address, title, heard, last, language in [
-                ("el.htm", "ελληνικά", "η ζωή είναι ωραία", "τέλος κειμένου", "el"),
+                ("el.htm", "ελληνικά", "η ζωή είναι ωραία.", "τέλος κειμένου", "el"),
                 ("ru.htm", "русский", "жизнь прекрасна → 😀", "конец текста", "ru"),
                 ("pl.htm", "polski", "zażółć gęślą jaźń", "koniec tekstu", "pl"),
                 ("en.htm", "english", "how can i create it (g) or (punt)?", "the end", "en")]:

@@ -28,7 +28,7 @@ using Library = sonavia::testing::LoadedSpeechLibrary;
 
 std::string LongText(size_t bytes) {
   std::string text;
-  while (text.size() < bytes) text += "Bon dia a tothom, aix\xF2 \xE9s una prova de lectura. ";
+  while (text.size() < bytes) text += "Bon dia a tothom, això és una prova de lectura. ";
   return text;
 }
 

@@ -34,8 +34,8 @@ using Library = sonavia::testing::LoadedSpeechLibrary;
 using Clock = std::chrono::steady_clock;
 
 const char* const kLong =
-    "Aquesta \xE9s una frase prou llarga per a poder-la aturar pel mig sense cap problema, "
-    "i encara continua una bona estona m\xE9s. ";
+    "Aquesta és una frase prou llarga per a poder-la aturar pel mig sense cap problema, "
+    "i encara continua una bona estona més. ";
 
 double Ms(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
@@ -190,7 +190,7 @@ TEST(SoundServerLate, AServerThatComesLaterIsFoundWithoutAReloadOrAWordAtEachTry
   ASSERT_TRUE(server.Start()) << server.Error();
   MonitorCapture capture(server);
   ASSERT_TRUE(capture.Started());
-  lib.Read("Ara s\xED que se sent. ");
+  lib.Read("Ara sí que se sent. ");
   ASSERT_TRUE(lib.WaitIdle());
   std::this_thread::sleep_for(300ms);
   capture.Finish();

@@ -20,26 +20,61 @@ std::string Phonemes(const std::string& utf8) {
   return out;
 }
 
-TEST(TextPrep, FoldsEveryLetterOfTheSet) {
-  EXPECT_EQ(upctv::FoldCase1252("GUIA D'INSTAL\xB7LACI\xF3"), "guia d'instal\xB7laci\xF3");
-  EXPECT_EQ(upctv::FoldCase1252("\xC0\xC9\xD1\xD6\xDE\xD7\x8A\x8C\x8E\x9F"),
-            "\xE0\xE9\xF1\xF6\xFE\xD7\x9A\x9C\x9E\xFF");
-  EXPECT_EQ(upctv::FoldCase1252("123 .,;"), "123 .,;");
+TEST(TextPrep, MalformedBytesAndControlCharactersBecomeSpaces) {
+  struct Case {
+    const char* given;
+    const char* clean;
+  } const cases[] = {
+      {"Ζωή, мир, zażółć €", "Ζωή, мир, zażółć €"},  // every script kept
+      {"a\tb\nc\x01\x7F", "a b c  "},
+      {"next\xC2\x85line", "next line"},  // a control character of two bytes
+      {"a\x80"
+       "b",
+       "a b"},                            // a stray continuation byte
+      {"caf\xC3", "caf "},                // cut at the end
+      {"\xE2\x82(", "  ("},               // cut in the middle: byte by byte
+      {"\xC0\xAF\xE0\x80\xAF", "     "},  // overlong forms
+      {"\xED\xA0\x80", "   "},            // a surrogate
+      {"\xF4\x90\x80\x80\xFF", "     "},  // beyond U+10FFFF
+      {"\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80!"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(upctv::CleanUtf8(c.given), c.clean) << c.given;
 }
 
-TEST(TextPrep, ConvertsTheWholeSet) {
-  EXPECT_EQ(upctv::Cp1252ToUtf8("\x80 \x93q\x94 \xE9"), "€ “q” é");
+TEST(TextPrep, FoldsTheLettersOfEveryScript) {
+  struct Case {
+    const char* given;
+    const char* folded;
+  } const cases[] = {
+      {"GUIA D'INSTAL·LACIó", "guia d'instal·lació"},
+      {"MéS", "més"},
+      {"ZAżÓŁĆ GĘŚLĄ", "zażółć gęślą"},
+      {"ΑΒΓ ΖΩΉ", "αβγ ζωή"},
+      {"МИР", "мир"},
+      {"ÀÉÑÖÞ ŠŒŽŸ", "àéñöþ šœžÿ"},
+      {"ǅ Ⱥ ẞ", "ǆ ⱥ ß"},  // a title case letter; a small form that is longer; one shorter
+      {"123 .,;× €", "123 .,;× €"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(upctv::FoldCase(c.given), c.folded) << c.given;
+}
+
+TEST(TextPrep, FilesInWindows1252AreConverted) {
+  EXPECT_EQ(upctv::Cp1252ToUtf8("\x80 \x93q\x94 \xE9 \x8A\x9F"), "€ “q” é ŠŸ");
   EXPECT_EQ(upctv::Cp1252ToUtf8("a\x81"
-                                "b\tc"),
-            "a b c");
+                                "b\tc\x9D"),
+            "a b c ");
+  EXPECT_FALSE(upctv::IsUtf8("Fitxer en catal\xE0."));
+  EXPECT_TRUE(upctv::IsUtf8("Fitxer en català."));
 }
 
 TEST(TextPrep, FoldedWordsSoundLikeTheWords) {
   ASSERT_GT(espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0), 0);
   ASSERT_EQ(espeak_SetVoiceByName("ca"), EE_OK);
-  const std::string folded = Phonemes(upctv::PrepareForSpeech("M\xE9S"));
+  const std::string folded = Phonemes(upctv::PrepareForSpeech("MéS"));
   EXPECT_EQ(folded, Phonemes("més"));
-  EXPECT_NE(Phonemes(upctv::Cp1252ToUtf8("M\xE9S")), folded) << "unfolded, the word is spelt";
+  EXPECT_NE(Phonemes("MéS"), folded) << "unfolded, the word is spelt";
+  ASSERT_EQ(espeak_SetVoiceByName("pl"), EE_OK);
+  EXPECT_EQ(Phonemes(upctv::PrepareForSpeech("ZAżÓŁć")), Phonemes("zażółć"));
   espeak_Terminate();
 }
 
