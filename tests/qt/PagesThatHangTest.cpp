@@ -29,10 +29,8 @@ using testing::RealProgram;
 
 const char* const kStart =
     "<html><head><title>Inici</title></head><body><p>Benvinguts.</p></body></html>";
-// Matched without their accents: the library records what it was handed
-// as Windows-1252.
-const char* const kNotResponding = "gina no respon";
-const char* const kLoaded = "gina carregada";
+const char* const kNotResponding = "pàgina no respon";
+const char* const kLoaded = "pàgina carregada";
 
 QByteArray Page(const char* title, const QByteArray& body) {
   return QByteArray("<html><head><title>") + title + "</title></head><body>" + body +
