@@ -18,7 +18,8 @@ constexpr std::array kFiles = {":/page/shared.js",     ":/page/events.js",
                                ":/page/snapshot.js",   ":/page/next-frame.js",
                                ":/page/mark.js",       ":/page/mark-call.js",
                                ":/page/collect.js",    ":/page/hide-collector.js",
-                               ":/page/page-media.js", ":/page/focused-control.js"};
+                               ":/page/page-media.js", ":/page/focused-control.js",
+                               ":/page/quiet-console.js"};
 
 const QString& Source(PageScript script) {
   static const std::array<QString, kFiles.size()> sources = [] {

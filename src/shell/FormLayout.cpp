@@ -194,6 +194,7 @@ void TFormPrincipal::WireHandlers() {
   e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
   e.PermissionRefused = [this](PageAsk ask) { brwWebBrowserPermissionRefused(ask); };
   e.PageWindowOpened = [this](PageWindowKind kind) { brwWebBrowserPageWindowOpened(kind); };
+  e.PageNotResponding = [this] { brwWebBrowserPageNotResponding(); };
 }
 
 }  // namespace sonavia::shell

@@ -241,11 +241,12 @@ class TFormPrincipal {
     Pages.DownloadBegin();
   }
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
-  void brwWebBrowserDownloadComplete() {}
+  void brwWebBrowserDownloadComplete() { Pages.DownloadComplete(); }
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
   void brwWebBrowserPermissionRefused(PageAsk ask) { Requests.Refused(ask); }
   void brwWebBrowserPageWindowOpened(PageWindowKind kind) { Requests.WindowOpened(kind); }
+  void brwWebBrowserPageNotResponding() { Pages.Notice(kPageNotResponding); }
 
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;
