@@ -54,6 +54,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
+      {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -71,8 +72,9 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
-  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
-                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
+  mnuRepetirEscrit.SetChecked(true);
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,        &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina, &mnuRepetirEscrit};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -163,6 +165,7 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
       {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
+      {&mnuRepetirEscrit, &TFormPrincipal::mnuRepetirEscritClick},
       {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
       {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
@@ -190,6 +193,10 @@ void TFormPrincipal::WireHandlers() {
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
   e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
+  e.ControlFocus = [this](const std::optional<reading::PageControl>& control, bool users) {
+    brwWebBrowserControlFocus(control, users);
+  };
+  e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
 }
 
 }  // namespace sonavia::shell
