@@ -17,6 +17,7 @@ enum class PageScript {
   MarkCall,       // calls the mark already installed in the document
   Collect,        // a full garbage collection of the page process
   HideCollector,  // in the page's own world: takes the collection away
+  Elements,       // what a switch user can press on the page, and a press
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from
