@@ -40,10 +40,21 @@ std::string PageElementsScan::Name(size_t element) const {
   return reading::ControlAnnouncement(elements_[element], h_.castilian());
 }
 
+std::string PageElementsScan::Label(size_t element) const {
+  const reading::PageControl& control = elements_[element];
+  return control.label.empty() ? reading::ControlWords(control, h_.castilian()) : control.label;
+}
+
 void PageElementsScan::Offer() {
   const auto [first, last] = Offered();
   h_.show(static_cast<int>(first), static_cast<int>(last));
-  h_.say(first == last ? Name(first) : Name(first) + "; " + Name(last));
+  // A group by the names of its ends, short enough for a step; an element
+  // whole, kind and all.
+  if (level_ == Level::Groups) {
+    h_.say(first == last ? Label(first) : Label(first) + ", " + Label(last));
+  } else {
+    h_.say(Name(first));
+  }
 }
 
 bool PageElementsScan::Step() {

@@ -54,6 +54,7 @@ class PageElementsScan {
   enum class Level { Off, Groups, Elements };
   void Offer();
   std::string Name(size_t element) const;
+  std::string Label(size_t element) const;
 
   Hooks h_;
   std::vector<reading::PageControl> elements_;

@@ -44,7 +44,12 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
           [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); },
           [this] { OfferPageElements(); }),
       SpokenScan(buttons_, Sequencer, Speech, *TimerEscaneig),
-      Elements({[this](const std::string& text) { SayAside(text); },
+      Elements({[this](const std::string& text) {
+                  // Said within the step, as the scan's captions are.
+                  if (!SpeechState.On()) return;
+                  Sequencer.SpeakAside(text, controls::CaptionRate(text, TimerEscaneig->Interval(),
+                                                                   Speech.AppliedRate));
+                },
                 [this](int first, int last) {
                   browser_.ShowPageElements(first, last);
                   // The reading's mark gives way while the elements are framed.

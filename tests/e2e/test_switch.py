@@ -29,7 +29,16 @@ LINKS = page("Enllacos", "<p>Aquesta pàgina té una primera frase prou llarga p
              + "</ul>")
 TARGETS = {f"p{i}.htm": page(f"Desti {n}", f"<p>Pagina {n}.</p>") for i, n in enumerate(NUMBERS, 1)}
 CAPTIONS = ["anterior", "següent", "parar", "refrescar", "re pag", "av pag", "tab", "al link", "no parlar"]
-FIRST_PLACE = 9  # the second cycle's first place, "Llegir links", after the nine
+ELEMENTS_PLACE = 9  # the second cycle's first place, "Elements de la pàgina", after the nine
+FIRST_PLACE = 10  # its next, "Llegir links"
+# A page of 120 links with a form a third of the way down, its button
+# sending it; each link is its own line.
+BUTTON_AFTER = 40
+FORM = page("Formulari", "".join(
+    f"<p><a href='l{i}.htm'>Enlla&ccedil; {i}</a></p>" for i in range(1, BUTTON_AFTER + 1))
+    + "<form action='enviat.htm'><button>Envia</button></form>"
+    + "".join(f"<p><a href='l{i}.htm'>Enlla&ccedil; {i}</a></p>" for i in range(BUTTON_AFTER + 1, 121)))
+SENT = page("Enviat", "<p>Formulari enviat.</p>")
 
 
 class SwitchUser(Journey):
@@ -135,6 +144,53 @@ class SwitchUser(Journey):
         seconds = (followed - first) / 1000
         print(f"\nfirst link read to the fifth followed: {seconds:.1f} s", flush=True)
         self.assertLess(seconds, 25)
+
+    def test_a_button_among_120_links_pressed_with_the_page_elements(self):
+        """A switch user who listens presses a page's button: a long press,
+        "Elements de la pàgina", the group said with the button, the button."""
+        run = self.started({"index.htm": FORM, "enviat.htm": SENT},
+                           settings={"Escaneig": "sí", "Velocitat de lectura": "254"})
+        self.assertSays(run, "formulari")
+        left, _, _, _ = run.geometry()
+        presses = 0
+
+        def recorded(text):
+            """As the record holds a text handed over in UTF-8: read as Windows-1252."""
+            return text.encode("utf-8").decode("cp1252").lower()
+
+        def heard(text, start, whole=False):
+            return any(u["text"] == recorded(text) if whole else u["text"].startswith(recorded(text))
+                       for u in run.utterances()[start:])
+
+        began = time.monotonic()
+        # One long press: the second cycle, whose first place is the page's elements.
+        start = len(run.utterances())
+        run.display.xdotool("mousedown", 1)
+        time.sleep(1.7)
+        run.display.xdotool("mouseup", 1)
+        presses += 1
+        self.press_on(run, left, ELEMENTS_PLACE, 10)
+        presses += 1
+        # The groups are said by their first and last elements' names, each
+        # cut by the next as the scan moves on; the record holds one when it
+        # ends. A listener presses on hearing the button's group begin,
+        # which is when the group before it is cut.
+        self.assertTrue(wait_for(lambda: heard("enllaç 33, enllaç 40", start, True), 40, 0.02),
+                        run.texts(start))
+        run.display.xdotool("click", 1)
+        presses += 1
+        # The chosen group's first element, the button, follows at once:
+        # the group's own name is cut as it begins.
+        self.assertTrue(wait_for(lambda: heard("envia, enllaç 47", start, True), 10, 0.02),
+                        run.texts(start))
+        run.display.xdotool("click", 1)
+        presses += 1
+        self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Enviat", 10), run.title())
+        seconds = time.monotonic() - began
+        print(f"\nbutton after {BUTTON_AFTER} of 120 links pressed: {presses} presses, {seconds:.1f} s",
+              flush=True)
+        self.assertLessEqual(presses, 5)
+        self.assertLess(seconds, 20)
 
 
 if __name__ == "__main__":
