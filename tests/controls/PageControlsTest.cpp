@@ -200,6 +200,7 @@ TEST(PageElementsPlace, GroupsAreSaidByTheirEndsThenAChosenGroupsElementsOneByOn
   EXPECT_EQ(r.main.Scan.FramedIndex(), kNoFrame) << "no button framed";
   using Range = std::pair<int, int>;
   ASSERT_TRUE(r.RunUntil([&] { return r.browser.framed == Range{8, 15}; }, 1600));
+  EXPECT_EQ(r.main.Scan.FramedIndex(), kNoFrame) << "nor after a step";
   ASSERT_TRUE(r.RunUntil([&] { return r.browser.framed == Range{16, 19}; }, 1600));
   r.Press();  // the third group
   for (int element : {17, 18, 19}) {

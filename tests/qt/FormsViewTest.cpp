@@ -79,6 +79,23 @@ TEST_F(FormsView, TabIntoTheFieldTypeAndEnterSendTheFormAndTheResultsAreRead) {
   EXPECT_FALSE(Requested("/Primer.htm"));
 }
 
+TEST_F(FormsView, TheReadingSaysTheFieldAndTheButtonInTheirPlace) {
+  server.Page("/Forms.htm", Page("Cerca", kSearch));
+  Open("/Forms.htm", "Cerca");
+  ASSERT_TRUE(p.WaitToSay("primer"));
+  std::vector<std::string> heard;
+  for (const std::string& text : p.SaidTexts()) {
+    if (heard.empty() && text != "cerqueu al lloc.") continue;
+    heard.push_back(text);
+  }
+  const auto recorded = [](const char* text) {
+    return QString::fromStdString(platform::Cp1252ToUtf8(text)).toLower().toStdString();
+  };
+  EXPECT_EQ(heard,
+            (std::vector<std::string>{"cerqueu al lloc.", "paraula", "camp de text", "paraula",
+                                      recorded("Botó"), "cerca", "link", "primer"}));
+}
+
 TEST_F(FormsView, EnterWithNoControlOrAControlThePageFocusedFollowsTheLinkRead) {
   struct Case {
     const char* what;
