@@ -45,6 +45,7 @@
     if (!/^(text|password|textarea|list)$/.test(kind)) el.click();
     return true;
   }
+  page.forgetLabels();
   var first = [], rest = [], found = document.querySelectorAll(SELECTOR);
   for (var i = 0; i < found.length && first.length + rest.length < MOST; i++) {
     var node = found[i], control = page.describe(node);

@@ -23,6 +23,7 @@
   // of it; any other move with the link it lands on, if any.
   document.addEventListener('focusin', function (e) {
     var link = linkOf(e.target);
+    window.__sonaviaPage.forgetLabels();
     var control = link ? null : window.__sonaviaPage.describe(e.target);
     if (control) console.log(prefix + 'control:' + JSON.stringify(control));
     else report('focus', link);
@@ -30,6 +31,7 @@
   // What the user types into a field, as it is typed; never a password's.
   document.addEventListener('input', function (e) {
     if (!e.isTrusted || e.inputType !== 'insertText' || !e.data) return;
+    window.__sonaviaPage.forgetLabels();
     var control = window.__sonaviaPage.describe(e.target);
     if (control && control.kind !== 'password') console.log(prefix + 'typed:' + e.data);
   }, true);

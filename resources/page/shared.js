@@ -62,6 +62,20 @@
     }
     return null;
   }
+  // The text of each label that names a control by its id, gathered once
+  // for a document until `forget` is called, so that a page of many fields
+  // costs one pass.
+  var labelCache = null;
+  function labelsFor(doc) {
+    if (labelCache && labelCache.doc === doc) return labelCache.map;
+    var map = Object.create(null), all = doc.querySelectorAll('label[for]');
+    for (var i = 0; i < all.length; i++) {
+      var id = all[i].getAttribute('for');
+      if (!(id in map)) map[id] = all[i].textContent;
+    }
+    labelCache = {doc: doc, map: map};
+    return map;
+  }
   // What names a control: what its author pointed to, its label, its own
   // text, its placeholder or title.
   function controlLabel(el, kind) {
@@ -71,9 +85,13 @@
       var by = ids[i] ? doc.getElementById(ids[i]) : null;
       if (by) named += ' ' + by.textContent;
     }
-    var labels = [];
-    if (el.labels) {
-      for (var k = 0; k < el.labels.length && k < 4; k++) labels.push(el.labels[k].textContent);
+    // The label around it and those that name it by its id; an element's
+    // own list of labels is looked up in the whole document each time.
+    var labels = [], around = el.parentElement ? el.parentElement.closest('label') : null;
+    if (around) labels.push(around.textContent);
+    if (el.id) {
+      var named = labelsFor(doc)[el.id];
+      if (named) labels.push(named);
     }
     var own = '';
     var tag = el.tagName.toUpperCase();
@@ -141,6 +159,8 @@
     // A control's kind, label, value and state ({kind, label, value,
     // checked, required, expanded}), or null for what is no control.
     describe: describe,
+    // The labels gathered for `describe` are read again from the page.
+    forgetLabels: function () { labelCache = null; },
     // The elements behind the conversion's links and images, in its order,
     // as the last snapshot met them: {links: [...], images: [...]}.
     items: null,

@@ -136,9 +136,10 @@
     if (node.nodeType === 3) return text(node.data);
     if (node.nodeType !== 1 || page.skipped(node)) return '';
     var tag = node.tagName.toUpperCase();
-    var control = inLink === 0 && !page.isLink(node) ? page.describe(node) : null;
+    // Past the most, a control is serialized as any element.
+    var control = inLink === 0 && controls.length < MOST_CONTROLS && !page.isLink(node)
+                      ? page.describe(node) : null;
     if (control) {
-      if (controls.length >= MOST_CONTROLS) return '';
       controls.push(control);
       items.images.push(node);
       // It parts the units around it, as an image does.
@@ -198,6 +199,7 @@
     return (lang || '').trim();
   }
   var body = document.body;
+  page.forgetLabels();
   var html = body ? serialize(body) : '';
   page.items = items;
   var title = document.title;
