@@ -38,11 +38,13 @@ struct FormsView : ::testing::Test {
     const auto& r = server.requests;
     return std::find(r.begin(), r.end(), "GET " + target) != r.end();
   }
-  // Whether a whole utterance, blanks aside, was `text`, compared as the
-  // record is read.
+  // A text as the record is read back.
+  static std::string Recorded(const std::string& said) {
+    return QString::fromStdString(platform::Cp1252ToUtf8(said)).toLower().toStdString();
+  }
+  // Whether a whole utterance since `from`, blanks aside, was `said`.
   bool Heard(const std::string& said, size_t from) {
-    const std::string text =
-        QString::fromStdString(platform::Cp1252ToUtf8(said)).toLower().toStdString();
+    const std::string text = Recorded(said);
     const auto texts = p.SaidTexts();
     return std::any_of(texts.begin() + static_cast<long>(std::min(from, texts.size())), texts.end(),
                        [&](std::string t) {
@@ -88,29 +90,24 @@ TEST_F(FormsView, TheReadingSaysTheFieldAndTheButtonInTheirPlace) {
     if (heard.empty() && text != "cerqueu al lloc.") continue;
     heard.push_back(text);
   }
-  const auto recorded = [](const char* text) {
-    return QString::fromStdString(platform::Cp1252ToUtf8(text)).toLower().toStdString();
-  };
   EXPECT_EQ(heard,
             (std::vector<std::string>{"cerqueu al lloc.", "paraula", "camp de text", "paraula",
-                                      recorded("Botó"), "cerca", "link", "primer"}));
+                                      Recorded("Botó"), "cerca", "link", "primer"}));
 }
 
 TEST_F(FormsView, EnterWithNoControlOrAControlThePageFocusedFollowsTheLinkRead) {
-  struct Case {
-    const char* what;
-    const char* script;  // what the page does once loaded
-  } const cases[] = {
+  // What the page does once loaded.
+  const std::pair<const char*, const char*> cases[] = {
       {"no control", ""},
       {"a button the page focuses",
        "<script>setTimeout(function () { document.querySelector('button').focus(); }, 300);"
        "</script>"},
       {"a field the page focuses", "<script>document.getElementById('q').focus();</script>"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, script] : cases) {
+    SCOPED_TRACE(what);
     server.requests.clear();
-    server.Page("/Forms.htm", Page("Cerca", std::string(kSearch) + c.script));
+    server.Page("/Forms.htm", Page("Cerca", std::string(kSearch) + script));
     Open("/Forms.htm", "Cerca");
     Pump(800);
     p.Key(Qt::Key_Return);
@@ -120,45 +117,31 @@ TEST_F(FormsView, EnterWithNoControlOrAControlThePageFocusedFollowsTheLinkRead) 
   }
 }
 
-TEST_F(FormsView, EachControlIsDescribedAsItIsAnnounced) {
-  server.Page("/Controls.htm",
-              Page("Controls",
-                   "<label>Nom <input id=\"a\" value=\"Anna\" required></label>"
-                   "<input id=\"b\" type=\"search\" placeholder=\"Cerca al lloc\">"
-                   "<input id=\"c\" type=\"password\" aria-label=\"Clau\" value=\"x\">"
-                   "<textarea id=\"d\" title=\"Comentari\">Hola</textarea>"
-                   "<input id=\"e\" type=\"checkbox\" checked> <label for=\"e\">Accepto</label>"
-                   "<input id=\"f\" type=\"radio\" name=\"r\" aria-label=\"No\">"
-                   "<select id=\"g\" aria-label=\"Idioma\"><option>Català</option>"
-                   "<option selected>Castellà</option></select>"
-                   "<button id=\"h\"><img src=\"x.png\" alt=\"Envia\"></button>"
-                   "<input id=\"i\" type=\"submit\" value=\"Desa\">"
-                   "<details open><summary id=\"j\">Més</summary>Detall</details>"
-                   "<div id=\"k\" role=\"button\" tabindex=\"0\">Tanca</div>"));
-  Open("/Controls.htm", "Controls");
-  const struct {
-    const char* id;
-    const char* said;
-  } cases[] = {
-      {"a", "Camp de text, obligatori, Nom, Anna"},
-      {"b", "Camp de text, Cerca al lloc"},
-      {"c", "Contrasenya, Clau"},
-      {"d", "Àrea de text, Comentari, Hola"},
-      {"e", "Casella de selecció, marcada, Accepto"},
-      {"f", "Botó d'opció, no seleccionat, No"},
-      {"g", "Llista, Idioma, Castellà"},
-      {"h", "Botó, Envia"},
-      {"i", "Botó, Desa"},
-      {"j", "Desplegable, obert, Més"},
-      {"k", "Botó, Tanca"},
+TEST_F(FormsView, EachControlIsAnnouncedAsTabReachesIt) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<label>Nom <input value=\"Anna\" required></label>", "Camp de text, obligatori, Nom, Anna"},
+      {"<input type=\"search\" placeholder=\"Cerca al lloc\">", "Camp de text, Cerca al lloc"},
+      {"<input type=\"password\" aria-label=\"Clau\" value=\"x\">", "Contrasenya, Clau"},
+      {"<textarea title=\"Comentari\">Hola</textarea>", "Àrea de text, Comentari, Hola"},
+      {"<input id=\"e\" type=\"checkbox\" checked><label for=\"e\">Accepto</label>",
+       "Casella de selecció, marcada, Accepto"},
+      {"<input type=\"radio\" aria-label=\"No\">", "Botó d'opció, no seleccionat, No"},
+      {"<select aria-label=\"Idioma\"><option>Català<option selected>Castellà</select>",
+       "Llista, Idioma, Castellà"},
+      {"<button><img src=\"x.png\" alt=\"Envia\"></button>", "Botó, Envia"},
+      {"<input type=\"submit\" value=\"Desa\">", "Botó, Desa"},
+      {"<details open><summary>Més</summary>Detall</details>", "Desplegable, obert, Més"},
+      {"<div role=\"button\" tabindex=\"0\">Tanca</div>", "Botó, Tanca"},
   };
-  // Each Tab of the user's lands on the next, which is announced.
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.id);
+  std::string body;
+  for (const auto& [html, said] : cases) body += html;
+  server.Page("/Controls.htm", Page("Controls", body));
+  Open("/Controls.htm", "Controls");
+  for (const auto& [html, said] : cases) {
+    SCOPED_TRACE(html);
     const size_t from = p.SaidTexts().size();
     p.Key(Qt::Key_Tab);
-    EXPECT_TRUE(WaitFor([&] { return Heard(c.said, from); }, 10000))
-        << ::testing::PrintToString(p.SaidTexts());
+    EXPECT_TRUE(WaitFor([&] { return Heard(said, from); }, 10000));
   }
 }
 

@@ -57,59 +57,46 @@ TEST(ControlAnnouncement, EachKindAndStateInEitherLanguage) {
   }
 }
 
-TEST(ControlAnnouncement, KindsAreNamedAsThePageScriptsNameThem) {
-  EXPECT_EQ(ControlKindNamed("checkbox"), K::CheckBox);
-  EXPECT_EQ(ControlKindNamed("textarea"), K::TextArea);
-  EXPECT_EQ(ControlKindNamed("list"), K::List);
-  EXPECT_EQ(ControlKindNamed("Button"), std::nullopt);
-  EXPECT_EQ(ControlKindNamed(""), std::nullopt);
+// Units 3 on of a converted body, "kind text" ("*" for the program's words),
+// once its controls are placed.
+std::vector<std::string> Placed(ReadingList& list, const std::string& body,
+                                const std::vector<PageControl>& controls) {
+  list.SetPageTitle("T");
+  PageConverter(list, nullptr).ConvertPage(body);
+  PlaceControls(list, controls, false);
+  std::vector<std::string> texts;
+  for (int32_t i = 3; i <= list.UnitCount; ++i) {
+    const ReadingUnit& u = list.Unit(i);
+    texts.push_back(std::to_string(static_cast<int>(u.Kind)) + (u.Own ? "*" : " ") + u.Text);
+  }
+  return texts;
 }
-
-struct Placed {
-  std::unique_ptr<ReadingList> list = std::make_unique<ReadingList>();
-  std::vector<int32_t> units;
-  Placed(const std::string& body, const std::vector<PageControl>& controls) {
-    list->SetPageTitle("T");
-    PageConverter(*list, nullptr).ConvertPage(body);
-    units = PlaceControls(*list, controls, false);
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (int32_t i = 3; i <= list->UnitCount; ++i) {
-      const ReadingUnit& u = list->Units[static_cast<size_t>(i)];
-      texts.push_back(std::to_string(static_cast<int>(u.Kind)) + (u.Own ? "*" : " ") + u.Text);
-    }
-    return texts;
-  }
-};
 
 TEST(PlaceControls, TheReadingSaysEachControlInItsPlaceLikeALink) {
   const std::vector<PageControl> controls = {{K::TextField, "Cerca", "gats"}, {K::Button, "Vés"}};
-  Placed p(
-      "<body>Busqueu:<img src=\"(C)1\"><img src=\"(C)2\">.<br><a href=\"a.htm\">A</a> "
-      "<img src=\"x.png\" alt=\"Foto\"></body>",
-      controls);
-  EXPECT_EQ(p.Texts(), (std::vector<std::string>{"1 BUSQUEU:", "2*Camp de text", "2 Cerca, gats",
-                                                 "2*Botó", "2 Vés", "1 ", "2 LINK", "2 A", "1  ",
-                                                 "2 Imatge ", "2 FOTO ", "1  "}));
-  EXPECT_EQ(p.units, (std::vector<int32_t>{4, 6}));
+  auto list = std::make_unique<ReadingList>();
+  EXPECT_EQ(
+      Placed(*list,
+             "<body>Busqueu:<img src=\"(C)1\"><img src=\"(C)2\">.<br><a href=\"a.htm\">A</a> "
+             "<img src=\"x.png\" alt=\"Foto\"></body>",
+             controls),
+      (std::vector<std::string>{"1 BUSQUEU:", "2*Camp de text", "2 Cerca, gats", "2*Botó", "2 Vés",
+                                "1 ", "2 LINK", "2 A", "1  ", "2 Imatge ", "2 FOTO ", "1  "}));
   // The mark counts a control as the image it stands in for.
-  EXPECT_EQ(MarkForUnit(*p.list, 7), (ReadingMark{MarkKind::Image, "Vés", 2}));
-  EXPECT_EQ(MarkForUnit(*p.list, 12), (ReadingMark{MarkKind::Image, "FOTO ", 3}));
+  EXPECT_EQ(MarkForUnit(*list, 7), (ReadingMark{MarkKind::Image, "Vés", 2}));
+  EXPECT_EQ(MarkForUnit(*list, 12), (ReadingMark{MarkKind::Image, "FOTO ", 3}));
   // F7: the program's words in the other language, the page's unchanged.
-  RenameControls(*p.list, p.units, controls, true);
-  EXPECT_EQ(p.list->Unit(4).Text, "Campo de texto");
-  EXPECT_EQ(p.list->Unit(6).Text, "Botón");
-  EXPECT_EQ(p.list->Unit(7).Text, "Vés");
-}
-
-TEST(PlaceControls, OnlyTheMarksOfControlsTheViewListedAreTaken) {
+  RenameControls(*list, {4, 6}, controls, true);
+  EXPECT_EQ(list->Unit(4).Text + "|" + list->Unit(6).Text + "|" + list->Unit(7).Text,
+            "Campo de texto|Botón|Vés");
   // A number beyond the list, one not a number, and an image whose source
   // merely begins like a mark are left as images.
-  Placed p("<body><img src=\"(C)3\"><img src=\"(C)1x\"><img src=\"(C)\"><img src=\"(C)1\"></body>",
-           {{K::Button, "Un"}});
-  EXPECT_EQ(p.Texts(), (std::vector<std::string>{"2 Imatge ", "2 (C)3", "2 Imatge ", "2 (C)1X",
-                                                 "2 Imatge ", "2 (C)", "2*Botó", "2 Un", "1  "}));
+  EXPECT_EQ(Placed(*list,
+                   "<body><img src=\"(C)3\"><img src=\"(C)1x\"><img src=\"(C)\"><img "
+                   "src=\"(C)1\"></body>",
+                   {{K::Button, "Un"}}),
+            (std::vector<std::string>{"2 Imatge ", "2 (C)3", "2 Imatge ", "2 (C)1X", "2 Imatge ",
+                                      "2 (C)", "2*Botó", "2 Un", "1  "}));
 }
 
 }  // namespace
