@@ -20,6 +20,7 @@ enum class PageScript {
   Media,           // the page's sound: under the speech, paused, played again
   FocusedControl,  // what has the keyboard in the page
   QuietConsole,    // in the page's own world: a few console messages a second
+  Elements,        // what a switch user can press on the page, and a press
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from

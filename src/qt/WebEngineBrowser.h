@@ -65,6 +65,10 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // The engine keeps a zoom for each site; the level is given to every
   // page as it loads, so that all of them show at it.
   void SetZoom(int percent) override;
+  // What a switch user can press, framed and pressed by the elements script.
+  void ListPageElements(std::function<void(shell::PageElements)> done) override;
+  void ShowPageElements(int first, int last) override;
+  void PressPageElement(int index) override;
 
   // The page's sound under the speech, its media paused, its sound off.
   void SetPageSoundUnder(bool under) override;

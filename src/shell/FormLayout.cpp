@@ -55,6 +55,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
+      {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -72,8 +73,10 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
-  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,        &mnuCastella,
-                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina, &mnuSilenciarPagina};
+  mnuRepetirEscrit.SetChecked(true);
+  checkable_ = {&mnuEscaneig,      &mnuParlar,          &mnuCatala,
+                &mnuCastella,      &mnuEscaneigParlat,  &mnuMostrarLectura,
+                &mnuLlenguaPagina, &mnuSilenciarPagina, &mnuRepetirEscrit};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -164,6 +167,7 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
       {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
+      {&mnuRepetirEscrit, &TFormPrincipal::mnuRepetirEscritClick},
       {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
       {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
@@ -195,6 +199,10 @@ void TFormPrincipal::WireHandlers() {
   e.PermissionRefused = [this](PageAsk ask) { brwWebBrowserPermissionRefused(ask); };
   e.PageWindowOpened = [this](PageWindowKind kind) { brwWebBrowserPageWindowOpened(kind); };
   e.PageNotResponding = [this] { brwWebBrowserPageNotResponding(); };
+  e.ControlFocus = [this](const std::optional<reading::PageControl>& control, bool users) {
+    brwWebBrowserControlFocus(control, users);
+  };
+  e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
 }
 
 }  // namespace sonavia::shell

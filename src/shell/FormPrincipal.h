@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/PageElementsScan.h"
 #include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
@@ -31,6 +32,7 @@
 #include "shell/BrowserComponent.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
+#include "shell/PageFocus.h"
 #include "shell/PageRequests.h"
 #include "shell/PageSound.h"
 #include "shell/SpeechNotices.h"
@@ -68,6 +70,7 @@ class TFormPrincipal {
   platform::MenuItem mnuEscaneigParlat{"mnuEscaneigParlat"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
+  platform::MenuItem mnuRepetirEscrit{"mnuRepetirEscrit"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -121,6 +124,10 @@ class TFormPrincipal {
   // The second cycle's places, after the nine buttons.
   controls::SwitchMenu SwitchPlaces;
   controls::SpokenScanning SpokenScan;
+  // The second cycle's "Elements de la pàgina".
+  controls::PageElementsScan Elements;
+  // Where the user put the page's keyboard; typing heard.
+  PageFocus Focus;
   controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
@@ -194,6 +201,7 @@ class TFormPrincipal {
   void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
   void mnuLlenguaPaginaClick();
+  void mnuRepetirEscritClick() { mnuRepetirEscrit.SetChecked(!mnuRepetirEscrit.Checked()); }
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
@@ -238,8 +246,14 @@ class TFormPrincipal {
   void brwWebBrowserDownloadBegin() {
     Requests.NewPage();
     Sound.NewPage();
+    Focus.PageLeft();
+    Elements.Stop();
     Pages.DownloadBegin();
   }
+  void brwWebBrowserControlFocus(const std::optional<reading::PageControl>& control, bool users) {
+    Focus.FocusMoved(control, users);
+  }
+  void brwWebBrowserTyped(const std::string& text) { Focus.Typed(text); }
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
   void brwWebBrowserDownloadComplete() { Pages.DownloadComplete(); }
   void brwWebBrowserNavigateComplete2() {}
@@ -248,6 +262,9 @@ class TFormPrincipal {
   void brwWebBrowserPageWindowOpened(PageWindowKind kind) { Requests.WindowOpened(kind); }
   void brwWebBrowserPageNotResponding() { Pages.Notice(kPageNotResponding); }
 
+  // Set by the view: whether the page view has the window's keyboard (not
+  // the address box or an edit); none for always.
+  std::function<bool()> PageHasKeyboard;
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;
   std::function<void()> OnStateChanged;
@@ -260,6 +277,10 @@ class TFormPrincipal {
   void LayOutToolbars();
   // Shows the second cycle's places, the logo giving them its room.
   int ShowSwitchPlaces(bool show);
+  // The page's elements gathered and offered to the scan.
+  void OfferPageElements();
+  // A short text over the reading, in the item voice, with the reading on.
+  void SayAside(const std::string& text);
   void WireHandlers();
 
   platform::EventLoop& loop_;

@@ -102,7 +102,8 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
             (std::vector<std::string>{
                 "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",
                 "&Tornar a començar", "-", "Lle&gir Links", "-", "&Català", "Cast&ellà",
-                "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina"}));
+                "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina",
+                "&Repetir el que s'escriu"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));

@@ -21,7 +21,9 @@ struct ScriptedPage {
   int frames = 0;                  // frame documents completing before the top one
   uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
   std::string lang;                // the language the document names
-  int lateFrames = 0;              // frames added once the top one completed
+  std::vector<reading::PageControl> controls{};  // numbered by the body's control marks
+  shell::PageElements elements{};                // what a switch user can press
+  int lateFrames = 0;                            // frames added once the top one completed
   // Frames keep being added before the top document can complete, one
   // every this many ms, and it never does; 0 for a page that ends.
   uint32_t endlessFrameGap = 0;
@@ -59,6 +61,18 @@ class ScriptedBrowser : public shell::BrowserComponent {
   // The zoom every page is shown at, in percent.
   void SetZoom(int percent) override { zoom = percent; }
   int zoom = 100;
+  // The page's elements: those framed now ([first, last], or -1), and the
+  // one last pressed (-1 for none).
+  void ListPageElements(std::function<void(shell::PageElements)> done) override;
+  void ShowPageElements(int first, int last) override { framed = {first, last}; }
+  void PressPageElement(int index) override { pressed = index; }
+  std::pair<int, int> framed{-1, -1};
+  int pressed = -1;
+  // The user moves the page's focus (`users`) or the page does; types.
+  void FocusControl(const std::optional<reading::PageControl>& control, bool users) {
+    Raise(events.ControlFocus, control, users);
+  }
+  void Type(const std::string& text) { Raise(events.Typed, text); }
 
   // The page's sound as the program sets it: "<ms> Under", "<ms> Full",
   // "<ms> Pause", "<ms> Resume", "<ms> Mute", "<ms> Unmute".
@@ -94,6 +108,7 @@ class ScriptedBrowser : public shell::BrowserComponent {
   std::map<std::string, ScriptedPage> pages_;
   std::optional<shell::BrowserDocument> document_;
   std::string location_;
+  shell::PageElements elements_;
   bool busy_ = false;
   uint64_t generation_ = 0;
 };
