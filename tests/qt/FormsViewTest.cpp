@@ -135,7 +135,8 @@ TEST_F(FormsView, EachControlIsAnnouncedAsTabReachesIt) {
     SCOPED_TRACE(html);
     const size_t from = p.SaidTexts().size();
     p.Key(Qt::Key_Tab);
-    EXPECT_TRUE(WaitFor([&] { return Heard(said, from); }, 10000));
+    const std::string expected = said;
+    EXPECT_TRUE(WaitFor([&] { return Heard(expected, from); }, 10000));
   }
 }
 
