@@ -3,7 +3,8 @@
 //
 //   reading-list [--title TEXT] [--speak] FILE   (FILE may be "-" for standard input)
 //
-// FILE is a regular file of at most 16 MiB; any other exits with status 2.
+// FILE is a regular file of at most 16 MiB (UTF-8, else Windows-1252); any
+// other exits with status 2.
 //
 // With --speak it then reads the page aloud from the first unit, with the
 // speech library and the reading sequencer, and exits when the reading ends.
@@ -21,6 +22,7 @@
 #include <string>
 
 #include "platform/Controls.h"
+#include "platform/Cp1252.h"
 #include "platform/Utf8.h"
 #include "reading/PageConverter.h"
 #include "reading/ReadingList.h"
@@ -186,6 +188,8 @@ int main(int argc, char** argv) {
     std::cerr << "reading-list: cannot read " << path << ": " << why << "\n";
     return 2;
   }
+  // A page saved before UTF-8 was usual is Windows-1252, as browsers take it.
+  if (!sonavia::platform::IsUtf8(html)) html = sonavia::platform::Cp1252ToUtf8(html);
 
   auto& list = sonavia::reading::TheReadingList();
   list.SetPageTitle(title);

@@ -58,6 +58,9 @@ bool PageWindows::IsPageWindow(QWidget* widget) const {
   return widget->windowType() == Qt::Popup || qobject_cast<QColorDialog*>(widget) != nullptr;
 }
 
+// Every object of the program passes the filter, the engine's own among
+// them, whose classes the undefined-behaviour sanitizer cannot see: this file
+// is built without its type check (src/CMakeLists.txt).
 bool PageWindows::eventFilter(QObject* receiver, QEvent* event) {
   // Only widgets are looked into: the engine's own objects come here too.
   if (!receiver->isWidgetType()) return false;

@@ -29,6 +29,14 @@ if(found EQUAL -1)
   message(FATAL_ERROR "escaping: ${out}")
 endif()
 
+# A page in UTF-8 keeps its letters.
+file(WRITE ${OUT}/greek.html "Ζωή")
+run_tool(0 ${TOOL} ${OUT}/greek.html)
+string(FIND "${out}" "{\"text\":\"Ζωή \",\"kind\":1}" found)
+if(found EQUAL -1)
+  message(FATAL_ERROR "UTF-8: ${out}")
+endif()
+
 # Refused, each with a message naming the input: what is not there, what is
 # not a regular file (a directory, an endless device), and what is too long.
 file(WRITE ${OUT}/too-long.html "")
