@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/Cp1252.h"
 #include "qt/LocalServer.h"
 #include "qt/QtWait.h"
 #include "qt/RealProgram.h"
@@ -39,7 +38,7 @@ struct FormsView : ::testing::Test {
   }
   // A text as the record is read back.
   static std::string Recorded(const std::string& said) {
-    return QString::fromStdString(platform::Cp1252ToUtf8(said)).toLower().toStdString();
+    return QString::fromStdString(said).toLower().toStdString();
   }
   // Whether a whole utterance since `from`, blanks aside, was `said`.
   bool Heard(const std::string& said, size_t from) {
