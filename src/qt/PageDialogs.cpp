@@ -53,11 +53,7 @@ bool PageDialogs::Run(Kind kind, const QString& fullMessage, QString* text) {
   QObject::connect(dialog, &QDialog::finished, &wait, &QEventLoop::quit);
   QObject::connect(dialog, &QObject::destroyed, &wait, &QEventLoop::quit);
   dialog->show();
-  if (dialog != nullptr && dialog->isVisible()) {
-    if (waiting_) waiting_(true);
-    wait.exec();
-    if (waiting_) waiting_(false);
-  }
+  if (dialog != nullptr && dialog->isVisible()) wait.exec();
   bool accepted = accepting;
   if (dialog != nullptr) {
     if (auto* box = qobject_cast<QMessageBox*>(dialog.data())) {
