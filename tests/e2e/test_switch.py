@@ -153,8 +153,7 @@ class SwitchUser(Journey):
         left, _, _, _ = run.geometry()
 
         def heard(text, start):
-            # The record holds the UTF-8 handed over as read in Windows-1252.
-            return text.encode("utf-8").decode("cp1252").lower() in [u["text"] for u in run.utterances()[start:]]
+            return text.lower() in [u["text"] for u in run.utterances()[start:]]
 
         began, start = time.monotonic(), len(run.utterances())
         run.display.xdotool("mousedown", 1)
