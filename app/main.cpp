@@ -11,11 +11,13 @@
 #include <memory>
 
 #include "about/AboutBox.h"
+#include "controls/ProfileFile.h"
 #include "qt/AboutBoxView.h"
 #include "qt/AccessibleNames.h"
 #include "qt/Application.h"
 #include "qt/EndSignals.h"
 #include "qt/MainWindowView.h"
+#include "qt/OneWindow.h"
 #include "qt/QtEventLoop.h"
 #include "qt/QtPlatform.h"
 #include "qt/QtText.h"
@@ -74,6 +76,20 @@ int main(int argc, char** argv) {
   qt::SonaviaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sonavia"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
+  // One window reads with one settings file: a second start brings the
+  // first forward and ends, before it has a window or a voice of its own.
+  const std::string settingsPath = system::SettingsFilePath(controls::kSettingsFileName);
+  qt::OneWindow oneWindow(qt::OneWindow::SocketName(QString::fromLocal8Bit(settingsPath.c_str())));
+  if (oneWindow.Elsewhere()) {
+    std::fputs(
+        "sonavia: another window already reads with these settings; it was brought "
+        "forward\n",
+        stderr);
+    return 0;
+  }
+  // Saves cut short by a kill left their temporary files; no other run
+  // uses them now.
+  controls::ProfileFile::RemoveLeftovers(settingsPath, controls::kLeftoverQuietSeconds);
   qt::InstallAccessibility();
   qt::ExposePagesToAssistiveTechnology();
 
@@ -89,6 +105,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // After every setting the engine reads at its start.
+  qt::NamePageSound();
   qt::QtEventLoop loop;
   system::DlLibraryLoader loader;
   qt::QtDesktop desktop;
@@ -104,11 +122,17 @@ int main(int argc, char** argv) {
   shell::TFormPrincipal form(loop, loader, window->Browser(), input, windows, startPage,
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
-  form.Settings.SetPath(system::SettingsFilePath(controls::kSettingsFileName));
+  form.Settings.SetPath(settingsPath);
   form.SetStartAddress(qt::ToCore(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
   window->FollowOnEnterIn(aboutView.get());
-  // A logout or a kill closes the window as its close box does.
+  oneWindow.SetOnAsked([&window, &form] {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+    form.Pages.Notice(shell::kAlreadyReading);
+  });
+  // A logout, a kill or Ctrl+C closes the window as its close box does.
   qt::EndSignals endSignals([&window] { window->close(); });
 
   shell::StartProgram(form, aboutBox, loop);

@@ -1,5 +1,6 @@
 // Runs in every frame as it is created: reports every move of the keyboard
-// focus, with the link's address when it lands on a link (the program
+// focus, with the link's address when it lands on a link or the control's
+// description when on a field or button, and what the user types (the program
 // counts each move against the user's keys), each change of the link under
 // the pointer (the program counts it only after the user's pointer moves),
 // and the completion of a frame's document. The reports are console messages that begin with the
@@ -18,7 +19,22 @@
   function report(kind, link) {
     console.log(prefix + kind + ':' + (link ? window.__sonaviaPage.address(link) : ''));
   }
-  document.addEventListener('focusin', function (e) { report('focus', linkOf(e.target)); }, true);
+  // A control (a field, a button, a list) is told with what a reader says
+  // of it; any other move with the link it lands on, if any.
+  document.addEventListener('focusin', function (e) {
+    var link = linkOf(e.target);
+    window.__sonaviaPage.forgetLabels();
+    var control = link ? null : window.__sonaviaPage.describe(e.target);
+    if (control) console.log(prefix + 'control:' + JSON.stringify(control));
+    else report('focus', link);
+  }, true);
+  // What the user types into a field, as it is typed; never a password's.
+  document.addEventListener('input', function (e) {
+    if (!e.isTrusted || e.inputType !== 'insertText' || !e.data) return;
+    window.__sonaviaPage.forgetLabels();
+    var control = window.__sonaviaPage.describe(e.target);
+    if (control && control.kind !== 'password') console.log(prefix + 'typed:' + e.data);
+  }, true);
   // Only a change: moving within a link, over its parts, is no new link.
   var pointed = null;
   document.addEventListener('mouseover', function (e) {

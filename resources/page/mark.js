@@ -16,7 +16,8 @@
 // are exactly those that the conversion counted.
 //
 // Values: the request, {op: 'hide'} or {op: 'show', kind: 'text' | 'image'
-// | 'link', text, item}. Answers what was marked: {found, kind, text, x, y,
+// | 'link' | 'elements', text, item, last}: for 'elements', the page's
+// elements `item` to `last` (from 1) that the switch user is offered. Answers what was marked: {found, kind, text, x, y,
 // width, height, marked}, the rectangle in the top window's viewport, in
 // CSS pixels.
 (function (request) {
@@ -292,7 +293,18 @@
       M.cursor = at + key.length;
       return M.textRects(M.index, at, at + key.length);
     };
-    M.item = function (kind, number) {
+    M.item = function (kind, number, last) {
+      // A switch user's group of the page's elements: framed together.
+      if (kind === 'elements') {
+        var els = page.elements || [], rects = [];
+        for (var n = number; n <= (last || number); n++) {
+          var one = els[n - 1];
+          if (one && one.isConnected) rects = rects.concat(M.rects(one.getClientRects()));
+        }
+        var head = els[number - 1];
+        if (!head || !head.isConnected || !rects.length) return null;
+        return {doc: head.ownerDocument, rects: rects, element: head, last: last || number};
+      }
       var items = page.items;
       var list = items ? (kind === 'link' ? items.links : items.images)
                        : document.querySelectorAll(kind === 'link' ? 'a[href]' : 'img');
@@ -304,14 +316,15 @@
     // Draws the last request again where the page now puts it.
     M.show = function (req, scroll) {
       M.clear(true);
-      var hit = req.kind === 'text' ? M.find(req.text) : M.item(req.kind, req.item);
+      var hit = req.kind === 'text' ? M.find(req.text) : M.item(req.kind, req.item, req.last);
       var report = {found: false, kind: req.kind, text: req.text, x: 0, y: 0, width: 0, height: 0};
       if (!hit || !hit.rects.length) return report;
       var win = hit.doc.defaultView;
       if (scroll) {
         M.reveal(win, M.union(hit.rects));
         if (win.frameElement) M.reveal(window, M.union(M.rects(win.frameElement.getClientRects())));
-        hit = hit.element ? {doc: hit.doc, rects: M.rects(hit.element.getClientRects()),
+        hit = hit.last ? M.item(req.kind, req.item, req.last)
+            : hit.element ? {doc: hit.doc, rects: M.rects(hit.element.getClientRects()),
                              element: hit.element}
                           : M.textRects(M.index, M.cursor - M.key(req.text).length, M.cursor);
       }

@@ -33,6 +33,105 @@
            !el.getAttribute('aria-label') && !el.getAttribute('title');
   }
 
+  // Text as a reader says it: blanks folded, at most a sentence's length.
+  function said(s) {
+    return String(s || '').replace(/\s+/g, ' ').trim().slice(0, 200);
+  }
+  // The kind of control an element is, as the program names kinds, or null.
+  function controlKind(el) {
+    var tag = el.tagName.toUpperCase();
+    var role = (el.getAttribute('role') || '').trim().toLowerCase();
+    if (tag === 'A' && el.hasAttribute('href')) return 'link';
+    if (tag === 'BUTTON') return 'button';
+    if (tag === 'SELECT') return 'list';
+    if (tag === 'TEXTAREA') return 'textarea';
+    if (tag === 'SUMMARY') return 'summary';
+    if (tag === 'INPUT') {
+      var type = (el.getAttribute('type') || 'text').trim().toLowerCase();
+      if (type === 'hidden') return null;
+      if (type === 'checkbox' || type === 'radio' || type === 'password') return type;
+      if (/^(submit|button|reset|image|file)$/.test(type)) return 'button';
+      return 'text';
+    }
+    if (role === 'button' || role === 'link') return role;
+    if (role === 'checkbox' || role === 'switch') return 'checkbox';
+    if (role === 'radio') return 'radio';
+    if (role === 'textbox' || role === 'searchbox' || role === 'combobox') return 'text';
+    if (el.isContentEditable && !(el.parentElement && el.parentElement.isContentEditable)) {
+      return 'text';
+    }
+    return null;
+  }
+  // The text of each label that names a control by its id, gathered once
+  // for a document until `forget` is called, so that a page of many fields
+  // costs one pass.
+  var labelCache = null;
+  function labelsFor(doc) {
+    if (labelCache && labelCache.doc === doc) return labelCache.map;
+    var map = Object.create(null), all = doc.querySelectorAll('label[for]');
+    for (var i = 0; i < all.length; i++) {
+      var id = all[i].getAttribute('for');
+      if (!(id in map)) map[id] = all[i].textContent;
+    }
+    labelCache = {doc: doc, map: map};
+    return map;
+  }
+  // What names a control: what its author pointed to, its label, its own
+  // text, its placeholder or title.
+  function controlLabel(el, kind) {
+    var doc = el.ownerDocument, ids = (el.getAttribute('aria-labelledby') || '').split(/\s+/);
+    var named = '';
+    for (var i = 0; i < ids.length && i < 8; i++) {
+      var by = ids[i] ? doc.getElementById(ids[i]) : null;
+      if (by) named += ' ' + by.textContent;
+    }
+    // The label around it and those that name it by its id; an element's
+    // own list of labels is looked up in the whole document each time.
+    var labels = [], around = el.parentElement ? el.parentElement.closest('label') : null;
+    if (around) labels.push(around.textContent);
+    if (el.id) {
+      var named = labelsFor(doc)[el.id];
+      if (named) labels.push(named);
+    }
+    var own = '';
+    var tag = el.tagName.toUpperCase();
+    if (tag === 'INPUT' && kind === 'button') {
+      own = el.getAttribute('value') || el.getAttribute('alt') || '';
+    } else if (kind === 'button' || kind === 'link' || kind === 'summary' ||
+               (tag !== 'INPUT' && tag !== 'SELECT' && tag !== 'TEXTAREA' && !el.isContentEditable)) {
+      own = el.textContent;
+      if (!/\S/.test(own)) {
+        var img = el.querySelector('img[alt]');
+        if (img) own = img.getAttribute('alt');
+      }
+    }
+    var choices = [named, el.getAttribute('aria-label'), labels.join(' '), own,
+                   el.getAttribute('placeholder'), el.getAttribute('title')];
+    for (var c = 0; c < choices.length; c++) {
+      if (choices[c] && /\S/.test(choices[c])) return said(choices[c]);
+    }
+    return '';
+  }
+  // A control as the program announces it, or null for any other element.
+  function describe(el) {
+    if (!el || el.nodeType !== 1) return null;
+    var kind = controlKind(el);
+    if (!kind) return null;
+    var tag = el.tagName.toUpperCase();
+    var value = '';
+    if (tag === 'SELECT') {
+      var chosen = el.selectedIndex >= 0 ? el.options[el.selectedIndex] : null;
+      value = chosen ? chosen.text : '';
+    } else if (kind === 'text' || kind === 'textarea') {
+      value = tag === 'INPUT' || tag === 'TEXTAREA' ? el.value : el.textContent;
+    }
+    var aria = function (name) { return el.getAttribute(name) === 'true'; };
+    var details = tag === 'SUMMARY' ? el.parentElement : null;
+    return {kind: kind, label: controlLabel(el, kind), value: said(value),
+            checked: !!el.checked || aria('aria-checked'), required: !!el.required ||
+            aria('aria-required'), expanded: details ? !!details.open : aria('aria-expanded')};
+  }
+
   window.__sonaviaPage = {
     // Whether an element, with all it holds, is left out of the reading:
     // the program's own marks, what never shows as text, what is hidden,
@@ -57,6 +156,11 @@
     },
     // An image as the conversion counts it: its tag begins with IMG.
     isImage: isImage,
+    // A control's kind, label, value and state ({kind, label, value,
+    // checked, required, expanded}), or null for what is no control.
+    describe: describe,
+    // The labels gathered for `describe` are read again from the page.
+    forgetLabels: function () { labelCache = null; },
     // The elements behind the conversion's links and images, in its order,
     // as the last snapshot met them: {links: [...], images: [...]}.
     items: null,

@@ -11,11 +11,13 @@
 // sentence end of its own, ".<br>", which it consumes whole, so nothing
 // more is heard. One is given only after something to read, so that no
 // empty unit is made. A link whose content says nothing (an icon) is
-// given the name a screen reader would say.
+// given the name a screen reader would say. A field or a button becomes a
+// mark that the program reads as the control it is.
 //
 // Values: {longestTitle}: no more of the title is taken, so that a title of
 // megabytes never crosses to the program. Answers {title, hasBody, body,
-// links, lang}.
+// links, controls, lang}; each control is described as the shared script
+// describes one.
 (function (values) {
   var page = window.__sonaviaPage;
   var VOID = {AREA:1, BASE:1, BR:1, COL:1, EMBED:1, HR:1, IMG:1, INPUT:1, LINK:1, META:1,
@@ -35,6 +37,11 @@
   // The elements behind the conversion's links and images, in its order,
   // for the reading mark.
   var items = {links: [], images: []};
+  // The controls outside links, each written as an image whose source is
+  // the control mark and its number: a page's own text never holds an
+  // opening bracket. No more than the reading can hold.
+  var controls = [];
+  var MOST_CONTROLS = 1000;
   var inLink = 0;
   var pre = 0;
   // Whether something to read has come since the last end of a unit.
@@ -129,6 +136,17 @@
     if (node.nodeType === 3) return text(node.data);
     if (node.nodeType !== 1 || page.skipped(node)) return '';
     var tag = node.tagName.toUpperCase();
+    // Past the most, a control is serialized as any element.
+    var control = inLink === 0 && controls.length < MOST_CONTROLS && !page.isLink(node)
+                      ? page.describe(node) : null;
+    if (control) {
+      controls.push(control);
+      items.images.push(node);
+      // It parts the units around it, as an image does.
+      var before = isBlock(node, tag) ? end('') : '';
+      pending = false;
+      return before + '<img src="(C)' + controls.length + '">';
+    }
     // In a link's text a line break or a block only parts the words.
     if (tag === 'BR') return inLink > 0 ? ' ' : end('<br>');
     var blockish = isBlock(node, tag);
@@ -181,6 +199,7 @@
     return (lang || '').trim();
   }
   var body = document.body;
+  page.forgetLabels();
   var html = body ? serialize(body) : '';
   page.items = items;
   var title = document.title;
@@ -190,6 +209,6 @@
     title = Array.from(title.slice(0, 2 * values.longestTitle + 2))
                 .slice(0, values.longestTitle + 1).join('');
   }
-  return {title: title, hasBody: !!body, body: html, links: links,
+  return {title: title, hasBody: !!body, body: html, links: links, controls: controls,
           lang: language()};
 })

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -267,22 +268,70 @@ void ProfileFile::Write(std::string_view section, std::string_view key, std::str
     content_.insert(last.next, entry + eol);
 }
 
+namespace {
+
+// A file that is a link to another (kept with the user's other
+// configuration files, say) is replaced where the link points; empty with
+// `ec` set when the link cannot be followed.
+std::filesystem::path SavedPath(const std::string& path, std::error_code& ec) {
+  std::filesystem::path target(path);
+  if (std::filesystem::is_symlink(target, ec)) return std::filesystem::weakly_canonical(target, ec);
+  ec.clear();
+  return target;
+}
+
+// The name mkostemp gives a temporary file of `file`: its name, a dot and
+// six letters or digits.
+bool IsTemporaryName(const std::string& name, const std::string& file) {
+  constexpr std::size_t kMarks = 6;
+  if (name.size() != file.size() + 1 + kMarks || name.compare(0, file.size(), file) != 0 ||
+      name[file.size()] != '.') {
+    return false;
+  }
+  return std::all_of(name.end() - kMarks, name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+}
+
+}  // namespace
+
+int ProfileFile::RemoveLeftovers(const std::string& path, long quietSeconds) {
+  std::error_code ec;
+  const std::filesystem::path target = SavedPath(path, ec);
+  if (ec || !target.has_filename()) return 0;
+  const std::string file = target.filename().string();
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  // At most this many entries are looked at: a folder of millions must not
+  // hold the start.
+  int looked = 0;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end && looked < 10000;
+       it.increment(ec), ++looked) {
+    const std::string name = it->path().filename().string();
+    if (!IsTemporaryName(name, file)) continue;
+    struct stat st {};
+    // Ours: a regular file (never a link to one) of this user, and stale:
+    // another run of the program saving just now writes within seconds.
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        now - st.st_mtime < quietSeconds) {
+      continue;
+    }
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
 bool ProfileFile::Save(const std::string& path, std::string& error) const {
   if (!loadError_.empty()) {
     error = "the file was not read (" + loadError_ + ")";
     return false;
   }
-  // A file that is a link to another (kept with the user's other
-  // configuration files, say) is replaced where the link points.
   std::error_code ec;
-  std::filesystem::path target(path);
-  if (std::filesystem::is_symlink(target, ec)) {
-    const auto resolved = std::filesystem::weakly_canonical(target, ec);
-    if (ec) {
-      error = "cannot follow its link: " + ec.message();
-      return false;
-    }
-    target = resolved;
+  const std::filesystem::path target = SavedPath(path, ec);
+  if (ec) {
+    error = "cannot follow its link: " + ec.message();
+    return false;
   }
   const std::string file = target.string();
   if (target.has_parent_path()) {

@@ -56,6 +56,13 @@ class ProfileFile {
   // file is left as it was, `error` says why, and the result is false.
   bool Save(const std::string& path, std::string& error) const;
 
+  // Removes what saves to `path` left behind when the program was killed
+  // during one: its temporary files, named after the file with a dot and
+  // six letters or digits, that are regular files of this user and have
+  // not been written for `quietSeconds`. Nothing else in the folder is
+  // touched. Returns how many were removed.
+  static int RemoveLeftovers(const std::string& path, long quietSeconds);
+
   const std::string& Content() const { return content_; }
   // Whether the text beyond ASCII is UTF-8 (a file saved so by hand) rather
   // than the format's own Windows-1252.

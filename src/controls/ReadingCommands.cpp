@@ -54,6 +54,7 @@ void ReadingCommands::SelectLanguage(speech::Language language) {
   w_.mnuCatala.SetChecked(catalan);
   w_.mnuCastella.SetChecked(!catalan);
   speech_.SelectLanguage(language);
+  if (w_.LanguageChanged) w_.LanguageChanged();
   Restart();
   // F7 always switches to the other language.
   other.SetEnabled(true);
@@ -117,6 +118,10 @@ void ReadingCommands::RateChanged() {
 }
 
 bool ReadingCommands::EnterKey() {
+  if (w_.KeyboardInControl && w_.KeyboardInControl()) {
+    w_.EnterArmed = true;
+    return false;
+  }
   bool followed = false;
   if (w_.EnterArmed) {
     followed = w_.SpeedButtonAlLink.Enabled() ? GoToPointedLink() : FollowLinkBeingRead();

@@ -41,6 +41,11 @@ struct ReadingWindow {
   std::function<void(int)> PressKey;
   // Says a notice over the reading, which goes on after it.
   std::function<void(const std::string&)> Notice;
+  // Whether the user has put the keyboard in one of the page's controls (a
+  // field, a button, a check box, a list): Enter is then the page's.
+  std::function<bool()> KeyboardInControl{};
+  // The language of the program's words changed.
+  std::function<void()> LanguageChanged{};
 };
 
 class ReadingCommands {
@@ -62,7 +67,9 @@ class ReadingCommands {
   void RateChanged();
   // A press of Return or Enter anywhere in the program, the user's own.
   // Returns whether it followed a link or said why not: then the key has
-  // done its work, and the page must not act on it as well.
+  // done its work, and the page must not act on it as well. With the
+  // keyboard in a page's control it does nothing: the page sends its form
+  // or presses its button.
   bool EnterKey();
   // The address box has got the keyboard focus.
   void AddressBoxEntered() { w_.EnterArmed = false; }

@@ -51,6 +51,14 @@ void Scanning::Toggle() {
 }
 
 void Scanning::Step() {
+  // The page's elements take the steps while they are offered; the scan
+  // then goes on from the button it was on.
+  if (ElementsActive() && !c_.pause.Enabled()) {
+    if (hooks_.elementsStep) hooks_.elementsStep();
+    Place();
+    if (!ElementsActive()) Reach();
+    return;
+  }
   // A step after a link's text (and after any hold that came meanwhile)
   // the wait on "Al link" ends.
   if (link_ == LinkWait::Ending && !c_.pause.Enabled()) {
@@ -94,7 +102,8 @@ void Scanning::Place() {
   // A tick already queued when scanning went off still moves the pointer,
   // but the frame shows only while scanning is on, and at rest only on a
   // link offered.
-  const bool shown = c_.item.Checked() && (!resting_ || link_ != LinkWait::None);
+  const bool shown =
+      c_.item.Checked() && (!resting_ || link_ != LinkWait::None) && !ElementsActive();
   SetFrame(shown ? f_.position : kNoFrame);
 }
 
@@ -177,6 +186,12 @@ void Scanning::Wake() {
 
 void Scanning::ToggleSecondCycle() {
   if (!c_.item.Checked()) return;
+  // A long press leaves the page's elements, back to the buttons.
+  if (hooks_.elementsEnd && hooks_.elementsEnd()) {
+    Place();
+    Reach();
+    return;
+  }
   if (inSecondCycle_) {
     LeaveSecondCycle();
     Place();
@@ -225,7 +240,16 @@ void Scanning::RunChosenPlace(const std::function<void()>& command) {
   if (command) command();
 }
 
+void Scanning::ElementsOffered() {
+  idleSteps_ = 0;
+  SetFrame(kNoFrame);
+  if (!c_.item.Checked() || c_.pause.Enabled()) return;
+  c_.step.SetEnabled(false);
+  c_.step.SetEnabled(true);
+}
+
 void Scanning::EndInterludes() {
+  if (hooks_.elementsEnd) hooks_.elementsEnd();
   LeaveSecondCycle();
   if (link_ != LinkWait::None) {
     link_ = LinkWait::None;
@@ -240,7 +264,7 @@ void Scanning::Pressed() {
 
 void Scanning::LinkStarted(int32_t link) {
   // A hold or the second cycle is the user's own choice, and keeps the scan.
-  if (!Speaks() || c_.pause.Enabled() || inSecondCycle_) return;
+  if (!Speaks() || c_.pause.Enabled() || inSecondCycle_ || ElementsActive()) return;
   if (link_ == LinkWait::None) positionBeforeLink_ = f_.position;
   link_ = LinkWait::Reading;
   offeredLink_ = link;

@@ -73,6 +73,12 @@ class Scanning : public reading::LinkListener {
     // Shows the second cycle's places after the buttons, or hides them;
     // returns how many show.
     std::function<int(bool)> showSecondCycle;
+    // The page's elements, while they are offered in place of the buttons:
+    // whether they are, a step among them, and leaving them (whether they
+    // were offered).
+    std::function<bool()> elementsActive{};
+    std::function<void()> elementsStep{};
+    std::function<bool()> elementsEnd{};
   };
   Scanning(Controls controls, Fields fields, platform::Input& input, Hooks hooks);
   Scanning(const Scanning&) = delete;
@@ -114,6 +120,9 @@ class Scanning : public reading::LinkListener {
   // A place of the second cycle chosen: back where the scan was, then the
   // command, which holds no pointer.
   void RunChosenPlace(const std::function<void()>& command);
+  // The page's elements are offered from now: a full step for the first,
+  // and no button framed while they are.
+  void ElementsOffered();
 
   // The link the scan waits on for the switch, from 1, or 0.
   int32_t LinkOffered() const { return link_ != LinkWait::None ? offeredLink_ : 0; }
@@ -142,6 +151,7 @@ class Scanning : public reading::LinkListener {
   void EndLinkWait();
   // Back from a link's wait or the second cycle: the scan where it was.
   void EndInterludes();
+  bool ElementsActive() const { return hooks_.elementsActive && hooks_.elementsActive(); }
 
   Controls c_;
   Fields f_;

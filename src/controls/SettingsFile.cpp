@@ -98,6 +98,11 @@ void SettingsFile::ReadAndApply() {
       togglePageLanguage_) {
     togglePageLanguage_();
   }
+  // Without the key, typing is heard.
+  if (echoTyping_ != nullptr && read(kEchoTypingKey) == kNo && echoTyping_->Checked() &&
+      toggleEchoTyping_) {
+    toggleEchoTyping_();
+  }
   kept_ = Current();
   seen_ = Stored(file);
 }
@@ -135,6 +140,9 @@ SettingsFile::Entries SettingsFile::Current() const {
   if (zoom_ != nullptr) entries.emplace_back(kZoomKey, std::to_string(zoom_->Percent()));
   if (pageLanguage_ != nullptr) {
     entries.emplace_back(kPageLanguageKey, pageLanguage_->Checked() ? kYes : kNo);
+  }
+  if (echoTyping_ != nullptr) {
+    entries.emplace_back(kEchoTypingKey, echoTyping_->Checked() ? kYes : kNo);
   }
   return entries;
 }

@@ -24,6 +24,8 @@ class ProfileFile;
 
 inline constexpr const char* kSettingsFileName = "Quelva2001.ini";
 inline constexpr const char* kSettingsSection = "Ombrix Sonavia";
+// A save's temporary file untouched this long is a killed save's leftover.
+inline constexpr long kLeftoverQuietSeconds = 5;
 inline constexpr const char* kLanguageKey = "Llengua";
 inline constexpr const char* kSpeechKey = "Parlar";
 inline constexpr const char* kScanningKey = "Escaneig";
@@ -44,6 +46,7 @@ inline constexpr const char* kZoomKey =
     "Ampliació"
     " de la pàgina";
 inline constexpr const char* kPageLanguageKey = "Llengua de la pàgina";
+inline constexpr const char* kEchoTypingKey = "Repetir el que s'escriu";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -97,6 +100,11 @@ class SettingsFile {
     pageLanguage_ = &item;
     togglePageLanguage_ = std::move(toggle);
   }
+  // Whether what is typed in a page's field is said, in the same way.
+  void SetEchoTyping(platform::MenuItem& item, std::function<void()> toggle) {
+    echoTyping_ = &item;
+    toggleEchoTyping_ = std::move(toggle);
+  }
 
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
@@ -123,6 +131,8 @@ class SettingsFile {
   PageZoom* zoom_ = nullptr;
   platform::MenuItem* pageLanguage_ = nullptr;
   std::function<void()> togglePageLanguage_;
+  platform::MenuItem* echoTyping_ = nullptr;
+  std::function<void()> toggleEchoTyping_;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

@@ -6,7 +6,8 @@
 
 namespace sonavia::controls {
 
-SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run)
+SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run,
+                       std::function<void()> pageElements)
     : i_(items) {
   auto wire = [&run](platform::Button& button, std::function<void()> command) {
     button.SetVisible(false);
@@ -14,6 +15,7 @@ SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void(
   };
   // Each runs its menu item as a click on it would: nothing when disabled.
   auto click = [](platform::MenuItem& item) { return [&item] { item.Click(); }; };
+  wire(SpeedButtonEscElements, std::move(pageElements));
   wire(SpeedButtonEscLinks, click(i_.pageOrLinks));
   wire(SpeedButtonEscLlengua, [this] {
     // The language not in use is the enabled one.
@@ -23,6 +25,7 @@ SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void(
   wire(SpeedButtonEscLinkLlegit, click(i_.followLinkRead));
   wire(SpeedButtonEscMarc, click(i_.nextFrame));
   wire(SpeedButtonEscParlat, click(i_.spoken));
+  wire(SpeedButtonEscSo, click(i_.pageSound));
   wire(SpeedButtonEscAturar, click(i_.scanning));
 }
 
@@ -30,9 +33,14 @@ std::vector<SwitchMenu::Place> SwitchMenu::Places() {
   // The item that decides whether the language place shows is the one it
   // would choose.
   platform::MenuItem& language = i_.castilian.Enabled() ? i_.castilian : i_.catalan;
-  return {{SpeedButtonEscLinks, i_.pageOrLinks}, {SpeedButtonEscLlengua, language},
-          {SpeedButtonEscComencar, i_.restart},  {SpeedButtonEscLinkLlegit, i_.followLinkRead},
-          {SpeedButtonEscMarc, i_.nextFrame},    {SpeedButtonEscParlat, i_.spoken},
+  return {{SpeedButtonEscElements, elements_},
+          {SpeedButtonEscLinks, i_.pageOrLinks},
+          {SpeedButtonEscLlengua, language},
+          {SpeedButtonEscComencar, i_.restart},
+          {SpeedButtonEscLinkLlegit, i_.followLinkRead},
+          {SpeedButtonEscMarc, i_.nextFrame},
+          {SpeedButtonEscParlat, i_.spoken},
+          {SpeedButtonEscSo, i_.pageSound},
           {SpeedButtonEscAturar, i_.scanning}};
 }
 
@@ -45,6 +53,7 @@ std::vector<platform::Button*> SwitchMenu::Buttons() {
 int SwitchMenu::Show(bool show) {
   // The captions name what a press does now; a line break splits the longer.
   const bool toLinks = i_.pageOrLinks.Caption() == ReadingModeCaption(reading::ReadingMode::Page);
+  SpeedButtonEscElements.SetCaption("Elements de\nla pàgina");
   SpeedButtonEscLinks.SetCaption(toLinks ? "Llegir\nlinks" : "Llegir\npàgina");
   SpeedButtonEscLlengua.SetCaption(i_.castilian.Enabled() ? "Castellà" : "Català");
   SpeedButtonEscComencar.SetCaption(
@@ -55,6 +64,7 @@ int SwitchMenu::Show(bool show) {
       "Marc\nsegü"
       "ent");
   SpeedButtonEscParlat.SetCaption(i_.spoken.Checked() ? "Escaneig\nmut" : "Escaneig\nparlat");
+  SpeedButtonEscSo.SetCaption(i_.pageSound.Checked() ? "So de la\npàgina" : "Silenciar\npàgina");
   SpeedButtonEscAturar.SetCaption("Aturar\nescaneig");
   int shown = 0;
   for (const Place& place : Places()) {

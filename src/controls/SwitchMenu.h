@@ -1,7 +1,8 @@
 // The second cycle's places: buttons after the nine, shown only while the
-// scan walks them, for the menu commands a switch user needs and the nine
-// do not give: page or links, the other language, restart, the link being
-// read, the next frame, spoken scanning, and scanning off.
+// scan walks them, for the page's elements and the menu commands a switch
+// user needs and the nine do not give: page or links, the other language,
+// restart, the link being read, the next frame, spoken scanning, the page's
+// sound, and scanning off.
 #pragma once
 
 #include <functional>
@@ -22,19 +23,22 @@ class SwitchMenu {
     platform::MenuItem& followLinkRead;
     platform::MenuItem& nextFrame;
     platform::MenuItem& spoken;
+    platform::MenuItem& pageSound;  // checked: the page is silenced
     platform::MenuItem& scanning;
   };
   // `run` runs a chosen place's command (the scan leaves the cycle first).
-  SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run);
+  // `pageElements` offers the page's elements to the scan.
+  SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run,
+             std::function<void()> pageElements);
   SwitchMenu(const SwitchMenu&) = delete;
   SwitchMenu& operator=(const SwitchMenu&) = delete;
 
-  platform::Button SpeedButtonEscLinks{"SpeedButtonEscLinks"},
-      SpeedButtonEscLlengua{"SpeedButtonEscLlengua"},
+  platform::Button SpeedButtonEscElements{"SpeedButtonEscElements"},
+      SpeedButtonEscLinks{"SpeedButtonEscLinks"}, SpeedButtonEscLlengua{"SpeedButtonEscLlengua"},
       SpeedButtonEscComencar{"SpeedButtonEscComencar"},
       SpeedButtonEscLinkLlegit{"SpeedButtonEscLinkLlegit"},
       SpeedButtonEscMarc{"SpeedButtonEscMarc"}, SpeedButtonEscParlat{"SpeedButtonEscParlat"},
-      SpeedButtonEscAturar{"SpeedButtonEscAturar"};
+      SpeedButtonEscSo{"SpeedButtonEscSo"}, SpeedButtonEscAturar{"SpeedButtonEscAturar"};
 
   // The places, in the order the scan visits them.
   std::vector<platform::Button*> Buttons();
@@ -50,6 +54,8 @@ class SwitchMenu {
   std::vector<Place> Places();
 
   Items i_;
+  // Always there: a page may have elements to press whatever else is on.
+  platform::MenuItem elements_{"mnuElementsPagina"};
 };
 
 }  // namespace sonavia::controls

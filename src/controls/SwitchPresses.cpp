@@ -60,7 +60,9 @@ void SwitchPresses::Up() {
   longPress_.SetEnabled(false);
   scan_.Pressed();
   if (long_) return;
-  if (link_ > 0) {
+  if (hooks_.elementsPress && hooks_.elementsPress()) {
+    // Taken by the page's elements.
+  } else if (link_ > 0) {
     if (hooks_.followLink) hooks_.followLink(link_);
   } else if (scan_.Resting()) {
     scan_.Wake();

@@ -27,6 +27,9 @@ class SwitchPresses {
     std::function<void()> surfaceClick;
     // Follows the reading's link `link`, as F2 does.
     std::function<void(int32_t)> followLink;
+    // While the page's elements are offered, the press chooses among them;
+    // returns whether they took it.
+    std::function<bool()> elementsPress{};
   };
   // `longPress` is a timer of its own, which the window ties to LongPressTimer.
   SwitchPresses(Scanning& scan, platform::EventLoop& loop, platform::Timer& longPress, Hooks hooks);

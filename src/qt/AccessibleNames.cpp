@@ -56,6 +56,7 @@ const std::map<QString, Words>& Table() {
       {"SpeedButtonEscLinkLlegit", {nullptr, "Segueix l'enlla\u00e7 que s'est\u00e0 llegint (F2)"}},
       {"SpeedButtonEscMarc", {nullptr, "Passa al marc seg\u00fcent de la p\u00e0gina (F6)"}},
       {"SpeedButtonEscParlat", {nullptr, "L'escaneig diu o calla el nom de cada bot\u00f3"}},
+      {"SpeedButtonEscSo", {nullptr, "Silencia la p\u00e0gina o li torna el so (Ctrl+M)"}},
       {"SpeedButtonEscAturar", {nullptr, "Atura l'escaneig autom\u00e0tic (Ctrl+F2)"}},
       {"ImageQuelva2000",
        {"P\u00e0gina web dels autors", "El logotip de Quelva; obre la p\u00e0gina web dels autors",

@@ -11,7 +11,7 @@ namespace sonavia::qt {
 
 namespace {
 
-constexpr int kSignals[] = {SIGTERM, SIGHUP};
+constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 volatile sig_atomic_t gWriteEnd = -1;
 
 void OnSignal(int) {

@@ -1,5 +1,5 @@
-// SIGTERM and SIGHUP (a logout, a `kill`, the terminal closed) end the
-// program as a close of its window does: speech stopped, settings written.
+// SIGTERM, SIGHUP and SIGINT (a logout, a `kill`, the terminal closed,
+// Ctrl+C in it) end the program as a close of its window does: speech stopped, settings written.
 // The handler itself only writes a byte to a pipe, the one thing it may
 // safely do; the message loop reads it and asks for the close.
 #pragma once

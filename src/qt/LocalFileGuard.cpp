@@ -1,7 +1,9 @@
 #include "qt/LocalFileGuard.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QWebEnginePage>
+#include <algorithm>
 
 #include "qt/QtText.h"
 #include "system/FileKind.h"
@@ -23,6 +25,28 @@ QString Reason(system::FileKind kind) {
   }
 }
 
+// Requests a page's scripts make themselves: whatever they fetch, they read.
+bool ScriptReads(QWebEngineUrlRequestInfo::ResourceType type) {
+  return type == QWebEngineUrlRequestInfo::ResourceTypeXhr ||
+         type == QWebEngineUrlRequestInfo::ResourceTypePing ||
+         type == QWebEngineUrlRequestInfo::ResourceTypeCspReport ||
+         type == QWebEngineUrlRequestInfo::ResourceTypePluginResource;
+}
+
+// Whether the file `url` names lies in `page`'s folder or below it, links
+// followed, and not in a hidden file or folder there (a page saved in the
+// home folder must not show its ".ssh").
+bool InPagesFolder(const QUrl& url, const QUrl& page) {
+  QString folder = QFileInfo(QFileInfo(page.toLocalFile()).absolutePath()).canonicalFilePath();
+  const QString file = QFileInfo(url.toLocalFile()).canonicalFilePath();
+  if (folder.isEmpty() || file.isEmpty()) return false;
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  if (!file.startsWith(folder)) return false;
+  const QStringList below = file.mid(folder.size()).split(QLatin1Char('/'));
+  return std::none_of(below.begin(), below.end(),
+                      [](const QString& part) { return part.startsWith(QLatin1Char('.')); });
+}
+
 }  // namespace
 
 LocalFileGuard::LocalFileGuard(QWebEnginePage* page) : QWebEngineUrlRequestInterceptor(page) {
@@ -39,6 +63,15 @@ void LocalFileGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
     reason_.clear();
   }
   if (!url.isLocalFile()) return;
+  if (ScriptReads(info.resourceType())) {
+    info.block(true);
+    return;
+  }
+  const QUrl first = info.firstPartyUrl();
+  if (!page && first.isLocalFile() && !InPagesFolder(url, first)) {
+    info.block(true);
+    return;
+  }
   const system::FileKind kind = system::KindOfFile(LocalPathBytes(url));
   if (system::OpensAsFile(kind)) return;
   info.block(true);

@@ -100,6 +100,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   address_->setStyleSheet(focusFrame);
   for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
   BuildKeyboardAccess();
+  form.PageHasKeyboard = [this] { return keyboard_->Current() == browser_->View(); };
   enterKeys_ = new EnterKeyObserver(this, [this] {
     return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });

@@ -9,14 +9,17 @@
 namespace sonavia::qt {
 
 enum class PageScript {
-  Shared,         // what the others agree on; installed in every document
-  Events,         // reports link focus and frame completions; in every frame
-  Snapshot,       // the top document as the conversion reads it
-  NextFrame,      // moves the keyboard focus to the next frame
-  Mark,           // marks the unit being read
-  MarkCall,       // calls the mark already installed in the document
-  Collect,        // a full garbage collection of the page process
-  HideCollector,  // in the page's own world: takes the collection away
+  Shared,          // what the others agree on; installed in every document
+  Events,          // reports link focus and frame completions; in every frame
+  Snapshot,        // the top document as the conversion reads it
+  NextFrame,       // moves the keyboard focus to the next frame
+  Mark,            // marks the unit being read
+  MarkCall,        // calls the mark already installed in the document
+  Collect,         // a full garbage collection of the page process
+  HideCollector,   // in the page's own world: takes the collection away
+  Media,           // the page's sound: under the speech, paused, played again
+  FocusedControl,  // what has the keyboard in the page
+  Elements,        // what a switch user can press on the page, and a press
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from

@@ -24,6 +24,14 @@ void ReadingMarkScript::Show(const reading::ReadingMark& mark) {
   Run(request, false);
 }
 
+void ReadingMarkScript::ShowElements(int first, int last) {
+  Run({{QStringLiteral("op"), QStringLiteral("show")},
+       {QStringLiteral("kind"), QStringLiteral("elements")},
+       {QStringLiteral("item"), first + 1},
+       {QStringLiteral("last"), last + 1}},
+      false);
+}
+
 void ReadingMarkScript::Hide() {
   Run({{QStringLiteral("op"), QStringLiteral("hide")}}, false);
 }

@@ -21,6 +21,9 @@ class ReadingMarkScript : public QObject {
 
   void Show(const reading::ReadingMark& mark);
   void Hide();
+  // Frames the page's elements `first` to `last` (from 0) of the elements
+  // script's last list, scrolled into view.
+  void ShowElements(int first, int last);
 
  signals:
   // What a mark found on the page: found, kind, text, the rectangle in the

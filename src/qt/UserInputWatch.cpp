@@ -54,6 +54,10 @@ bool UserInputWatch::eventFilter(QObject* receiver, QEvent* event) {
     // once each.
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) intent_.FocusKeyPressed();
+    if (!IsSynthesizedKey(event)) intent_.Pressed();
+  } else if (event->type() == QEvent::MouseButtonPress && view_ != nullptr &&
+             receiver == view_->focusProxy() && event->spontaneous()) {
+    intent_.Pressed();
   }
   return false;
 }

@@ -1,5 +1,6 @@
 #include "qt/WebEngineBrowser.h"
 
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -14,6 +15,7 @@
 #include "qt/LinkAddress.h"
 #include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
+#include "qt/PageWindows.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
 #include "qt/UserInputWatch.h"
@@ -23,6 +25,31 @@
 namespace sonavia::qt {
 
 namespace {
+
+// The page's sound under the speech: a quarter of its volume, 12 dB down.
+constexpr double kPageSoundUnderSpeech = 0.25;
+// A control as the page scripts describe it; nothing for what is none.
+std::optional<reading::PageControl> ControlFrom(const QVariantMap& map) {
+  const auto kind = reading::ControlKindNamed(ToCore(map.value(QStringLiteral("kind")).toString()));
+  if (!kind) return std::nullopt;
+  reading::PageControl control;
+  control.kind = *kind;
+  control.label = ToCore(map.value(QStringLiteral("label")).toString());
+  control.value = ToCore(map.value(QStringLiteral("value")).toString());
+  control.checked = map.value(QStringLiteral("checked")).toBool();
+  control.required = map.value(QStringLiteral("required")).toBool();
+  control.expanded = map.value(QStringLiteral("expanded")).toBool();
+  return control;
+}
+
+std::vector<reading::PageControl> ControlsFrom(const QVariant& list) {
+  std::vector<reading::PageControl> controls;
+  for (const QVariant& item : list.toList()) {
+    // One the program cannot name keeps its place, as a button.
+    controls.push_back(ControlFrom(item.toMap()).value_or(reading::PageControl{}));
+  }
+  return controls;
+}
 
 // The snapshot script's answer as the document the behaviour reads.
 shell::BrowserDocument DocumentFrom(const QVariant& result) {
@@ -38,6 +65,7 @@ shell::BrowserDocument DocumentFrom(const QVariant& result) {
   shell::BrowserDocument document(ToCore(map.value(QStringLiteral("title")).toString()),
                                   std::move(body), std::move(links));
   document.SetLanguage(ToCore(map.value(QStringLiteral("lang")).toString()));
+  document.SetControls(ControlsFrom(map.value(QStringLiteral("controls"))));
   return document;
 }
 
@@ -53,9 +81,18 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   view_->setPage(page_);
   mark_ = new ReadingMarkScript(page_, this);
   connect(mark_, &ReadingMarkScript::drawn, this, &WebEngineBrowser::readingMarkDrawn);
-  new EnginePolicy(page_, [this](const QString& address, const QString& reason) {
-    ShowNavigationError(address, reason);
-  });
+  new EnginePolicy(
+      page_,
+      [this](const QString& address, const QString& reason) {
+        ShowNavigationError(address, reason);
+      },
+      [this](shell::PageAsk ask) { Raise(events.PermissionRefused, ask); });
+  windows_ = new PageWindows(
+      view_, intent_, [this](shell::PageWindowKind kind) { Raise(events.PageWindowOpened, kind); },
+      this);
+  page_->SetChooser(
+      [this](QWebEnginePage::FileSelectionMode mode, const QStringList& oldFiles,
+             const QStringList& types) { return windows_->ChooseFiles(mode, oldFiles, types); });
   new FrameKey(view_, this);
   files_ = new LocalFileGuard(page_);
   new UserInputWatch(this, view_, intent_);
@@ -150,8 +187,34 @@ std::string WebEngineBrowser::LocationName() {
   return ToCore(QString::fromUtf8(full.mid(path.lastIndexOf('/') + 1)));
 }
 
+void WebEngineBrowser::CloseDialogs() {
+  dialogs_.CloseAll();
+  windows_->CloseAll();
+}
+
+void WebEngineBrowser::SetPageSoundUnder(bool under) {
+  const QJsonObject values{
+      {QStringLiteral("action"), under ? QStringLiteral("under") : QStringLiteral("full")},
+      {QStringLiteral("level"), kPageSoundUnderSpeech}};
+  page_->runJavaScript(PageScriptCall(PageScript::Media, values),
+                       QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::PausePageMedia(bool pause) {
+  const QJsonObject values{
+      {QStringLiteral("action"), pause ? QStringLiteral("pause") : QStringLiteral("resume")}};
+  page_->runJavaScript(PageScriptCall(PageScript::Media, values),
+                       QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::MutePage(bool muted) {
+  page_->setAudioMuted(muted);
+}
+
 void WebEngineBrowser::OnLoadStarted() {
   processEnded_ = false;
+  // Leaving the page closes what it opened.
+  windows_->CloseAll();
   completions_.LoadStarted();
   dialogs_.NewPage();
   Raise(events.DownloadBegin);
@@ -187,7 +250,15 @@ void WebEngineBrowser::OnScriptReport(const QString& report) {
   if (report.startsWith(QStringLiteral("focus:"))) {
     // Every focus move the user's key makes is a status text when it lands
     // on a link, the one the pointer rests on too; the page's own are not.
-    if (intent_.FocusMoveIsUsers()) RaiseLink(report.mid(6));
+    const bool users = intent_.FocusMoveIsUsers();
+    if (users) RaiseLink(report.mid(6));
+    Raise(events.ControlFocus, std::nullopt, users);
+  } else if (report.startsWith(QStringLiteral("control:"))) {
+    const bool users = intent_.FocusMoveIsUsers();
+    const QVariantMap map = QJsonDocument::fromJson(report.mid(8).toUtf8()).toVariant().toMap();
+    Raise(events.ControlFocus, ControlFrom(map), users);
+  } else if (report.startsWith(QStringLiteral("typed:"))) {
+    Raise(events.Typed, ToCore(report.mid(6)));
   } else if (report.startsWith(QStringLiteral("hover:"))) {
     // A link that came under a pointer the user did not move is not
     // pointed at. (The engine's own hover signal gives the focused link as
@@ -243,6 +314,38 @@ void WebEngineBrowser::ShowNavigationError(const QString& address, const QString
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box->show();
+}
+
+void WebEngineBrowser::ListPageElements(std::function<void(shell::PageElements)> done) {
+  QPointer<WebEngineBrowser> self(this);
+  page_->runJavaScript(
+      PageScriptCall(PageScript::Elements, {{QStringLiteral("op"), "list"}}),
+      QWebEngineScript::ApplicationWorld, [self, done = std::move(done)](const QVariant& result) {
+        if (self == nullptr) return;
+        const QVariantMap map = result.toMap();
+        shell::PageElements found;
+        found.elements = ControlsFrom(map.value(QStringLiteral("elements")));
+        found.consent =
+            static_cast<size_t>(std::max(0, map.value(QStringLiteral("consent")).toInt()));
+        done(std::move(found));
+      });
+}
+
+void WebEngineBrowser::ShowPageElements(int first, int last) {
+  if (first < 0) {
+    mark_->Hide();
+  } else {
+    mark_->ShowElements(first, last);
+  }
+}
+
+void WebEngineBrowser::PressPageElement(int index) {
+  // The focus it moves is the user's: a field so reached takes Enter.
+  intent_.FocusKeyPressed();
+  if (view_ != nullptr) view_->setFocus(Qt::OtherFocusReason);
+  page_->runJavaScript(PageScriptCall(PageScript::Elements, {{QStringLiteral("op"), "press"},
+                                                             {QStringLiteral("index"), index}}),
+                       QWebEngineScript::ApplicationWorld);
 }
 
 void WebEngineBrowser::ShowReadingMark(const reading::ReadingMark& mark) {

@@ -28,6 +28,7 @@ class QWidget;
 namespace sonavia::qt {
 
 class LocalFileGuard;
+class PageWindows;
 class ReadingMarkScript;
 class WebEnginePage;
 
@@ -63,9 +64,20 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // The engine keeps a zoom for each site; the level is given to every
   // page as it loads, so that all of them show at it.
   void SetZoom(int percent) override;
+  // What a switch user can press, framed and pressed by the elements script.
+  void ListPageElements(std::function<void(shell::PageElements)> done) override;
+  void ShowPageElements(int first, int last) override;
+  void PressPageElement(int index) override;
 
-  // Answers every open page dialog with its cancelling answer.
-  void CloseDialogs() { dialogs_.CloseAll(); }
+  // The page's sound under the speech, its media paused, its sound off.
+  void SetPageSoundUnder(bool under) override;
+  void PausePageMedia(bool pause) override;
+  void MutePage(bool muted) override;
+
+  // Answers every open page dialog with its cancelling answer, and closes
+  // every window the page opened.
+  void CloseDialogs();
+  PageWindows& Windows() { return *windows_; }
 
  signals:
   // What a mark found on the page: found, kind, text, the rectangle in the
@@ -96,6 +108,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   WebEnginePage* page_ = nullptr;
   ReadingMarkScript* mark_ = nullptr;
   LocalFileGuard* files_ = nullptr;
+  PageWindows* windows_ = nullptr;
   shell::CompletionOrder completions_;
   std::optional<shell::BrowserDocument> document_;
   qreal zoom_ = 1.0;

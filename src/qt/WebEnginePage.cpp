@@ -6,6 +6,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 
 #include "qt/PageScripts.h"
 #include "qt/WebEngineSetup.h"
@@ -42,6 +43,11 @@ WebEnginePage::WebEnginePage(QObject* parent, PageDialogs& dialogs, Reports repo
       prefix_(NewChannelPrefix()),
       dialogs_(dialogs),
       reports_(std::move(reports)) {
+  // Off, this setting keeps a local page from every other file, its own
+  // pictures and frames included. It stays on, and the program's guard
+  // (LocalFileGuard) keeps the page's scripts from local files and lets it
+  // show only what lies in its own folder.
+  settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
   const QJsonObject collector{{QStringLiteral("collector"), QString::fromLatin1(PageCollector())}};
   scripts().insert(EveryDocument(QStringLiteral("sonavia-shared"),
                                  PageScriptCall(PageScript::Shared, collector)));
@@ -84,6 +90,15 @@ bool WebEnginePage::javaScriptPrompt(const QUrl&, const QString& message,
   const bool accepted = dialogs_.Run(PageDialogs::Kind::Prompt, message, &text);
   if (accepted && result != nullptr) *result = text;
   return accepted;
+}
+
+}  // namespace sonavia::qt
+
+namespace sonavia::qt {
+
+QStringList WebEnginePage::chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
+                                       const QStringList& acceptedMimeTypes) {
+  return chooser_ ? chooser_(mode, oldFiles, acceptedMimeTypes) : QStringList();
 }
 
 }  // namespace sonavia::qt

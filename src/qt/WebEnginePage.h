@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWebEnginePage>
 #include <functional>
 
@@ -20,6 +21,11 @@ class WebEnginePage : public QWebEnginePage {
 
   WebEnginePage(QObject* parent, PageDialogs& dialogs, Reports reports);
 
+  // Answers the page's file chooser.
+  using Chooser = std::function<QStringList(FileSelectionMode mode, const QStringList& oldFiles,
+                                            const QStringList& acceptedMimeTypes)>;
+  void SetChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+
  protected:
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                 int line, const QString& source) override;
@@ -27,11 +33,14 @@ class WebEnginePage : public QWebEnginePage {
   bool javaScriptConfirm(const QUrl& origin, const QString& message) override;
   bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
                         QString* result) override;
+  QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
+                          const QStringList& acceptedMimeTypes) override;
 
  private:
   QString prefix_;
   PageDialogs& dialogs_;
   Reports reports_;
+  Chooser chooser_;
 };
 
 }  // namespace sonavia::qt

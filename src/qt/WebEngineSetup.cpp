@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -10,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QVariantMap>
+#include <QWebEngineProfile>
 
 namespace sonavia::qt {
 
@@ -50,6 +52,13 @@ void ConfigureWebEngineEnvironment() {
     flags += PageCollector();
   }
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+}
+
+void NamePageSound() {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(QStringLiteral("Sonavia: p\u00e0gina"));
+  QWebEngineProfile::defaultProfile();  // the engine starts here
+  QCoreApplication::setApplicationName(name);
 }
 
 namespace {

@@ -14,6 +14,12 @@ const char* PageCollector();
 // full collection the program can ask the page process for.
 void ConfigureWebEngineEnvironment();
 
+// The page's sound reaches the desktop's mixer as "Sonavia: pàgina", apart
+// from the speech's "Sonavia": the engine names its sound after the
+// application's name as it is when the engine starts, which this does.
+// Called once the application object exists and before any page.
+void NamePageSound();
+
 // Whether assistive technology is at work on the desktop: the
 // accessibility bus says so (a screen reader, or the toolkits' support
 // switched on), or Qt is told to serve it always.

@@ -31,7 +31,9 @@ std::optional<ReadingMark> MarkForUnit(ReadingList& list, int32_t unit) {
       ++links;
       if (unit <= i + 1) return ReadingMark{MarkKind::Link, list.Unit(i + 1).Text, links};
       i += 2;
-    } else if (pair && IsItem(list, i, kImageWord)) {
+    } else if (pair && (IsItem(list, i, kImageWord) || list.Unit(i).Own)) {
+      // A control is marked as the image it stands in for in the page's
+      // order.
       ++images;
       if (unit <= i + 1) return ReadingMark{MarkKind::Image, list.Unit(i + 1).Text, images};
       i += 2;

@@ -20,6 +20,9 @@ inline constexpr int32_t ConversionLimit = 995;
 struct ReadingUnit {
   std::string Text;
   UnitKind Kind = UnitKind::None;
+  // The program's own words (a control's kind and state), said in the
+  // user's language whatever the page's.
+  bool Own = false;
 };
 
 struct LinkEntry {

@@ -116,9 +116,10 @@ namespace {
 
 // The words the program itself puts into a page's list, which are spoken in
 // the user's language whatever the page's: "Títol", and the announcements
-// of images and links.
+// of images and links, and a control's kind and state.
 bool ProgramsOwnWords(int32_t index, const ReadingUnit& unit) {
   if (index == 1) return unit.Text == kTitleWord;
+  if (unit.Own) return true;
   return unit.Kind == UnitKind::Item && (unit.Text == kLinkWord || unit.Text == kImageWord);
 }
 

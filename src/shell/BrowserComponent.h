@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "reading/PageControl.h"
 #include "reading/ReadingFollower.h"
 
 namespace sonavia::shell {
@@ -26,6 +27,18 @@ inline constexpr int32_t OLECMDID_PRINT = 6;
 inline constexpr int32_t OLECMDF_SUPPORTED = 1;
 inline constexpr int32_t OLECMDF_ENABLED = 2;
 inline constexpr int32_t OLECMDEXECOPT_PROMPTUSER = 1;
+
+// What a page may ask of the machine, and the windows it may open.
+enum class PageAsk {
+  Location,
+  Notifications,
+  Camera,
+  Microphone,
+  CameraAndMicrophone,
+  Screen,
+  Other
+};
+enum class PageWindowKind { File, Colour, Date, List };
 
 // The top document as it was when it completed.
 class BrowserDocument {
@@ -52,12 +65,25 @@ class BrowserDocument {
   // root element or its head names it; empty when it names none.
   const std::string& Language() const { return language_; }
   void SetLanguage(std::string language) { language_ = std::move(language); }
+  // The controls outside links, in the order the body's control marks
+  // number them from 1.
+  const std::vector<reading::PageControl>& Controls() const { return controls_; }
+  void SetControls(std::vector<reading::PageControl> controls) { controls_ = std::move(controls); }
 
  private:
   std::string title_;
   std::string language_;
   std::optional<std::string> body_;
   std::vector<std::string> links_;
+  std::vector<reading::PageControl> controls_;
+};
+
+// What a switch user can press on the page, in the page's order, a consent
+// dialog's buttons first.
+struct PageElements {
+  std::vector<reading::PageControl> elements;
+  // How many of the first elements are a consent dialog's.
+  size_t consent = 0;
 };
 
 class BrowserComponent : public reading::ReadingMarkView {
@@ -86,6 +112,20 @@ class BrowserComponent : public reading::ReadingMarkView {
   // Shows this and every later page at `percent` of its size; a view that
   // cannot zoom shows it as it is.
   virtual void SetZoom(int /*percent*/) {}
+  // The page's sound: lowered under the speech or back to its own level;
+  // its media paused or played again; all of it off or on.
+  virtual void SetPageSoundUnder(bool /*under*/) {}
+  virtual void PausePageMedia(bool /*pause*/) {}
+  virtual void MutePage(bool /*muted*/) {}
+  // The page's elements a switch user can press, handed over when they have
+  // been gathered (a view that has none hands over none).
+  virtual void ListPageElements(std::function<void(PageElements)> done) { done({}); }
+  // Scrolls the elements `first` to `last` of the last list (from 0) into
+  // view and frames them; a negative `first` takes the frame away.
+  virtual void ShowPageElements(int /*first*/, int /*last*/) {}
+  // Presses an element of the last list: a field takes the keyboard, a
+  // button or a link is clicked.
+  virtual void PressPageElement(int /*index*/) {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -98,6 +138,17 @@ class BrowserComponent : public reading::ReadingMarkView {
     // The engine's process that held the page ended (a crash, no memory
     // left): the page shown is gone, and nothing more of its load comes.
     std::function<void()> PageProcessEnded;
+    // The page asked for something and was refused.
+    std::function<void(PageAsk ask)> PermissionRefused;
+    // The page opened a window that takes the keyboard.
+    std::function<void(PageWindowKind kind)> PageWindowOpened;
+    // The page's keyboard focus moved onto a control (or off the controls,
+    // onto a link or nothing); `users` when the user's key or press put it
+    // there.
+    std::function<void(const std::optional<reading::PageControl>& control, bool users)>
+        ControlFocus;
+    // Text the user typed into a page's field.
+    std::function<void(const std::string& text)> Typed;
   };
   Events events;
 

@@ -34,6 +34,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuAmpliar, "Amp&liar la pàgina", "Ctrl++"},
       {Item, mnuReduir, "Red&uir la pàgina", "Ctrl+-"},
       {Item, mnuMidaNormal, "Mida &normal de la pàgina", "Ctrl+0"},
+      {Item, mnuSilenciarPagina, "Silenciar la pà&gina", "Ctrl+M"},
       {Item, N6, "-"},
       {Item, MenuEscriureDirectamentUnaAdesa, "Es&criure directament una adeça", "F8"},
       {Item, N5, "-"},
@@ -54,6 +55,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuEscaneigParlat, "E&scaneig parlat"},
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
+      {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -71,8 +73,10 @@ void TFormPrincipal::LayOutMenus() {
   mnuCatala.SetEnabled(false);
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
-  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,       &mnuCastella,
-                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina};
+  mnuRepetirEscrit.SetChecked(true);
+  checkable_ = {&mnuEscaneig,      &mnuParlar,          &mnuCatala,
+                &mnuCastella,      &mnuEscaneigParlat,  &mnuMostrarLectura,
+                &mnuLlenguaPagina, &mnuSilenciarPagina, &mnuRepetirEscrit};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -163,10 +167,12 @@ void TFormPrincipal::WireHandlers() {
       {&SpeedButtonAlLink, &TFormPrincipal::SpeedButtonAlLinkClick},
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
       {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
+      {&mnuRepetirEscrit, &TFormPrincipal::mnuRepetirEscritClick},
       {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
       {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
       {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
+      {&mnuSilenciarPagina, &TFormPrincipal::mnuSilenciarPaginaClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -190,6 +196,12 @@ void TFormPrincipal::WireHandlers() {
   e.DownloadComplete = [this] { brwWebBrowserDownloadComplete(); };
   e.NavigateComplete2 = [this] { brwWebBrowserNavigateComplete2(); };
   e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
+  e.PermissionRefused = [this](PageAsk ask) { brwWebBrowserPermissionRefused(ask); };
+  e.PageWindowOpened = [this](PageWindowKind kind) { brwWebBrowserPageWindowOpened(kind); };
+  e.ControlFocus = [this](const std::optional<reading::PageControl>& control, bool users) {
+    brwWebBrowserControlFocus(control, users);
+  };
+  e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
 }
 
 }  // namespace sonavia::shell

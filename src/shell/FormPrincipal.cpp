@@ -35,25 +35,54 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
            {[this] { FocusPage(); }, [this] { Notify(); },
             [this](int index) { SpokenScan.Reached(index); },
             [this](controls::ScanNews news) { SpokenScan.Told(news); },
-            [this](bool show) { return ShowSwitchPlaces(show); }}),
-      SwitchPlaces({mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar,
-                    mnuAnarALink, MenuMarcSeguent, mnuEscaneigParlat, mnuEscaneig},
-                   [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); }),
+            [this](bool show) { return ShowSwitchPlaces(show); },
+            [this] { return Elements.Active(); }, [this] { Elements.Step(); },
+            [this] { return Elements.Stop(); }}),
+      SwitchPlaces(
+          {mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar, mnuAnarALink,
+           MenuMarcSeguent, mnuEscaneigParlat, mnuSilenciarPagina, mnuEscaneig},
+          [this](const std::function<void()>& command) { Scan.RunChosenPlace(command); },
+          [this] { OfferPageElements(); }),
       SpokenScan(buttons_, Sequencer, Speech, *TimerEscaneig),
+      Elements({[this](const std::string& text) {
+                  // Said within the step, as the scan's captions are.
+                  if (!SpeechState.On()) return;
+                  Sequencer.SpeakAside(text, controls::CaptionRate(text, TimerEscaneig->Interval(),
+                                                                   Speech.AppliedRate));
+                },
+                [this](int first, int last) {
+                  browser_.ShowPageElements(first, last);
+                  // The reading's mark gives way while the elements are framed.
+                  if (first < 0) Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
+                },
+                [this](int index) { browser_.PressPageElement(index); },
+                [this] { return mnuCastella.Checked(); }}),
+      Focus({mnuRepetirEscrit, [this] { return mnuCastella.Checked(); },
+             [this](const std::string& text) { SayAside(text); }}),
       Presses(Scan, loop, *TimerPolsador,
               {[this] { ToolBarBotonsClick(); },
                [this, &list](int32_t link) {
                  // The link the user heard, even if the next has begun since.
                  list.LinkCursor = link;
                  mnuAnarALinkClick();
+               },
+               [this] {
+                 if (!Elements.Active()) return false;
+                 Elements.Press();
+                 // A chosen group's first element gets a full step too.
+                 if (Elements.Active()) Scan.ElementsOffered();
+                 return true;
                }}),
-      Commands({SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
-                EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
-                [this] { ToolBarBotonsClick(); },
-                [this](const std::string& address) { GoToAddress(address); },
-                [this](int key) { PressKey(key); },
-                [this](const std::string& text) { Pages.Notice(text); }},
-               list, Sequencer, Speech),
+      Commands(
+          {SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
+           EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
+           [this] { ToolBarBotonsClick(); },
+           [this](const std::string& address) { GoToAddress(address); },
+           [this](int key) { PressKey(key); },
+           [this](const std::string& text) { Pages.Notice(text); },
+           [this] { return Focus.KeyboardInControl() && (!PageHasKeyboard || PageHasKeyboard()); },
+           [this] { Pages.RenameControls(); }},
+          list, Sequencer, Speech),
       Navigation(NavigationWindow{
                      cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
                      [this] { FocusPage(); }, [this](int key) { PressKey(key); },
@@ -64,6 +93,9 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       Zoom({StatusBar1, [this] { return SpeechState.On(); },
             [this](int percent) { browser_.SetZoom(percent); }},
            list, Sequencer, Speech),
+      Requests(loop, [this](const std::string& text) { Pages.Notice(text); }),
+      Sound(loop, browser, Speech, mnuSilenciarPagina,
+            [this](const std::string& text) { Pages.Notice(text); }),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -83,6 +115,26 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                               [this](bool on) { Scan.SetDelayAfterPress(on); }});
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
+  Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
+}
+
+void TFormPrincipal::SayAside(const std::string& text) {
+  if (SpeechState.On()) Sequencer.SpeakAside(text, Speech.AppliedRate);
+}
+
+void TFormPrincipal::OfferPageElements() {
+  browser_.ListPageElements([this](PageElements found) {
+    if (!mnuEscaneig.Checked()) return;
+    // The reading's mark gives way to the elements' frame.
+    Sequencer.Follower().SetEnabled(false);
+    Elements.Start(std::move(found.elements), found.consent);
+    if (Elements.Active()) {
+      Scan.ElementsOffered();
+    } else {
+      Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
+    }
+    Notify();
+  });
 }
 
 int TFormPrincipal::ShowSwitchPlaces(bool show) {
@@ -151,9 +203,11 @@ void TFormPrincipal::FormCreate() {
 void TFormPrincipal::FormClose() {
   // A page completing during the wait below must not start a reading.
   Pages.Close();
+  Requests.Close();
   // The settings are written once speech is over, below.
   Autosave.Stop();
   Notices.Close();
+  Sound.Close();
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
   platform::WaitProcessingMessages(loop_, 1500);
   if (Speech.IsSpeaking()) Sequencer.StopSpeaking();
@@ -222,6 +276,7 @@ void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::Event
   about.SetHeight(height);
   about.OKButton.SetVisible(true);
   main.Notices.AtStart();
+  main.Sound.Start();
   main.OpenStartPage();
 }
 

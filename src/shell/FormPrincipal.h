@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/PageElementsScan.h"
 #include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
 #include "controls/Scanning.h"
@@ -31,6 +32,9 @@
 #include "shell/BrowserComponent.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
+#include "shell/PageFocus.h"
+#include "shell/PageRequests.h"
+#include "shell/PageSound.h"
 #include "shell/SpeechNotices.h"
 #include "speech/SpeechEngine.h"
 
@@ -57,6 +61,8 @@ class TFormPrincipal {
   // The page's zoom, after the browser commands.
   platform::MenuItem N8{"N8"}, mnuAmpliar{"mnuAmpliar"}, mnuReduir{"mnuReduir"},
       mnuMidaNormal{"mnuMidaNormal"};
+  // The page's own sound, silenced or not.
+  platform::MenuItem mnuSilenciarPagina{"mnuSilenciarPagina"};
   platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
@@ -64,6 +70,7 @@ class TFormPrincipal {
   platform::MenuItem mnuEscaneigParlat{"mnuEscaneigParlat"};
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
+  platform::MenuItem mnuRepetirEscrit{"mnuRepetirEscrit"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -117,6 +124,10 @@ class TFormPrincipal {
   // The second cycle's places, after the nine buttons.
   controls::SwitchMenu SwitchPlaces;
   controls::SpokenScanning SpokenScan;
+  // The second cycle's "Elements de la pàgina".
+  controls::PageElementsScan Elements;
+  // Where the user put the page's keyboard; typing heard.
+  PageFocus Focus;
   controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
   // Read at the end of FormCreate, written at the end of FormClose; the
@@ -130,6 +141,8 @@ class TFormPrincipal {
   controls::SettingsAutosave Autosave;
   SpeechNotices Notices;
   controls::PageZoom Zoom;
+  PageRequests Requests;
+  PageSound Sound;
 
   struct Menu {
     platform::MenuItem* title;
@@ -177,7 +190,10 @@ class TFormPrincipal {
   void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
   void mnuEscaneigClick() { Scan.Toggle(); }
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
-  void mnuParlarClick() { Commands.SpeechOnOff(); }
+  void mnuParlarClick() {
+    Commands.SpeechOnOff();
+    Sound.SpeechSwitched(SpeechState.On());
+  }
   void mnuTornarAComencarClick() { Commands.Restart(); }
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
@@ -185,9 +201,11 @@ class TFormPrincipal {
   void mnuEscaneigParlatClick() { Scan.ToggleSpoken(); }
   void mnuMostrarLecturaClick();
   void mnuLlenguaPaginaClick();
+  void mnuRepetirEscritClick() { mnuRepetirEscrit.SetChecked(!mnuRepetirEscrit.Checked()); }
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
+  void mnuSilenciarPaginaClick() { Sound.ToggleSilence(); }
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
@@ -225,12 +243,27 @@ class TFormPrincipal {
   void brwWebBrowserProgressChange(int32_t progress, int32_t progressMax) {
     Pages.ProgressChange(progress, progressMax);
   }
-  void brwWebBrowserDownloadBegin() { Pages.DownloadBegin(); }
+  void brwWebBrowserDownloadBegin() {
+    Requests.NewPage();
+    Sound.NewPage();
+    Focus.PageLeft();
+    Elements.Stop();
+    Pages.DownloadBegin();
+  }
+  void brwWebBrowserControlFocus(const std::optional<reading::PageControl>& control, bool users) {
+    Focus.FocusMoved(control, users);
+  }
+  void brwWebBrowserTyped(const std::string& text) { Focus.Typed(text); }
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
   void brwWebBrowserDownloadComplete() {}
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
+  void brwWebBrowserPermissionRefused(PageAsk ask) { Requests.Refused(ask); }
+  void brwWebBrowserPageWindowOpened(PageWindowKind kind) { Requests.WindowOpened(kind); }
 
+  // Set by the view: whether the page view has the window's keyboard (not
+  // the address box or an edit); none for always.
+  std::function<bool()> PageHasKeyboard;
   // Set by the view: close the window as its close box does.
   std::function<void()> OnCloseRequested;
   std::function<void()> OnStateChanged;
@@ -243,6 +276,10 @@ class TFormPrincipal {
   void LayOutToolbars();
   // Shows the second cycle's places, the logo giving them its room.
   int ShowSwitchPlaces(bool show);
+  // The page's elements gathered and offered to the scan.
+  void OfferPageElements();
+  // A short text over the reading, in the item voice, with the reading on.
+  void SayAside(const std::string& text);
   void WireHandlers();
 
   platform::EventLoop& loop_;

@@ -211,6 +211,8 @@ void PageEvents::Harvest() {
   // Text in another language keeps its words as written.
   converter_.SetCatalanRules(speech::PageVoice(language, true).name.empty());
   converter_.ConvertPage(document.body_outerHtml());
+  controls_ = document.Controls();
+  controlUnits_ = reading::PlaceControls(list_, controls_, !speech_.CatalanActive);
   const std::string base = name.size() >= address.size()
                                ? std::string()
                                : address.substr(0, address.size() - name.size());
@@ -273,6 +275,10 @@ void PageEvents::Notice(const std::string& text) {
   // Said over the reading without holding the window (it may come from a
   // key's own handling); the unit it cuts is read again after it.
   if (ReadingOn()) sequencer_.SpeakAside(text, speech_.AppliedRate);
+}
+
+void PageEvents::RenameControls() {
+  reading::RenameControls(list_, controlUnits_, controls_, !speech_.CatalanActive);
 }
 
 bool PageEvents::SpeakOverReading(const std::string& message) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
@@ -84,6 +85,8 @@ class PageEvents {
   // Shows a notice in the status bar and, with the reading on, says it: the
   // unit being read gives way and is read again after it.
   void Notice(const std::string& text);
+  // The page's controls said in the program's language as it is now.
+  void RenameControls();
 
   // True from a download's start until its document completes or "Listo".
   bool Downloading = false;
@@ -114,6 +117,9 @@ class PageEvents {
   reading::ReadingSequencer& sequencer_;
   reading::PageConverter& converter_;
   speech::SpeechEngine& speech_;
+  // The page's controls and the units that announce them.
+  std::vector<reading::PageControl> controls_;
+  std::vector<int32_t> controlUnits_;
   uint64_t downloads_ = 0;  // counts download starts
   bool closed_ = false;
   bool askedFor_ = false;       // since the last download began

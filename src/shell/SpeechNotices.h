@@ -16,6 +16,9 @@ inline constexpr const char* kSpeechOffNoticeCatalan =
     "La lectura està aturada. Premeu F3 per activar-la.";
 inline constexpr const char* kSpeechOffNoticeCastilian =
     "La lectura está detenida. Pulse F3 para activarla.";
+// Said by the window that reads when the program is started again on its
+// settings: the new start brought it forward and ended.
+inline constexpr const char* kAlreadyReading = "Sonavia ja llegeix en aquesta finestra.";
 inline constexpr const char* kNoSoundNotice = "No es pot reproduir cap so: la lectura no se sent";
 // How often the sound panel follows the library's answer.
 inline constexpr uint32_t kSoundCheckInterval = 1000;

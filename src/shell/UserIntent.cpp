@@ -14,6 +14,11 @@ void UserIntent::FocusKeyPressed() {
   lastKey_ = clock_.TickCount();
 }
 
+void UserIntent::Pressed() {
+  pressed_ = true;
+  lastPress_ = clock_.TickCount();
+}
+
 bool UserIntent::HoverIsUsers() {
   return moved_ && Within(lastMove_, kHoverAfterMove);
 }

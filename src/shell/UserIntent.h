@@ -23,6 +23,9 @@ inline constexpr uint32_t kHoverAfterMove = 1000;
 // answer; the page reports it within a few milliseconds, more on a busy
 // machine.
 inline constexpr uint32_t kFocusAfterKey = 2000;
+// How long after the user's key or click a page may open a window of its
+// own (a file chooser): one that opens later is the page's own doing.
+inline constexpr uint32_t kWindowAfterPress = 2000;
 // Presses that may wait for their focus moves: a held key repeats.
 inline constexpr int kFocusKeysWaiting = 16;
 
@@ -34,6 +37,12 @@ class UserIntent {
   void PointerMoved();
   // The user pressed a key that moves the page's focus.
   void FocusKeyPressed();
+
+  // The user pressed a key or a button in the page.
+  void Pressed();
+  // Whether the page may open a window of its own now: the user pressed a
+  // key or a button in it shortly before.
+  bool WindowIsUsers() { return pressed_ && Within(lastPress_, kWindowAfterPress); }
 
   // The engine reports a link under the pointer: whether the user put it
   // there.
@@ -50,6 +59,8 @@ class UserIntent {
   platform::EventLoop& clock_;
   bool moved_ = false;
   uint32_t lastMove_ = 0;
+  bool pressed_ = false;
+  uint32_t lastPress_ = 0;
   int keysWaiting_ = 0;
   uint32_t lastKey_ = 0;
 };

@@ -1,9 +1,15 @@
 #include "controls/ProfileFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <chrono>
+#include <fstream>
 
 #include <cerrno>
 #include <csignal>
@@ -142,6 +148,43 @@ class ProfileFileOnDisk : public ::testing::Test {
     return n;
   }
 };
+
+TEST_F(ProfileFileOnDisk, AKilledSavesLeftoversGoAndNothingElse) {
+  namespace fs = std::filesystem;
+  std::string error;
+  ASSERT_TRUE(ProfileFile("[S]\nk=v\n").Save(path, error)) << error;
+  const fs::path folder = fs::path(path).parent_path();
+  struct Case {
+    const char* name;
+    bool old;
+    bool removed;
+  } const cases[] = {
+      {"settings.ini.aB3xY9", true, true},   {"settings.ini.Zz0000", true, true},
+      {"settings.ini.aB3xY8", false, false},  // a save of another run, going on now
+      {"settings.ini.aB3xY", true, false},   {"settings.ini.aB3xY9z", true, false},
+      {"settings.ini.aB-xY9", true, false},  {"settings.ini~", true, false},
+      {"other.ini.aB3xY9", true, false},     {"settings.inI.aB3xY9", true, false},
+      {"settings.ini_aB3xY9", true, false},
+  };
+  for (const Case& c : cases) {
+    const fs::path file = folder / c.name;
+    std::ofstream(file) << "x";
+    if (c.old)
+      fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::minutes(10));
+  }
+  fs::create_directory(folder / "settings.ini.Dir123");
+  fs::create_symlink(path, folder / "settings.ini.Lnk123");
+  fs::last_write_time(folder / "settings.ini.Dir123",
+                      fs::file_time_type::clock::now() - std::chrono::minutes(10));
+  const timespec old[2] = {{::time(nullptr) - 600, 0}, {::time(nullptr) - 600, 0}};
+  ::utimensat(AT_FDCWD, (folder / "settings.ini.Lnk123").c_str(), old, AT_SYMLINK_NOFOLLOW);
+  EXPECT_EQ(ProfileFile::RemoveLeftovers(path, 5), 2);
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(folder / c.name), !c.removed) << c.name;
+  EXPECT_TRUE(fs::exists(folder / "settings.ini.Dir123"));
+  EXPECT_TRUE(fs::is_symlink(folder / "settings.ini.Lnk123"));
+  EXPECT_EQ(ProfileFile::Load(path).Read("S", "k", "NO", 50), "v");
+  EXPECT_EQ(ProfileFile::RemoveLeftovers(dir.File("nowhere/settings.ini"), 5), 0);
+}
 
 TEST_F(ProfileFileOnDisk, SavingCreatesTheFolderAndLoadingGivesTheBytesBack) {
   ProfileFile missing = ProfileFile::Load(path);

@@ -162,32 +162,33 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     r.RunTo(6099);
     EXPECT_TRUE(PlacesShown(r).empty());
     r.RunTo(6100);
-    EXPECT_EQ(PlacesShown(r),
-              (Lines{"Llegir\nlinks", "Castellà",
-                     "Tornar a\ncomenç"
-                     "ar",
-                     "Link\nllegit",
-                     "Marc\nsegü"
-                     "ent",
-                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat", "Aturar\nescaneig"}));
+    EXPECT_EQ(PlacesShown(r), (Lines{"Elements de\nla pàgina", "Llegir\nlinks", "Castellà",
+                                     "Tornar a\ncomenç"
+                                     "ar",
+                                     "Link\nllegit",
+                                     "Marc\nsegü"
+                                     "ent",
+                                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
+                                     "Silenciar\npàgina", "Aturar\nescaneig"}));
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
-    r.RunTo(6100 + 1500 * 8 + 10);
+    r.RunTo(6100 + 1500 * 10 + 10);
     EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
-                              "15100:14", "16600:15", "18100:3"}));
+                              "15100:14", "16600:15", "18100:16", "19600:17", "21100:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
-      EXPECT_EQ(r.Said(6100),
-                (Lines{"6100 Més ordres", "7600 Llegir links", "9100 Castellà",
-                       "10600 Tornar a començ"
-                       "ar",
-                       "12100 Link llegit",
-                       "13600 Marc segü"
-                       "ent",
-                       "15100 Escaneig mut", "16600 Aturar escaneig", "18100 Refrescar"}));
+      EXPECT_EQ(r.Said(6100), (Lines{"6100 Més ordres", "7600 Elements de la pàgina",
+                                     "9100 Llegir links", "10600 Castellà",
+                                     "12100 Tornar a començ"
+                                     "ar",
+                                     "13600 Link llegit",
+                                     "15100 Marc segü"
+                                     "ent",
+                                     "16600 Escaneig mut", "18100 Silenciar pàgina",
+                                     "19600 Aturar escaneig", "21100 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }
@@ -226,19 +227,24 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     const char* what;
     std::function<bool(SwitchRig&)> done;
   } const cases[] = {
-      {9, "links",
+      {10, "links",
        [](SwitchRig& r) {
          return r.list->ReadingMode == reading::ReadingMode::Links &&
                 r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &pàgina";
        }},
-      {10, "Castilian",
+      {11, "Castilian",
        [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},
-      {11, "restart",
+      {12, "restart",
        [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 1; }},
-      {12, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
-      {13, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
-      {14, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
-      {15, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+      {13, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
+      {14, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
+      {15, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
+      {16, "page silenced",
+       [](SwitchRig& r) {
+         return r.main.mnuSilenciarPagina.Checked() && !r.browser.sound.empty() &&
+                r.browser.sound.back().ends_with(" Mute");
+       }},
+      {17, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -256,7 +262,7 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     EXPECT_TRUE(c.done(r));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_FALSE(r.main.TimerParo->Enabled()) << "no hold";
-    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 15);
+    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 17);
   }
 }
 
@@ -267,7 +273,7 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   r.RunTo(3100);  // on "Següent"; "Parar" at 4500
   r.Press(1600);  // long at 4600
   ASSERT_TRUE(r.main.Scan.InSecondCycle());
-  EXPECT_EQ(PlacesShown(r).at(1), "Català") << "the other language";
+  EXPECT_EQ(PlacesShown(r).at(2), "Català") << "the other language";
   r.RunTo(6200);  // on its first place since 6200
   r.WatchPointer();
   r.Press(1600);
@@ -296,17 +302,19 @@ class SecondCycleReduced : public testing::SwitchWindow {
   SecondCycleReduced() : SwitchWindow(false) {}
 };
 
-TEST_F(SecondCycleReduced, WithoutTheSpeechLibraryOnlyTheFrameAndScanningOffAreOffered) {
+TEST_F(SecondCycleReduced,
+       WithoutTheSpeechLibraryOnlyThePageElementsTheFrameThePagesSoundAndScanningOffAreOffered) {
   ScanOn(false);
   RunTo(100);
   WatchPointer();
   Press(1600);
-  EXPECT_EQ(PlacesShown(*this), (Lines{"Marc\nsegü"
+  EXPECT_EQ(PlacesShown(*this), (Lines{"Elements de\nla pàgina",
+                                       "Marc\nsegü"
                                        "ent",
-                                       "Aturar\nescaneig"}));
-  RunTo(1600 + 1500 * 3 + 10);
-  // The nine less the speech button: the places come at 8 and 9.
-  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:0"}));
+                                       "Silenciar\npàgina", "Aturar\nescaneig"}));
+  RunTo(1600 + 1500 * 5 + 10);
+  // The nine less the speech button: the places come at 8 to 11.
+  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:11", "9100:0"}));
 }
 
 }  // namespace

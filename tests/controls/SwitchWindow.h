@@ -94,6 +94,17 @@ struct SwitchRig : SimulatedWindow {
     if (spoken) main.mnuEscaneigParlat.Click();
     main.mnuEscaneig.Click();
   }
+  // A page of `sentences` sentences, loaded and being read.
+  void LoadLongPage(int sentences) {
+    ScriptedPage page;
+    page.title = "Llarga";
+    page.body = "<body>";
+    for (int i = 1; i <= sentences; ++i) page.body += "Una frase de la pàgina. ";
+    page.body += "</body>";
+    browser.AddPage("file:///w/llarga.htm", page);
+    main.GoToAddress("file:///w/llarga.htm");
+    RunUntil([this] { return main.HoverSpeechArmed; });
+  }
   void LoadPage() {
     main.GoToAddress("file:///w/index.htm");
     RunUntil([this] { return main.HoverSpeechArmed; });

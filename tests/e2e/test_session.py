@@ -66,8 +66,8 @@ class Session(Journey):
         self.assertTrue(last[2] and "molt llarga" in last[3], run.said())
         self.assertEqual(run.settings().get("Velocitat de lectura"), "80")
 
-    def test_a_kill_or_a_logout_ends_the_program_as_its_close_does(self):
-        for name in ("SIGTERM", "SIGHUP"):
+    def test_a_kill_a_logout_or_ctrl_c_ends_the_program_as_its_close_does(self):
+        for name in ("SIGTERM", "SIGHUP", "SIGINT"):
             with self.subTest(name):
                 run = self.started({"index.htm": ARTICLE}, settings={"Velocitat de lectura": "80"})
                 self.assertSays(run, "primera frase")
@@ -80,6 +80,69 @@ class Session(Journey):
                 kept = run.settings()
                 self.assertEqual(kept.get("Velocitat de lectura"), "80", kept)
                 self.assertEqual(kept.get("Escaneig"), "no", kept)
+
+    def test_a_killed_saves_leftovers_go_at_start_and_a_second_start_brings_the_first_forward(self):
+        config = tempfile.mkdtemp(prefix="sonavia-two-")
+        folder = os.path.join(config, "sonavia")
+        os.makedirs(folder)
+        old = time.time() - 600
+        leftovers = ["Quelva2001.ini.aB3xY9", "Quelva2001.ini.000000"]
+        kept = ["Quelva2001.ini.bak", "Altre.ini.aB3xY9", "Quelva2001.ini.aB3xY"]
+        for name in leftovers + kept:
+            with open(os.path.join(folder, name), "w") as out:
+                out.write("[Ombrix Sonavia]\n")
+            os.utime(os.path.join(folder, name), (old, old))
+        first = self.started({"index.htm": ARTICLE}, config=config, settings=QUICK)
+        self.assertSays(first, "primera frase")
+        self.assertEqual(sorted(n for n in os.listdir(folder) if n != "Quelva2001.ini"), sorted(kept))
+
+        start = len(first.said())
+        second = self.start(config=config, settings=None)
+        self.assertEqual(second.wait_exit(20), 0)
+        self.assertIn("another window already reads", second.stderr())
+        self.assertSays(first, "sonavia ja llegeix en aquesta finestra.", start)
+        # Once the first has gone, a start on the file reads again.
+        first.close_from_menu()
+        self.assertEqual(first.wait_exit(), 0)
+        third = self.started(config=config, settings=None)
+        self.assertSays(third, "primera frase")
+
+    def test_the_mixer_shows_the_page_sound_apart_from_the_speech(self):
+        server = tempfile.mkdtemp(prefix="sonavia-pulse-")
+        self.addCleanup(shutil.rmtree, server, True)
+        socket = os.path.join(server, "socket")
+        env = dict(os.environ, HOME=server, PULSE_RUNTIME_PATH=os.path.join(server, "runtime"),
+                   PULSE_STATE_PATH=os.path.join(server, "state"))
+        pulse = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "--disallow-exit", "--load=module-null-sink sink_name=sonavia_test",
+             f"--load=module-native-protocol-unix socket={socket} auth-anonymous=1"],
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(pulse.wait)
+        self.addCleanup(pulse.terminate)
+        client = dict(env, PULSE_SERVER="unix:" + socket)
+        self.assertTrue(wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
+                                                        capture_output=True).returncode == 0, 10))
+
+        def streams():
+            listing = subprocess.run(["pactl", "list", "sink-inputs"], env=client,
+                                     capture_output=True, text=True).stdout
+            return {line.split("=", 1)[1].strip().strip('"') for line in listing.splitlines()
+                    if line.strip().startswith("application.name")}
+        # A page whose sound the user's first key starts, a tone on and on.
+        tone = page("So", "<p>Una frase molt llarga que es llegeix mentre la pagina sona, i que "
+                    "continua una bona estona.</p><script>document.onkeydown = () => {"
+                    "const c = new AudioContext(); const o = c.createOscillator(); "
+                    "o.connect(c.destination); o.start(); };</script>")
+        saved = self.display.env
+        self.display.env = dict(saved, PULSE_SERVER="unix:" + socket)
+        try:
+            run = self.started({"index.htm": tone}, settings={"Velocitat de lectura": "80"})
+        finally:
+            self.display.env = saved
+        self.assertSays(run, "una frase molt llarga")
+        run.key("Down")
+        self.assertTrue(wait_for(lambda: {"Sonavia", "Sonavia: pàgina"} <= streams(), 20), streams())
 
     def test_a_change_is_kept_even_when_the_program_never_closes(self):
         run = self.started({"index.htm": ARTICLE})

@@ -29,7 +29,16 @@ LINKS = page("Enllacos", "<p>Aquesta pàgina té una primera frase prou llarga p
              + "</ul>")
 TARGETS = {f"p{i}.htm": page(f"Desti {n}", f"<p>Pagina {n}.</p>") for i, n in enumerate(NUMBERS, 1)}
 CAPTIONS = ["anterior", "següent", "parar", "refrescar", "re pag", "av pag", "tab", "al link", "no parlar"]
-FIRST_PLACE = 9  # the second cycle's first place, "Llegir links", after the nine
+ELEMENTS_PLACE = 9  # the second cycle's first place, "Elements de la pàgina", after the nine
+FIRST_PLACE = 10  # its next, "Llegir links"
+# A page of 120 links with a form a third of the way down, its button
+# sending it; each link is its own line.
+BUTTON_AFTER = 40
+FORM = page("Formulari", "".join(
+    f"<p><a href='l{i}.htm'>Enlla&ccedil; {i}</a></p>" for i in range(1, BUTTON_AFTER + 1))
+    + "<form action='enviat.htm'><button>Envia</button></form>"
+    + "".join(f"<p><a href='l{i}.htm'>Enlla&ccedil; {i}</a></p>" for i in range(BUTTON_AFTER + 1, 121)))
+SENT = page("Enviat", "<p>Formulari enviat.</p>")
 
 
 class SwitchUser(Journey):
@@ -136,6 +145,31 @@ class SwitchUser(Journey):
         print(f"\nfirst link read to the fifth followed: {seconds:.1f} s", flush=True)
         self.assertLess(seconds, 25)
 
+    def test_a_button_among_120_links_pressed_with_the_page_elements(self):
+        """A long press, "Elements de la pàgina", the button's group, the button."""
+        run = self.started({"index.htm": FORM, "enviat.htm": SENT},
+                           settings={"Escaneig": "sí", "Velocitat de lectura": "254"})
+        self.assertSays(run, "formulari")
+        left, _, _, _ = run.geometry()
+
+        def heard(text, start):
+            return text.lower() in [u["text"] for u in run.utterances()[start:]]
+
+        began, start = time.monotonic(), len(run.utterances())
+        run.display.xdotool("mousedown", 1)
+        time.sleep(1.7)
+        run.display.xdotool("mouseup", 1)
+        self.press_on(run, left, ELEMENTS_PLACE, 10)
+        # Each group is said by the names of its ends and cut by the next; a
+        # listener presses as the button's group begins: as the one before it
+        # is cut. The button comes first in its group, said as it begins.
+        for said in ("enllaç 33, enllaç 40", "envia, enllaç 47"):
+            self.assertTrue(wait_for(lambda: heard(said, start), 40, 0.02), run.texts(start))
+            run.display.xdotool("click", 1)
+        self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Enviat", 10), run.title())
+        seconds = time.monotonic() - began
+        print(f"\nbutton after {BUTTON_AFTER} of 120 links: 4 presses, {seconds:.1f} s", flush=True)
+        self.assertLess(seconds, 20)
 
 if __name__ == "__main__":
     unittest.main()

@@ -154,7 +154,7 @@ TEST(AccessibilityView, TheStatusTextIsOfferedAsItChangesAndGoesWhenEmpty) {
   NoLibrary loader;
   Program p(loader);
   struct Step {
-    const char* text;  // Windows-1252, as the behaviour holds it
+    const char* text;  // as the behaviour holds it
     const char* offered;
   } const steps[] = {
       {"Pàgina carregada", "P\u00e0gina carregada"},

@@ -1,4 +1,4 @@
-// SIGTERM and SIGHUP ask for the window's close on the message loop, never
+// SIGTERM, SIGHUP and SIGINT ask for the window's close on the message loop, never
 // inside the handler; once, however many come; and the signals' own
 // actions are back when the program no longer listens.
 #include "qt/EndSignals.h"
@@ -13,7 +13,7 @@ namespace sonavia::qt {
 namespace {
 
 TEST(EndSignals, EachAsksForTheCloseOnceAndOnTheLoop) {
-  for (const int sig : {SIGTERM, SIGHUP}) {
+  for (const int sig : {SIGTERM, SIGHUP, SIGINT}) {
     SCOPED_TRACE(sig);
     int closes = 0;
     {

@@ -78,16 +78,32 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   EXPECT_EQ(Texts(bar),
             (std::vector<std::string>{"&Control", "Opcions de &lectura", "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
-            (std::vector<std::string>{
-                "&Obrir...", "&Imprimir...", "&Desar com...", "-", "&Anterior", "&Següent",
-                "&Parar", "&Refrescar", "&Marc següent", "-", "Amp&liar la pàgina",
-                "Red&uir la pàgina", "Mida &normal de la pàgina", "-",
-                "Es&criure directament una adeça", "-", "&Escaneig automàtic", "-", "Sor&tir"}));
+            (std::vector<std::string>{"&Obrir...",
+                                      "&Imprimir...",
+                                      "&Desar com...",
+                                      "-",
+                                      "&Anterior",
+                                      "&Següent",
+                                      "&Parar",
+                                      "&Refrescar",
+                                      "&Marc següent",
+                                      "-",
+                                      "Amp&liar la pàgina",
+                                      "Red&uir la pàgina",
+                                      "Mida &normal de la pàgina",
+                                      "Silenciar la pà&gina",
+                                      "-",
+                                      "Es&criure directament una adeça",
+                                      "-",
+                                      "&Escaneig automàtic",
+                                      "-",
+                                      "Sor&tir"}));
   EXPECT_EQ(Texts(bar[1]->menu()->actions()),
             (std::vector<std::string>{
                 "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",
                 "&Tornar a començar", "-", "Lle&gir Links", "-", "&Català", "Cast&ellà",
-                "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina"}));
+                "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina",
+                "&Repetir el que s'escriu"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));

@@ -245,8 +245,9 @@ TEST(ScanningView, ALongPressOpensTheSecondCycleWhosePlacesThePointerWalksAndPre
   ASSERT_TRUE(p.form->Scan.InSecondCycle());
   EXPECT_FALSE(p.window.findChild<QWidget*>("ImageQuelva2000")->isVisible());
   EXPECT_EQ(p.Button(1)->isDown(), false);
-  // Without the speech library: the next frame and scanning off, at the
-  // places after the eight buttons shown.
+  // Without the speech library: the page's elements, the next frame, the
+  // page's sound and
+  // scanning off, at the places after the eight buttons shown.
   auto* frame = p.window.findChild<QToolButton*>("SpeedButtonEscMarc");
   auto* off = p.window.findChild<QToolButton*>("SpeedButtonEscAturar");
   ASSERT_NE(frame, nullptr);
@@ -255,8 +256,9 @@ TEST(ScanningView, ALongPressOpensTheSecondCycleWhosePlacesThePointerWalksAndPre
   EXPECT_TRUE(off->isVisible());
   EXPECT_FALSE(p.window.findChild<QToolButton*>("SpeedButtonEscLinks")->isVisible());
   EXPECT_EQ(frame->mapTo(&p.window, QPoint(0, 0)).x() - p.Button(0)->mapTo(&p.window, QPoint()).x(),
-            8 * 62);
-  EXPECT_EQ(off->mapTo(&p.window, QPoint()).x() - frame->mapTo(&p.window, QPoint()).x(), 62);
+            9 * 62);
+  EXPECT_EQ(off->mapTo(&p.window, QPoint()).x() - frame->mapTo(&p.window, QPoint()).x(), 2 * 62);
+  EXPECT_TRUE(p.window.findChild<QToolButton*>("SpeedButtonEscSo")->isVisible());
   auto on = [&](QWidget* w) {
     const QPoint local = w->mapFromGlobal(QCursor::pos());
     return local.x() == 20 && w->rect().contains(local);

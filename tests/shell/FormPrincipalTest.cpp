@@ -67,6 +67,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  mnuAmpliar: Amp&liar la pàgina [Ctrl++]",
                           "  mnuReduir: Red&uir la pàgina [Ctrl+-]",
                           "  mnuMidaNormal: Mida &normal de la pàgina [Ctrl+0]",
+                          "  mnuSilenciarPagina: Silenciar la pà&gina [Ctrl+M] (unchecked)",
                           "  N6: -",
                           "  MenuEscriureDirectamentUnaAdesa: Es&criure directament una adeç"
                           "a [F8]",
@@ -88,27 +89,30 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  mnuEscaneigParlat: E&scaneig parlat (unchecked)",
                           "  mnuMostrarLectura: &Mostrar el que es llegeix (checked)",
                           "  mnuLlenguaPagina: Lle&ngua de la pàgina (checked)",
+                          "  mnuRepetirEscrit: &Repetir el que s'escriu (checked)",
                           "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
-  EXPECT_EQ(buttons,
-            (Lines{"SpeedButtonAnterior: Anterior",
-                   "SpeedButtonSeguent: Segü"
-                   "ent",
-                   "SpeedButtonPararCarrega: Parar", "SpeedButtonRecarregar: Refrescar",
-                   "SpeedButtonMarcSeguent: Marc Seg. (hidden)", "SpeedButtonRePag: Re Pag",
-                   "SpeedButtonAvPag: Av pag", "SpeedButtonTab: Tab", "SpeedButtonAlLink: Al link",
-                   "SpeedButtonParlar: No parlar",
-                   // The second cycle's places, shown while the scan walks them.
-                   "SpeedButtonEscLinks: Llegir\nlinks (hidden)",
-                   "SpeedButtonEscLlengua: Castellà (hidden)",
-                   "SpeedButtonEscComencar: Tornar a\ncomenç"
-                   "ar (hidden)",
-                   "SpeedButtonEscLinkLlegit: Link\nllegit (hidden)",
-                   "SpeedButtonEscMarc: Marc\nsegü"
-                   "ent (hidden)",
-                   "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
-                   "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
+  EXPECT_EQ(
+      buttons,
+      (Lines{
+          "SpeedButtonAnterior: Anterior",
+          "SpeedButtonSeguent: Segü"
+          "ent",
+          "SpeedButtonPararCarrega: Parar", "SpeedButtonRecarregar: Refrescar",
+          "SpeedButtonMarcSeguent: Marc Seg. (hidden)", "SpeedButtonRePag: Re Pag",
+          "SpeedButtonAvPag: Av pag", "SpeedButtonTab: Tab", "SpeedButtonAlLink: Al link",
+          "SpeedButtonParlar: No parlar", "SpeedButtonEscElements: Elements de\nla pàgina (hidden)",
+          // The second cycle's places, shown while the scan walks them.
+          "SpeedButtonEscLinks: Llegir\nlinks (hidden)", "SpeedButtonEscLlengua: Castellà (hidden)",
+          "SpeedButtonEscComencar: Tornar a\ncomenç"
+          "ar (hidden)",
+          "SpeedButtonEscLinkLlegit: Link\nllegit (hidden)",
+          "SpeedButtonEscMarc: Marc\nsegü"
+          "ent (hidden)",
+          "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
+          "SpeedButtonEscSo: Silenciar\npàgina (hidden)",
+          "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
   Lines others;
   for (const platform::Control* c : std::initializer_list<const platform::Control*>{
            &main.ImageQuelva2000, &main.cboAddress, &main.EditVelocitat, &main.TextDecimesScan,

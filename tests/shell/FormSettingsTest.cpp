@@ -49,7 +49,8 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
                 "cimes de segon que s'ignora el polsador=0\n"
                 "Un pas m\xE9s despr\xE9s de pr\xE9mer=no\n"
                 "Ampliaci\xF3 de la p\xE0gina=100\n"
-                "Llengua de la p\xE0gina=s\xED\n");
+                "Llengua de la p\xE0gina=s\xED\n"
+                "Repetir el que s'escriu=s\xED\n");
 }
 
 // The stored settings applied through the window's own commands.

@@ -101,5 +101,15 @@ TEST_F(UserIntentNearTheWrap, TheTickCountsWrapDoesNoHarm) {
   EXPECT_FALSE(intent.HoverIsUsers());
 }
 
+TEST_F(UserIntentTest, APageOpensAWindowOnlyShortlyAfterTheUsersPress) {
+  After(5000);
+  EXPECT_FALSE(intent.WindowIsUsers()) << "nothing pressed yet";
+  intent.Pressed();
+  After(kWindowAfterPress);
+  EXPECT_TRUE(intent.WindowIsUsers());
+  After(1);
+  EXPECT_FALSE(intent.WindowIsUsers()) << "a page's timer opening it later";
+}
+
 }  // namespace
 }  // namespace sonavia::shell

@@ -52,12 +52,18 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     document_ = shell::BrowserDocument(
         page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
     document_->SetLanguage(page.lang);
+    document_->SetControls(page.controls);
+    elements_ = page.elements;
     busy_ = false;
     Emit("StatusTextChange(Listo)");
     Raise(events.StatusTextChange, std::string(shell::kStatusDone));
     Emit("DocumentComplete");
     Raise(events.DocumentComplete);
   });
+}
+
+void ScriptedBrowser::ListPageElements(std::function<void(shell::PageElements)> done) {
+  done(elements_);
 }
 
 void ScriptedBrowser::EndPageProcess() {

@@ -21,7 +21,9 @@ struct ScriptedPage {
   int frames = 0;                  // frame documents completing before the top one
   uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
   std::string lang;                // the language the document names
-  int lateFrames = 0;              // frames added once the top one completed
+  std::vector<reading::PageControl> controls{};  // numbered by the body's control marks
+  shell::PageElements elements{};                // what a switch user can press
+  int lateFrames = 0;                            // frames added once the top one completed
   // Frames keep being added before the top document can complete, one
   // every this many ms, and it never does; 0 for a page that ends.
   uint32_t endlessFrameGap = 0;
@@ -54,6 +56,28 @@ class ScriptedBrowser : public shell::BrowserComponent {
   // The zoom every page is shown at, in percent.
   void SetZoom(int percent) override { zoom = percent; }
   int zoom = 100;
+  // The page's elements: those framed now ([first, last], or -1), and the
+  // one last pressed (-1 for none).
+  void ListPageElements(std::function<void(shell::PageElements)> done) override;
+  void ShowPageElements(int first, int last) override { framed = {first, last}; }
+  void PressPageElement(int index) override { pressed = index; }
+  std::pair<int, int> framed{-1, -1};
+  int pressed = -1;
+  // The user moves the page's focus (`users`) or the page does; types.
+  void FocusControl(const std::optional<reading::PageControl>& control, bool users) {
+    Raise(events.ControlFocus, control, users);
+  }
+  void Type(const std::string& text) { Raise(events.Typed, text); }
+
+  // The page's sound as the program sets it: "<ms> Under", "<ms> Full",
+  // "<ms> Pause", "<ms> Resume", "<ms> Mute", "<ms> Unmute".
+  void SetPageSoundUnder(bool under) override { Sound(under ? "Under" : "Full"); }
+  void PausePageMedia(bool pause) override { Sound(pause ? "Pause" : "Resume"); }
+  void MutePage(bool muted) override { Sound(muted ? "Mute" : "Unmute"); }
+  std::vector<std::string> sound;
+  // The page asks for `ask` and is refused; it opens a window of `kind`.
+  void AskPermission(shell::PageAsk ask) { Raise(events.PermissionRefused, ask); }
+  void OpenWindow(shell::PageWindowKind kind) { Raise(events.PageWindowOpened, kind); }
 
   // The page's process ends now: what was left of its load never comes.
   void EndPageProcess();
@@ -70,6 +94,7 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void Emit(const std::string& name);
   void CompleteFrame(const ScriptedPage& page);
   void AddFramesForever(const ScriptedPage& page, uint64_t generation);
+  void Sound(const char* what) { sound.push_back(std::to_string(loop_.Elapsed()) + " " + what); }
   void Call(const std::string& name) {
     calls.push_back(name);
     if (failCalls) throw shell::BrowserError(name + " failed");
@@ -78,6 +103,7 @@ class ScriptedBrowser : public shell::BrowserComponent {
   std::map<std::string, ScriptedPage> pages_;
   std::optional<shell::BrowserDocument> document_;
   std::string location_;
+  shell::PageElements elements_;
   bool busy_ = false;
   uint64_t generation_ = 0;
 };
