@@ -3,7 +3,8 @@
 // description when on a field or button, and what the user types (the program
 // counts each move against the user's keys), each change of the link under
 // the pointer (the program counts it only after the user's pointer moves),
-// and the completion of a frame's document. The reports are console messages that begin with the
+// the completion of a frame's document, and the top document's parse and
+// changes. The reports are console messages that begin with the
 // channel's secret prefix, which the page's own scripts, in another world,
 // can neither read nor forge.
 //
@@ -48,5 +49,29 @@
   }, true);
   if (window !== window.top) {
     window.addEventListener('load', function () { console.log(prefix + 'frame-complete'); });
+    return;
   }
+  // The top document: when it has been parsed, and when its body changes
+  // (the parser adding what arrives, or the page's scripts), so that the
+  // program can tell when its text has settled. Changes are reported at
+  // most every `gap` ms: at once, and once more at the end of the gap if
+  // more came meanwhile.
+  var gap = 200, held = false, more = false;
+  function changed() {
+    if (held) { more = true; return; }
+    console.log(prefix + 'changed');
+    held = true;
+    setTimeout(function () {
+      held = false;
+      if (more) { more = false; changed(); }
+    }, gap);
+  }
+  new MutationObserver(function (records) {
+    var body = document.body;
+    if (!body) return;
+    for (var i = 0; i < records.length; ++i) {
+      if (body === records[i].target || body.contains(records[i].target)) { changed(); return; }
+    }
+  }).observe(document, {childList: true, subtree: true, characterData: true});
+  document.addEventListener('DOMContentLoaded', function () { console.log(prefix + 'parsed'); });
 })
