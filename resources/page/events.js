@@ -51,27 +51,30 @@
     window.addEventListener('load', function () { console.log(prefix + 'frame-complete'); });
     return;
   }
-  // The top document: when it has been parsed, and when its body changes
-  // (the parser adding what arrives, or the page's scripts), so that the
-  // program can tell when its text has settled. Changes are reported at
-  // most every `gap` ms: at once, and once more at the end of the gap if
-  // more came meanwhile.
-  var gap = 200, held = false, more = false;
-  function changed() {
-    if (held) { more = true; return; }
-    console.log(prefix + 'changed');
-    held = true;
-    setTimeout(function () {
-      held = false;
-      if (more) { more = false; changed(); }
-    }, gap);
+  // The top document: that it has been created, when it has been parsed, and
+  // when its content changes (the parser adding what arrives, or the page's
+  // scripts), so that the program can tell when its text has settled. Looked
+  // at every `gap` ms, and cheaply: the elements' count (which the engine
+  // keeps) and the length of the document's last text, where the parser
+  // adds. An observer of every change would cost the page a walk up the
+  // tree at each one, without end on a deep page.
+  console.log(prefix + 'started');
+  var gap = 150, last = '';
+  var all = document.getElementsByTagName('*');
+  function content() {
+    var node = document.body, text = 0;
+    while (node && node.lastChild) node = node.lastChild;
+    if (node && node.nodeType === 3) text = node.length;
+    return all.length + ':' + text;
   }
-  new MutationObserver(function (records) {
-    var body = document.body;
-    if (!body) return;
-    for (var i = 0; i < records.length; ++i) {
-      if (body === records[i].target || body.contains(records[i].target)) { changed(); return; }
-    }
-  }).observe(document, {childList: true, subtree: true, characterData: true});
-  document.addEventListener('DOMContentLoaded', function () { console.log(prefix + 'parsed'); });
+  var looking = setInterval(function () {
+    var now = content();
+    if (document.body && now !== last) console.log(prefix + 'changed');
+    last = now;
+  }, gap);
+  window.addEventListener('load', function () { clearInterval(looking); });
+  document.addEventListener('DOMContentLoaded', function () {
+    last = content();  // the parse's end is news of its own
+    console.log(prefix + 'parsed');
+  });
 })

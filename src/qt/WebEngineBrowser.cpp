@@ -291,6 +291,11 @@ void WebEngineBrowser::OnScriptReport(const QString& report) {
     if (intent_.HoverIsUsers()) RaiseLink(report.mid(6));
   } else if (report == QStringLiteral("frame-complete")) {
     completions_.FrameLoaded();
+  } else if (report == QStringLiteral("started")) {
+    if (!completions_.TopStarted()) {
+      OnLoadStarted();
+      completions_.TopStarted();
+    }
   } else if (report == QStringLiteral("parsed")) {
     completions_.TopParsed();
   } else if (report == QStringLiteral("changed")) {

@@ -14,6 +14,7 @@ CompletionOrder::CompletionOrder(Actions actions, platform::EventLoop& loop)
 
 void CompletionOrder::LoadStarted() {
   settle_->SetEnabled(false);
+  started_ = false;
   parsed_ = false;
   changed_ = false;
   ++load_;
@@ -22,6 +23,12 @@ void CompletionOrder::LoadStarted() {
   framesInFlight_ = 0;
   topFinished_ = false;
   topWaiting_ = false;
+}
+
+bool CompletionOrder::TopStarted() {
+  if (started_) return false;
+  started_ = true;
+  return true;
 }
 
 void CompletionOrder::Abandon() {
@@ -35,7 +42,7 @@ void CompletionOrder::Abandon() {
 }
 
 void CompletionOrder::FrameLoaded() {
-  if (!busy_ || topFinished_ || abandoned_) return;
+  if (!busy_ || !started_ || topFinished_ || abandoned_) return;
   ++framesInFlight_;
   actions_.readDocument({load_, false});
 }
@@ -54,14 +61,14 @@ void CompletionOrder::TopLoaded() {
 }
 
 void CompletionOrder::TopParsed() {
-  if (!busy_ || topFinished_ || abandoned_ || parsed_) return;
+  if (!busy_ || !started_ || topFinished_ || abandoned_ || parsed_) return;
   parsed_ = true;
   parsedAt_ = loop_.TickCount();
   CheckSettled();
 }
 
 void CompletionOrder::TopChanged() {
-  if (!busy_ || topFinished_ || abandoned_) return;
+  if (!busy_ || !started_ || topFinished_ || abandoned_) return;
   changed_ = true;
   changedAt_ = loop_.TickCount();
   CheckSettled();

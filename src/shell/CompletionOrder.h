@@ -49,6 +49,12 @@ class CompletionOrder {
   CompletionOrder& operator=(const CompletionOrder&) = delete;
 
   void LoadStarted();
+  // The top document of a page was created. False when it belongs to no
+  // load reported to this order: the engine reports no start for a
+  // navigation that begins while the last one is still loading (a frame
+  // that never finishes), and the caller then starts one for it. What the
+  // document left behind reports before then is not the new page's.
+  bool TopStarted();
   // A frame's document finished loading. Counts only while a page loads
   // and its top document has not finished.
   void FrameLoaded();
@@ -83,6 +89,7 @@ class CompletionOrder {
   Actions actions_;
   platform::EventLoop& loop_;
   std::unique_ptr<platform::Timer> settle_;
+  bool started_ = false;  // the load's top document has been created
   bool parsed_ = false;   // the top document has been parsed
   bool changed_ = false;  // its body has changed since the load began
   uint32_t parsedAt_ = 0, changedAt_ = 0;

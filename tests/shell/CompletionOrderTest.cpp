@@ -73,7 +73,11 @@ class CompletionOrderTest : public ::testing::Test {
   }
 };
 
-const auto kStart = [](CompletionOrder& o) { o.LoadStarted(); };
+// The engine reports a load, and its top document is created.
+const auto kStart = [](CompletionOrder& o) {
+  o.LoadStarted();
+  o.TopStarted();
+};
 const auto kFrame = [](CompletionOrder& o) { o.FrameLoaded(); };
 const auto kTop = [](CompletionOrder& o) { o.TopLoaded(); };
 
@@ -257,6 +261,14 @@ TEST_F(CompletionOrderTest, NothingIsRaisedOnceForgottenNorAfterAHandlerDestroys
 TEST_F(CompletionOrderTest, ThePageIsTakenAsLoadedOnceItsTextHasSettled) {
   const auto kParsed = [](CompletionOrder& o) { o.TopParsed(); };
   const auto kChanged = [](CompletionOrder& o) { o.TopChanged(); };
+  const auto kEngineStart = [](CompletionOrder& o) { o.LoadStarted(); };
+  // A new top document, with a load of its own when the engine reported none.
+  const auto kDocument = [](CompletionOrder& o) {
+    if (!o.TopStarted()) {
+      o.LoadStarted();
+      o.TopStarted();
+    }
+  };
   using Reports = std::vector<std::pair<uint32_t, void (*)(CompletionOrder&)>>;
   Reports changingForever = {{0, kStart}, {100, kParsed}};
   for (uint32_t t = 100; t < 6000; t += 200) changingForever.push_back({t, kChanged});
@@ -288,6 +300,12 @@ TEST_F(CompletionOrderTest, ThePageIsTakenAsLoadedOnceItsTextHasSettled) {
       {"a frame still being read",
        {{0, kStart}, {100, kFrame}, {200, kParsed}, {60000, kTop}},
        {"100 read frame", "150 frame complete, busy", "500 read top", "550 top complete"}},
+      {"what the page left behind reports once a load began",
+       {{0, kEngineStart}, {50, kChanged}, {60, kFrame}, {500, kDocument}, {600, kParsed}},
+       {"900 read top", "950 top complete"}},
+      {"a page asked for while the last one still loads",
+       {{0, kStart}, {100, kParsed}, {1000, kChanged}, {3000, kDocument}, {3100, kParsed}},
+       {"400 read top", "450 top complete", "3400 read top", "3450 top complete"}},
       {"parsed after a newer load began",
        {{0, kStart}, {100, kParsed}, {200, kStart}, {700, kTop}},
        {"700 read top", "750 top complete"}},
