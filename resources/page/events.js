@@ -3,7 +3,8 @@
 // description when on a field or button, and what the user types (the program
 // counts each move against the user's keys), each change of the link under
 // the pointer (the program counts it only after the user's pointer moves),
-// and the completion of a frame's document. The reports are console messages that begin with the
+// the completion of a frame's document, and the top document's parse and
+// changes. The reports are console messages that begin with the
 // channel's secret prefix, which the page's own scripts, in another world,
 // can neither read nor forge.
 //
@@ -48,5 +49,32 @@
   }, true);
   if (window !== window.top) {
     window.addEventListener('load', function () { console.log(prefix + 'frame-complete'); });
+    return;
   }
+  // The top document: that it has been created, when it has been parsed, and
+  // when its content changes (the parser adding what arrives, or the page's
+  // scripts), so that the program can tell when its text has settled. Looked
+  // at every `gap` ms, and cheaply: the elements' count (which the engine
+  // keeps) and the length of the document's last text, where the parser
+  // adds. An observer of every change would cost the page a walk up the
+  // tree at each one, without end on a deep page.
+  console.log(prefix + 'started');
+  var gap = 150, last = '';
+  var all = document.getElementsByTagName('*');
+  function content() {
+    var node = document.body, text = 0;
+    while (node && node.lastChild) node = node.lastChild;
+    if (node && node.nodeType === 3) text = node.length;
+    return all.length + ':' + text;
+  }
+  var looking = setInterval(function () {
+    var now = content();
+    if (document.body && now !== last) console.log(prefix + 'changed');
+    last = now;
+  }, gap);
+  window.addEventListener('load', function () { clearInterval(looking); });
+  document.addEventListener('DOMContentLoaded', function () {
+    last = content();  // the parse's end is news of its own
+    console.log(prefix + 'parsed');
+  });
 })

@@ -171,6 +171,7 @@ std::optional<WindowInfo> FindWindowByTitle(WindowList& windows, std::string_vie
   constexpr size_t kLongestRead = 254;
   if (titlePart.empty()) return std::nullopt;
   for (const WindowInfo& window : windows.TopLevelWindows()) {
+    if (window.own) continue;
     const std::string_view title =
         std::string_view(window.title).substr(0, Utf8PrefixLength(window.title, kLongestRead));
     if (title.empty() || title.find(titlePart) == std::string_view::npos) continue;

@@ -18,6 +18,9 @@ struct WindowInfo {
   // changing anything (Return to accept, Escape to cancel); 0 when none.
   std::string text;
   int answerKey = 0;
+  // The program's own window (the main window, the about box), whose caption
+  // may hold a page's title: never one of the windows the watchdog closes.
+  bool own = false;
 };
 
 class WindowList {

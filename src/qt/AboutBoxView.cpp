@@ -1,4 +1,5 @@
 #include "qt/AboutBoxView.h"
+#include "qt/QtWindowList.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@ namespace sonavia::qt {
 
 AboutBoxView::AboutBoxView(about::TAboutBox& box, QWidget* parent) : QDialog(parent), box_(box) {
   setObjectName(QStringLiteral("AboutBox"));
+  setProperty(kOwnWindowProperty, true);
   setWindowTitle(QString::fromLatin1(about::kCaption));
   setFixedSize(about::kClientWidth, about::kClientHeight);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -1,4 +1,5 @@
 #include "qt/MainWindowView.h"
+#include "qt/QtWindowList.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -33,6 +34,7 @@ namespace sonavia::qt {
 
 MainWindowView::MainWindowView() : browser_((InitResources(), new WebEngineBrowser(this))) {
   setObjectName(QStringLiteral("FinestraPrincipal"));
+  setProperty(kOwnWindowProperty, true);
   setCentralWidget(browser_->View());
   setWindowIcon(QIcon(QStringLiteral(":/sonavia.svg")));
   // The desktop's font and size throughout: nothing here sets its own.
@@ -141,8 +143,14 @@ void MainWindowView::BuildMenus() {
         });
       }
       action->setObjectName(QString::fromStdString(item->Name()));
-      // Shortcuts work wherever the main window has the keyboard.
+      // Shortcuts work wherever the main window has the keyboard; those
+      // that leave the page, from its own dialogs too, so that a page
+      // opening them in a loop never keeps the user on it.
       addAction(action);
+      if (item == &form_->menuRecarregar || item == &form_->mnuEndarrera ||
+          item == &form_->mnuEndavant || item == &form_->MenuEscriureDirectamentUnaAdesa) {
+        action->setShortcutContext(Qt::ApplicationShortcut);
+      }
       actions_[item] = action;
     }
   }

@@ -53,7 +53,11 @@ bool PageDialogs::Run(Kind kind, const QString& fullMessage, QString* text) {
   QObject::connect(dialog, &QDialog::finished, &wait, &QEventLoop::quit);
   QObject::connect(dialog, &QObject::destroyed, &wait, &QEventLoop::quit);
   dialog->show();
-  if (dialog != nullptr && dialog->isVisible()) wait.exec();
+  if (dialog != nullptr && dialog->isVisible()) {
+    if (waiting_) waiting_(true);
+    wait.exec();
+    if (waiting_) waiting_(false);
+  }
   bool accepted = accepting;
   if (dialog != nullptr) {
     if (auto* box = qobject_cast<QMessageBox*>(dialog.data())) {

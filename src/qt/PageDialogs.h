@@ -27,6 +27,8 @@ class PageDialogs {
   // text in and its answer out. Past the limit, answers at once: an alert
   // or the question before leaving with yes, the others with no.
   bool Run(Kind kind, const QString& message, QString* text);
+  // Told when a dialog begins and ends waiting for the user.
+  void SetWaiting(std::function<void(bool)> waiting) { waiting_ = std::move(waiting); }
   // A new page began loading: its dialogs count afresh.
   void NewPage() { limit_.NewPage(); }
   // Answers every open dialog with its cancelling answer.
@@ -36,6 +38,7 @@ class PageDialogs {
   shell::PageDialogLimit limit_;
   std::function<QWidget*()> owner_;
   std::vector<QPointer<QWidget>> open_;
+  std::function<void(bool)> waiting_;
 };
 
 }  // namespace sonavia::qt

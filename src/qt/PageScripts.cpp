@@ -14,12 +14,11 @@ namespace sonavia::qt {
 
 namespace {
 
-constexpr std::array kFiles = {":/page/shared.js",     ":/page/events.js",
-                               ":/page/snapshot.js",   ":/page/next-frame.js",
-                               ":/page/mark.js",       ":/page/mark-call.js",
-                               ":/page/collect.js",    ":/page/hide-collector.js",
-                               ":/page/page-media.js", ":/page/focused-control.js",
-                               ":/page/elements.js"};
+constexpr std::array kFiles = {
+    ":/page/shared.js",          ":/page/events.js",         ":/page/snapshot.js",
+    ":/page/next-frame.js",      ":/page/mark.js",           ":/page/mark-call.js",
+    ":/page/collect.js",         ":/page/hide-collector.js", ":/page/page-media.js",
+    ":/page/focused-control.js", ":/page/quiet-console.js",  ":/page/elements.js"};
 
 const QString& Source(PageScript script) {
   static const std::array<QString, kFiles.size()> sources = [] {

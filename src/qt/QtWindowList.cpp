@@ -39,6 +39,7 @@ std::vector<platform::WindowInfo> QtWindowList::TopLevelWindows() {
     if (auto* box = qobject_cast<QMessageBox*>(widget)) info.text = ToCore(box->text());
     if (auto* input = qobject_cast<QInputDialog*>(widget)) info.text = ToCore(input->labelText());
     info.answerKey = widget->property(kAnswerKeyProperty).toInt();
+    info.own = widget->property(kOwnWindowProperty).toBool();
     windows.push_back(std::move(info));
   }
   return windows;

@@ -15,6 +15,8 @@ namespace sonavia::qt {
 // A message window's answering key, as a Windows virtual key, set by whoever
 // shows it.
 inline constexpr const char* kAnswerKeyProperty = "sonaviaAnswerKey";
+// Set on the program's own windows, whose captions a page may fill.
+inline constexpr const char* kOwnWindowProperty = "sonaviaOwnWindow";
 
 class QtWindowList : public platform::WindowList {
  public:

@@ -9,6 +9,7 @@
 #include <QVariantList>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
+#include <csignal>
 
 #include "qt/EnginePolicy.h"
 #include "qt/FrameKey.h"
@@ -76,7 +77,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
       view_(new QWebEngineView(parent)),
       dialogs_(clock_, [this] { return view_ != nullptr ? view_->window() : nullptr; }),
       completions_({[this](shell::CompletionOrder::Snapshot s) { ReadDocument(s); },
-                    [this](bool top) { RaiseCompletion(top); }}) {
+                    [this](bool top) { RaiseCompletion(top); }},
+                   clock_),
+      watch_({[this](uint64_t question) { AskPage(question); },
+              [this] { Raise(events.PageNotResponding); }, [this] { return EndPageProcess(); }},
+             clock_) {
+  dialogs_.SetWaiting([this](bool open) { watch_.DialogOpen(open); });
   page_ = new WebEnginePage(this, dialogs_, [this](const QString& r) { OnScriptReport(r); });
   view_->setPage(page_);
   mark_ = new ReadingMarkScript(page_, this);
@@ -126,17 +132,19 @@ void WebEngineBrowser::Navigate(const std::string& address) {
   // absolute path a file.
   const QUrl url = QUrl::fromUserInput(FromCore(address));
   if (!url.isValid()) throw shell::BrowserError("not an address");
-  page_->load(url);
+  // A page that does not answer would never let the load reach the
+  // network: it gets a fresh process first.
+  watch_.Run([this, url] { page_->load(url); });
 }
 
 void WebEngineBrowser::GoBack() {
-  page_->triggerAction(QWebEnginePage::Back);
+  watch_.Run([this] { page_->triggerAction(QWebEnginePage::Back); });
 }
 void WebEngineBrowser::GoForward() {
-  page_->triggerAction(QWebEnginePage::Forward);
+  watch_.Run([this] { page_->triggerAction(QWebEnginePage::Forward); });
 }
 void WebEngineBrowser::Refresh() {
-  page_->triggerAction(QWebEnginePage::Reload);
+  watch_.Run([this] { page_->triggerAction(QWebEnginePage::Reload); });
 }
 void WebEngineBrowser::Stop() {
   page_->triggerAction(QWebEnginePage::Stop);
@@ -237,7 +245,24 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
 void WebEngineBrowser::OnPageProcessEnded() {
   processEnded_ = true;
   completions_.Abandon();
+  // Ended here for the user's command, which runs now: no failure to tell.
+  if (watch_.ProcessEnded()) return;
   Raise(events.PageProcessEnded);
+}
+
+void WebEngineBrowser::AskPage(uint64_t question) {
+  QPointer<WebEngineBrowser> self(this);
+  page_->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                       [self, question](const QVariant&) {
+                         if (self != nullptr) self->watch_.Answered(question);
+                       });
+}
+
+bool WebEngineBrowser::EndPageProcess() {
+  // Its dialogs go with it; the page's wait for them ends.
+  dialogs_.CloseAll();
+  const qint64 pid = page_->renderProcessPid();
+  return pid > 0 && ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
 }
 
 void WebEngineBrowser::OnLoadFinished() {
@@ -266,6 +291,15 @@ void WebEngineBrowser::OnScriptReport(const QString& report) {
     if (intent_.HoverIsUsers()) RaiseLink(report.mid(6));
   } else if (report == QStringLiteral("frame-complete")) {
     completions_.FrameLoaded();
+  } else if (report == QStringLiteral("started")) {
+    if (!completions_.TopStarted()) {
+      OnLoadStarted();
+      completions_.TopStarted();
+    }
+  } else if (report == QStringLiteral("parsed")) {
+    completions_.TopParsed();
+  } else if (report == QStringLiteral("changed")) {
+    completions_.TopChanged();
   }
 }
 

@@ -20,6 +20,7 @@
 #include "qt/QtEventLoop.h"
 #include "shell/BrowserComponent.h"
 #include "shell/CompletionOrder.h"
+#include "shell/PageWatch.h"
 #include "shell/UserIntent.h"
 
 class QWebEngineLoadingInfo;
@@ -99,6 +100,10 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   // Reads the top document; hands it to the completion order.
   void ReadDocument(shell::CompletionOrder::Snapshot snapshot);
   void CollectPageGarbage();
+  // Asks the page's process something small; PageWatch times the answer.
+  void AskPage(uint64_t question);
+  // Ends the page's process, which does not answer; false when none runs.
+  bool EndPageProcess();
   void ShowNavigationError(const QString& address, const QString& reason);
 
   QPointer<QWebEngineView> view_;
@@ -110,6 +115,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   LocalFileGuard* files_ = nullptr;
   PageWindows* windows_ = nullptr;
   shell::CompletionOrder completions_;
+  shell::PageWatch watch_;
   std::optional<shell::BrowserDocument> document_;
   qreal zoom_ = 1.0;
   bool processEnded_ = false;  // since the last load began

@@ -15,6 +15,10 @@ namespace sonavia::qt {
 
 namespace {
 
+// What a page may write to its console, a second: enough for a page's own
+// errors to show, too few to keep the program busy.
+constexpr int kConsoleMessagesASecond = 20;
+
 QString NewChannelPrefix() {
   quint64 secret[2];
   QRandomGenerator::system()->fillRange(secret);
@@ -54,6 +58,10 @@ WebEnginePage::WebEnginePage(QObject* parent, PageDialogs& dialogs, Reports repo
   scripts().insert(EveryDocument(QStringLiteral("sonavia-hide-collector"),
                                  PageScriptCall(PageScript::HideCollector, collector),
                                  QWebEngineScript::MainWorld));
+  scripts().insert(EveryDocument(
+      QStringLiteral("sonavia-quiet-console"),
+      PageScriptCall(PageScript::QuietConsole, {{QStringLiteral("most"), kConsoleMessagesASecond}}),
+      QWebEngineScript::MainWorld));
   scripts().insert(
       EveryDocument(QStringLiteral("sonavia-events"),
                     PageScriptCall(PageScript::Events, {{QStringLiteral("prefix"), prefix_}})));

@@ -151,9 +151,10 @@ void ReadingSequencer::SpeakNextStep() {
       return;
     }
     // "Títol" and the title follow each other; a pause precedes the rest.
+    const uint64_t reading = readings_;
     if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
     // Read again after the wait: a command may have run in it.
-    if (!SpeechOn() || WaitsForAside()) return;
+    if (TakenOver(reading) || !SpeechOn() || WaitsForAside()) return;
     const int32_t next = NextSpokenUnit();
     if (next > list_.UnitCount) {
       StartReadingAt(0);
@@ -186,8 +187,9 @@ void ReadingSequencer::SpeakNextStep() {
     StartReadingAt(0);
     return;
   }
+  const uint64_t reading = readings_;
   platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
-  if (!SpeechOn() || WaitsForAside()) return;
+  if (TakenOver(reading) || !SpeechOn() || WaitsForAside()) return;
   const int32_t next = NextSpokenLink();
   if (next > list_.LinkCount) {
     StartReadingAt(0);
@@ -213,7 +215,15 @@ void ReadingSequencer::EndLink() {
   if (linkListener_ != nullptr) linkListener_->LinkEnded();
 }
 
+bool ReadingSequencer::TakenOver(uint64_t reading) const {
+  // A new page's reading has begun meanwhile (its "Títol", or the warning
+  // of a page too long, is being said): what this step paused for is gone,
+  // and cutting in would cut what the new page says first.
+  return reading != readings_;
+}
+
 void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
+  if (firstUnit > 0) NewReading();
   list_.UnitCursor = 0;
   list_.LinkCursor = 0;
   // The end of the list comes between units, with nothing to stop.

@@ -54,6 +54,9 @@ class ReadingSequencer : public ConversionLimitWarning {
   void SpeakNext();
   void StartReadingAt(int32_t firstUnit);
   void StepBackAndStop();
+  // A new page's reading begins: a step still waiting out its pause gives
+  // way to it, rather than read on into the new page over its first words.
+  void NewReading() { ++readings_; }
   // Stops a unit being spoken and leaves in LinkTarget the address of the
   // link being read, or of the first when none has been read yet. Returns
   // true.
@@ -93,6 +96,8 @@ class ReadingSequencer : public ConversionLimitWarning {
   uint32_t PauseBefore(bool afterLink);
   // Whether an aside is still being said, so that the next unit waits for it.
   bool WaitsForAside();
+  // Whether another reading took over while a step paused.
+  bool TakenOver(uint64_t reading) const;
 
   ReadingList& list_;
   SpeechPort& speech_;
@@ -107,6 +112,7 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool asideSounding_ = false;     // an aside is being said
   bool resumeAfterAside_ = false;  // the reading goes on when it has been said
   bool gaveWay_ = false;           // the cursor already stands before the unit given up
+  uint64_t readings_ = 0;          // counts the new pages' readings begun
 };
 
 }  // namespace sonavia::reading

@@ -142,6 +142,9 @@ class BrowserComponent : public reading::ReadingMarkView {
     std::function<void(PageAsk ask)> PermissionRefused;
     // The page opened a window that takes the keyboard.
     std::function<void(PageWindowKind kind)> PageWindowOpened;
+    // The page has stopped answering (a script that never ends, dialogs in a
+    // loop); a reload or another address gets it a fresh process.
+    std::function<void()> PageNotResponding;
     // The page's keyboard focus moved onto a control (or off the controls,
     // onto a link or nothing); `users` when the user's key or press put it
     // there.

@@ -1,8 +1,22 @@
 #include "shell/CompletionOrder.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 namespace sonavia::shell {
 
+CompletionOrder::CompletionOrder(Actions actions, platform::EventLoop& loop)
+    : actions_(std::move(actions)), loop_(loop), settle_(loop.CreateTimer()) {
+  settle_->SetEnabled(false);
+  settle_->SetOnTimer([this] { CheckSettled(); });
+}
+
 void CompletionOrder::LoadStarted() {
+  settle_->SetEnabled(false);
+  started_ = false;
+  parsed_ = false;
+  changed_ = false;
   ++load_;
   abandoned_ = false;
   busy_ = true;
@@ -11,7 +25,14 @@ void CompletionOrder::LoadStarted() {
   topWaiting_ = false;
 }
 
+bool CompletionOrder::TopStarted() {
+  if (started_) return false;
+  started_ = true;
+  return true;
+}
+
 void CompletionOrder::Abandon() {
+  settle_->SetEnabled(false);
   ++load_;
   busy_ = false;
   framesInFlight_ = 0;
@@ -21,20 +42,61 @@ void CompletionOrder::Abandon() {
 }
 
 void CompletionOrder::FrameLoaded() {
-  if (!busy_ || topFinished_ || abandoned_) return;
+  if (!busy_ || !started_ || topFinished_ || abandoned_) return;
   ++framesInFlight_;
   actions_.readDocument({load_, false});
 }
 
 void CompletionOrder::TopLoaded() {
-  if (abandoned_) return;
+  // Taken as loaded already once its text settled.
+  if (abandoned_ || topFinished_ || !busy_) return;
   topFinished_ = true;
+  settle_->SetEnabled(false);
   // The frames' completions go first, whatever order the engine reports.
   if (framesInFlight_ > 0) {
     topWaiting_ = true;
     return;
   }
   ReadTop();
+}
+
+void CompletionOrder::TopParsed() {
+  if (!busy_ || !started_ || topFinished_ || abandoned_ || parsed_) return;
+  parsed_ = true;
+  parsedAt_ = loop_.TickCount();
+  CheckSettled();
+}
+
+void CompletionOrder::TopChanged() {
+  if (!busy_ || !started_ || topFinished_ || abandoned_) return;
+  changed_ = true;
+  changedAt_ = loop_.TickCount();
+  CheckSettled();
+}
+
+void CompletionOrder::CheckSettled() {
+  settle_->SetEnabled(false);
+  if (!busy_ || topFinished_ || abandoned_ || (!parsed_ && !changed_)) return;
+  const uint32_t now = loop_.TickCount();
+  // Unsigned differences: a wrap of the tick count changes nothing.
+  uint32_t quiet = changed_ ? static_cast<uint32_t>(now - changedAt_) : UINT32_MAX;
+  uint32_t wait = 0;
+  if (parsed_) {
+    const uint32_t sinceParsed = now - parsedAt_;
+    // The parse's end is a change of its own.
+    quiet = std::min(quiet, sinceParsed);
+    const uint32_t untilQuiet = quiet >= kParsedQuiet ? 0 : kParsedQuiet - quiet;
+    const uint32_t untilLongest = sinceParsed >= kParsedLongest ? 0 : kParsedLongest - sinceParsed;
+    wait = std::min(untilQuiet, untilLongest);
+  } else {
+    wait = quiet >= kUnparsedQuiet ? 0 : kUnparsedQuiet - quiet;
+  }
+  if (wait == 0) {
+    TopLoaded();
+    return;
+  }
+  settle_->SetInterval(wait);
+  settle_->SetEnabled(true);
 }
 
 void CompletionOrder::ReadTop() {

@@ -4,12 +4,23 @@
 // so that one whose handler is still running (it may wait, dispatching
 // messages) is never overtaken or nested by the next; and a newer load drops
 // whatever an older one still had to raise.
+//
+// The page is taken as loaded once its text is there and has settled,
+// whether or not every picture and frame has finished: when the document
+// has been parsed and its content has not changed for kParsedQuiet ms (or
+// kParsedLongest ms after it was parsed, for a page that never stops
+// changing), or, for a document whose end has not come (a connection held
+// open), when its body has had content and nothing has changed for
+// kUnparsedQuiet ms; or when the engine says it has loaded, if that comes
+// first.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+
+#include "platform/EventLoop.h"
 
 namespace sonavia::shell {
 
@@ -29,16 +40,31 @@ class CompletionOrder {
     std::function<void(bool top)> complete;
   };
 
-  explicit CompletionOrder(Actions actions) : actions_(std::move(actions)) {}
+  static constexpr uint32_t kParsedQuiet = 300;
+  static constexpr uint32_t kParsedLongest = 2000;
+  static constexpr uint32_t kUnparsedQuiet = 1500;
+
+  CompletionOrder(Actions actions, platform::EventLoop& loop);
   CompletionOrder(const CompletionOrder&) = delete;
   CompletionOrder& operator=(const CompletionOrder&) = delete;
 
   void LoadStarted();
+  // The top document of a page was created. False when it belongs to no
+  // load reported to this order: the engine reports no start for a
+  // navigation that begins while the last one is still loading (a frame
+  // that never finishes), and the caller then starts one for it. What the
+  // document left behind reports before then is not the new page's.
+  bool TopStarted();
   // A frame's document finished loading. Counts only while a page loads
   // and its top document has not finished.
   void FrameLoaded();
   // The top document finished loading: it is read once the frames are.
   void TopLoaded();
+  // The top document has been parsed whole (its pictures and frames may
+  // still be loading).
+  void TopParsed();
+  // The top document's body changed: content arrived or was added.
+  void TopChanged();
   // Whether a snapshot belongs to the current load; an older one is
   // dropped, and its document is not kept.
   bool Current(Snapshot snapshot) const { return snapshot.load == load_; }
@@ -56,8 +82,17 @@ class CompletionOrder {
  private:
   void ReadTop();
   void Queue(bool top);
+  // Takes the top document as loaded once its text has settled; otherwise
+  // looks again when it might have.
+  void CheckSettled();
 
   Actions actions_;
+  platform::EventLoop& loop_;
+  std::unique_ptr<platform::Timer> settle_;
+  bool started_ = false;  // the load's top document has been created
+  bool parsed_ = false;   // the top document has been parsed
+  bool changed_ = false;  // its body has changed since the load began
+  uint32_t parsedAt_ = 0, changedAt_ = 0;
   uint64_t load_ = 0;
   bool busy_ = false;
   int framesInFlight_ = 0;    // frame snapshots asked for and not yet read

@@ -198,6 +198,7 @@ void TFormPrincipal::WireHandlers() {
   e.PageProcessEnded = [this] { brwWebBrowserPageProcessEnded(); };
   e.PermissionRefused = [this](PageAsk ask) { brwWebBrowserPermissionRefused(ask); };
   e.PageWindowOpened = [this](PageWindowKind kind) { brwWebBrowserPageWindowOpened(kind); };
+  e.PageNotResponding = [this] { brwWebBrowserPageNotResponding(); };
   e.ControlFocus = [this](const std::optional<reading::PageControl>& control, bool users) {
     brwWebBrowserControlFocus(control, users);
   };

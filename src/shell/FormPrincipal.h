@@ -255,11 +255,12 @@ class TFormPrincipal {
   }
   void brwWebBrowserTyped(const std::string& text) { Focus.Typed(text); }
   void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
-  void brwWebBrowserDownloadComplete() {}
+  void brwWebBrowserDownloadComplete() { Pages.DownloadComplete(); }
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
   void brwWebBrowserPermissionRefused(PageAsk ask) { Requests.Refused(ask); }
   void brwWebBrowserPageWindowOpened(PageWindowKind kind) { Requests.WindowOpened(kind); }
+  void brwWebBrowserPageNotResponding() { Pages.Notice(kPageNotResponding); }
 
   // Set by the view: whether the page view has the window's keyboard (not
   // the address box or an edit); none for always.

@@ -53,6 +53,8 @@ void PageEvents::DownloadBegin() {
   askedFor_ = false;
   pageCompleted_ = false;
   pageGone_ = false;
+  loadEnded_ = false;
+  restLoading_ = false;
   sequencer_.StartReadingAt(0);
   speech_.SetPageLanguage({});
   LastProgressSpeech = loop_.TickCount();
@@ -63,9 +65,12 @@ void PageEvents::DownloadBegin() {
 void PageEvents::ProgressChange(int32_t progress, int32_t progressMax) {
   if (closed_ || progressMax <= 0) return;
   const std::string figure = ProgressFigure(progress, progressMax);
-  if (!Downloading) return;
+  if (!Downloading && !restLoading_) return;
   w_.StatusBar1.SetText(platform::Shortened(w_.LastStatusText, kLongestStatusText) + " || " +
                         figure);
+  // Once the page is being read, what is left to load is shown, never said:
+  // a figure said between two units would silence the reading.
+  if (!Downloading) return;
   // An unsigned difference: a wrap of the tick count changes nothing.
   if (ReadingOn() && progress > 0 &&
       static_cast<uint32_t>(loop_.TickCount() - LastProgressSpeech) > kProgressSpeechGap) {
@@ -89,13 +94,16 @@ void PageEvents::StatusTextChange(const std::string& text) {
     if (list_.ResolvedLink(k) != text) continue;
     if (announce) {
       if (list_.ReadingMode != reading::ReadingMode::Links) {
-        // The poll finds the engine idle and goes on with the link's "LINK".
+        // The poll finds the engine idle and goes on with the link's "LINK",
+        // which counts it: F2 then follows this link, not the one read last.
         speech_.upcTVStop();
         list_.UnitCursor = std::max(0, list_.Link(k).UnitIndex - 2);
+        list_.LinkCursor = k - 1;
       } else {
         sequencer_.StopSpeaking();
         speech_.UsePageVoice(false);
         speech_.SpeakMessage(list_.Link(k).Text);
+        list_.LinkCursor = k;  // heard last
       }
     }
     w_.SpeedButtonAlLink.SetEnabled(true);
@@ -127,6 +135,8 @@ void PageEvents::DocumentComplete() {
   Downloading = false;
   if (page) {
     pageCompleted_ = true;
+    restLoading_ = !loadEnded_;
+    sequencer_.NewReading();
     w_.FocusPage();
   }
   w_.LastStatusText.clear();
@@ -163,10 +173,16 @@ void PageEvents::DocumentComplete() {
   w_.SpeedButtonTab.SetEnabled(list_.LinkCount != 0);
 }
 
+void PageEvents::DownloadComplete() {
+  loadEnded_ = true;
+  restLoading_ = false;
+}
+
 void PageEvents::PageProcessEnded() {
   if (closed_) return;
   Unblock();
   Downloading = false;
+  restLoading_ = false;
   pageGone_ = true;
   // Nothing of the page answers any more: no pointed link moves the reading.
   w_.HoverSpeechArmed = false;

@@ -31,6 +31,9 @@ inline constexpr const char* kNotConnected =
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
 inline constexpr const char* kPageProcessEnded =
     "La pàgina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
+inline constexpr const char* kPageNotResponding =
+    "La pàgina no respon; premeu Refrescar per tornar-la a carregar, o Anterior per tornar "
+    "enrere.";
 inline constexpr const char* kPageDialogPrefix = "Missatge de la pàgina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
@@ -72,6 +75,8 @@ class PageEvents {
   void ProgressChange(int32_t progress, int32_t progressMax);
   void StatusTextChange(const std::string& text);
   void DocumentComplete();
+  // The engine's load has ended: every picture and frame is in, or failed.
+  void DownloadComplete();
   // The page is gone with the engine's process that held it: the reading
   // stops and the user hears so, until "Refrescar" loads it again.
   void PageProcessEnded();
@@ -127,6 +132,8 @@ class PageEvents {
   bool pageCompleted_ = false;  // the load under way has completed and been read
   bool blocking_ = false;       // the window's input is held for an announcement
   bool pageGone_ = false;       // the page's process ended since the load began
+  bool loadEnded_ = false;      // the engine's load ended since it began
+  bool restLoading_ = false;    // the page is read while its pictures still load
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

@@ -26,6 +26,9 @@ class LocalServer : public QObject {
     QByteArray body;
     int delayMs = 0;
     QByteArray type = "text/html; charset=utf-8";
+    // The body is sent without its length and the connection held open, as
+    // a server does that has more to send and never sends it.
+    bool holdOpen = false;
   };
   // Given the path with its query, fills the reply; false for a 404.
   using Routes = std::function<bool(const QString& path, Reply& reply)>;
@@ -64,16 +67,20 @@ class LocalServer : public QObject {
     Reply reply;
     const bool found =
         routes_ ? routes_(QString::fromStdString(target), reply) : Lookup(target, reply);
+    const QByteArray length = reply.holdOpen
+                                  ? QByteArray()
+                                  : "\r\nContent-Length: " + QByteArray::number(reply.body.size());
     const QByteArray head = QByteArray("HTTP/1.1 ") + (found ? "200 OK" : "404 Not Found") +
                             "\r\nContent-Type: " + reply.type +
-                            "\r\nCache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
-                            QByteArray::number(reply.body.size()) + "\r\n\r\n";
+                            "\r\nCache-Control: no-store\r\nConnection: close" + length +
+                            "\r\n\r\n";
     QPointer<QTcpSocket> alive(socket);
-    QTimer::singleShot(reply.delayMs, socket, [alive, data = head + reply.body] {
-      if (alive == nullptr) return;
-      alive->write(data);
-      alive->disconnectFromHost();
-    });
+    QTimer::singleShot(reply.delayMs, socket,
+                       [alive, data = head + reply.body, hold = reply.holdOpen] {
+                         if (alive == nullptr) return;
+                         alive->write(data);
+                         if (!hold) alive->disconnectFromHost();
+                       });
   }
 
   bool Lookup(const std::string& target, Reply& reply) const {

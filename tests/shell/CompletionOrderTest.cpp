@@ -36,8 +36,10 @@ class CompletionOrderTest : public ::testing::Test {
   void SetUp() override { Restart(); }
   // A new order, and a log that counts from now.
   void Restart() {
-    order = std::make_unique<CompletionOrder>(CompletionOrder::Actions{
-        [this](Snapshot s) { Read(s); }, [this](bool top) { Completed(top); }});
+    order = std::make_unique<CompletionOrder>(
+        CompletionOrder::Actions{[this](Snapshot s) { Read(s); },
+                                 [this](bool top) { Completed(top); }},
+        loop);
     log.clear();
     origin = loop.Elapsed();
   }
@@ -71,7 +73,11 @@ class CompletionOrderTest : public ::testing::Test {
   }
 };
 
-const auto kStart = [](CompletionOrder& o) { o.LoadStarted(); };
+// The engine reports a load, and its top document is created.
+const auto kStart = [](CompletionOrder& o) {
+  o.LoadStarted();
+  o.TopStarted();
+};
 const auto kFrame = [](CompletionOrder& o) { o.FrameLoaded(); };
 const auto kTop = [](CompletionOrder& o) { o.TopLoaded(); };
 
@@ -247,6 +253,70 @@ TEST_F(CompletionOrderTest, NothingIsRaisedOnceForgottenNorAfterAHandlerDestroys
   loop.RunFor(1000);
   EXPECT_EQ(log, (std::vector<std::string>{"0 read frame", "0 read frame",
                                            "10 frame complete, busy", "20 read top"}));
+}
+
+// The page is taken as loaded once its text is there and has settled,
+// whatever is still loading; the engine's own end comes later and changes
+// nothing.
+TEST_F(CompletionOrderTest, ThePageIsTakenAsLoadedOnceItsTextHasSettled) {
+  const auto kParsed = [](CompletionOrder& o) { o.TopParsed(); };
+  const auto kChanged = [](CompletionOrder& o) { o.TopChanged(); };
+  const auto kEngineStart = [](CompletionOrder& o) { o.LoadStarted(); };
+  // A new top document, with a load of its own when the engine reported none.
+  const auto kDocument = [](CompletionOrder& o) {
+    if (!o.TopStarted()) {
+      o.LoadStarted();
+      o.TopStarted();
+    }
+  };
+  using Reports = std::vector<std::pair<uint32_t, void (*)(CompletionOrder&)>>;
+  Reports changingForever = {{0, kStart}, {100, kParsed}};
+  for (uint32_t t = 100; t < 6000; t += 200) changingForever.push_back({t, kChanged});
+  Reports heldOpen = {{0, kStart}};
+  for (uint32_t t = 50; t <= 650; t += 200) heldOpen.push_back({t, kChanged});
+  heldOpen.push_back({60000, kTop});
+  struct Case {
+    const char* name;
+    Reports reports;
+    std::vector<std::string> expected;
+  } const cases[] = {
+      {"parsed, a picture never ends",
+       {{0, kStart}, {200, kChanged}, {400, kParsed}, {60000, kTop}},
+       {"700 read top", "750 top complete"}},
+      {"parsed and still changing for a while",
+       {{0, kStart}, {400, kParsed}, {500, kChanged}, {700, kChanged}},
+       {"1000 read top", "1050 top complete"}},
+      {"parsed and changing forever", changingForever, {"2100 read top", "2150 top complete"}},
+      {"the engine's end before it settles",
+       {{0, kStart}, {400, kParsed}, {450, kTop}, {800, kChanged}},
+       {"450 read top", "500 top complete"}},
+      {"the engine's end while its text is being read",
+       {{0, kStart}, {100, kParsed}, {420, kTop}},
+       {"400 read top", "450 top complete"}},
+      {"a connection held open", heldOpen, {"2150 read top", "2200 top complete"}},
+      {"nothing in the body yet",
+       {{0, kStart}, {9000, kTop}},
+       {"9000 read top", "9050 top complete"}},
+      {"a frame still being read",
+       {{0, kStart}, {100, kFrame}, {200, kParsed}, {60000, kTop}},
+       {"100 read frame", "150 frame complete, busy", "500 read top", "550 top complete"}},
+      {"what the page left behind reports once a load began",
+       {{0, kEngineStart}, {50, kChanged}, {60, kFrame}, {500, kDocument}, {600, kParsed}},
+       {"900 read top", "950 top complete"}},
+      {"a page asked for while the last one still loads",
+       {{0, kStart}, {100, kParsed}, {1000, kChanged}, {3000, kDocument}, {3100, kParsed}},
+       {"400 read top", "450 top complete", "3400 read top", "3450 top complete"}},
+      {"parsed after a newer load began",
+       {{0, kStart}, {100, kParsed}, {200, kStart}, {700, kTop}},
+       {"700 read top", "750 top complete"}},
+  };
+  for (const auto& c : cases) {
+    Restart();
+    for (const auto& [at, report] : c.reports) At(at, report);
+    loop.RunFor(70000);
+    EXPECT_EQ(log, c.expected) << c.name;
+    EXPECT_FALSE(order->Busy()) << c.name;
+  }
 }
 
 }  // namespace

@@ -146,6 +146,33 @@ TEST_F(PageEventsTest, ProgressIsShownWhileDownloadingAndSpokenEveryFourSeconds)
   EXPECT_EQ(main.StatusBar1.Text(), "Listo") << "nothing after the end of loading";
 }
 
+// A page whose text is there is read while a picture or a frame still loads:
+// the progress goes on in the status bar, never over the reading.
+TEST_F(PageEventsTest, APageIsReadWhileItsPicturesStillLoad) {
+  testing::ScriptedPage page;
+  page.title = "Lenta";
+  page.body = "<body><p>Un. Dos. Tres. Quatre. Cinc.</p></body>";
+  page.restTime = 20000;
+  browser.AddPage("file:///w/lenta.htm", page);
+  Load("file:///w/lenta.htm");
+  std::vector<std::string> status;
+  for (uint64_t t : {5000u, 12000u}) At(t, [&] { status.push_back(main.StatusBar1.Text()); });
+  loop.RunFor(25000);
+  const Lines reads = Reads();
+  ASSERT_GE(reads.size(), 3u);
+  EXPECT_EQ(reads[0], "301 Read(Pàgina carregada )");
+  EXPECT_EQ(reads[1], "2801 Read(Títol )");
+  for (const std::string& read : reads) {
+    EXPECT_EQ(read.find("carregat"), std::string::npos) << read;
+    EXPECT_EQ(read.find("Stop"), std::string::npos) << read;
+  }
+  EXPECT_EQ(status, (Lines{" || 68 % carregat", " || 82 % carregat"}));
+  main.brwWebBrowserProgressChange(5, 8);
+  EXPECT_EQ(main.StatusBar1.Text(), " || 100 % carregat") << "nothing once it has all loaded";
+  const Lines texts = ReadTexts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Pàgina carregada "), 1);
+}
+
 class PageEventsWrapTest : public PageEventsTest {
  protected:
   PageEventsWrapTest() : PageEventsTest(std::numeric_limits<uint32_t>::max() - 1000) {}
@@ -381,6 +408,27 @@ TEST_F(WatchdogTest, WindowsThatOnlyResembleTheWatchedOnesAreLeftAlone) {
   loop.RunFor(5000);
   EXPECT_EQ(input.calls, Lines{});
   EXPECT_EQ(ReadTexts(), Lines{});
+}
+
+// The program's own caption holds the page's title: a page titled like the
+// dial-up window must not make the watchdog speak or press keys.
+TEST_F(WatchdogTest, TheProgramsOwnWindowsNeverCount) {
+  testing::ScriptedPage page;
+  page.title = "Ayuda: Conexión de acceso telefónico a redes";
+  page.body = "<body><p>Un. Dos. Tres.</p></body>";
+  browser.AddPage("file:///w/ajuda.htm", page);
+  Load("file:///w/ajuda.htm");
+  loop.RunFor(3000);
+  windows.windows = {{1, main.Caption(), "MainWindowView", "", 0, true},
+                     {2, page.title, "AboutBoxView", "", 0, true}};
+  ASSERT_NE(main.Caption().find("Conexión de acceso telefónico"), std::string::npos);
+  input.calls.clear();
+  loop.RunFor(8000);
+  EXPECT_EQ(input.calls, Lines{});
+  const Lines texts = ReadTexts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                       "No estem conectats a la xarxa, cal fer la conexió manual "),
+            0);
 }
 
 // A page's dialog interrupts the unit being read, which is read again after

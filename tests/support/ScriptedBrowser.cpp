@@ -44,11 +44,22 @@ void ScriptedBrowser::Navigate(const std::string& address) {
     later(page.loadTime + 100 + static_cast<uint32_t>(f) * 50,
           [this, page] { CompleteFrame(page); });
   }
-  later(page.loadTime, [this, page] {
+  auto downloadComplete = [this] {
     Emit("ProgressChange(100,100)");
     Raise(events.ProgressChange, 100, 100);
     Emit("DownloadComplete");
     Raise(events.DownloadComplete);
+  };
+  for (uint32_t t = 1000; t < page.restTime; t += 1000) {
+    later(page.loadTime + t, [this, t, page] {
+      const int32_t percent = static_cast<int32_t>(60 + 40 * t / page.restTime);
+      Emit("ProgressChange(" + std::to_string(percent) + ",100)");
+      Raise(events.ProgressChange, percent, 100);
+    });
+  }
+  if (page.restTime > 0) later(page.loadTime + page.restTime, downloadComplete);
+  later(page.loadTime, [this, page, downloadComplete] {
+    if (page.restTime == 0) downloadComplete();
     document_ = shell::BrowserDocument(
         page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
     document_->SetLanguage(page.lang);

@@ -27,6 +27,11 @@ struct ScriptedPage {
   // Frames keep being added before the top document can complete, one
   // every this many ms, and it never does; 0 for a page that ends.
   uint32_t endlessFrameGap = 0;
+  // The top document completes once its text has settled, and the rest
+  // (pictures, frames) goes on loading this many ms more, with a progress
+  // figure every second, before the download completes; 0 for a page that
+  // has loaded whole when it completes.
+  uint32_t restTime = 0;
 };
 
 class ScriptedBrowser : public shell::BrowserComponent {
