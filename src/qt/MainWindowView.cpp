@@ -21,6 +21,7 @@
 #include "qt/OpenFileDialog.h"
 #include "qt/QtText.h"
 #include "qt/QtTranslations.h"
+#include "qt/SwitchWayBack.h"
 #include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's
@@ -104,6 +105,10 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   enterKeys_ = new EnterKeyObserver(this, [this] {
     return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
+  new SwitchWayBackFilter(
+      this, {[this] { return form_ != nullptr && !form_->mnuEscaneig.Checked(); },
+             [this] { form_->FormSwitchDown(); }, [this] { form_->FormSwitchMoved(); },
+             [this] { return form_->FormSwitchUp(); }});
   form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
     return RunOpenDialog(this, open);
   };

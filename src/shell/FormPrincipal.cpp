@@ -72,7 +72,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                  // A chosen group's first element gets a full step too.
                  if (Elements.Active()) Scan.ElementsOffered();
                  return true;
-               }}),
+               },
+               [this] { mnuEscaneigClick(); }}),
       Commands(
           {SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
            EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
@@ -120,6 +121,16 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
 
 void TFormPrincipal::SayAside(const std::string& text) {
   if (SpeechState.On()) Sequencer.SpeakAside(text, Speech.AppliedRate);
+}
+
+void TFormPrincipal::Answer(const std::string& text) {
+  if (Speech.Loaded()) Sequencer.SpeakAside(text, Speech.AppliedRate);
+}
+
+void TFormPrincipal::mnuEscaneigClick() {
+  Scan.Toggle();
+  // A switch user who stopped it hears how to get it back.
+  if (!mnuEscaneig.Checked()) Answer(kScanStopped);
 }
 
 void TFormPrincipal::OfferPageElements() {

@@ -41,6 +41,9 @@
 namespace sonavia::shell {
 
 inline constexpr int kButtonPitch = 62;
+// Said when scanning goes off; switched on, the scan's first step answers.
+inline constexpr const char* kScanStopped =
+    "Escaneig aturat. Premeu llarg per tornar-lo a engegar.";
 
 class TFormPrincipal {
  public:
@@ -136,7 +139,7 @@ class TFormPrincipal {
                                    TextDecimesScan, TextTimerParo, *TimerEscaneig, *TimerParo},
                                   Speech,
                                   [this] { mnuCastellaClick(); },
-                                  [this] { mnuEscaneigClick(); }};
+                                  [this] { Scan.Toggle(); }};
   NavigationCommands Navigation;
   controls::SettingsAutosave Autosave;
   SpeechNotices Notices;
@@ -188,7 +191,7 @@ class TFormPrincipal {
   void menuRecarregarClick() { Navigation.Reload(); }
   void MenuMarcSeguentClick() { Navigation.NextFrame(); }
   void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
-  void mnuEscaneigClick() { Scan.Toggle(); }
+  void mnuEscaneigClick();
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() {
     Commands.SpeechOnOff();
@@ -222,6 +225,16 @@ class TFormPrincipal {
   void ToolBarBotonsSwitchDown(platform::Button* button) { Presses.Down(button); }
   void ToolBarBotonsSwitchUp() { Presses.Up(); }
   void TimerPolsadorTimer() { Presses.LongPressTimer(); }
+  // While scanning is off, the view hands here every left press the user
+  // makes anywhere in the window (it goes on to its widget as well), the
+  // pointer moving away while it is down, and its release: a long press
+  // held still switches scanning on, and its release must then reach
+  // nothing (FormSwitchUp says so).
+  void FormSwitchDown() {
+    if (enabled_) Presses.OffDown();
+  }
+  void FormSwitchMoved() { Presses.OffMoved(); }
+  bool FormSwitchUp() { return Presses.OffUp(); }
   void cboAddressClick() { Navigation.AddressClick(); }
   void cboAddressEnter() { Commands.AddressBoxEntered(); }
   void cboAddressExit() { Navigation.AddressExit(); }
@@ -280,6 +293,9 @@ class TFormPrincipal {
   void OfferPageElements();
   // A short text over the reading, in the item voice, with the reading on.
   void SayAside(const std::string& text);
+  // The brief answer to an action of the user's, in the item voice: over a
+  // unit being read (read again after it), or alone.
+  void Answer(const std::string& text);
   void WireHandlers();
 
   platform::EventLoop& loop_;
