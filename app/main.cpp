@@ -125,7 +125,6 @@ int main(int argc, char** argv) {
   form.Settings.SetPath(settingsPath);
   form.SetStartAddress(qt::ToCore(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
-  window->FollowOnEnterIn(aboutView.get());
   oneWindow.SetOnAsked([&window, &form] {
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->raise();

@@ -35,11 +35,20 @@ void ReadingCommands::Restart() {
   w_.HoverSpeechArmed = true;
 }
 
+void ReadingCommands::RestartIfOn() {
+  sequencer_.StartReadingAt(0);
+  // Speech the user switched off stays off: F3 reads from the start then.
+  if (w_.speech.Checked()) {
+    Restart();
+  } else {
+    w_.ScanHold();
+  }
+}
+
 void ReadingCommands::SwitchPageOrLinks() {
   SetReadingMode(list_.ReadingMode == reading::ReadingMode::Links ? reading::ReadingMode::Page
                                                                   : reading::ReadingMode::Links);
-  sequencer_.StartReadingAt(0);
-  SetSpeech(true);
+  RestartIfOn();
 }
 
 void ReadingCommands::SetReadingMode(reading::ReadingMode mode) {
@@ -55,7 +64,7 @@ void ReadingCommands::SelectLanguage(speech::Language language) {
   w_.mnuCastella.SetChecked(!catalan);
   speech_.SelectLanguage(language);
   if (w_.LanguageChanged) w_.LanguageChanged();
-  Restart();
+  RestartIfOn();
   // F7 always switches to the other language.
   other.SetEnabled(true);
   chosen.SetShortcut("");

@@ -78,6 +78,8 @@ class ReadingCommands {
   // The scan hold, then speech on (reading on from the cursor) or off (the
   // interrupted unit to be read again).
   void SetSpeech(bool on);
+  // From the start of the page, read at once when speech is on.
+  void RestartIfOn();
   // Whether the program goes where a link of the page leads.
   bool MayFollow(const std::string& address) const;
 

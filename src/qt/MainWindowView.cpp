@@ -102,6 +102,17 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
   BuildKeyboardAccess();
   form.PageHasKeyboard = [this] { return keyboard_->Current() == browser_->View(); };
+  // A menu command's key pressed while the window takes no input (a page
+  // announced) runs when it takes input again.
+  blocker_->SetOnHeldKey([this](const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    for (auto& [item, action] : actions_) {
+      if (!action->isSeparator() && action->shortcut() == pressed) {
+        form_->KeepForLater(*const_cast<platform::MenuItem*>(item));
+        return;
+      }
+    }
+  });
   enterKeys_ = new EnterKeyObserver(this, [this] {
     return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
@@ -113,10 +124,6 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
     return RunOpenDialog(this, open);
   };
   Refresh();
-}
-
-void MainWindowView::FollowOnEnterIn(QWidget* window) {
-  if (enterKeys_ != nullptr) enterKeys_->Add(window);
 }
 
 void MainWindowView::BuildMenus() {
@@ -238,6 +245,15 @@ void MainWindowView::BuildKeyboardAccess() {
     action->setObjectName(QString::fromLatin1(key.name));
     action->setShortcuts(key.keys);
     connect(action, &QAction::triggered, keyboard_, key.move);
+    // Each stop answers with its name, as a screen reader would say it.
+    connect(action, &QAction::triggered, this, [this] {
+      QWidget* now = keyboard_->Current();
+      QString name = now->accessibleName();
+      if (auto* button = qobject_cast<QToolButton*>(now); button != nullptr && name.isEmpty())
+        name = button->text();
+      name.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('&'));
+      if (!name.isEmpty()) form_->SayBriefly(ToCore(name));
+    });
     addAction(action);
   }
   new MenuBarKeys(this, menuBar());

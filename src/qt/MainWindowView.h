@@ -37,9 +37,6 @@ class MainWindowView : public QMainWindow {
   QToolButton* Button(const platform::Button* button) const;
   QAction* Action(const platform::MenuItem* item) const;
   KeyboardOrder& Keyboard() const { return *keyboard_; }
-  // Enter in `window` (the about box) follows a link as in this window;
-  // after Bind.
-  void FollowOnEnterIn(QWidget* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

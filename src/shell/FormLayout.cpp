@@ -182,12 +182,15 @@ void TFormPrincipal::WireHandlers() {
   cboAddress.OnExit = [this] { cboAddressExit(); };
   cboAddress.OnKeyDown = [this](int key) { cboAddressKeyDown(key); };
   EditVelocitat.OnChange = [this] { EditVelocitatChange(); };
+  EditVelocitat.OnEnter = [this] { rateEditing_ = true; };
+  EditVelocitat.OnExit = [this] { rateEditing_ = false; };
   TextDecimesScan.OnExit = [this] { TextDecimesScanExit(); };
   TextTimerParo.OnExit = [this] { TextTimerParoExit(); };
   TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
   TimerParo->SetOnTimer([this] { TimerParoTimer(); });
   TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
   TimerPolsador->SetOnTimer([this] { TimerPolsadorTimer(); });
+  TimerGuardades->SetOnTimer([this] { TimerGuardadesTimer(); });
   auto& e = browser_.events;
   e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
   e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };

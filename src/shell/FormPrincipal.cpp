@@ -17,6 +17,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
       TimerPolsador(loop.CreateTimer()),
+      TimerGuardades(loop.CreateTimer()),
       Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
       Sequencer(
           list, Speech, loop, *about.TimerStatusUpcTV, [this] { return SpeechState.On(); },
@@ -58,7 +59,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 [this](int index) { browser_.PressPageElement(index); },
                 [this] { return mnuCastella.Checked(); }}),
       Focus({mnuRepetirEscrit, [this] { return mnuCastella.Checked(); },
-             [this](const std::string& text) { SayAside(text); }}),
+             [this](const std::string& text) { SayBriefly(text); }}),
       Presses(Scan, loop, *TimerPolsador,
               {[this] { ToolBarBotonsClick(); },
                [this, &list](int32_t link) {
@@ -106,6 +107,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   LayOutToolbars();
   WireHandlers();
   ShowSwitchPlaces(false);
+  TimerGuardades->SetInterval(1);
+  TimerGuardades->SetEnabled(false);
   Sequencer.Follower().SetView(&browser_);
   Sequencer.SetLinkListener(&Scan);
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
@@ -119,18 +122,14 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
 }
 
-void TFormPrincipal::SayAside(const std::string& text) {
-  if (SpeechState.On()) Sequencer.SpeakAside(text, Speech.AppliedRate);
-}
-
-void TFormPrincipal::Answer(const std::string& text) {
+void TFormPrincipal::SayBriefly(const std::string& text) {
   if (Speech.Loaded()) Sequencer.SpeakAside(text, Speech.AppliedRate);
 }
 
 void TFormPrincipal::mnuEscaneigClick() {
   Scan.Toggle();
   // A switch user who stopped it hears how to get it back.
-  if (!mnuEscaneig.Checked()) Answer(kScanStopped);
+  if (!mnuEscaneig.Checked()) SayBriefly(kScanStopped);
 }
 
 void TFormPrincipal::OfferPageElements() {
@@ -181,7 +180,31 @@ void TFormPrincipal::SetEnabled(bool enabled) {
   // The view keeps the user's input from the window while it is disabled,
   // the release of a press already down included: that press is dropped.
   if (!enabled) Presses.Cancel();
+  // After the handler that gave the input back has run its course.
+  if (enabled && !kept_.empty()) TimerGuardades->SetEnabled(true);
   Notify();
+}
+
+void TFormPrincipal::TimerGuardadesTimer() {
+  TimerGuardades->SetEnabled(false);
+  std::vector<platform::MenuItem*> kept;
+  kept.swap(kept_);
+  for (platform::MenuItem* item : kept) {
+    // One of them may hold the window again: the rest wait once more.
+    if (!enabled_) {
+      kept_.push_back(item);
+    } else if (item->Enabled()) {
+      item->Click();
+    }
+  }
+}
+
+void TFormPrincipal::KeepForLater(platform::MenuItem& item) {
+  // A few, in the order pressed: enough for a user who did not hear the
+  // window was busy, and no more.
+  constexpr size_t kMostKept = 4;
+  if (kept_.size() < kMostKept) kept_.push_back(&item);
+  if (enabled_) TimerGuardades->SetEnabled(true);
 }
 
 void TFormPrincipal::FormCreate() {
@@ -269,7 +292,15 @@ void TFormPrincipal::PressKey(int virtualKey) {
   input_.PressKey(virtualKey);
 }
 
+void TFormPrincipal::EditVelocitatChange() {
+  Commands.RateChanged();
+  // Only what the user types is answered, with the rate now in force (the
+  // one refused while a sentence is spoken).
+  if (rateEditing_) SayBriefly(kRateWord + EditVelocitat.Text());
+}
+
 void TFormPrincipal::MenuParlantDeClick() {
+  SayBriefly(kAboutBoxOpened);
   about_.ShowModal();
 }
 

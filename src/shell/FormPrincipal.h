@@ -41,6 +41,10 @@
 namespace sonavia::shell {
 
 inline constexpr int kButtonPitch = 62;
+// The answers of actions that would otherwise be silent.
+inline constexpr const char* kTypeAnAddress = "Escriviu l'adreça";
+inline constexpr const char* kAboutBoxOpened = "Parlant de Sonavia. Retorn la tanca.";
+inline constexpr const char* kRateWord = "Velocitat ";
 // Said when scanning goes off; switched on, the scan's first step answers.
 inline constexpr const char* kScanStopped =
     "Escaneig aturat. Premeu llarg per tornar-lo a engegar.";
@@ -100,6 +104,8 @@ class TFormPrincipal {
   std::unique_ptr<platform::Timer> TimerControlSituacio;
   // Measures a press of the switch: one that lasts it is a long press.
   std::unique_ptr<platform::Timer> TimerPolsador;
+  // Runs the commands kept while the window took no input, once it does.
+  std::unique_ptr<platform::Timer> TimerGuardades;
   // Speech on or off: mnuParlar's check mark and caption and the speech
   // button's caption.
   controls::SpeechSwitch SpeechState{mnuParlar, SpeedButtonParlar};
@@ -110,6 +116,9 @@ class TFormPrincipal {
   // Whether the window takes the user's input; the page keeps its focus.
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // A menu command whose key the user pressed while the window took no
+  // input: it runs as soon as the window takes input again.
+  void KeepForLater(platform::MenuItem& item);
 
   int ScanPosition = 0;
   int ScanLast = 0;
@@ -175,6 +184,10 @@ class TFormPrincipal {
   // keyboard back to the page: FocusPage does nothing.
   void SetKeyboardMoving(bool moving) { keyboardMoving_ = moving; }
   void MenuParlantDeClick();
+  // The brief answer to an action of the user's that shows nothing else
+  // they can hear, in the item voice: over a unit being read (read again
+  // after it), or alone.
+  void SayBriefly(const std::string& text);
 
   // Files dropped on the window.
   void FormDropFiles(const std::vector<std::string>& paths) { Navigation.DropFiles(paths); }
@@ -190,7 +203,10 @@ class TFormPrincipal {
   void MenuPararlaCarregaClick() { Navigation.StopLoading(); }
   void menuRecarregarClick() { Navigation.Reload(); }
   void MenuMarcSeguentClick() { Navigation.NextFrame(); }
-  void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
+  void MenuEscriureDirectamentUnaAdesaClick() {
+    Navigation.TypeAddress();
+    SayBriefly(kTypeAnAddress);
+  }
   void mnuEscaneigClick();
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() {
@@ -225,6 +241,7 @@ class TFormPrincipal {
   void ToolBarBotonsSwitchDown(platform::Button* button) { Presses.Down(button); }
   void ToolBarBotonsSwitchUp() { Presses.Up(); }
   void TimerPolsadorTimer() { Presses.LongPressTimer(); }
+  void TimerGuardadesTimer();
   // While scanning is off, the view hands here every left press the user
   // makes anywhere in the window (it goes on to its widget as well), the
   // pointer moving away while it is down, and its release: a long press
@@ -236,10 +253,13 @@ class TFormPrincipal {
   void FormSwitchMoved() { Presses.OffMoved(); }
   bool FormSwitchUp() { return Presses.OffUp(); }
   void cboAddressClick() { Navigation.AddressClick(); }
-  void cboAddressEnter() { Commands.AddressBoxEntered(); }
+  void cboAddressEnter() {
+    Commands.AddressBoxEntered();
+    Navigation.AddressEnter();
+  }
   void cboAddressExit() { Navigation.AddressExit(); }
   void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
-  void EditVelocitatChange() { Commands.RateChanged(); }
+  void EditVelocitatChange();
   // Every plain press of Return or Enter that the user makes in the program's
   // window or its about box. While the window takes no input (a page just
   // announced) it follows nothing. Returns whether it followed a link (or
@@ -267,7 +287,10 @@ class TFormPrincipal {
     Focus.FocusMoved(control, users);
   }
   void brwWebBrowserTyped(const std::string& text) { Focus.Typed(text); }
-  void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
+  void brwWebBrowserDocumentComplete() {
+    Navigation.PageShown();
+    Pages.DocumentComplete();
+  }
   void brwWebBrowserDownloadComplete() {}
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
@@ -291,11 +314,6 @@ class TFormPrincipal {
   int ShowSwitchPlaces(bool show);
   // The page's elements gathered and offered to the scan.
   void OfferPageElements();
-  // A short text over the reading, in the item voice, with the reading on.
-  void SayAside(const std::string& text);
-  // The brief answer to an action of the user's, in the item voice: over a
-  // unit being read (read again after it), or alone.
-  void Answer(const std::string& text);
   void WireHandlers();
 
   platform::EventLoop& loop_;
@@ -308,9 +326,11 @@ class TFormPrincipal {
   bool acceptDrops_ = false;
   bool enabled_ = true;
   bool keyboardMoving_ = false;
+  bool rateEditing_ = false;  // the rate edit has the keyboard
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
   std::vector<const platform::MenuItem*> checkable_;
+  std::vector<platform::MenuItem*> kept_;
 };
 
 // The program's start once the application is initialised: the two
