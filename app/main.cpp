@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
   // A logout, a kill or Ctrl+C closes the window as its close box does.
   qt::EndSignals endSignals([&window] { window->close(); });
 
+  form.SetScreenReaderPresent(qt::ScreenReaderActive());
   shell::StartProgram(form, aboutBox, loop);
   if (endSignals.Received()) {
     // Asked to end during the splash: the close has run already.

@@ -120,6 +120,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
+  Settings.SetScreenReader(
+      mnuDeixarLector, [this] { mnuDeixarLectorClick(); }, screenReaderOffered_);
 }
 
 void TFormPrincipal::SayBriefly(const std::string& text) {
@@ -292,6 +294,12 @@ void TFormPrincipal::PressKey(int virtualKey) {
   input_.PressKey(virtualKey);
 }
 
+void TFormPrincipal::OfferScreenReaderItem() {
+  if (!screenReaderPresent_ || screenReaderOffered_ || mnuDeixarLector.Checked()) return;
+  screenReaderOffered_ = true;
+  Pages.Notice(kScreenReaderOffer);
+}
+
 void TFormPrincipal::EditVelocitatChange() {
   Commands.RateChanged();
   // Only what the user types is answered, with the rate now in force (the
@@ -318,6 +326,7 @@ void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::Event
   about.SetHeight(height);
   about.OKButton.SetVisible(true);
   main.Notices.AtStart();
+  main.OfferScreenReaderItem();
   main.Sound.Start();
   main.OpenStartPage();
 }

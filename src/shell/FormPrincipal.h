@@ -43,6 +43,9 @@ namespace sonavia::shell {
 inline constexpr int kButtonPitch = 62;
 // The answers of actions that would otherwise be silent.
 inline constexpr const char* kTypeAnAddress = "Escriviu l'adreça";
+inline constexpr const char* kScreenReaderOffer =
+    "Hi ha un lector de pantalla. Perquè només parli ell, activeu Deixar parlar el lector de "
+    "pantalla, al menú Opcions de lectura.";
 inline constexpr const char* kAboutBoxOpened = "Parlant de Sonavia. Retorn la tanca.";
 inline constexpr const char* kRateWord = "Velocitat ";
 // Said when scanning goes off; switched on, the scan's first step answers.
@@ -78,6 +81,9 @@ class TFormPrincipal {
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem mnuRepetirEscrit{"mnuRepetirEscrit"};
+  // Checked: the program says nothing, leaving the speaking to a screen
+  // reader; the reading, its mark and every command go on.
+  platform::MenuItem mnuDeixarLector{"mnuDeixarLector"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -221,6 +227,14 @@ class TFormPrincipal {
   void mnuMostrarLecturaClick();
   void mnuLlenguaPaginaClick();
   void mnuRepetirEscritClick() { mnuRepetirEscrit.SetChecked(!mnuRepetirEscrit.Checked()); }
+  void mnuDeixarLectorClick() {
+    mnuDeixarLector.SetChecked(!mnuDeixarLector.Checked());
+    Speech.SetMuted(mnuDeixarLector.Checked());
+  }
+  // Whether the accessibility bus showed a screen reader at the start; the
+  // start then offers the item above, once for good.
+  void SetScreenReaderPresent(bool present) { screenReaderPresent_ = present; }
+  void OfferScreenReaderItem();
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
@@ -327,6 +341,8 @@ class TFormPrincipal {
   bool enabled_ = true;
   bool keyboardMoving_ = false;
   bool rateEditing_ = false;  // the rate edit has the keyboard
+  bool screenReaderPresent_ = false;
+  bool screenReaderOffered_ = false;  // kept in the settings
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
   std::vector<const platform::MenuItem*> checkable_;

@@ -147,6 +147,31 @@ class ScreenReaderUser(Journey):
         self.assertTrue(wait_for(lambda: run.settings().get(ZOOM_KEY) == "90", 10),
                         run.settings())
 
+    def test_the_screen_reader_is_offered_the_speaking_once_and_then_the_program_is_silent(self):
+        offer = "hi ha un lector de pantalla"
+        run = self.started({"index.htm": START, "dos.htm": SECOND})
+        self.assertSays(run, offer)
+        self.assertSays(run, "inici")
+        self.assertTrue(wait_for(lambda: run.settings().get("Lector de pantalla ofert") == "sí", 10),
+                        run.settings())
+        run.key("alt+l")  # "Opcions de lectura"
+        run.key("d")      # "Deixar parlar el lector de pantalla"
+        self.assertTrue(wait_for(
+            lambda: run.settings().get("Deixar parlar el lector de pantalla") == "sí", 10),
+            run.settings())
+        run.end()
+
+        run = self.started(settings={"Velocitat de lectura": "254", "Lector de pantalla ofert": "sí",
+                                     "Deixar parlar el lector de pantalla": "sí"})
+        # The page is read unheard: the keys work, and the program says
+        # nothing.
+        time.sleep(6)
+        run.key("ctrl+plus")
+        self.assertTrue(wait_for(lambda: run.settings().get(ZOOM_KEY) == "110", 10), run.settings())
+        run.key("F8")
+        time.sleep(1)
+        self.assertEqual(run.texts(), [], "nothing said, not even the offer again")
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -90,6 +90,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  mnuMostrarLectura: &Mostrar el que es llegeix (checked)",
                           "  mnuLlenguaPagina: Lle&ngua de la pàgina (checked)",
                           "  mnuRepetirEscrit: &Repetir el que s'escriu (checked)",
+                          "  mnuDeixarLector: &Deixar parlar el lector de pantalla (unchecked)",
                           "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
