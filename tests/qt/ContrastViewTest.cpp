@@ -184,5 +184,46 @@ TEST_F(MarkContrast, TheSentenceAndTheLinkMarksOnWhiteBlackAndMidBluePages) {
   }
 }
 
+// At a large zoom, the outline of a sentence's second line leaves the
+// letters of its first as they were: no ink turns light under the mark.
+TEST_F(MarkContrast, AtLargeZoomsTheOutlineLeavesTheLettersOfTheLineAbove) {
+  const std::string path =
+      Write(QStringLiteral("linies.htm"),
+            QStringLiteral("<html><head><title>Linies</title></head>"
+                           "<body style='margin:20px; background:#fff; color:#000; "
+                           "font:16px sans-serif; width:170px'>"
+                           "<p>Una frase de prova prou llarga per ocupar unes quantes l\u00ednies "
+                           "quan la p\u00e0gina es mostra ampliada.</p></body></html>")
+                .toUtf8());
+  for (const int percent : {250, 300}) {
+    SCOPED_TRACE(percent);
+    browser->SetZoom(percent);
+    ASSERT_TRUE(Load("file://" + path));
+    browser->Document();
+    Pump(300);
+    const QRect area(0, 0, browser->View()->width(), browser->View()->height());
+    const QImage before = Screenshot(browser->View(), area);
+    const QVariantMap report = Mark(
+        {reading::MarkKind::Text,
+         "Una frase de prova prou llarga per ocupar unes quantes línies quan la pàgina es mostra "
+         "ampliada.",
+         0});
+    ASSERT_TRUE(report.value(QStringLiteral("found")).toBool());
+    const QImage after = Screenshot(browser->View(), area);
+    int ink = 0, hidden = 0;
+    for (int y = 0; y < before.height(); ++y) {
+      for (int x = 0; x < before.width(); ++x) {
+        if (Luminance(before.pixelColor(x, y)) > 0.05) continue;
+        ++ink;
+        if (Luminance(after.pixelColor(x, y)) > 0.3) ++hidden;
+      }
+    }
+    std::printf("mark at %d %%: %d of %d ink pixels made light\n", percent, hidden, ink);
+    EXPECT_GT(ink, 1000);
+    EXPECT_LE(hidden, ink / 2000) << "the letters stay dark under the mark";
+    browser->HideReadingMark();
+  }
+}
+
 }  // namespace
 }  // namespace sonavia::qt
