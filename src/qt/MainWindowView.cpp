@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 
@@ -93,13 +94,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
-  // Where the keyboard is must show: a thick frame on the focused edit. Set
-  // on the edits themselves: a style sheet on the toolbar would give it
-  // margins, and the address box must start at the window's left edge.
-  const QString focusFrame =
-      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid #0033aa; }");
-  address_->setStyleSheet(focusFrame);
-  for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
+  ShowFocusBorders();
   BuildKeyboardAccess();
   form.PageHasKeyboard = [this] { return keyboard_->Current() == browser_->View(); };
   // A menu command's key pressed while the window takes no input (a page
@@ -124,6 +119,39 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
     return RunOpenDialog(this, open);
   };
   Refresh();
+}
+
+void MainWindowView::ShowFocusBorders() {
+  if (address_ == nullptr) return;
+  // Where the keyboard is must show: a thick border on the focused edit, in
+  // dark blue, or on a dark theme the colour that stands out most from both
+  // the toolbar and the edit. Set on the edits themselves: a style sheet on
+  // the toolbar would give it margins, and the address box must start at
+  // the window's left edge.
+  const QColor around = palette().color(QPalette::Window);
+  const QColor inside = palette().color(QPalette::Base);
+  auto least = [&](QColor c) {
+    return std::min(OutlineFrame::Contrast(c, around), OutlineFrame::Contrast(c, inside));
+  };
+  QColor border(0x00, 0x33, 0xaa);
+  if (least(border) < 3.0) {
+    for (QColor other : {QColor(0xff, 0xd4, 0x00), QColor(Qt::white), QColor(Qt::black)}) {
+      if (least(other) > least(border)) border = other;
+    }
+  }
+  const QString focusFrame =
+      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid %1; }")
+          .arg(border.name());
+  if (address_->styleSheet() == focusFrame) return;
+  address_->setStyleSheet(focusFrame);
+  for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
+}
+
+void MainWindowView::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+    ShowFocusBorders();
+  }
 }
 
 void MainWindowView::BuildMenus() {

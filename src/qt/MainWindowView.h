@@ -40,6 +40,7 @@ class MainWindowView : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -52,6 +53,9 @@ class MainWindowView : public QMainWindow {
   void BuildAddressBar();
   // The keys that reach every control, and the menu bar.
   void BuildKeyboardAccess();
+  // The border of the focused edit, in a colour that stands out (3:1 at
+  // least) on the desktop's theme, light or dark.
+  void ShowFocusBorders();
 
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;

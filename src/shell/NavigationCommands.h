@@ -19,7 +19,7 @@ namespace sonavia::shell {
 
 inline constexpr const char* kOpenDialogTitle = "Obrir - \"Ombrix Sonavia\"";
 inline constexpr const char* kOpenDialogFilter =
-    "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*";
+    "fitxers html (*.htm, *.html)|*.htm;*.html|Tot tipus de fitxers (*.*)|*.*";
 // The address box lies this far above the browser area, near its left end.
 inline constexpr int kAddressBoxAbove = 10;
 inline constexpr int kAddressBoxLeft = 3;

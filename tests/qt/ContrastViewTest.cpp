@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 #include <QToolButton>
 #include <QVariantMap>
 #include <cmath>
@@ -112,6 +113,49 @@ TEST(Contrast, TheScanAndKeyboardFramesOnAnyToolbarColour) {
       EXPECT_GE(Contrast(outer, second), 3.0) << "the bands from each other";
     }
     frame->Follow(nullptr);
+  }
+}
+
+// The border of the address box and the three edits while they have the
+// keyboard, on a light and a dark theme: 3:1 at least against the toolbar
+// and against the edit itself.
+TEST(Contrast, TheFocusedEditsBorderOnALightAndADarkTheme) {
+  NoLibrary loader;
+  Toolbar t(loader);
+  const struct {
+    const char* name;
+    QColor window, base, text;
+  } themes[] = {
+      {"light", QColor(0xef, 0xef, 0xef), QColor(0xff, 0xff, 0xff), QColor(0, 0, 0)},
+      {"dark", QColor(0x2a, 0x2a, 0x2a), QColor(0x12, 0x12, 0x12), QColor(0xee, 0xee, 0xee)},
+      {"dark blue", QColor(0x10, 0x18, 0x40), QColor(0x00, 0x00, 0x20), QColor(0xff, 0xff, 0xff)},
+  };
+  ASSERT_TRUE(t.Activate());
+  for (const auto& theme : themes) {
+    QPalette palette = t.window.palette();
+    palette.setColor(QPalette::Window, theme.window);
+    palette.setColor(QPalette::Button, theme.window);
+    palette.setColor(QPalette::Base, theme.base);
+    palette.setColor(QPalette::Text, theme.text);
+    palette.setColor(QPalette::WindowText, theme.text);
+    t.window.setPalette(palette);
+    t.form->FocusPage();
+    Pump(150);
+    for (const char* name : {"cboAddress", "EditVelocitat", "TextDecimesScan", "TextTimerParo"}) {
+      SCOPED_TRACE(std::string(theme.name) + ", " + name);
+      auto* edit = t.window.findChild<QWidget*>(QString::fromLatin1(name));
+      ASSERT_NE(edit, nullptr);
+      QTest::keyClick(t.window.windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+      Pump(150);
+      ASSERT_TRUE(edit->hasFocus());
+      // The middle of the border's top band, as the display shows it.
+      const QColor border = Screenshot(edit, QRect(edit->width() / 2, 1, 1, 1)).pixelColor(0, 0);
+      const double outside = Contrast(border, theme.window), inside = Contrast(border, theme.base);
+      std::printf("focus border of %s on a %s theme: %s, %.1f:1 outside, %.1f:1 inside\n", name,
+                  theme.name, qPrintable(border.name()), outside, inside);
+      EXPECT_GE(outside, 3.0);
+      EXPECT_GE(inside, 3.0);
+    }
   }
 }
 

@@ -143,7 +143,7 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
   EXPECT_EQ(main.OpenFileDialog.Name(), "OpenFileDialog");
   EXPECT_EQ(main.OpenFileDialog.Title, "Obrir - \"Ombrix Sonavia\"");
   EXPECT_EQ(main.OpenFileDialog.Filter,
-            "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*");
+            "fitxers html (*.htm, *.html)|*.htm;*.html|Tot tipus de fitxers (*.*)|*.*");
   EXPECT_EQ(main.Caption(), "Sonavia");
   struct TimerCase {
     const platform::Timer& timer;

@@ -73,7 +73,8 @@ TEST_F(NavigationTest, OpenStopsTheReadingBeforeItsDialogWhateverTheUserChooses)
     EXPECT_EQ(seen.unitCursor, 0);
     EXPECT_EQ(seen.linkCursor, 0);
     EXPECT_EQ(seen.title, "Obrir - \"Ombrix Sonavia\"");
-    EXPECT_EQ(seen.filter, "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*");
+    EXPECT_EQ(seen.filter,
+              "fitxers html (*.htm, *.html)|*.htm;*.html|Tot tipus de fitxers (*.*)|*.*");
     EXPECT_EQ(Reads(), readsBefore) << "nothing read while the dialog is open";
     if (choose) {
       EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/dos %231.htm)"});
