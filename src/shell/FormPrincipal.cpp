@@ -83,7 +83,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
            [this](int key) { PressKey(key); },
            [this](const std::string& text) { Pages.Notice(text); },
            [this] { return Focus.KeyboardInControl() && (!PageHasKeyboard || PageHasKeyboard()); },
-           [this] { Pages.RenameControls(); }},
+           [this] { Pages.RenameControls(); },
+           [this](const std::string& text) { SayBriefly(text); }},
           list, Sequencer, Speech),
       Navigation(NavigationWindow{
                      cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },

@@ -142,9 +142,11 @@ TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReadingThat
     EXPECT_EQ(main.mnuCastella.Shortcut(), step.catalan ? "F7" : "");
     loop.RunFor(600);
     if (step.speechOff) {
-      // Off stays off until F3, which then reads from the start.
+      // Off stays off until F3, which then reads from the start; the
+      // language is said.
       EXPECT_TRUE(SpeechOff());
-      EXPECT_TRUE(ReadTexts().empty());
+      EXPECT_EQ(ReadTexts(), std::vector<std::string>{step.catalan ? "Català " : "Castellano "});
+      library.ClearLog();
       main.mnuParlar.Click();
       loop.RunFor(600);
     }
@@ -163,7 +165,7 @@ TEST_F(ReadingCommandsTest, F4WithSpeechOffSwitchesTheModeAndStaysSilentUntilF3)
   loop.RunFor(1000);
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Links);
   EXPECT_TRUE(SpeechOff());
-  EXPECT_TRUE(ReadTexts().empty());
+  EXPECT_EQ(ReadTexts(), std::vector<std::string>{"Lectura dels links "});
   main.mnuParlar.Click();
   loop.RunFor(600);
   ASSERT_FALSE(ReadTexts().empty());
