@@ -125,7 +125,6 @@ int main(int argc, char** argv) {
   form.Settings.SetPath(settingsPath);
   form.SetStartAddress(qt::ToCore(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
-  window->FollowOnEnterIn(aboutView.get());
   oneWindow.SetOnAsked([&window, &form] {
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->raise();
@@ -135,6 +134,7 @@ int main(int argc, char** argv) {
   // A logout, a kill or Ctrl+C closes the window as its close box does.
   qt::EndSignals endSignals([&window] { window->close(); });
 
+  form.SetScreenReaderPresent(qt::ScreenReaderActive());
   shell::StartProgram(form, aboutBox, loop);
   if (endSignals.Received()) {
     // Asked to end during the splash: the close has run already.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -174,6 +175,18 @@ int32_t Sound() {
     EnsureStarted();
   }
   return SoundOutput::Instance().Heard();
+}
+
+namespace {
+std::atomic<bool> gMuted{false};
+}  // namespace
+
+void SetMuted(bool muted) {
+  gMuted = muted;
+}
+
+bool Muted() {
+  return gMuted;
 }
 
 int64_t FirstSampleTime() {

@@ -24,6 +24,9 @@ UPCTV_ENGINE_API void SetSpeaker(int32_t speaker);
 UPCTV_ENGINE_API int32_t Status();
 // Whether speech is heard: 1, 0 or -1, as upcTVSound says.
 UPCTV_ENGINE_API int32_t Sound();
+// Whether what is read keeps its time in silence, unheard and unrecorded.
+UPCTV_ENGINE_API void SetMuted(bool muted);
+UPCTV_ENGINE_API bool Muted();
 // Ends the session: stops speech and lets its threads go. eSpeak NG and the
 // sound server's connection stay for the process.
 UPCTV_ENGINE_API void Shutdown();

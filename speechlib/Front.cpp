@@ -82,6 +82,11 @@ int32_t upcTVStatus(int32_t /*unused*/) {
   return status < 0 ? 0 : status;
 }
 
+int32_t upcTVSetMuted(int32_t muted) {
+  upctv::engine::SetMuted(muted != 0);
+  return 0;
+}
+
 int32_t upcTVSound(void) {
   return Guarded([] { return upctv::engine::Sound(); });
 }

@@ -4,6 +4,8 @@
 
 #include <thread>
 
+#include "Engine.h"
+
 namespace upctv::engine {
 
 namespace {
@@ -95,7 +97,7 @@ void Session::PlayerMain() {
     // point flushes the output, which then refuses these samples.
     const uint64_t ticket = output.Ticket();
     lk.unlock();
-    output.Write(chunk.samples.data(), chunk.samples.size(), ticket);
+    if (!Muted()) output.Write(chunk.samples.data(), chunk.samples.size(), ticket);
     lk.lock();
   }
   playerExited = true;

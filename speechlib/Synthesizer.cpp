@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "Engine.h"
 #include "Session.h"
 #include "TextPrep.h"
 #include "VoiceChoice.h"
@@ -181,8 +182,11 @@ void Synthesizer::Serve(Session& s) {
       // The language as it is heard: the one named, when a voice speaks it.
       const std::string heard =
           request.voice.empty() ? std::to_string(request.language) : request.languageName;
-      auto recording = std::make_unique<Recording>(s.sampleRate, request.epochMs, heard,
-                                                   request.speaker, request.rate, request.text);
+      // Muted, a text keeps its time and leaves no trace of being heard.
+      auto recording =
+          Muted() ? nullptr
+                  : std::make_unique<Recording>(s.sampleRate, request.epochMs, heard,
+                                                request.speaker, request.rate, request.text);
       lk.lock();
       if (live && s.current && s.current->gen == request.gen) {
         s.current->recording = std::move(recording);
@@ -190,7 +194,7 @@ void Synthesizer::Serve(Session& s) {
         Speak(s, request);
       } else {
         // Stopped or replaced before it started, or no speech at all.
-        recording->Finish(0, !live);
+        if (recording) recording->Finish(0, !live);
         if (s.current && s.current->gen == request.gen) s.current.reset();
         lk.unlock();
       }

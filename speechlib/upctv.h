@@ -54,6 +54,10 @@ UPCTV_EXPORT int32_t upcTVStatus(int32_t unused);
  * a server again at each text it reads, so the answer can change. The
  * other entry points do the same whatever it is. */
 UPCTV_EXPORT int32_t upcTVSound(void);
+/* Nonzero: what is read from now on keeps its time in silence (and is not
+ * recorded), as when no sound server is there; 0 makes it heard again. The
+ * choice lasts for the process, across loads of the library. 0. */
+UPCTV_EXPORT int32_t upcTVSetMuted(int32_t muted);
 
 #ifdef __cplusplus
 }

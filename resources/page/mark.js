@@ -17,7 +17,8 @@
 //
 // Values: the request, {op: 'hide'} or {op: 'show', kind: 'text' | 'image'
 // | 'link' | 'elements', text, item, last}: for 'elements', the page's
-// elements `item` to `last` (from 1) that the switch user is offered. Answers what was marked: {found, kind, text, x, y,
+// elements `item` to `last` (from 1) that the switch user is offered; each
+// with the page's `zoom` (1 at its own size). Answers what was marked: {found, kind, text, x, y,
 // width, height, marked}, the rectangle in the top window's viewport, in
 // CSS pixels.
 (function (request) {
@@ -168,19 +169,26 @@
           'top: 0 !important; left: 0 !important; width: 0 !important; height: 0 !important; ' +
           'overflow: visible !important; pointer-events: none !important; ' +
           'display: block !important;');
+      // Drawn for the eye alone: a screen reader never meets it.
+      host.setAttribute('aria-hidden', 'true');
+      host.setAttribute('role', 'presentation');
       var root = host.attachShadow({mode: 'closed'});
       var style = doc.createElement('style');
       // Each mark is outlined in black and yellow, two colours far apart:
       // whatever the page's colour, one of them stands out from it (at
       // least 4:1). A sentence keeps a soft yellow behind it as well, which
       // shows on a light page and leaves its text as it was.
+      // Their bands are as thick on the screen at any zoom: --u is a screen
+      // pixel in the page's pixels.
       style.textContent =
           '.t { position: absolute; z-index: 2147483647; background: #ffe34d; ' +
           '     mix-blend-mode: multiply; border-radius: 2px; }' +
           '.o { position: absolute; z-index: 2147483647; box-sizing: border-box; ' +
-          '     border: 2px solid #000000; box-shadow: 0 0 0 2px #ffd400; border-radius: 3px; }' +
+          '     border: calc(2 * var(--u, 1px)) solid #000000; ' +
+          '     box-shadow: 0 0 0 calc(2 * var(--u, 1px)) #ffd400; border-radius: 3px; }' +
           '.f { position: absolute; z-index: 2147483647; box-sizing: border-box; ' +
-          '     border: 3px solid #000000; box-shadow: 0 0 0 3px #ffd400; border-radius: 3px; }';
+          '     border: calc(3 * var(--u, 1px)) solid #000000; ' +
+          '     box-shadow: 0 0 0 calc(3 * var(--u, 1px)) #ffd400; border-radius: 3px; }';
       root.appendChild(style);
       doc.documentElement.appendChild(host);
       var layer = {doc: doc, host: host, root: root, style: style};
@@ -190,19 +198,40 @@
     M.draw = function (doc, rects, frame) {
       if (!rects.length) return;
       var layer = M.layer(doc);
+      var u = 1 / (M.zoom > 0 ? M.zoom : 1);
+      layer.host.style.setProperty('--u', u + 'px');
       var origin = layer.host.getBoundingClientRect();
-      var pad = frame ? 5 : 1;
+      var pad = (frame ? 5 : 1) * u;
       // A sentence: its colour behind each line, and an outline around
-      // each line drawn over it, outside the letters.
-      var kinds = frame ? [['f', pad]] : [['t', pad], ['o', pad + 2]];
+      // each line drawn over it, outside the letters. Where two of its lines
+      // stand too close for the bands to pass between them, the outline
+      // goes around both and no band runs between, over their letters.
+      var kinds = frame ? [['f', pad, 0]] : [['t', pad, 0], ['o', pad + 2 * u, 2 * u]];
       for (var k = 0; k < kinds.length; k++) {
+        var p = kinds[k][1], reach = p + kinds[k][2];
         for (var i = 0; i < rects.length; i++) {
-          var r = rects[i], box = doc.createElement('div'), p = kinds[k][1];
+          var r = rects[i], box = doc.createElement('div'), up = p, down = p;
+          var joinUp = false, joinDown = false;
+          for (var j = 0; !frame && j < rects.length; j++) {
+            var o = rects[j];
+            if (o.right <= r.left || o.left >= r.right) continue;
+            if (o.bottom <= r.top + 1 && (r.top - o.bottom) / 2 < reach) joinUp = true;
+            if (o.top >= r.bottom - 1 && (o.top - r.bottom) / 2 < reach) joinDown = true;
+          }
           box.className = kinds[k][0];
+          if (joinUp) up = 0;
+          if (joinDown) down = 0;
+          if (kinds[k][0] === 'o' && (joinUp || joinDown)) {
+            if (joinUp) box.style.borderTopWidth = '0';
+            if (joinDown) box.style.borderBottomWidth = '0';
+            var far = (-4 * reach) + 'px';
+            box.style.clipPath = 'inset(' + (joinUp ? '0' : far) + ' ' + far + ' ' +
+                                 (joinDown ? '0' : far) + ' ' + far + ')';
+          }
           box.style.left = (r.left - origin.left - p) + 'px';
-          box.style.top = (r.top - origin.top - p) + 'px';
+          box.style.top = (r.top - origin.top - up) + 'px';
           box.style.width = (r.width + 2 * p) + 'px';
-          box.style.height = (r.height + 2 * p) + 'px';
+          box.style.height = (r.height + up + down) + 'px';
           layer.root.appendChild(box);
         }
       }
@@ -346,6 +375,7 @@
       if (M.last) { M.cursor = M.last.from; M.show(M.last.req, false); }
     });
     M.run = function (request) {
+      if (request.zoom > 0) M.zoom = request.zoom;
       if (request.op === 'hide') {
         M.last = null;
         M.clear();

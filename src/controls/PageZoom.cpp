@@ -19,9 +19,9 @@ std::string ZoomText(int percent) {
   return "Ampliació " + std::to_string(percent) + " %";
 }
 
-PageZoom::PageZoom(ZoomWindow window, reading::ReadingList& list,
+PageZoom::PageZoom(ZoomWindow window, reading::ReadingList& /*list*/,
                    reading::ReadingSequencer& sequencer, speech::SpeechEngine& speech)
-    : w_(std::move(window)), list_(list), sequencer_(sequencer), speech_(speech) {}
+    : w_(std::move(window)), sequencer_(sequencer), speech_(speech) {}
 
 void PageZoom::ZoomIn() {
   const auto next = std::upper_bound(kLevels.begin(), kLevels.end(), percent_);
@@ -52,18 +52,10 @@ void PageZoom::Set(int percent) {
 void PageZoom::Announce(const std::string& text) {
   w_.status.SetText(text);
   if (!speech_.Loaded()) return;
-  const bool reading = w_.speechOn && w_.speechOn();
-  if (reading && (speech_.SpeakingFlag() || sequencer_.AsideSounding())) {
-    // The unit is cut and read again after the level; a level said over
-    // another's takes its place, and the unit is stepped back once only.
-    sequencer_.SpeakAside(text, speech_.AppliedRate);
-    return;
-  }
-  const bool between = reading && (list_.UnitCursor > 0 || list_.LinkCursor > 0);
-  if (between) return;
-  speech_.upcTVStop();
-  speech_.UseItemVoice();
-  speech_.SpeakMessage(text);
+  // Over a unit being read, which is cut and read again after the level; in
+  // the reading's pause the next unit waits for it; alone when nothing is
+  // read. A level said over another's takes its place.
+  sequencer_.SpeakAside(text, speech_.AppliedRate);
 }
 
 }  // namespace sonavia::controls

@@ -44,13 +44,11 @@ class PageZoom {
  private:
   void Set(int percent);
   // Says the new level: over a unit being read, which is then read again
-  // from its start; alone when nothing is read. Between two units (the
-  // reading's own pause) the status bar alone shows it, so that the next
-  // unit is not lost.
+  // from its start; between two units, before the next; alone when nothing
+  // is read.
   void Announce(const std::string& text);
 
   ZoomWindow w_;
-  reading::ReadingList& list_;
   reading::ReadingSequencer& sequencer_;
   speech::SpeechEngine& speech_;
   int percent_ = kNormalZoom;

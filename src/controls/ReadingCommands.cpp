@@ -35,11 +35,21 @@ void ReadingCommands::Restart() {
   w_.HoverSpeechArmed = true;
 }
 
+void ReadingCommands::RestartIfOn(const std::string& answer) {
+  sequencer_.StartReadingAt(0);
+  // Speech the user switched off stays off: F3 reads from the start then.
+  if (w_.speech.Checked()) {
+    Restart();
+  } else {
+    w_.ScanHold();
+    if (w_.Answer) w_.Answer(answer);
+  }
+}
+
 void ReadingCommands::SwitchPageOrLinks() {
   SetReadingMode(list_.ReadingMode == reading::ReadingMode::Links ? reading::ReadingMode::Page
                                                                   : reading::ReadingMode::Links);
-  sequencer_.StartReadingAt(0);
-  SetSpeech(true);
+  RestartIfOn(list_.ReadingMode == reading::ReadingMode::Links ? kLinksMode : kPageMode);
 }
 
 void ReadingCommands::SetReadingMode(reading::ReadingMode mode) {
@@ -55,7 +65,7 @@ void ReadingCommands::SelectLanguage(speech::Language language) {
   w_.mnuCastella.SetChecked(!catalan);
   speech_.SelectLanguage(language);
   if (w_.LanguageChanged) w_.LanguageChanged();
-  Restart();
+  RestartIfOn(catalan ? kCatalanName : kCastilianName);
   // F7 always switches to the other language.
   other.SetEnabled(true);
   chosen.SetShortcut("");

@@ -20,6 +20,11 @@ inline constexpr const char* kFallbackRate = "160";
 // Said when a link leads where the program does not go: a local file from a
 // web page, a script, a mail address, the engine's own pages.
 inline constexpr const char* kLinkNotFollowed = "Aquest enllaç no es pot seguir.";
+// What F4 and F7 say while the reading is paused, which they leave paused.
+inline constexpr const char* kLinksMode = "Lectura dels links";
+inline constexpr const char* kPageMode = "Lectura de la pàgina";
+inline constexpr const char* kCatalanName = "Català";
+inline constexpr const char* kCastilianName = "Castellano";
 
 // The caption of the page-or-links item, which names the mode it switches
 // to: the links while the whole page is read, the page while the links are.
@@ -46,6 +51,8 @@ struct ReadingWindow {
   std::function<bool()> KeyboardInControl{};
   // The language of the program's words changed.
   std::function<void()> LanguageChanged{};
+  // A brief answer, said whether the reading is on or paused.
+  std::function<void(const std::string&)> Answer{};
 };
 
 class ReadingCommands {
@@ -78,6 +85,9 @@ class ReadingCommands {
   // The scan hold, then speech on (reading on from the cursor) or off (the
   // interrupted unit to be read again).
   void SetSpeech(bool on);
+  // From the start of the page, read at once when speech is on; paused,
+  // `answer` says what changed.
+  void RestartIfOn(const std::string& answer);
   // Whether the program goes where a link of the page leads.
   bool MayFollow(const std::string& address) const;
 

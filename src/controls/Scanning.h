@@ -132,6 +132,9 @@ class Scanning : public reading::LinkListener {
   void SetDelayAfterPress(bool on) { delayAfterPress_ = on; }
   bool DelayAfterPress() const { return delayAfterPress_; }
   uint32_t StepInterval() const { return c_.step.Interval(); }
+  // The step scanning takes when it is next switched on.
+  uint32_t NextStepInterval() const { return ScanInterval(c_.stepEdit); }
+  bool On() const { return c_.item.Checked(); }
 
   // The reading's links.
   void LinkStarted(int32_t link) override;

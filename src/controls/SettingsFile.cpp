@@ -103,6 +103,14 @@ void SettingsFile::ReadAndApply() {
       toggleEchoTyping_) {
     toggleEchoTyping_();
   }
+  // Without the keys, the program speaks, and has offered nothing.
+  if (letScreenReader_ != nullptr) {
+    if (read(kLetScreenReaderKey) == kYes && !letScreenReader_->Checked() &&
+        toggleLetScreenReader_) {
+      toggleLetScreenReader_();
+    }
+    *screenReaderOffered_ = read(kScreenReaderOfferedKey) == kYes;
+  }
   kept_ = Current();
   seen_ = Stored(file);
 }
@@ -143,6 +151,10 @@ SettingsFile::Entries SettingsFile::Current() const {
   }
   if (echoTyping_ != nullptr) {
     entries.emplace_back(kEchoTypingKey, echoTyping_->Checked() ? kYes : kNo);
+  }
+  if (letScreenReader_ != nullptr) {
+    entries.emplace_back(kLetScreenReaderKey, letScreenReader_->Checked() ? kYes : kNo);
+    entries.emplace_back(kScreenReaderOfferedKey, *screenReaderOffered_ ? kYes : kNo);
   }
   return entries;
 }

@@ -47,6 +47,8 @@ inline constexpr const char* kZoomKey =
     " de la pàgina";
 inline constexpr const char* kPageLanguageKey = "Llengua de la pàgina";
 inline constexpr const char* kEchoTypingKey = "Repetir el que s'escriu";
+inline constexpr const char* kLetScreenReaderKey = "Deixar parlar el lector de pantalla";
+inline constexpr const char* kScreenReaderOfferedKey = "Lector de pantalla ofert";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -106,6 +108,15 @@ class SettingsFile {
     toggleEchoTyping_ = std::move(toggle);
   }
 
+  // Whether the program leaves the speaking to a screen reader (`item`,
+  // switched by `toggle`), and whether that was offered to the user
+  // (`offered`), read last.
+  void SetScreenReader(platform::MenuItem& item, std::function<void()> toggle, bool& offered) {
+    letScreenReader_ = &item;
+    toggleLetScreenReader_ = std::move(toggle);
+    screenReaderOffered_ = &offered;
+  }
+
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
@@ -133,6 +144,9 @@ class SettingsFile {
   std::function<void()> togglePageLanguage_;
   platform::MenuItem* echoTyping_ = nullptr;
   std::function<void()> toggleEchoTyping_;
+  platform::MenuItem* letScreenReader_ = nullptr;
+  std::function<void()> toggleLetScreenReader_;
+  bool* screenReaderOffered_ = nullptr;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

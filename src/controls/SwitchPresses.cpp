@@ -31,13 +31,24 @@ void SwitchPresses::Down(platform::Button* target) {
   target_ = target;
   // The link offered when the switch went down is the one the user heard.
   link_ = scan_.LinkOffered();
-  longPress_.SetInterval(std::clamp(scan_.StepInterval(), kShortestLongPress, kLongestLongPress));
+  StartLongPress(scan_.StepInterval());
+}
+
+void SwitchPresses::StartLongPress(uint32_t step) {
+  longPress_.SetInterval(std::clamp(step, kShortestLongPress, kLongestLongPress));
   longPress_.SetEnabled(false);
   longPress_.SetEnabled(true);
 }
 
 void SwitchPresses::LongPressTimer() {
   longPress_.SetEnabled(false);
+  if (offDown_) {
+    offDown_ = false;
+    if (scan_.On()) return;
+    offTaken_ = true;
+    if (hooks_.startScanning) hooks_.startScanning();
+    return;
+  }
   if (!down_ || long_) return;
   long_ = true;
   scan_.ToggleSecondCycle();
@@ -46,7 +57,32 @@ void SwitchPresses::LongPressTimer() {
 void SwitchPresses::Cancel() {
   down_ = false;
   ignoring_ = false;
+  offDown_ = false;
+  offTaken_ = false;
   longPress_.SetEnabled(false);
+}
+
+void SwitchPresses::OffDown() {
+  if (scan_.On() || down_) return;
+  offDown_ = true;
+  offTaken_ = false;
+  // As long as the long press that opens the second cycle: the step the
+  // scan will take.
+  StartLongPress(scan_.NextStepInterval());
+}
+
+void SwitchPresses::OffMoved() {
+  if (!offDown_) return;
+  offDown_ = false;
+  longPress_.SetEnabled(false);
+}
+
+bool SwitchPresses::OffUp() {
+  const bool taken = offTaken_;
+  if (offDown_) longPress_.SetEnabled(false);
+  offDown_ = false;
+  offTaken_ = false;
+  return taken;
 }
 
 void SwitchPresses::Up() {

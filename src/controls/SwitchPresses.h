@@ -3,6 +3,10 @@
 // sets it so); a long press opens or closes the second cycle; a press on
 // a scan at rest wakes it; a press while a link is offered follows it; any
 // other press clicks the button it landed on, as a click does.
+//
+// While scanning is off, a press held still for a long press anywhere in
+// the window is the switch's way back: it switches scanning on, and its
+// release does nothing more. A user who never stops scanning never meets it.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +34,8 @@ class SwitchPresses {
     // While the page's elements are offered, the press chooses among them;
     // returns whether they took it.
     std::function<bool()> elementsPress{};
+    // The way back: switches scanning on.
+    std::function<void()> startScanning{};
   };
   // `longPress` is a timer of its own, which the window ties to LongPressTimer.
   SwitchPresses(Scanning& scan, platform::EventLoop& loop, platform::Timer& longPress, Hooks hooks);
@@ -43,6 +49,14 @@ class SwitchPresses {
   void LongPressTimer();
   // Forgets a press that is down: its release will not come.
   void Cancel();
+
+  // While scanning is off: a left press goes down anywhere in the window;
+  // the pointer moves away while it is down (a drag, not the switch); it
+  // comes up, returning whether it was the way back, whose release must
+  // reach nothing.
+  void OffDown();
+  void OffMoved();
+  bool OffUp();
 
   // Tenths of a second, 0 (the default) to take every press.
   void SetIgnoreTenths(int tenths);
@@ -59,8 +73,12 @@ class SwitchPresses {
   bool down_ = false;
   bool ignoring_ = false;
   bool long_ = false;
+  bool offDown_ = false;
+  bool offTaken_ = false;
   platform::Button* target_ = nullptr;
   int32_t link_ = 0;
+
+  void StartLongPress(uint32_t step);
 };
 
 // Whether a tenths-of-a-second text from the settings is an ignore time.

@@ -19,10 +19,12 @@ namespace sonavia::qt {
 
 // While the window is disabled, the user's presses, keys and shortcuts to
 // it and its children (the page included) go nowhere; unlike disabling the
-// widgets, it leaves the keyboard focus where it was.
+// widgets, it leaves the keyboard focus where it was. Each key pressed
+// meanwhile is told to `held`, which may keep its command for later.
 class InputBlocker : public QObject {
  public:
   explicit InputBlocker(QWidget* window) : QObject(window), window_(window) {}
+  void SetOnHeldKey(std::function<void(const QKeyEvent&)> held) { held_ = std::move(held); }
   void SetBlocking(bool blocking) {
     if (blocking == blocking_) return;
     blocking_ = blocking;
@@ -50,6 +52,10 @@ class InputBlocker : public QObject {
     }
     auto* widget = qobject_cast<QWidget*>(receiver);
     if (widget == nullptr || widget->window() != window_ || IsSynthesizedKey(event)) return false;
+    if (event->type() == QEvent::KeyPress && held_) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->isAutoRepeat()) held_(*key);
+    }
     // An accepted override keeps the key from any shortcut.
     event->accept();
     return true;
@@ -58,10 +64,11 @@ class InputBlocker : public QObject {
  private:
   QWidget* window_;
   bool blocking_ = false;
+  std::function<void(const QKeyEvent&)> held_;
 };
 
 // Sees every plain press of Return or Enter the user makes in the main
-// window or the about box, auto-repeats included. In the program's other
+// window, auto-repeats included. In the program's other
 // windows (a page's dialog, a failure message, the open and print dialogs)
 // the key is that window's answer and nothing else; with Alt, Ctrl, Shift
 // or the logo key it is another command. A key comes once to the window

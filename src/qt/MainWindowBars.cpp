@@ -190,6 +190,9 @@ void MainWindowView::BuildAddressBar() {
   // is the key handler's, even on a text that is in the list.
   address_->setDuplicatesEnabled(true);
   connect(address_, &QComboBox::activated, this, [&box] { box.Click(); });
+  // Leaving the box is not a pick: as it loses the keyboard the box would
+  // activate an entry that matches its text, loading that page again.
+  QObject::disconnect(address_->lineEdit(), SIGNAL(editingFinished()), address_, nullptr);
   addressBar_->addWidget(address_);
   for (platform::Edit* edit :
        {&form_->EditVelocitat, &form_->TextDecimesScan, &form_->TextTimerParo}) {

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 
@@ -22,6 +23,7 @@
 #include "qt/OpenFileDialog.h"
 #include "qt/QtText.h"
 #include "qt/QtTranslations.h"
+#include "qt/SwitchWayBack.h"
 #include "qt/ToolBarScan.h"
 
 // The pictures are compiled into this library; a static library's
@@ -94,26 +96,64 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   form.OnCloseRequested = [this] { close(); };
   browser_->View()->setObjectName(QStringLiteral("brwWebBrowser"));
   NameForAccessibility(this);
-  // Where the keyboard is must show: a thick frame on the focused edit. Set
-  // on the edits themselves: a style sheet on the toolbar would give it
-  // margins, and the address box must start at the window's left edge.
-  const QString focusFrame =
-      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid #0033aa; }");
-  address_->setStyleSheet(focusFrame);
-  for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
+  ShowFocusBorders();
   BuildKeyboardAccess();
   form.PageHasKeyboard = [this] { return keyboard_->Current() == browser_->View(); };
+  // A menu command's key pressed while the window takes no input (a page
+  // announced) runs when it takes input again.
+  blocker_->SetOnHeldKey([this](const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    for (auto& [item, action] : actions_) {
+      if (!action->isSeparator() && action->shortcut() == pressed) {
+        form_->KeepForLater(*const_cast<platform::MenuItem*>(item));
+        return;
+      }
+    }
+  });
   enterKeys_ = new EnterKeyObserver(this, [this] {
     return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
+  new SwitchWayBackFilter(
+      this, {[this] { return form_ != nullptr && !form_->mnuEscaneig.Checked(); },
+             [this] { form_->FormSwitchDown(); }, [this] { form_->FormSwitchMoved(); },
+             [this] { return form_->FormSwitchUp(); }});
   form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
     return RunOpenDialog(this, open);
   };
   Refresh();
 }
 
-void MainWindowView::FollowOnEnterIn(QWidget* window) {
-  if (enterKeys_ != nullptr) enterKeys_->Add(window);
+void MainWindowView::ShowFocusBorders() {
+  if (address_ == nullptr) return;
+  // Where the keyboard is must show: a thick border on the focused edit, in
+  // dark blue, or on a dark theme the colour that stands out most from both
+  // the toolbar and the edit. Set on the edits themselves: a style sheet on
+  // the toolbar would give it margins, and the address box must start at
+  // the window's left edge.
+  const QColor around = palette().color(QPalette::Window);
+  const QColor inside = palette().color(QPalette::Base);
+  auto least = [&](QColor c) {
+    return std::min(OutlineFrame::Contrast(c, around), OutlineFrame::Contrast(c, inside));
+  };
+  QColor border(0x00, 0x33, 0xaa);
+  if (least(border) < 3.0) {
+    for (QColor other : {QColor(0xff, 0xd4, 0x00), QColor(Qt::white), QColor(Qt::black)}) {
+      if (least(other) > least(border)) border = other;
+    }
+  }
+  const QString focusFrame =
+      QStringLiteral("QComboBox:focus, QLineEdit:focus { border: 3px solid %1; }")
+          .arg(border.name());
+  if (address_->styleSheet() == focusFrame) return;
+  address_->setStyleSheet(focusFrame);
+  for (auto& [edit, widget] : edits_) widget->setStyleSheet(focusFrame);
+}
+
+void MainWindowView::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+    ShowFocusBorders();
+  }
 }
 
 void MainWindowView::BuildMenus() {
@@ -241,6 +281,15 @@ void MainWindowView::BuildKeyboardAccess() {
     action->setObjectName(QString::fromLatin1(key.name));
     action->setShortcuts(key.keys);
     connect(action, &QAction::triggered, keyboard_, key.move);
+    // Each stop answers with its name, as a screen reader would say it.
+    connect(action, &QAction::triggered, this, [this] {
+      QWidget* now = keyboard_->Current();
+      QString name = now->accessibleName();
+      if (auto* button = qobject_cast<QToolButton*>(now); button != nullptr && name.isEmpty())
+        name = button->text();
+      name.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('&'));
+      if (!name.isEmpty()) form_->SayBriefly(ToCore(name));
+    });
     addAction(action);
   }
   new MenuBarKeys(this, menuBar());

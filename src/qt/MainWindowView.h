@@ -37,12 +37,10 @@ class MainWindowView : public QMainWindow {
   QToolButton* Button(const platform::Button* button) const;
   QAction* Action(const platform::MenuItem* item) const;
   KeyboardOrder& Keyboard() const { return *keyboard_; }
-  // Enter in `window` (the about box) follows a link as in this window;
-  // after Bind.
-  void FollowOnEnterIn(QWidget* window);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -55,6 +53,9 @@ class MainWindowView : public QMainWindow {
   void BuildAddressBar();
   // The keys that reach every control, and the menu bar.
   void BuildKeyboardAccess();
+  // The border of the focused edit, in a colour that stands out (3:1 at
+  // least) on the desktop's theme, light or dark.
+  void ShowFocusBorders();
 
   shell::TFormPrincipal* form_ = nullptr;
   InputBlocker* blocker_ = nullptr;

@@ -36,8 +36,11 @@ void ReadingMarkScript::Hide() {
   Run({{QStringLiteral("op"), QStringLiteral("hide")}}, false);
 }
 
-void ReadingMarkScript::Run(const QJsonObject& request, bool install) {
+void ReadingMarkScript::Run(const QJsonObject& given, bool install) {
   QPointer<ReadingMarkScript> self(this);
+  // The mark's bands keep their thickness on the screen at any zoom.
+  QJsonObject request = given;
+  request[QStringLiteral("zoom")] = page_->zoomFactor();
   const bool show = request.value(QStringLiteral("op")).toString() == QStringLiteral("show");
   page_->runJavaScript(PageScriptCall(install ? PageScript::Mark : PageScript::MarkCall, request),
                        QWebEngineScript::ApplicationWorld,

@@ -88,6 +88,10 @@ bool AssistiveTechnologyActive() {
          status.value(QStringLiteral("IsEnabled")).toBool();
 }
 
+bool ScreenReaderActive() {
+  return AccessibilityStatus().value(QStringLiteral("ScreenReaderEnabled")).toBool();
+}
+
 void ExposePagesToAssistiveTechnology() {
   if (!AssistiveTechnologyActive()) return;
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");

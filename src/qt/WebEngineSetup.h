@@ -24,6 +24,8 @@ void NamePageSound();
 // accessibility bus says so (a screen reader, or the toolkits' support
 // switched on), or Qt is told to serve it always.
 bool AssistiveTechnologyActive();
+// Whether the accessibility bus says a screen reader is at work.
+bool ScreenReaderActive();
 
 // When it is, the engine offers the pages' content to it too, which it
 // otherwise leaves out. Called after the application object is made and

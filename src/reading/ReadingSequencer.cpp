@@ -85,7 +85,8 @@ void ReadingSequencer::TimerStatusUpcTVTimer() {
   // A tick that arrives after the poll was switched off is stale.
   if (!poll_.Enabled()) return;
   if (speech_.Status() != 0) {
-    speedField_.SetEnabled(false);
+    // A short answer said aside leaves the rate to the user.
+    if (!asideSounding_) speedField_.SetEnabled(false);
     return;
   }
   poll_.SetEnabled(false);

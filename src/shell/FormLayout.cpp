@@ -56,6 +56,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
       {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
+      {Item, mnuDeixarLector, "&Deixar parlar el lector de pantalla"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -74,9 +75,9 @@ void TFormPrincipal::LayOutMenus() {
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
   mnuRepetirEscrit.SetChecked(true);
-  checkable_ = {&mnuEscaneig,      &mnuParlar,          &mnuCatala,
-                &mnuCastella,      &mnuEscaneigParlat,  &mnuMostrarLectura,
-                &mnuLlenguaPagina, &mnuSilenciarPagina, &mnuRepetirEscrit};
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,        &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina, &mnuSilenciarPagina,
+                &mnuRepetirEscrit,  &mnuDeixarLector};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -168,6 +169,7 @@ void TFormPrincipal::WireHandlers() {
       {&mnuMostrarLectura, &TFormPrincipal::mnuMostrarLecturaClick},
       {&mnuLlenguaPagina, &TFormPrincipal::mnuLlenguaPaginaClick},
       {&mnuRepetirEscrit, &TFormPrincipal::mnuRepetirEscritClick},
+      {&mnuDeixarLector, &TFormPrincipal::mnuDeixarLectorClick},
       {&mnuEscaneigParlat, &TFormPrincipal::mnuEscaneigParlatClick},
       {&mnuAmpliar, &TFormPrincipal::mnuAmpliarClick},
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
@@ -182,12 +184,15 @@ void TFormPrincipal::WireHandlers() {
   cboAddress.OnExit = [this] { cboAddressExit(); };
   cboAddress.OnKeyDown = [this](int key) { cboAddressKeyDown(key); };
   EditVelocitat.OnChange = [this] { EditVelocitatChange(); };
+  EditVelocitat.OnEnter = [this] { rateEditing_ = true; };
+  EditVelocitat.OnExit = [this] { rateEditing_ = false; };
   TextDecimesScan.OnExit = [this] { TextDecimesScanExit(); };
   TextTimerParo.OnExit = [this] { TextTimerParoExit(); };
   TimerEscaneig->SetOnTimer([this] { TimerEscaneigTimer(); });
   TimerParo->SetOnTimer([this] { TimerParoTimer(); });
   TimerControlSituacio->SetOnTimer([this] { TimerControlSituacioTimer(); });
   TimerPolsador->SetOnTimer([this] { TimerPolsadorTimer(); });
+  TimerGuardades->SetOnTimer([this] { TimerGuardadesTimer(); });
   auto& e = browser_.events;
   e.StatusTextChange = [this](const std::string& text) { brwWebBrowserStatusTextChange(text); };
   e.ProgressChange = [this](int32_t p, int32_t max) { brwWebBrowserProgressChange(p, max); };

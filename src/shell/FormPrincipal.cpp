@@ -17,6 +17,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       TimerParo(loop.CreateTimer()),
       TimerControlSituacio(loop.CreateTimer()),
       TimerPolsador(loop.CreateTimer()),
+      TimerGuardades(loop.CreateTimer()),
       Speech(loader, list, EditVelocitat, [this] { return StartPageAddress(); }),
       Sequencer(
           list, Speech, loop, *about.TimerStatusUpcTV, [this] { return SpeechState.On(); },
@@ -58,7 +59,7 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 [this](int index) { browser_.PressPageElement(index); },
                 [this] { return mnuCastella.Checked(); }}),
       Focus({mnuRepetirEscrit, [this] { return mnuCastella.Checked(); },
-             [this](const std::string& text) { SayAside(text); }}),
+             [this](const std::string& text) { SayBriefly(text); }}),
       Presses(Scan, loop, *TimerPolsador,
               {[this] { ToolBarBotonsClick(); },
                [this, &list](int32_t link) {
@@ -72,7 +73,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                  // A chosen group's first element gets a full step too.
                  if (Elements.Active()) Scan.ElementsOffered();
                  return true;
-               }}),
+               },
+               [this] { mnuEscaneigClick(); }}),
       Commands(
           {SpeechState, mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, SpeedButtonAlLink,
            EditVelocitat, EnterArmed, HoverSpeechArmed, LastStatusText,
@@ -81,7 +83,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
            [this](int key) { PressKey(key); },
            [this](const std::string& text) { Pages.Notice(text); },
            [this] { return Focus.KeyboardInControl() && (!PageHasKeyboard || PageHasKeyboard()); },
-           [this] { Pages.RenameControls(); }},
+           [this] { Pages.RenameControls(); },
+           [this](const std::string& text) { SayBriefly(text); }},
           list, Sequencer, Speech),
       Navigation(NavigationWindow{
                      cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
@@ -105,6 +108,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   LayOutToolbars();
   WireHandlers();
   ShowSwitchPlaces(false);
+  TimerGuardades->SetInterval(1);
+  TimerGuardades->SetEnabled(false);
   Sequencer.Follower().SetView(&browser_);
   Sequencer.SetLinkListener(&Scan);
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
@@ -116,10 +121,18 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
+  Settings.SetScreenReader(
+      mnuDeixarLector, [this] { mnuDeixarLectorClick(); }, screenReaderOffered_);
 }
 
-void TFormPrincipal::SayAside(const std::string& text) {
-  if (SpeechState.On()) Sequencer.SpeakAside(text, Speech.AppliedRate);
+void TFormPrincipal::SayBriefly(const std::string& text) {
+  if (Speech.Loaded()) Sequencer.SpeakAside(text, Speech.AppliedRate);
+}
+
+void TFormPrincipal::mnuEscaneigClick() {
+  Scan.Toggle();
+  // A switch user who stopped it hears how to get it back.
+  if (!mnuEscaneig.Checked()) SayBriefly(kScanStopped);
 }
 
 void TFormPrincipal::OfferPageElements() {
@@ -170,7 +183,31 @@ void TFormPrincipal::SetEnabled(bool enabled) {
   // The view keeps the user's input from the window while it is disabled,
   // the release of a press already down included: that press is dropped.
   if (!enabled) Presses.Cancel();
+  // After the handler that gave the input back has run its course.
+  if (enabled && !kept_.empty()) TimerGuardades->SetEnabled(true);
   Notify();
+}
+
+void TFormPrincipal::TimerGuardadesTimer() {
+  TimerGuardades->SetEnabled(false);
+  std::vector<platform::MenuItem*> kept;
+  kept.swap(kept_);
+  for (platform::MenuItem* item : kept) {
+    // One of them may hold the window again: the rest wait once more.
+    if (!enabled_) {
+      kept_.push_back(item);
+    } else if (item->Enabled()) {
+      item->Click();
+    }
+  }
+}
+
+void TFormPrincipal::KeepForLater(platform::MenuItem& item) {
+  // A few, in the order pressed: enough for a user who did not hear the
+  // window was busy, and no more.
+  constexpr size_t kMostKept = 4;
+  if (kept_.size() < kMostKept) kept_.push_back(&item);
+  if (enabled_) TimerGuardades->SetEnabled(true);
 }
 
 void TFormPrincipal::FormCreate() {
@@ -258,7 +295,21 @@ void TFormPrincipal::PressKey(int virtualKey) {
   input_.PressKey(virtualKey);
 }
 
+void TFormPrincipal::OfferScreenReaderItem() {
+  if (!screenReaderPresent_ || screenReaderOffered_ || mnuDeixarLector.Checked()) return;
+  screenReaderOffered_ = true;
+  Pages.Notice(kScreenReaderOffer);
+}
+
+void TFormPrincipal::EditVelocitatChange() {
+  Commands.RateChanged();
+  // Only what the user types is answered, with the rate now in force (the
+  // one refused while a sentence is spoken).
+  if (rateEditing_) SayBriefly(kRateWord + EditVelocitat.Text());
+}
+
 void TFormPrincipal::MenuParlantDeClick() {
+  SayBriefly(kAboutBoxOpened);
   about_.ShowModal();
 }
 
@@ -276,6 +327,7 @@ void StartProgram(TFormPrincipal& main, about::TAboutBox& about, platform::Event
   about.SetHeight(height);
   about.OKButton.SetVisible(true);
   main.Notices.AtStart();
+  main.OfferScreenReaderItem();
   main.Sound.Start();
   main.OpenStartPage();
 }

@@ -41,6 +41,16 @@
 namespace sonavia::shell {
 
 inline constexpr int kButtonPitch = 62;
+// The answers of actions that would otherwise be silent.
+inline constexpr const char* kTypeAnAddress = "Escriviu l'adreça";
+inline constexpr const char* kScreenReaderOffer =
+    "Hi ha un lector de pantalla. Perquè només parli ell, activeu Deixar parlar el lector de "
+    "pantalla, al menú Opcions de lectura.";
+inline constexpr const char* kAboutBoxOpened = "Parlant de Sonavia. Retorn la tanca.";
+inline constexpr const char* kRateWord = "Velocitat ";
+// Said when scanning goes off; switched on, the scan's first step answers.
+inline constexpr const char* kScanStopped =
+    "Escaneig aturat. Premeu llarg per tornar-lo a engegar.";
 
 class TFormPrincipal {
  public:
@@ -71,6 +81,9 @@ class TFormPrincipal {
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem mnuRepetirEscrit{"mnuRepetirEscrit"};
+  // Checked: the program says nothing, leaving the speaking to a screen
+  // reader; the reading, its mark and every command go on.
+  platform::MenuItem mnuDeixarLector{"mnuDeixarLector"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -97,6 +110,8 @@ class TFormPrincipal {
   std::unique_ptr<platform::Timer> TimerControlSituacio;
   // Measures a press of the switch: one that lasts it is a long press.
   std::unique_ptr<platform::Timer> TimerPolsador;
+  // Runs the commands kept while the window took no input, once it does.
+  std::unique_ptr<platform::Timer> TimerGuardades;
   // Speech on or off: mnuParlar's check mark and caption and the speech
   // button's caption.
   controls::SpeechSwitch SpeechState{mnuParlar, SpeedButtonParlar};
@@ -107,6 +122,9 @@ class TFormPrincipal {
   // Whether the window takes the user's input; the page keeps its focus.
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // A menu command whose key the user pressed while the window took no
+  // input: it runs as soon as the window takes input again.
+  void KeepForLater(platform::MenuItem& item);
 
   int ScanPosition = 0;
   int ScanLast = 0;
@@ -136,7 +154,7 @@ class TFormPrincipal {
                                    TextDecimesScan, TextTimerParo, *TimerEscaneig, *TimerParo},
                                   Speech,
                                   [this] { mnuCastellaClick(); },
-                                  [this] { mnuEscaneigClick(); }};
+                                  [this] { Scan.Toggle(); }};
   NavigationCommands Navigation;
   controls::SettingsAutosave Autosave;
   SpeechNotices Notices;
@@ -172,6 +190,10 @@ class TFormPrincipal {
   // keyboard back to the page: FocusPage does nothing.
   void SetKeyboardMoving(bool moving) { keyboardMoving_ = moving; }
   void MenuParlantDeClick();
+  // The brief answer to an action of the user's that shows nothing else
+  // they can hear, in the item voice: over a unit being read (read again
+  // after it), or alone.
+  void SayBriefly(const std::string& text);
 
   // Files dropped on the window.
   void FormDropFiles(const std::vector<std::string>& paths) { Navigation.DropFiles(paths); }
@@ -187,8 +209,11 @@ class TFormPrincipal {
   void MenuPararlaCarregaClick() { Navigation.StopLoading(); }
   void menuRecarregarClick() { Navigation.Reload(); }
   void MenuMarcSeguentClick() { Navigation.NextFrame(); }
-  void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
-  void mnuEscaneigClick() { Scan.Toggle(); }
+  void MenuEscriureDirectamentUnaAdesaClick() {
+    Navigation.TypeAddress();
+    SayBriefly(kTypeAnAddress);
+  }
+  void mnuEscaneigClick();
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() {
     Commands.SpeechOnOff();
@@ -202,6 +227,14 @@ class TFormPrincipal {
   void mnuMostrarLecturaClick();
   void mnuLlenguaPaginaClick();
   void mnuRepetirEscritClick() { mnuRepetirEscrit.SetChecked(!mnuRepetirEscrit.Checked()); }
+  void mnuDeixarLectorClick() {
+    mnuDeixarLector.SetChecked(!mnuDeixarLector.Checked());
+    Speech.SetMuted(mnuDeixarLector.Checked());
+  }
+  // Whether the accessibility bus showed a screen reader at the start; the
+  // start then offers the item above, once for good.
+  void SetScreenReaderPresent(bool present) { screenReaderPresent_ = present; }
+  void OfferScreenReaderItem();
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
@@ -222,11 +255,25 @@ class TFormPrincipal {
   void ToolBarBotonsSwitchDown(platform::Button* button) { Presses.Down(button); }
   void ToolBarBotonsSwitchUp() { Presses.Up(); }
   void TimerPolsadorTimer() { Presses.LongPressTimer(); }
+  void TimerGuardadesTimer();
+  // While scanning is off, the view hands here every left press the user
+  // makes anywhere in the window (it goes on to its widget as well), the
+  // pointer moving away while it is down, and its release: a long press
+  // held still switches scanning on, and its release must then reach
+  // nothing (FormSwitchUp says so).
+  void FormSwitchDown() {
+    if (enabled_) Presses.OffDown();
+  }
+  void FormSwitchMoved() { Presses.OffMoved(); }
+  bool FormSwitchUp() { return Presses.OffUp(); }
   void cboAddressClick() { Navigation.AddressClick(); }
-  void cboAddressEnter() { Commands.AddressBoxEntered(); }
+  void cboAddressEnter() {
+    Commands.AddressBoxEntered();
+    Navigation.AddressEnter();
+  }
   void cboAddressExit() { Navigation.AddressExit(); }
   void cboAddressKeyDown(int virtualKey) { Navigation.AddressKeyDown(virtualKey); }
-  void EditVelocitatChange() { Commands.RateChanged(); }
+  void EditVelocitatChange();
   // Every plain press of Return or Enter that the user makes in the program's
   // window or its about box. While the window takes no input (a page just
   // announced) it follows nothing. Returns whether it followed a link (or
@@ -254,7 +301,10 @@ class TFormPrincipal {
     Focus.FocusMoved(control, users);
   }
   void brwWebBrowserTyped(const std::string& text) { Focus.Typed(text); }
-  void brwWebBrowserDocumentComplete() { Pages.DocumentComplete(); }
+  void brwWebBrowserDocumentComplete() {
+    Navigation.PageShown();
+    Pages.DocumentComplete();
+  }
   void brwWebBrowserDownloadComplete() { Pages.DownloadComplete(); }
   void brwWebBrowserNavigateComplete2() {}
   void brwWebBrowserPageProcessEnded() { Pages.PageProcessEnded(); }
@@ -279,8 +329,6 @@ class TFormPrincipal {
   int ShowSwitchPlaces(bool show);
   // The page's elements gathered and offered to the scan.
   void OfferPageElements();
-  // A short text over the reading, in the item voice, with the reading on.
-  void SayAside(const std::string& text);
   void WireHandlers();
 
   platform::EventLoop& loop_;
@@ -293,9 +341,13 @@ class TFormPrincipal {
   bool acceptDrops_ = false;
   bool enabled_ = true;
   bool keyboardMoving_ = false;
+  bool rateEditing_ = false;  // the rate edit has the keyboard
+  bool screenReaderPresent_ = false;
+  bool screenReaderOffered_ = false;  // kept in the settings
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
   std::vector<const platform::MenuItem*> checkable_;
+  std::vector<platform::MenuItem*> kept_;
 };
 
 // The program's start once the application is initialised: the two

@@ -1,8 +1,12 @@
 #include "shell/NavigationCommands.h"
 
+#include <cctype>
+#include <string_view>
+
 #include "about/AboutBox.h"
 #include "platform/FileAddress.h"
 #include "platform/VirtualKeys.h"
+#include "reading/PageConverter.h"
 
 namespace sonavia::shell {
 
@@ -16,6 +20,24 @@ void Guarded(F&& call) {
     call();
   } catch (const BrowserError&) {
   }
+}
+
+// An address with its %XX escapes read, and without a final "/": the box
+// keeps an address as it was given while it names the page shown.
+std::string Plain(std::string_view address) {
+  std::string plain;
+  for (size_t i = 0; i < address.size(); ++i) {
+    if (address[i] == '%' && i + 2 < address.size() &&
+        std::isxdigit(static_cast<unsigned char>(address[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(address[i + 2]))) {
+      plain += static_cast<char>(std::stoi(std::string(address.substr(i + 1, 2)), nullptr, 16));
+      i += 2;
+    } else {
+      plain += address[i];
+    }
+  }
+  if (!plain.empty() && plain.back() == '/') plain.pop_back();
+  return plain;
 }
 
 }  // namespace
@@ -99,7 +121,21 @@ void NavigationCommands::AddressClick() {
 }
 
 void NavigationCommands::AddressExit() {
+  editing_ = false;
+  ShowShownAddress();
   w_.FocusPage();
+}
+
+void NavigationCommands::PageShown() {
+  if (!editing_ && !browser_.Busy()) ShowShownAddress();
+}
+
+void NavigationCommands::ShowShownAddress() {
+  Guarded([&] {
+    const std::string address = browser_.LocationURL();
+    if (address.empty() || Plain(address) == Plain(w_.cboAddress.Text())) return;
+    w_.cboAddress.SetText(address.substr(0, reading::kMaxAddressLength));
+  });
 }
 
 }  // namespace sonavia::shell

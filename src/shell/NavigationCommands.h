@@ -19,7 +19,7 @@ namespace sonavia::shell {
 
 inline constexpr const char* kOpenDialogTitle = "Obrir - \"Ombrix Sonavia\"";
 inline constexpr const char* kOpenDialogFilter =
-    "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*";
+    "fitxers html (*.htm, *.html)|*.htm;*.html|Tot tipus de fitxers (*.*)|*.*";
 // The address box lies this far above the browser area, near its left end.
 inline constexpr int kAddressBoxAbove = 10;
 inline constexpr int kAddressBoxLeft = 3;
@@ -57,7 +57,13 @@ class NavigationCommands {
 
   void AddressKeyDown(int virtualKey);
   void AddressClick();
+  void AddressEnter() { editing_ = true; }
+  // Leaving the box navigates nowhere: it shows the page being shown again,
+  // whatever was typed and not sent.
   void AddressExit();
+  // A page has completed: the box shows its address, unless the user is
+  // typing there.
+  void PageShown();
 
  private:
   void RunIfEnabled(int32_t command);
@@ -65,12 +71,14 @@ class NavigationCommands {
     if (w_.PageAskedFor) w_.PageAskedFor();
   }
   void Open(const std::string& address);
+  void ShowShownAddress();
 
   NavigationWindow w_;
   BrowserComponent& browser_;
   platform::EventLoop& loop_;
   platform::Input& input_;
   reading::ReadingSequencer& sequencer_;
+  bool editing_ = false;  // the address box has the keyboard
 };
 
 }  // namespace sonavia::shell

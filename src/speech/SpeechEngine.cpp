@@ -79,6 +79,14 @@ void SpeechEngine::LookUpEntryPoints() {
   find(Entries.upcTVStatus, "upcTVStatus");
   find(Entries.upcTVSound, "upcTVSound");
   find(Entries.upcTVSetLanguageName, "upcTVSetLanguageName");
+  find(Entries.upcTVSetMuted, "upcTVSetMuted");
+  // A library loaded afresh may be another: it hears the silence too.
+  if (muted_ && Entries.upcTVSetMuted != nullptr) Entries.upcTVSetMuted(1);
+}
+
+void SpeechEngine::SetMuted(bool muted) {
+  muted_ = muted;
+  if (Entries.upcTVSetMuted != nullptr) Entries.upcTVSetMuted(muted ? 1 : 0);
 }
 
 bool SpeechEngine::LoadSpeechEngine() {

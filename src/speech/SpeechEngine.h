@@ -55,6 +55,7 @@ struct EntryPoints {
   // Newer than the others, so a library may lack them.
   int32_t (*upcTVSound)() = nullptr;
   int32_t (*upcTVSetLanguageName)(const char*) = nullptr;
+  int32_t (*upcTVSetMuted)(int32_t) = nullptr;
 };
 
 // Speaker numbers of the voice table.
@@ -96,6 +97,11 @@ class SpeechEngine : public reading::SpeechPort {
   void SpeakMessage(const std::string& text);
 
   bool Loaded() const { return LibraryHandle != nullptr; }
+  // The program's own speech silenced ("Deixar parlar el lector de
+  // pantalla"): the reading goes on at its pace, unheard, so that the
+  // page's mark and the commands work as ever.
+  void SetMuted(bool muted);
+  bool Muted() const { return muted_; }
 
   // The language of the page being read, as its document or address names
   // it ("en-GB"); empty for none.
@@ -146,6 +152,7 @@ class SpeechEngine : public reading::SpeechPort {
   VoiceLanguage sent_;  // the language the library was last sent
   std::string pageLanguage_;
   bool followPageLanguage_ = true;
+  bool muted_ = false;
 };
 
 }  // namespace sonavia::speech

@@ -114,20 +114,25 @@ TEST_F(ReadingCommandsTest, F4SwitchesBetweenThePageAndItsLinks) {
   EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Page);
 }
 
-TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReading) {
+TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReadingThatIsOn) {
   Start();
   struct Step {
     platform::MenuItem& item;
     int32_t language;
     bool catalan;
-  } const steps[] = {{main.mnuCastella, 101, false}, {main.mnuCatala, 99, true}};
+    bool speechOff;
+  } const steps[] = {{main.mnuCastella, 101, false, false},
+                     {main.mnuCatala, 99, true, false},
+                     {main.mnuCastella, 101, false, true},
+                     {main.mnuCatala, 99, true, true}};
   for (const auto& step : steps) {
-    // Speech off first: the switch turns it on again.
-    main.mnuParlar.Click();
-    ASSERT_TRUE(SpeechOff());
+    SCOPED_TRACE(::testing::Message() << step.language << (step.speechOff ? " off" : " on"));
+    if (step.speechOff) {
+      main.mnuParlar.Click();
+      ASSERT_TRUE(SpeechOff());
+    }
     library.ClearLog();
     step.item.Click();
-    EXPECT_TRUE(SpeechOn());
     EXPECT_EQ(library.language, step.language);
     EXPECT_EQ(main.mnuCatala.Checked(), step.catalan);
     EXPECT_EQ(main.mnuCastella.Checked(), !step.catalan);
@@ -136,9 +141,34 @@ TEST_F(ReadingCommandsTest, F7SwitchesTheLanguageAndBackRestartingTheReading) {
     EXPECT_EQ(main.mnuCatala.Shortcut(), step.catalan ? "" : "F7");
     EXPECT_EQ(main.mnuCastella.Shortcut(), step.catalan ? "F7" : "");
     loop.RunFor(600);
+    if (step.speechOff) {
+      // Off stays off until F3, which then reads from the start; the
+      // language is said.
+      EXPECT_TRUE(SpeechOff());
+      EXPECT_EQ(ReadTexts(), std::vector<std::string>{step.catalan ? "Català " : "Castellano "});
+      library.ClearLog();
+      main.mnuParlar.Click();
+      loop.RunFor(600);
+    }
+    EXPECT_TRUE(SpeechOn());
     ASSERT_FALSE(ReadTexts().empty());
     EXPECT_EQ(ReadTexts().front(), "Títol ");
   }
+}
+
+TEST_F(ReadingCommandsTest, F4WithSpeechOffSwitchesTheModeAndStaysSilentUntilF3) {
+  Start();
+  ASSERT_TRUE(RunUntilReading("SEGONA"));
+  main.mnuParlar.Click();
+  library.ClearLog();
+  main.mnuCanviLlegirLinksLectures.Click();
+  loop.RunFor(1000);
+  EXPECT_EQ(list->ReadingMode, reading::ReadingMode::Links);
+  EXPECT_TRUE(SpeechOff());
+  EXPECT_EQ(ReadTexts(), std::vector<std::string>{"Lectura dels links "});
+  main.mnuParlar.Click();
+  loop.RunFor(600);
+  ASSERT_FALSE(ReadTexts().empty());
 }
 
 TEST_F(ReadingCommandsTest, RestartReadsFromTheTitleWithSpeechOnOrOff) {

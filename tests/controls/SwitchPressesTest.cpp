@@ -297,6 +297,75 @@ TEST(SecondCycle, APressDownWhenTheWindowStopsTakingInputIsDropped) {
   EXPECT_TRUE(r.browser.calls.empty());
 }
 
+TEST(WayBack, StoppedAtItsPlaceScanningSaysHowAndALongStillPressAnywhereStartsItAgain) {
+  SwitchRig r;
+  r.ScanOn(false);
+  ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
+  r.Press(1600);
+  ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 17; }));
+  const uint64_t stopped = r.loop.Elapsed();
+  r.Press();
+  ASSERT_FALSE(r.main.mnuEscaneig.Checked());
+  EXPECT_EQ(r.Said(stopped), (Lines{std::to_string(stopped + 100) +
+                                    " Escaneig aturat. Premeu llarg per tornar-lo a engegar."}));
+  // Down anywhere (on the page, say), held for a step without moving.
+  r.RunTo(stopped + 3000);
+  r.main.FormSwitchDown();
+  r.RunTo(stopped + 4500);
+  EXPECT_TRUE(r.main.mnuEscaneig.Checked()) << "on as soon as the press is long";
+  r.RunTo(stopped + 4700);
+  EXPECT_TRUE(r.main.FormSwitchUp()) << "its release clicks nothing";
+  r.WatchPointer();
+  r.RunTo(stopped + 6100);
+  ASSERT_EQ(r.moves.size(), 1u);
+  EXPECT_EQ(r.moves[0].substr(0, r.moves[0].find(':')), std::to_string(stopped + 6000))
+      << "a step after it went on, the scan goes on";
+  EXPECT_NE(r.main.Scan.FramedIndex(), controls::kNoFrame);
+}
+
+TEST(WayBack, OnlyALongStillPressWhileScanningIsOffAndTheWindowTakesInput) {
+  struct Case {
+    const char* what;
+    const char* stepTenths;
+    bool scanning;
+    uint32_t held;
+    bool moved;
+    bool disabled;
+    bool on;     // scanning afterwards
+    bool taken;  // the release goes nowhere
+  } const cases[] = {
+      {"a long press", "15", false, 1500, false, false, true, true},
+      {"a click", "15", false, 200, false, false, false, false},
+      {"just short", "15", false, 1499, false, false, false, false},
+      {"a short step", "5", false, 1000, false, false, true, true},
+      {"shorter than a second", "5", false, 999, false, false, false, false},
+      {"a long step", "40", false, 3000, false, false, true, true},
+      {"a drag", "15", false, 2000, true, false, false, false},
+      {"the window held", "15", false, 2000, false, true, false, false},
+      {"scanning on", "15", true, 2000, false, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SwitchRig r;
+    r.main.TextDecimesScan.SetText(c.stepTenths);
+    if (c.scanning) r.ScanOn(false);
+    r.RunTo(100);
+    if (c.disabled) r.main.SetEnabled(false);
+    r.main.FormSwitchDown();
+    if (c.moved) {
+      r.loop.RunFor(300);
+      r.main.FormSwitchMoved();
+      r.loop.RunFor(c.held - 300);
+    } else {
+      r.loop.RunFor(c.held);
+    }
+    EXPECT_EQ(r.main.FormSwitchUp(), c.taken);
+    EXPECT_EQ(r.main.mnuEscaneig.Checked(), c.on);
+    r.loop.RunFor(5000);
+    EXPECT_EQ(r.main.mnuEscaneig.Checked(), c.on) << "a release changes nothing";
+  }
+}
+
 class SecondCycleReduced : public testing::SwitchWindow {
  protected:
   SecondCycleReduced() : SwitchWindow(false) {}

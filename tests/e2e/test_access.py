@@ -147,6 +147,49 @@ class ScreenReaderUser(Journey):
         self.assertTrue(wait_for(lambda: run.settings().get(ZOOM_KEY) == "90", 10),
                         run.settings())
 
+    def test_the_reading_mark_is_never_offered_and_headings_are(self):
+        sentences = " ".join(f"Frase numero {n} de la prova." for n in range(1, 15))
+        run = self.started({"index.htm": page("Titols", f"<h1>Primer titol</h1><p>{sentences}</p>"
+                                                        "<h2>Segon titol</h2><p>Final.</p>")},
+                           settings={"Velocitat de lectura": "120"})
+        self.assertSays(run, "frase numero 1")
+
+        def page_objects():
+            return sorted((n["role"], n["name"]) for n in self.view(run, "tree")
+                          if "document web" in n["roles"])
+        reading = page_objects()
+        run.key("F3")  # the reading paused: the mark goes
+        time.sleep(1.0)
+        # What a screen reader meets is the page's own, mark or no mark.
+        self.assertEqual(reading, page_objects())
+        self.assertIn(("heading", "Primer titol"), reading)
+        self.assertIn(("heading", "Segon titol"), reading)
+
+    def test_the_screen_reader_is_offered_the_speaking_once_and_then_the_program_is_silent(self):
+        offer = "hi ha un lector de pantalla"
+        run = self.started({"index.htm": START, "dos.htm": SECOND})
+        self.assertSays(run, offer)
+        self.assertSays(run, "inici")
+        self.assertTrue(wait_for(lambda: run.settings().get("Lector de pantalla ofert") == "sí", 10),
+                        run.settings())
+        run.key("alt+l")  # "Opcions de lectura"
+        run.key("d")      # "Deixar parlar el lector de pantalla"
+        self.assertTrue(wait_for(
+            lambda: run.settings().get("Deixar parlar el lector de pantalla") == "sí", 10),
+            run.settings())
+        run.end()
+
+        run = self.started(settings={"Velocitat de lectura": "254", "Lector de pantalla ofert": "sí",
+                                     "Deixar parlar el lector de pantalla": "sí"})
+        # The page is read unheard: the keys work, and the program says
+        # nothing.
+        time.sleep(6)
+        run.key("ctrl+plus")
+        self.assertTrue(wait_for(lambda: run.settings().get(ZOOM_KEY) == "110", 10), run.settings())
+        run.key("F8")
+        time.sleep(1)
+        self.assertEqual(run.texts(), [], "nothing said, not even the offer again")
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -171,5 +171,33 @@ class SwitchUser(Journey):
         print(f"\nbutton after {BUTTON_AFTER} of 120 links: 4 presses, {seconds:.1f} s", flush=True)
         self.assertLess(seconds, 20)
 
+    def test_scanning_stopped_and_started_again_with_the_switch_alone(self):
+        """A long press, "Aturar escaneig", and a long press anywhere to get it back."""
+        run = self.started({"index.htm": START},
+                           settings={**SCANNING, "Escaneig": "sí"})
+        self.assertSays(run, "inici")
+        left, _, _, _ = run.geometry()
+        title = run.title()
+        run.display.xdotool("mousedown", 1)
+        time.sleep(1.3)
+        run.display.xdotool("mouseup", 1)
+        # The last place of the second cycle.
+        start = len(run.said())
+        self.press_on(run, left, ELEMENTS_PLACE + 8, 15)
+        self.assertSays(run, "escaneig aturat. premeu llarg per tornar-lo a engegar.", start, 10)
+        still = run.display.pointer()
+        time.sleep(2.0)
+        self.assertEqual(run.display.pointer(), still, "scanning stopped")
+
+        # Held where the pointer stands (the logo is back there), without
+        # moving: scanning again, and nothing clicked.
+        run.display.xdotool("mousedown", 1)
+        time.sleep(1.5)
+        run.display.xdotool("mouseup", 1)
+        seen = set()
+        wait_for(lambda: seen.add(self.index_under_pointer(run, left)) or len(seen - {None}) >= 3, 10, 0.05)
+        self.assertGreaterEqual(len(seen - {None}), 3, "the pointer walks the toolbar again")
+        self.assertEqual(run.title(), title, "the press opened nothing")
+
 if __name__ == "__main__":
     unittest.main()

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 #include <QToolButton>
 #include <QVariantMap>
 #include <cmath>
@@ -115,6 +116,49 @@ TEST(Contrast, TheScanAndKeyboardFramesOnAnyToolbarColour) {
   }
 }
 
+// The border of the address box and the three edits while they have the
+// keyboard, on a light and a dark theme: 3:1 at least against the toolbar
+// and against the edit itself.
+TEST(Contrast, TheFocusedEditsBorderOnALightAndADarkTheme) {
+  NoLibrary loader;
+  Toolbar t(loader);
+  const struct {
+    const char* name;
+    QColor window, base, text;
+  } themes[] = {
+      {"light", QColor(0xef, 0xef, 0xef), QColor(0xff, 0xff, 0xff), QColor(0, 0, 0)},
+      {"dark", QColor(0x2a, 0x2a, 0x2a), QColor(0x12, 0x12, 0x12), QColor(0xee, 0xee, 0xee)},
+      {"dark blue", QColor(0x10, 0x18, 0x40), QColor(0x00, 0x00, 0x20), QColor(0xff, 0xff, 0xff)},
+  };
+  ASSERT_TRUE(t.Activate());
+  for (const auto& theme : themes) {
+    QPalette palette = t.window.palette();
+    palette.setColor(QPalette::Window, theme.window);
+    palette.setColor(QPalette::Button, theme.window);
+    palette.setColor(QPalette::Base, theme.base);
+    palette.setColor(QPalette::Text, theme.text);
+    palette.setColor(QPalette::WindowText, theme.text);
+    t.window.setPalette(palette);
+    t.form->FocusPage();
+    Pump(150);
+    for (const char* name : {"cboAddress", "EditVelocitat", "TextDecimesScan", "TextTimerParo"}) {
+      SCOPED_TRACE(std::string(theme.name) + ", " + name);
+      auto* edit = t.window.findChild<QWidget*>(QString::fromLatin1(name));
+      ASSERT_NE(edit, nullptr);
+      QTest::keyClick(t.window.windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+      Pump(150);
+      ASSERT_TRUE(edit->hasFocus());
+      // The middle of the border's top band, as the display shows it.
+      const QColor border = Screenshot(edit, QRect(edit->width() / 2, 1, 1, 1)).pixelColor(0, 0);
+      const double outside = Contrast(border, theme.window), inside = Contrast(border, theme.base);
+      std::printf("focus border of %s on a %s theme: %s, %.1f:1 outside, %.1f:1 inside\n", name,
+                  theme.name, qPrintable(border.name()), outside, inside);
+      EXPECT_GE(outside, 3.0);
+      EXPECT_GE(inside, 3.0);
+    }
+  }
+}
+
 class MarkContrast : public testing::BrowserFixture {
  protected:
   QVariantMap Mark(const reading::ReadingMark& mark) {
@@ -180,6 +224,47 @@ TEST_F(MarkContrast, TheSentenceAndTheLinkMarksOnWhiteBlackAndMidBluePages) {
       EXPECT_GE(std::max(darkBand, lightBand), 3.0) << "one band stands out from the page";
       EXPECT_GE(Contrast(dark, light), 9.0) << "two colours far apart";
     }
+    browser->HideReadingMark();
+  }
+}
+
+// At a large zoom, the outline of a sentence's second line leaves the
+// letters of its first as they were: no ink turns light under the mark.
+TEST_F(MarkContrast, AtLargeZoomsTheOutlineLeavesTheLettersOfTheLineAbove) {
+  const std::string path =
+      Write(QStringLiteral("linies.htm"),
+            QStringLiteral("<html><head><title>Linies</title></head>"
+                           "<body style='margin:20px; background:#fff; color:#000; "
+                           "font:16px sans-serif; width:170px'>"
+                           "<p>Una frase de prova prou llarga per ocupar unes quantes l\u00ednies "
+                           "quan la p\u00e0gina es mostra ampliada.</p></body></html>")
+                .toUtf8());
+  for (const int percent : {250, 300}) {
+    SCOPED_TRACE(percent);
+    browser->SetZoom(percent);
+    ASSERT_TRUE(Load("file://" + path));
+    browser->Document();
+    Pump(300);
+    const QRect area(0, 0, browser->View()->width(), browser->View()->height());
+    const QImage before = Screenshot(browser->View(), area);
+    const QVariantMap report = Mark(
+        {reading::MarkKind::Text,
+         "Una frase de prova prou llarga per ocupar unes quantes línies quan la pàgina es mostra "
+         "ampliada.",
+         0});
+    ASSERT_TRUE(report.value(QStringLiteral("found")).toBool());
+    const QImage after = Screenshot(browser->View(), area);
+    int ink = 0, hidden = 0;
+    for (int y = 0; y < before.height(); ++y) {
+      for (int x = 0; x < before.width(); ++x) {
+        if (Luminance(before.pixelColor(x, y)) > 0.05) continue;
+        ++ink;
+        if (Luminance(after.pixelColor(x, y)) > 0.3) ++hidden;
+      }
+    }
+    std::printf("mark at %d %%: %d of %d ink pixels made light\n", percent, hidden, ink);
+    EXPECT_GT(ink, 1000);
+    EXPECT_LE(hidden, ink / 2000) << "the letters stay dark under the mark";
     browser->HideReadingMark();
   }
 }

@@ -103,7 +103,7 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
                 "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",
                 "&Tornar a començar", "-", "Lle&gir Links", "-", "&Català", "Cast&ellà",
                 "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina",
-                "&Repetir el que s'escriu"}));
+                "&Repetir el que s'escriu", "&Deixar parlar el lector de pantalla"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));

@@ -50,7 +50,6 @@ struct ProgramParts {
         loop, loader_, window.Browser(), input, windows,
         [this] { return dir.filePath("index.htm").toStdString(); }, *list, about);
     window.Bind(*form);
-    window.FollowOnEnterIn(&aboutView);
     shell::StartProgram(*form, about, loop);
   }
   // A bare display has no window manager: nothing becomes active by itself.

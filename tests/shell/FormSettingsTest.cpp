@@ -50,7 +50,9 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
                 "Un pas m\xE9s despr\xE9s de pr\xE9mer=no\n"
                 "Ampliaci\xF3 de la p\xE0gina=100\n"
                 "Llengua de la p\xE0gina=s\xED\n"
-                "Repetir el que s'escriu=s\xED\n");
+                "Repetir el que s'escriu=s\xED\n"
+                "Deixar parlar el lector de pantalla=no\n"
+                "Lector de pantalla ofert=no\n");
 }
 
 // The stored settings applied through the window's own commands.
@@ -144,6 +146,65 @@ TEST(FormSettings, SpokenScanningTheIgnoreTimeAndTheDelayAfterAPress) {
       const std::string line = c.written.substr(at, end - at + 1);
       EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
     }
+  }
+}
+
+// A screen reader on the desktop: the item that leaves it the speaking is
+// offered once for good, and with it checked the program says nothing while
+// its reading, mark and commands go on.
+TEST(FormSettings, TheScreenReadersItemOfferedOnceAndThenTheProgramSilent) {
+  const std::string kLet = "Deixar parlar el lector de pantalla";
+  const std::string kOffered = "Lector de pantalla ofert";
+  struct Case {
+    const char* what;
+    std::string stored;
+    bool screenReader;
+    bool offer;  // said at the start
+    bool silent;
+    std::string written;
+  } const cases[] = {
+      {"first met", "", true, true, false, kLet + "=no\n" + kOffered + "=s\xED\n"},
+      {"offered before", kOffered + "=s\xED\n", true, false, false,
+       kLet + "=no\n" + kOffered + "=s\xED\n"},
+      {"no screen reader", "", false, false, false, kLet + "=no\n" + kOffered + "=no\n"},
+      {"left the speaking", kLet + "=s\xED\n", true, false, true,
+       kLet + "=s\xED\n" + kOffered + "=no\n"},
+      {"and no screen reader now", kLet + "=s\xED\n", false, false, true,
+       kLet + "=s\xED\n" + kOffered + "=no\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::TempDir dir;
+    const std::string path = dir.File("Quelva2001.ini");
+    testing::WriteBytes(path, "[Ombrix Sonavia]\n" + c.stored);
+    testing::SimulatedWindow window("/h");
+    testing::ScriptedPage page;
+    page.title = "Inici";
+    page.body = "<body><p>Una frase. Una altra frase.</p></body>";
+    window.browser.AddPage("file:///h/index.htm", page);
+    TFormPrincipal& main = window.main;
+    main.Settings.SetPath(path);
+    main.SetScreenReaderPresent(c.screenReader);
+    StartProgram(main, window.about, window.loop);
+    window.loop.RunFor(3000);
+    bool offered = false;
+    for (const auto& voice : window.library.voices)
+      offered = offered || voice.find("Hi ha un lector de pantalla") != std::string::npos;
+    EXPECT_EQ(offered, c.offer);
+    EXPECT_EQ(main.mnuDeixarLector.Checked(), c.silent);
+    // The reading and a command (the zoom), heard or not.
+    window.loop.RunFor(4000);
+    main.mnuAmpliarClick();
+    window.loop.RunFor(3000);
+    EXPECT_EQ(window.browser.zoom, 110);
+    EXPECT_EQ(main.StatusBar1.Text(), "Ampliació 110 %");
+    EXPECT_FALSE(window.browser.marks.empty()) << "the mark follows the reading";
+    EXPECT_EQ(window.library.voices.empty(), c.silent)
+        << ::testing::PrintToString(window.library.voices);
+    main.FormClose();
+    const std::string written = testing::ReadBytes(path);
+    for (size_t at = 0, end; (end = c.written.find('\n', at)) != std::string::npos; at = end + 1)
+      EXPECT_NE(written.find(c.written.substr(at, end - at + 1)), std::string::npos) << written;
   }
 }
 

@@ -73,7 +73,8 @@ TEST_F(NavigationTest, OpenStopsTheReadingBeforeItsDialogWhateverTheUserChooses)
     EXPECT_EQ(seen.unitCursor, 0);
     EXPECT_EQ(seen.linkCursor, 0);
     EXPECT_EQ(seen.title, "Obrir - \"Ombrix Sonavia\"");
-    EXPECT_EQ(seen.filter, "fitxers html (*.htm)|*.htm|Tot tipus de fitxers (*.*)|*.*");
+    EXPECT_EQ(seen.filter,
+              "fitxers html (*.htm, *.html)|*.htm;*.html|Tot tipus de fitxers (*.*)|*.*");
     EXPECT_EQ(Reads(), readsBefore) << "nothing read while the dialog is open";
     if (choose) {
       EXPECT_EQ(browser.calls, Lines{"Navigate(file:///w/dos %231.htm)"});
@@ -182,6 +183,67 @@ TEST_F(NavigationTest, TheAddressBoxNavigatesToItsTextAsItStands) {
   input.calls.clear();
   main.cboAddress.OnExit();
   EXPECT_EQ(input.calls, Lines{"ClickPage(1,1)"}) << "leaving the box gives the page the keyboard";
+}
+
+TEST_F(NavigationTest, TheBoxShowsThePageShownAndLeavingItNavigatesNowhere) {
+  struct Case {
+    const char* what;
+    bool typing;  // the box has the keyboard when the page completes
+    bool leave;   // and is left afterwards
+    const char* showing;
+  } const cases[] = {
+      {"a page comes back (Anterior, a reload)", false, false, "file:///w/index.htm"},
+      {"while an address is typed", true, false, "file:///w/tipus.htm"},
+      {"an address typed and not sent, then left", true, true, "file:///w/index.htm"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    main.GoToAddress("file:///w/index.htm");
+    loop.RunFor(4000);
+    main.cboAddress.SetText("file:///w/abans.htm");  // the box behind the page
+    if (c.typing) {
+      main.cboAddress.OnEnter();
+      main.cboAddress.SetText("file:///w/tipus.htm");
+    }
+    main.menuRecarregarClick();
+    loop.RunFor(4000);
+    browser.calls.clear();
+    if (c.leave) main.cboAddress.OnExit();
+    EXPECT_EQ(main.cboAddress.Text(), c.showing);
+    EXPECT_TRUE(browser.calls.empty());
+    if (c.typing && !c.leave) main.cboAddress.OnExit();
+  }
+}
+
+TEST_F(NavigationTest, AMenuKeyPressedWhileAPageIsAnnouncedRunsWhenTheWindowTakesInputAgain) {
+  auto clicks = [&] {
+    int n = 0;
+    for (const auto& call : input.calls) n += call.rfind("ClickWindow", 0) == 0 ? 1 : 0;
+    return n;
+  };
+  for (const bool announced : {true, false}) {
+    SCOPED_TRACE(announced ? "during the announcement" : "with the window taking input");
+    main.GoToAddress("file:///w/index.htm");
+    if (!announced) loop.RunFor(4000);
+    input.calls.clear();
+    library.ClearLog();
+    // F8, once the page is announced (the window held), or later.
+    bool held = false;
+    int clicksWhileHeld = -1;
+    loop.Post(1000, [&] {
+      held = !main.Enabled();
+      main.KeepForLater(main.MenuEscriureDirectamentUnaAdesa);
+    });
+    loop.Post(1500, [&] { clicksWhileHeld = clicks(); });
+    loop.RunFor(5000);
+    EXPECT_EQ(held, announced);
+    EXPECT_EQ(clicksWhileHeld, announced ? 0 : 1);
+    EXPECT_EQ(clicks(), 1) << "into the address box, once";
+    bool said = false;
+    for (const auto& voice : library.voices) said = said || voice == "99/2 Escriviu l'adreça ";
+    EXPECT_TRUE(said);
+    main.cboAddress.OnExit();
+  }
 }
 
 TEST_F(NavigationTest, TypeAnAddressClicksIntoTheBoxAndPutsThePointerBack) {

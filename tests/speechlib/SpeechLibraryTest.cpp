@@ -82,6 +82,32 @@ TEST(SpeechLibrary, SpeaksASentenceForAPlausibleTimeThenIsIdle) {
   EXPECT_NEAR(static_cast<double>(samples.size()) * 1000 / 22050, lines[0].playedMs, 150);
 }
 
+TEST(SpeechLibrary, MutedATextKeepsItsTimeUnheardAcrossLoadsUntilUnmuted) {
+  RecordingDir rec;
+  std::chrono::steady_clock::duration took{};
+  {
+    Library lib;
+    ASSERT_NE(lib.SetMuted, nullptr);
+    lib.SetMuted(1);
+  }
+  {
+    Library lib;  // loaded again: still muted
+    const auto before = std::chrono::steady_clock::now();
+    lib.Read("Bon dia a tothom. ");
+    EXPECT_NE(lib.Status(0), 0);
+    ASSERT_TRUE(lib.WaitIdle());
+    took = std::chrono::steady_clock::now() - before;
+    EXPECT_TRUE(rec.Lines().empty()) << "nothing heard, nothing recorded";
+    lib.SetMuted(0);
+    lib.Read("Bon dia a tothom. ");
+    ASSERT_TRUE(lib.WaitIdle());
+  }
+  const auto lines = rec.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_GE(took + std::chrono::milliseconds(150), std::chrono::milliseconds(lines[0].playedMs))
+      << "as long as it lasts when heard";
+}
+
 TEST(SpeechLibrary, RateChangesTheLength) {
   RecordingDir rec;
   Library lib;

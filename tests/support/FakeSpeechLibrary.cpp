@@ -55,6 +55,11 @@ struct EntryPoints {
   }
   static int32_t Status(int32_t) { return L().Status(); }
   static int32_t Sound() { return L().sound; }
+  static int32_t SetMuted(int32_t v) {
+    L().muted = v != 0;
+    L().Log("SetMuted(" + std::to_string(v) + ")");
+    return 0;
+  }
 
   static void* Find(const std::string& n) {
     if (n == "upcTVAbout") return reinterpret_cast<void*>(&About);
@@ -67,6 +72,7 @@ struct EntryPoints {
     if (n == "upcTVStatus") return reinterpret_cast<void*>(&Status);
     if (n == "upcTVSound") return reinterpret_cast<void*>(&Sound);
     if (n == "upcTVSetLanguageName") return reinterpret_cast<void*>(&SetLanguageName);
+    if (n == "upcTVSetMuted") return reinterpret_cast<void*>(&SetMuted);
     return nullptr;
   }
 };
@@ -136,8 +142,10 @@ void FakeSpeechLibrary::Read(const char* text) {
   // Speech lasts by the characters heard, not by their bytes in UTF-8.
   speakingUntil_ = loop_.Elapsed() + msPerCharacter * platform::Utf8Length(text);
   Log(std::string("Read(") + text + ")");
-  voices.push_back((languageName.empty() ? std::to_string(language) : languageName) + "/" +
-                   std::to_string(speaker) + " " + text);
+  // Muted, a text keeps its time unheard, as the library's does.
+  if (!muted)
+    voices.push_back((languageName.empty() ? std::to_string(language) : languageName) + "/" +
+                     std::to_string(speaker) + " " + text);
 }
 
 void FakeSpeechLibrary::Stop() {

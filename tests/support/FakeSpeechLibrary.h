@@ -42,12 +42,13 @@ class FakeSpeechLibrary : public platform::LibraryLoader {
   uint32_t msPerCharacter = 10;   // speaking time of a text
   bool busyForever = false;       // Status always reports speech
   int32_t sound = 1;              // what upcTVSound answers
+  bool muted = false;             // as upcTVSetMuted last set it; kept across loads
 
   // Inspection of what is being spoken.
   bool Speaking() const;
   int32_t language = 0, speaker = 0, rate = 0;  // as last set
   std::string languageName;                     // as last set by name
-  // Each text read with the voice it was read in: "99/0 HOLA ", or with
+  // Each text heard with the voice it was read in: "99/0 HOLA ", or with
   // the language named, "en/2 HELLO ". A load forgets the voice.
   std::vector<std::string> voices;
   int loads = 0, frees = 0;

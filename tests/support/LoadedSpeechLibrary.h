@@ -25,6 +25,7 @@ struct LoadedSpeechLibrary {
   int32_t (*Status)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVStatus");
   const char* (*About)() = Get<const char* (*)()>("upcTVAbout");
   int32_t (*Sound)() = Get<int32_t (*)()>("upcTVSound");
+  int32_t (*SetMuted)(int32_t) = Get<int32_t (*)(int32_t)>("upcTVSetMuted");
   int32_t (*SetLanguageName)(const char*) = Get<int32_t (*)(const char*)>("upcTVSetLanguageName");
 
   LoadedSpeechLibrary() = default;
