@@ -97,8 +97,10 @@ void Scanning::Advance() {
 }
 
 void Scanning::Place() {
-  const platform::Point origin = input_.ClientToScreen(kInsideButton);
-  input_.SetCursorPos({origin.x + f_.position * f_.pitch, origin.y});
+  if (!(hooks_.pointerElsewhere && hooks_.pointerElsewhere())) {
+    const platform::Point origin = input_.ClientToScreen(kInsideButton);
+    input_.SetCursorPos({origin.x + f_.position * f_.pitch, origin.y});
+  }
   // A tick already queued when scanning went off still moves the pointer,
   // but the frame shows only while scanning is on, and at rest only on a
   // link offered.

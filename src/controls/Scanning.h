@@ -79,6 +79,9 @@ class Scanning : public reading::LinkListener {
     std::function<bool()> elementsActive{};
     std::function<void()> elementsStep{};
     std::function<bool()> elementsEnd{};
+    // Whether something offered in place of the buttons puts the pointer
+    // on what it offers itself (the scanning keyboard).
+    std::function<bool()> pointerElsewhere{};
   };
   Scanning(Controls controls, Fields fields, platform::Input& input, Hooks hooks);
   Scanning(const Scanning&) = delete;

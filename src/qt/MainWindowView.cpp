@@ -1,6 +1,7 @@
 #include "qt/MainWindowView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 
@@ -18,6 +20,7 @@
 #include "qt/AccessibleNames.h"
 #include "qt/InputFilters.h"
 #include "qt/KeyboardAccess.h"
+#include "qt/KeyboardPanel.h"
 #include "qt/OpenFileDialog.h"
 #include "qt/QtText.h"
 #include "qt/QtTranslations.h"
@@ -65,6 +68,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   BuildButtonBar();
   addToolBarBreak();
   BuildAddressBar();
+  BuildKeyboardPanel();
   statusBar()->setObjectName(QStringLiteral("BarraEstat"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
@@ -102,6 +106,8 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   BuildKeyboardAccess();
   form.PageHasKeyboard = [this] { return keyboard_->Current() == browser_->View(); };
   enterKeys_ = new EnterKeyObserver(this, [this] {
+    // On the scanning keyboard's keys Enter presses the key.
+    if (keyboardPanel_->isAncestorOf(QApplication::focusWidget())) return false;
     return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
   form.OpenFileDialog.OnExecute = [this](const platform::OpenDialog& open) {
@@ -181,6 +187,8 @@ void MainWindowView::Refresh() {
     }
   }
   scanFrame_->Follow(framed);
+  keyboardBar_->setVisible(form_->Keyboard.Open());
+  keyboardPanel_->Refresh(form_->mnuEscaneig.Checked() && form_->Keyboard.Scanned());
   const QString text = FromCore(form_->cboAddress.Text());
   if (address_->currentText() != text) {
     const QSignalBlocker block(address_);

@@ -36,8 +36,19 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
             [this](int index) { SpokenScan.Reached(index); },
             [this](controls::ScanNews news) { SpokenScan.Told(news); },
             [this](bool show) { return ShowSwitchPlaces(show); },
-            [this] { return Elements.Active(); }, [this] { Elements.Step(); },
-            [this] { return Elements.Stop(); }}),
+            [this] { return Elements.Active() || Keyboard.Scanned(); },
+            [this] {
+              if (Keyboard.Scanned()) {
+                Keyboard.Step();
+              } else {
+                Elements.Step();
+              }
+            },
+            [this] {
+              const bool typing = Keyboard.Close();
+              return Elements.Stop() || typing;
+            },
+            [this] { return Keyboard.Scanned(); }}),
       SwitchPlaces(
           {mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar, mnuAnarALink,
            MenuMarcSeguent, mnuEscaneigParlat, mnuSilenciarPagina, mnuEscaneig},
@@ -57,6 +68,19 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                 },
                 [this](int index) { browser_.PressPageElement(index); },
                 [this] { return mnuCastella.Checked(); }}),
+      Keyboard({[this](const std::string& text) {
+                  // Said within the step, as the scan's captions are.
+                  if (!SpeechState.On() || !Scan.Speaks()) return;
+                  Sequencer.SpeakAside(text, controls::CaptionRate(text, TimerEscaneig->Interval(),
+                                                                   Speech.AppliedRate));
+                },
+                [this] {
+                  if (Keyboard.Open()) cboAddress.SetText(Keyboard.Text());
+                  Notify();
+                },
+                [this](const std::string& prefix) { return Words.Predict(prefix); },
+                [this] { return mnuCastella.Checked(); },
+                [this](const std::string& text) { KeyboardDone(text); }, [this] { FocusPage(); }}),
       Focus({mnuRepetirEscrit, [this] { return mnuCastella.Checked(); },
              [this](const std::string& text) { SayAside(text); }}),
       Presses(Scan, loop, *TimerPolsador,
@@ -67,6 +91,12 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                  mnuAnarALinkClick();
                },
                [this] {
+                 if (Keyboard.Scanned()) {
+                   Keyboard.Press();
+                   // The next row or key gets a full step.
+                   if (Keyboard.Scanned()) Scan.ElementsOffered();
+                   return true;
+                 }
                  if (!Elements.Active()) return false;
                  Elements.Press();
                  // A chosen group's first element gets a full step too.
@@ -100,10 +130,13 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       browser_(browser),
       input_(input),
       startPagePath_(std::move(startPagePath)),
-      about_(about) {
+      about_(about),
+      list_(list) {
   LayOutMenus();
   LayOutToolbars();
   WireHandlers();
+  SwitchPlaces.SetMore({[this] { OpenKeyboard(); }, nullptr, nullptr, nullptr, nullptr,
+                        [this] { return mnuParlar.Enabled(); }});
   ShowSwitchPlaces(false);
   Sequencer.Follower().SetView(&browser_);
   Sequencer.SetLinkListener(&Scan);
@@ -116,6 +149,33 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
+}
+
+void TFormPrincipal::MenuEscriureDirectamentUnaAdesaClick() {
+  Navigation.TypeAddress();
+  // A switch user types with the keyboard in the window.
+  if (mnuEscaneig.Checked()) OpenKeyboard();
+}
+
+void TFormPrincipal::OpenKeyboard() {
+  std::vector<std::string> page;
+  for (int32_t i = 1; i <= list_.UnitCount && i <= reading::UnitCapacity; ++i)
+    page.push_back(list_.Units[static_cast<size_t>(i)].Text);
+  Words.SetPage(page);
+  Words.SetOwnWords(cboAddress.Items());
+  Keyboard.Open(cboAddress.Text(), mnuEscaneig.Checked());
+  if (Keyboard.Scanned()) Scan.ElementsOffered();
+}
+
+void TFormPrincipal::KeyboardDone(const std::string& text) {
+  if (text.empty()) {
+    FocusPage();
+    return;
+  }
+  try {
+    GoToAddress(AddressOrSearch(text));
+  } catch (const BrowserError&) {
+  }
 }
 
 void TFormPrincipal::SayAside(const std::string& text) {

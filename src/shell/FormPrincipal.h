@@ -12,6 +12,7 @@
 #include "controls/PageElementsScan.h"
 #include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
+#include "controls/ScanKeyboard.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
@@ -19,6 +20,7 @@
 #include "controls/SpokenScanning.h"
 #include "controls/SwitchMenu.h"
 #include "controls/SwitchPresses.h"
+#include "controls/WordPrediction.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -126,6 +128,9 @@ class TFormPrincipal {
   controls::SpokenScanning SpokenScan;
   // The second cycle's "Elements de la pàgina".
   controls::PageElementsScan Elements;
+  // The scanning keyboard, with the words it offers.
+  controls::WordPrediction Words;
+  controls::ScanKeyboard Keyboard;
   // Where the user put the page's keyboard; typing heard.
   PageFocus Focus;
   controls::SwitchPresses Presses;
@@ -187,7 +192,9 @@ class TFormPrincipal {
   void MenuPararlaCarregaClick() { Navigation.StopLoading(); }
   void menuRecarregarClick() { Navigation.Reload(); }
   void MenuMarcSeguentClick() { Navigation.NextFrame(); }
-  void MenuEscriureDirectamentUnaAdesaClick() { Navigation.TypeAddress(); }
+  void MenuEscriureDirectamentUnaAdesaClick();
+  // The scanning keyboard over the address box.
+  void OpenKeyboard();
   void mnuEscaneigClick() { Scan.Toggle(); }
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() {
@@ -278,6 +285,8 @@ class TFormPrincipal {
   int ShowSwitchPlaces(bool show);
   // The page's elements gathered and offered to the scan.
   void OfferPageElements();
+  // What the keyboard typed, done: opened as an address or searched.
+  void KeyboardDone(const std::string& text);
   // A short text over the reading, in the item voice, with the reading on.
   void SayAside(const std::string& text);
   void WireHandlers();
@@ -288,6 +297,7 @@ class TFormPrincipal {
   std::function<std::string()> startPagePath_;
   std::string startAddress_;
   about::TAboutBox& about_;
+  reading::ReadingList& list_;
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;
   bool enabled_ = true;
