@@ -15,6 +15,11 @@ namespace sonavia::qt {
 
 namespace {
 
+constexpr int kKeyHeight = 40;
+constexpr int kRowSpacing = 2;
+// The letters' four rows, the words, the commands, the accents, the signs.
+constexpr int kMostRows = 8;
+
 // Half as large again as the desktop's text, and never small: a key must
 // be read by a user who sees little.
 QFont LargeFont(double scale, double smallest) {
@@ -50,7 +55,11 @@ KeyboardPanel::KeyboardPanel(QWidget* parent, controls::ScanKeyboard& keyboard,
   rowsBox_ = new QWidget(this);
   rowsLayout_ = new QVBoxLayout(rowsBox_);
   rowsLayout_->setContentsMargins(0, 0, 0, 0);
-  rowsLayout_->setSpacing(2);
+  rowsLayout_->setAlignment(Qt::AlignTop);
+  rowsLayout_->setSpacing(kRowSpacing);
+  // Room for every row the keyboard can have, so that it keeps its place
+  // on the screen whether words are offered or not.
+  rowsBox_->setFixedHeight(kMostRows * kKeyHeight + (kMostRows - 1) * kRowSpacing);
   layout->addWidget(rowsBox_);
   filter_->WatchSurface(this);
   filter_->WatchSurface(rowsBox_);
@@ -73,7 +82,7 @@ void KeyboardPanel::Rebuild() {
     auto* row = new QWidget(rowsBox_);
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
-    line->setSpacing(2);
+    line->setSpacing(kRowSpacing);
     filter_->WatchSurface(row);
     std::vector<QPushButton*> keys;
     std::vector<std::string> shown;
@@ -81,7 +90,8 @@ void KeyboardPanel::Rebuild() {
       const controls::KeyboardKey& key = rows[r].keys[k];
       auto* button = new QPushButton(FromCore(key.shown), row);
       button->setFont(keyFont_);
-      button->setMinimumSize(44, 40);
+      button->setMinimumWidth(44);
+      button->setFixedHeight(kKeyHeight);
       button->setAccessibleName(FromCore(key.spoken));
       button->setFocusPolicy(Qt::ClickFocus);
       button->installEventFilter(this);
@@ -93,10 +103,15 @@ void KeyboardPanel::Rebuild() {
     }
     line->addStretch(1);
     rowsLayout_->addWidget(row);
+    // Shown now, not when the layout gets to it: the pointer goes there now.
+    row->show();
     rows_.push_back(row);
     keys_.push_back(std::move(keys));
     shown_.push_back(std::move(shown));
   }
+  // Laid out at once: the pointer goes on a key as soon as it shows.
+  rowsLayout_->activate();
+  layout()->activate();
 }
 
 void KeyboardPanel::Refresh(bool pointer) {

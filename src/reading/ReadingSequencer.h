@@ -68,6 +68,9 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool AsideSounding() const { return asideSounding_; }
 
   void SetLinkListener(LinkListener* listener) { linkListener_ = listener; }
+  // Runs before each unit is handed to speech, nothing being spoken: a rate
+  // chosen while the last one was spoken applies from this one.
+  void SetBeforeUnit(std::function<void()> beforeUnit) { beforeUnit_ = std::move(beforeUnit); }
 
   // Shows on the page the unit being read.
   ReadingFollower& Follower() { return follower_; }
@@ -106,7 +109,8 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool afterLink_ = false;         // the last unit spoken was a link's text
   bool asideSounding_ = false;     // an aside is being said
   bool resumeAfterAside_ = false;  // the reading goes on when it has been said
-  bool gaveWay_ = false;           // the cursor already stands before the unit given up
+  bool gaveWay_ = false;
+  std::function<void()> beforeUnit_;  // the cursor already stands before the unit given up
 };
 
 }  // namespace sonavia::reading

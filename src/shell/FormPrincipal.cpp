@@ -36,17 +36,20 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
             [this](int index) { SpokenScan.Reached(index); },
             [this](controls::ScanNews news) { SpokenScan.Told(news); },
             [this](bool show) { return ShowSwitchPlaces(show); },
-            [this] { return Elements.Active() || Keyboard.Scanned(); },
+            [this] { return Elements.Active() || Keyboard.Scanned() || Favs.Active(); },
             [this] {
               if (Keyboard.Scanned()) {
                 Keyboard.Step();
+              } else if (Favs.Active()) {
+                Favs.Step();
               } else {
                 Elements.Step();
               }
             },
             [this] {
               const bool typing = Keyboard.Close();
-              return Elements.Stop() || typing;
+              const bool choosing = Favs.Stop();
+              return Elements.Stop() || typing || choosing;
             },
             [this] { return Keyboard.Scanned(); }}),
       SwitchPlaces(
@@ -75,12 +78,25 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                                                                    Speech.AppliedRate));
                 },
                 [this] {
-                  if (Keyboard.Open()) cboAddress.SetText(Keyboard.Text());
+                  if (Keyboard.Open() && !typingName_) cboAddress.SetText(Keyboard.Text());
                   Notify();
                 },
                 [this](const std::string& prefix) { return Words.Predict(prefix); },
                 [this] { return mnuCastella.Checked(); },
                 [this](const std::string& text) { KeyboardDone(text); }, [this] { FocusPage(); }}),
+      Favs({[this] { return StartPageAddress(); },
+            [this](const std::string& name) {
+              StatusBar1.SetText(name);
+              if (!SpeechState.On()) return;
+              Sequencer.SpeakAside(
+                  name, controls::CaptionRate(name, TimerEscaneig->Interval(), Speech.AppliedRate));
+            },
+            [this](const std::string& address) {
+              try {
+                GoToAddress(address);
+              } catch (const BrowserError&) {
+              }
+            }}),
       Focus({mnuRepetirEscrit, [this] { return mnuCastella.Checked(); },
              [this](const std::string& text) { SayAside(text); }}),
       Presses(Scan, loop, *TimerPolsador,
@@ -95,6 +111,10 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                    Keyboard.Press();
                    // The next row or key gets a full step.
                    if (Keyboard.Scanned()) Scan.ElementsOffered();
+                   return true;
+                 }
+                 if (Favs.Active()) {
+                   Favs.Press();
                    return true;
                  }
                  if (!Elements.Active()) return false;
@@ -135,11 +155,17 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   LayOutMenus();
   LayOutToolbars();
   WireHandlers();
-  SwitchPlaces.SetMore({[this] { OpenKeyboard(); }, nullptr, nullptr, nullptr, nullptr,
-                        [this] { return mnuParlar.Enabled(); }});
+  SwitchPlaces.SetMore({[this] { OpenKeyboard(); },
+                        [this] {
+                          Favs.Start();
+                          if (Favs.Active()) Scan.ElementsOffered();
+                        },
+                        [this] { mnuAfegirPreferitClick(); }, [this] { Rates.Faster(); },
+                        [this] { Rates.Slower(); }, [this] { return mnuParlar.Enabled(); }});
   ShowSwitchPlaces(false);
   Sequencer.Follower().SetView(&browser_);
   Sequencer.SetLinkListener(&Scan);
+  Sequencer.SetBeforeUnit([this] { Rates.BeforeUnit(); });
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
   Settings.SetSwitchSettings({mnuEscaneigParlat, [this] { mnuEscaneigParlatClick(); },
                               [this] { return Presses.IgnoreTenths(); },
@@ -157,7 +183,59 @@ void TFormPrincipal::MenuEscriureDirectamentUnaAdesaClick() {
   if (mnuEscaneig.Checked()) OpenKeyboard();
 }
 
+void TFormPrincipal::mnuAfegirPreferitClick() {
+  const std::string address = list_.PageAddress;
+  if (address.empty()) return;
+  const std::string name = Favs.Add(address, list_.PageTitle.empty() ? address : list_.PageTitle);
+  ShowFavourites();
+  Pages.Notice("Afegit als preferits: " + name);
+}
+
+void TFormPrincipal::mnuReanomenarPreferitClick() {
+  for (const controls::Favourite& f : Favs.List()) {
+    if (f.address != list_.PageAddress || f.address == StartPageAddress()) continue;
+    renaming_ = f.address;
+    typingName_ = true;
+    Keyboard.Open(f.name, mnuEscaneig.Checked());
+    if (Keyboard.Scanned()) Scan.ElementsOffered();
+    return;
+  }
+  Pages.Notice("Aquesta pàgina no és als preferits");
+}
+
+void TFormPrincipal::mnuTreurePreferitClick() {
+  if (Favs.Remove(list_.PageAddress)) {
+    ShowFavourites();
+    Pages.Notice("Tret dels preferits");
+  } else {
+    Pages.Notice("Aquesta pàgina no és als preferits");
+  }
+}
+
+void TFormPrincipal::ShowFavourites() {
+  const std::vector<controls::Favourite> list = Favs.List();
+  for (size_t i = 0; i < mnuPreferit.size(); ++i) {
+    platform::MenuItem& item = *mnuPreferit[i];
+    item.SetVisible(i < list.size());
+    if (i >= list.size()) continue;
+    // Its number underlined, for the first nine; "&" in a name is no mark.
+    std::string name;
+    for (const char c : list[i].name) name += c == '&' ? std::string("&&") : std::string(1, c);
+    std::string caption;
+    if (i < 9) caption.append("&").append(std::to_string(i + 1)).append(" ");
+    item.SetCaption(caption.append(name));
+    const std::string address = list[i].address;
+    item.OnClick = [this, address] {
+      try {
+        GoToAddress(address);
+      } catch (const BrowserError&) {
+      }
+    };
+  }
+}
+
 void TFormPrincipal::OpenKeyboard() {
+  typingName_ = false;
   std::vector<std::string> page;
   for (int32_t i = 1; i <= list_.UnitCount && i <= reading::UnitCapacity; ++i)
     page.push_back(list_.Units[static_cast<size_t>(i)].Text);
@@ -168,6 +246,11 @@ void TFormPrincipal::OpenKeyboard() {
 }
 
 void TFormPrincipal::KeyboardDone(const std::string& text) {
+  if (typingName_) {
+    typingName_ = false;
+    if (Favs.Rename(renaming_, text)) ShowFavourites();
+    return;
+  }
   if (text.empty()) {
     FocusPage();
     return;
@@ -258,6 +341,7 @@ void TFormPrincipal::FormCreate() {
   EnterArmed = true;
   Settings.ReadAndApply();
   Autosave.Start();
+  ShowFavourites();
 }
 
 void TFormPrincipal::FormClose() {

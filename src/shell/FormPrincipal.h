@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/Favourites.h"
 #include "controls/PageElementsScan.h"
 #include "controls/PageZoom.h"
+#include "controls/RateSteps.h"
 #include "controls/ReadingCommands.h"
 #include "controls/ScanKeyboard.h"
 #include "controls/Scanning.h"
@@ -73,6 +75,13 @@ class TFormPrincipal {
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem mnuRepetirEscrit{"mnuRepetirEscrit"};
+  // The favourites: add, rename, remove, then the favourites themselves, the
+  // first nine with Ctrl and their number.
+  platform::MenuItem mnuPreferits{"mnuPreferits"}, mnuAfegirPreferit{"mnuAfegirPreferit"},
+      mnuReanomenarPreferit{"mnuReanomenarPreferit"}, mnuTreurePreferit{"mnuTreurePreferit"},
+      N9{"N9"};
+  static constexpr size_t kFavouriteItems = 20;
+  std::vector<std::unique_ptr<platform::MenuItem>> mnuPreferit;
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -131,10 +140,14 @@ class TFormPrincipal {
   // The scanning keyboard, with the words it offers.
   controls::WordPrediction Words;
   controls::ScanKeyboard Keyboard;
+  // The user's named addresses, "Preferits".
+  controls::Favourites Favs;
   // Where the user put the page's keyboard; typing heard.
   PageFocus Focus;
   controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
+  // The second cycle's "Més ràpid" and "Més lent".
+  controls::RateSteps Rates{EditVelocitat, Sequencer, Speech, [this] { return SpeechState.On(); }};
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
   controls::SettingsFile Settings{{mnuCatala, SpeechState, mnuEscaneig, EditVelocitat,
@@ -195,6 +208,13 @@ class TFormPrincipal {
   void MenuEscriureDirectamentUnaAdesaClick();
   // The scanning keyboard over the address box.
   void OpenKeyboard();
+  // The current page among the favourites, named by its title.
+  void mnuAfegirPreferitClick();
+  // The current page's favourite renamed with the keyboard in the window.
+  void mnuReanomenarPreferitClick();
+  void mnuTreurePreferitClick();
+  // The favourites' items show the list as it is now.
+  void ShowFavourites();
   void mnuEscaneigClick() { Scan.Toggle(); }
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() {
@@ -285,6 +305,10 @@ class TFormPrincipal {
   int ShowSwitchPlaces(bool show);
   // The page's elements gathered and offered to the scan.
   void OfferPageElements();
+  // What the keyboard is typing: an address (or a search), or the new name
+  // of the favourite of `renaming_`.
+  std::string renaming_;
+  bool typingName_ = false;
   // What the keyboard typed, done: opened as an address or searched.
   void KeyboardDone(const std::string& text);
   // A short text over the reading, in the item voice, with the reading on.

@@ -162,33 +162,38 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     r.RunTo(6099);
     EXPECT_TRUE(PlacesShown(r).empty());
     r.RunTo(6100);
-    EXPECT_EQ(PlacesShown(r), (Lines{"Elements de\nla pàgina", "Llegir\nlinks", "Castellà",
-                                     "Tornar a\ncomenç"
-                                     "ar",
-                                     "Link\nllegit",
-                                     "Marc\nsegü"
-                                     "ent",
-                                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
-                                     "Silenciar\npàgina", "Aturar\nescaneig"}));
+    EXPECT_EQ(PlacesShown(r),
+              (Lines{"Elements de\nla pàgina", "Escriure", "Preferits", "Afegir als\npreferits",
+                     "Llegir\nlinks", "Castellà",
+                     "Tornar a\ncomenç"
+                     "ar",
+                     "Link\nllegit",
+                     "Marc\nsegü"
+                     "ent",
+                     "Més\nràpid", "Més\nlent", spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
+                     "Silenciar\npàgina", "Aturar\nescaneig"}));
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
-    r.RunTo(6100 + 1500 * 10 + 10);
+    r.RunTo(6100 + 1500 * 15 + 10);
     EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
-                              "15100:14", "16600:15", "18100:16", "19600:17", "21100:3"}));
+                              "15100:14", "16600:15", "18100:16", "19600:17", "21100:18",
+                              "22600:19", "24100:20", "25600:21", "27100:22", "28600:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
-      EXPECT_EQ(r.Said(6100), (Lines{"6100 Més ordres", "7600 Elements de la pàgina",
-                                     "9100 Llegir links", "10600 Castellà",
-                                     "12100 Tornar a començ"
-                                     "ar",
-                                     "13600 Link llegit",
-                                     "15100 Marc segü"
-                                     "ent",
-                                     "16600 Escaneig mut", "18100 Silenciar pàgina",
-                                     "19600 Aturar escaneig", "21100 Refrescar"}));
+      EXPECT_EQ(r.Said(6100),
+                (Lines{"6100 Més ordres", "7600 Elements de la pàgina", "9100 Escriure",
+                       "10600 Preferits", "12100 Afegir als preferits", "13600 Llegir links",
+                       "15100 Castellà",
+                       "16600 Tornar a començ"
+                       "ar",
+                       "18100 Link llegit",
+                       "19600 Marc segü"
+                       "ent",
+                       "21100 Més ràpid", "22600 Més lent", "24100 Escaneig mut",
+                       "25600 Silenciar pàgina", "27100 Aturar escaneig", "28600 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }
@@ -227,24 +232,24 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     const char* what;
     std::function<bool(SwitchRig&)> done;
   } const cases[] = {
-      {10, "links",
+      {13, "links",
        [](SwitchRig& r) {
          return r.list->ReadingMode == reading::ReadingMode::Links &&
                 r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &pàgina";
        }},
-      {11, "Castilian",
+      {14, "Castilian",
        [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},
-      {12, "restart",
+      {15, "restart",
        [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 1; }},
-      {13, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
-      {14, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
-      {15, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
-      {16, "page silenced",
+      {16, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
+      {17, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
+      {20, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
+      {21, "page silenced",
        [](SwitchRig& r) {
          return r.main.mnuSilenciarPagina.Checked() && !r.browser.sound.empty() &&
                 r.browser.sound.back().ends_with(" Mute");
        }},
-      {17, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+      {22, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -262,7 +267,7 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     EXPECT_TRUE(c.done(r));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_FALSE(r.main.TimerParo->Enabled()) << "no hold";
-    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 17);
+    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 22);
   }
 }
 
@@ -273,7 +278,7 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   r.RunTo(3100);  // on "Següent"; "Parar" at 4500
   r.Press(1600);  // long at 4600
   ASSERT_TRUE(r.main.Scan.InSecondCycle());
-  EXPECT_EQ(PlacesShown(r).at(2), "Català") << "the other language";
+  EXPECT_EQ(PlacesShown(r).at(5), "Català") << "the other language";
   r.RunTo(6200);  // on its first place since 6200
   r.WatchPointer();
   r.Press(1600);
@@ -308,13 +313,15 @@ TEST_F(SecondCycleReduced,
   RunTo(100);
   WatchPointer();
   Press(1600);
-  EXPECT_EQ(PlacesShown(*this), (Lines{"Elements de\nla pàgina",
-                                       "Marc\nsegü"
-                                       "ent",
-                                       "Silenciar\npàgina", "Aturar\nescaneig"}));
-  RunTo(1600 + 1500 * 5 + 10);
-  // The nine less the speech button: the places come at 8 to 11.
-  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:11", "9100:0"}));
+  EXPECT_EQ(PlacesShown(*this),
+            (Lines{"Elements de\nla pàgina", "Escriure", "Preferits", "Afegir als\npreferits",
+                   "Marc\nsegü"
+                   "ent",
+                   "Silenciar\npàgina", "Aturar\nescaneig"}));
+  RunTo(1600 + 1500 * 8 + 10);
+  // The nine less the speech button: the places come at 8 to 14.
+  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:11", "9100:12", "10600:13",
+                          "12100:14", "13600:0"}));
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ LINKS = page("Enllacos", "<p>Aquesta pàgina té una primera frase prou llarga p
 TARGETS = {f"p{i}.htm": page(f"Desti {n}", f"<p>Pagina {n}.</p>") for i, n in enumerate(NUMBERS, 1)}
 CAPTIONS = ["anterior", "següent", "parar", "refrescar", "re pag", "av pag", "tab", "al link", "no parlar"]
 ELEMENTS_PLACE = 9  # the second cycle's first place, "Elements de la pàgina", after the nine
-FIRST_PLACE = 10  # its next, "Llegir links"
+FIRST_PLACE = 13  # after "Escriure", "Preferits" and "Afegir als preferits", "Llegir links"
 # A page of 120 links with a form a third of the way down, its button
 # sending it; each link is its own line.
 BUTTON_AFTER = 40
