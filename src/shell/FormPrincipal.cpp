@@ -47,9 +47,11 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
               }
             },
             [this] {
-              const bool typing = Keyboard.Close();
+              // A long press on the keyboard goes on to the second cycle at
+              // once: a favourite stays three presses away from anywhere.
+              Keyboard.Close();
               const bool choosing = Favs.Stop();
-              return Elements.Stop() || typing || choosing;
+              return Elements.Stop() || choosing;
             },
             [this] { return Keyboard.Scanned(); }}),
       SwitchPlaces(
