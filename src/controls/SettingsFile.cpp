@@ -90,6 +90,7 @@ void SettingsFile::ReadAndApply() {
     const int32_t ignore = platform::ReadWholeNumber(read(kIgnorePressKey));
     switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
     switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
+    if (switch_->setLongPressOpens) switch_->setLongPressOpens(read(kLongPressKey) == kYes);
   }
   // Any other value, a missing key included, shows pages at their size.
   if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
@@ -143,6 +144,9 @@ SettingsFile::Entries SettingsFile::Current() const {
   }
   if (echoTyping_ != nullptr) {
     entries.emplace_back(kEchoTypingKey, echoTyping_->Checked() ? kYes : kNo);
+  }
+  if (switch_ && switch_->longPressOpens) {
+    entries.emplace_back(kLongPressKey, switch_->longPressOpens() ? kYes : kNo);
   }
   return entries;
 }

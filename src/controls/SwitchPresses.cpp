@@ -31,8 +31,9 @@ void SwitchPresses::Down(platform::Button* target) {
   target_ = target;
   // The link offered when the switch went down is the one the user heard.
   link_ = scan_.LinkOffered();
-  longPress_.SetInterval(std::clamp(scan_.StepInterval(), kShortestLongPress, kLongestLongPress));
   longPress_.SetEnabled(false);
+  if (!longPressOpens_) return;
+  longPress_.SetInterval(std::clamp(scan_.StepInterval(), kShortestLongPress, kLongestLongPress));
   longPress_.SetEnabled(true);
 }
 

@@ -173,7 +173,9 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                               [this] { return Presses.IgnoreTenths(); },
                               [this](int tenths) { Presses.SetIgnoreTenths(tenths); },
                               [this] { return Scan.DelayAfterPress(); },
-                              [this](bool on) { Scan.SetDelayAfterPress(on); }});
+                              [this](bool on) { Scan.SetDelayAfterPress(on); },
+                              [this] { return Presses.LongPressOpens(); },
+                              [this](bool on) { Presses.SetLongPressOpens(on); }});
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "controls/SwitchWindow.h"
+#include "support/TempDir.h"
 
 namespace sonavia::controls {
 namespace {
@@ -322,6 +324,51 @@ TEST_F(SecondCycleReduced,
   // The nine less the speech button: the places come at 8 to 14.
   EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:11", "9100:12", "10600:13",
                           "12100:14", "13600:0"}));
+}
+
+}  // namespace
+}  // namespace sonavia::controls
+
+namespace sonavia::controls {
+namespace {
+
+// A slow hand on "Av pag": its press of 1.8 s during the hold scrolls, as
+// a click does, unless the user asked for the second cycle.
+TEST(LongPressSetting, OffEveryPressIsAClickHoweverLongOnItOpensTheSecondCycle) {
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    SwitchRig r;
+    r.main.Presses.SetLongPressOpens(on);
+    r.LoadPage();
+    r.ScanOn(false);
+    ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
+    r.Press();
+    ASSERT_TRUE(r.main.TimerParo->Enabled()) << "held on Av pag";
+    r.input.calls.clear();
+    r.Press(1800);
+    const bool scrolled =
+        std::count(r.input.calls.begin(), r.input.calls.end(), "PressKey(34)") == 1;
+    EXPECT_EQ(scrolled, !on);
+    EXPECT_EQ(r.main.Scan.InSecondCycle(), on);
+  }
+}
+
+TEST(LongPressSetting, ReadFromTheSettingsAsExactlySi) {
+  struct Case {
+    const char* value;
+    bool on;
+  } const cases[] = {{"sí", true}, {"no", false}, {"Sí", false}, {nullptr, false}};
+  for (const Case& c : cases) {
+    testing::TempDir dir;
+    const std::string path = dir.File("Quelva2001.ini");
+    std::string text = "[Ombrix Sonavia]\n";
+    if (c.value != nullptr) text += std::string(kLongPressKey) + "=" + c.value + "\n";
+    testing::WriteBytes(path, text);
+    testing::SimulatedWindow window("/home/u");
+    window.main.Settings.SetPath(path);
+    window.main.FormCreate();
+    EXPECT_EQ(window.main.Presses.LongPressOpens(), c.on) << (c.value ? c.value : "absent");
+  }
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ SCANNING = {"Velocitat de lectura": "254", "Dècimes de segon que dura el pas d'
             "Dècimes de segon que dura el paro de l'escaneig": "30"}
 
 
+# The second cycle opens with a long press only when the user asks for it.
+LONG_PRESS = "Prémer llarg obre el segon cicle"
+
 NUMBERS = ["u", "dos", "tres", "quatre", "cinc", "sis", "set", "vuit"]
 # A sentence long enough that the captions keep interrupting it, then links.
 LINKS = page("Enllacos", "<p>Aquesta pàgina té una primera frase prou llarga perquè l'escaneig parlat "
@@ -97,7 +100,7 @@ class SwitchUser(Journey):
         """A switch user who listens: every button said as the scan reaches
         it, the links read, and one press on the one wanted."""
         run = self.started({"index.htm": LINKS, **TARGETS},
-                           settings={"Escaneig": "sí", "Escaneig parlat": "sí"})
+                           settings={"Escaneig": "sí", "Escaneig parlat": "sí", LONG_PRESS: "sí"})
         left, _, _, _ = run.geometry()
         arrivals = []  # (ms since the epoch, button index) as the pointer comes to each
 
@@ -148,7 +151,7 @@ class SwitchUser(Journey):
     def test_a_button_among_120_links_pressed_with_the_page_elements(self):
         """A long press, "Elements de la pàgina", the button's group, the button."""
         run = self.started({"index.htm": FORM, "enviat.htm": SENT},
-                           settings={"Escaneig": "sí", "Velocitat de lectura": "254"})
+                           settings={"Escaneig": "sí", "Velocitat de lectura": "254", LONG_PRESS: "sí"})
         self.assertSays(run, "formulari")
         left, _, _, _ = run.geometry()
 

@@ -50,7 +50,8 @@ class SwitchTypist(Journey):
     def test_a_search_typed_with_one_switch_at_a_step_of_one_second(self):
         run = self.started({"index.htm": START},
                            settings={"Escaneig": "sí", "Escaneig parlat": "sí", "Velocitat de lectura": "254",
-                                     "Dècimes de segon que dura el pas d'escaneig": "10"})
+                                     "Dècimes de segon que dura el pas d'escaneig": "10",
+                                     "Prémer llarg obre el segon cicle": "sí"})
         self.assertSays(run, "inici")
         time.sleep(1)
 
