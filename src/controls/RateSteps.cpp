@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/UnitTools.h"
+
 namespace sonavia::controls {
 
 RateSteps::RateSteps(platform::Edit& rateEdit, reading::ReadingSequencer& sequencer,
@@ -9,7 +11,10 @@ RateSteps::RateSteps(platform::Edit& rateEdit, reading::ReadingSequencer& sequen
     : rateEdit_(rateEdit), sequencer_(sequencer), speech_(speech), speechOn_(std::move(speechOn)) {}
 
 int32_t RateSteps::Rate() const {
-  return waiting_.value_or(speech_.AppliedRate);
+  if (waiting_) return *waiting_;
+  // The edit's rate, which the next reload of the library applies.
+  const int32_t shown = platform::ReadWholeNumber(rateEdit_.Text());
+  return speech::ValidRate(shown) ? shown : speech_.AppliedRate;
 }
 
 void RateSteps::Change(int32_t by, const char* words) {
