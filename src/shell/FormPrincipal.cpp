@@ -71,7 +71,10 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                   // The reading's mark gives way while the elements are framed.
                   if (first < 0) Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
                 },
-                [this](int index) { browser_.PressPageElement(index); },
+                [this](int index) {
+                  browser_.PressPageElement(index);
+                  TypeInField(index);
+                },
                 [this] { return mnuCastella.Checked(); }}),
       Keyboard({[this](const std::string& text) {
                   // Said within the step, as the scan's captions are.
@@ -80,12 +83,25 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                                                                    Speech.AppliedRate));
                 },
                 [this] {
-                  if (Keyboard.Open() && !typingName_) cboAddress.SetText(Keyboard.Text());
+                  if (Keyboard.Open() && Keyboard.Text() != typedShown_) {
+                    typedShown_ = Keyboard.Text();
+                    if (typingField_ >= 0) {
+                      browser_.TypeInPageElement(typingField_, typedShown_);
+                    } else if (!typingName_) {
+                      cboAddress.SetText(typedShown_);
+                    }
+                  }
                   Notify();
                 },
                 [this](const std::string& prefix) { return Words.Predict(prefix); },
                 [this] { return mnuCastella.Checked(); },
-                [this](const std::string& text) { KeyboardDone(text); }, [this] { FocusPage(); }}),
+                [this](const std::string& text) { KeyboardDone(text); },
+                [this] {
+                  // Closed over a page's field, the field keeps the keyboard.
+                  const bool field = typingField_ >= 0;
+                  typingField_ = -1;
+                  if (!field) FocusPage();
+                }}),
       Favs({[this] { return StartPageAddress(); },
             [this](const std::string& name) {
               StatusBar1.SetText(name);
@@ -200,6 +216,8 @@ void TFormPrincipal::mnuReanomenarPreferitClick() {
     if (f.address != list_.PageAddress || f.address == StartPageAddress()) continue;
     renaming_ = f.address;
     typingName_ = true;
+    typingField_ = -1;
+    typedShown_ = f.name;
     Keyboard.Open(f.name, mnuEscaneig.Checked());
     if (Keyboard.Scanned()) Scan.ElementsOffered();
     return;
@@ -238,8 +256,24 @@ void TFormPrincipal::ShowFavourites() {
   }
 }
 
+void TFormPrincipal::TypeInField(int index) {
+  const reading::PageControl* field = Elements.Element(static_cast<size_t>(index));
+  if (field == nullptr || !mnuEscaneig.Checked()) return;
+  // A password is never shown in large letters on the screen.
+  if (field->kind != reading::ControlKind::TextField &&
+      field->kind != reading::ControlKind::TextArea)
+    return;
+  typingName_ = false;
+  typingField_ = index;
+  typedShown_ = field->value;
+  Keyboard.Open(field->value, true);
+  if (Keyboard.Scanned()) Scan.ElementsOffered();
+}
+
 void TFormPrincipal::OpenKeyboard() {
   typingName_ = false;
+  typingField_ = -1;
+  typedShown_ = cboAddress.Text();
   std::vector<std::string> page;
   for (int32_t i = 1; i <= list_.UnitCount && i <= reading::UnitCapacity; ++i)
     page.push_back(list_.Units[static_cast<size_t>(i)].Text);
@@ -250,6 +284,12 @@ void TFormPrincipal::OpenKeyboard() {
 }
 
 void TFormPrincipal::KeyboardDone(const std::string& text) {
+  if (typingField_ >= 0) {
+    // "Fet" is Enter in the field: the page sends its form.
+    typingField_ = -1;
+    PressKey(platform::kReturnKey);
+    return;
+  }
   if (typingName_) {
     typingName_ = false;
     if (Favs.Rename(renaming_, text)) ShowFavourites();

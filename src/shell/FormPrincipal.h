@@ -309,6 +309,13 @@ class TFormPrincipal {
   // of the favourite of `renaming_`.
   std::string renaming_;
   bool typingName_ = false;
+  // The page's field the keyboard types in (from 0), or -1.
+  int typingField_ = -1;
+  // The text as the keyboard last typed it where it types.
+  std::string typedShown_;
+  // A field pressed among the page's elements, while scanning: the keyboard
+  // types in it.
+  void TypeInField(int index);
   // What the keyboard typed, done: opened as an address or searched.
   void KeyboardDone(const std::string& text);
   // A short text over the reading, in the item voice, with the reading on.
