@@ -101,7 +101,8 @@ class Scanning : public reading::LinkListener {
   void CheckStepEdit();
   void CheckPauseEdit();
 
-  // The toolbar index of the button shown framed, or kNoFrame.
+  // The index among the buttons shown of the one framed, or kNoFrame; in
+  // the second cycle its places show in the nine buttons' stead.
   int FramedIndex() const { return framed_; }
 
   // Scanning is on, spoken scanning checked and available.
@@ -147,6 +148,8 @@ class Scanning : public reading::LinkListener {
   void SetFrame(int index);
   // The pointer on the button at the scan's position, and the frame.
   void Place();
+  // The scan's place among the buttons shown.
+  int Shown() const;
   void Advance();
   void Reach();
   void Rest();

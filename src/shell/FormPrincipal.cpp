@@ -327,6 +327,19 @@ void TFormPrincipal::OfferPageElements() {
 int TFormPrincipal::ShowSwitchPlaces(bool show) {
   const int shown = SwitchPlaces.Show(show);
   ImageQuelva2000.SetVisible(!show || shown == 0);
+  // The places take the nine buttons' room, so that all of them fit on the
+  // screen; the nine come back as they were.
+  const size_t nine = buttons_.size() - SwitchPlaces.Buttons().size();
+  if (show && shown > 0 && ninesShown_.empty()) {
+    for (size_t i = 0; i < nine; ++i) {
+      ninesShown_.push_back(buttons_[i]->Visible());
+      buttons_[i]->SetVisible(false);
+    }
+  } else if (!show && !ninesShown_.empty()) {
+    for (size_t i = 0; i < nine && i < ninesShown_.size(); ++i)
+      buttons_[i]->SetVisible(ninesShown_[i]);
+    ninesShown_.clear();
+  }
   return shown;
 }
 

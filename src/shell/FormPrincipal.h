@@ -335,6 +335,8 @@ class TFormPrincipal {
   bool keyboardMoving_ = false;
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
+  // While the second cycle shows: whether each of the nine buttons showed.
+  std::vector<bool> ninesShown_;
   std::vector<const platform::MenuItem*> checkable_;
 };
 

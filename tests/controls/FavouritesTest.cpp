@@ -67,8 +67,8 @@ class FavouritesOnDisk : public ::testing::Test {
 TEST_F(FavouritesOnDisk, BrokenLinesAreSkippedAndKeptWhereTheyWereWhenTheFileIsWritten) {
   WriteFile("https://a.cat/\tA\r\nres de res\nhttps://b.cat/\tB\n\xff\xfe\tX\n");
   favs.Load(path);
-  EXPECT_EQ(Names(), (Lines{"Pàgina d'inici file:///w/index.htm", "A https://a.cat/",
-                            "B https://b.cat/"}));
+  EXPECT_EQ(Names(),
+            (Lines{"Pàgina d'inici file:///w/index.htm", "A https://a.cat/", "B https://b.cat/"}));
   EXPECT_EQ(favs.Add("https://c.cat/", "El\ntemps\t a C"), "El temps a C");
   EXPECT_TRUE(favs.Rename("https://a.cat/", "Ara A"));
   EXPECT_TRUE(favs.Remove("https://b.cat/"));
@@ -103,7 +103,8 @@ TEST(FavouritesBySwitch, AFavouriteOpensInThreePressesFromAnyStateAndThePageIsAd
       {"on the buttons", [](SwitchRig&) {}},
       {"resting", [](SwitchRig& r) { r.RunUntil([&] { return r.main.Scan.Resting(); }, 90000); }},
       {"typing", [](SwitchRig& r) { r.main.OpenKeyboard(); }},
-      {"on a link", [](SwitchRig& r) {
+      {"on a link",
+       [](SwitchRig& r) {
          r.main.mnuCanviLlegirLinksLecturesClick();
          r.RunUntil([&] { return r.main.Scan.LinkOffered() > 0; });
        }},
@@ -120,7 +121,8 @@ TEST(FavouritesBySwitch, AFavouriteOpensInThreePressesFromAnyStateAndThePageIsAd
     r.Press(1600);
     ++presses;
     ASSERT_TRUE(r.RunUntil([&] {
-      return r.ButtonAt(r.Pointer()) == &r.main.SwitchPlaces.SpeedButtonEscPreferits;
+      return r.main.Scan.InSecondCycle() &&
+             r.ButtonAt(r.main.Scan.FramedIndex()) == &r.main.SwitchPlaces.SpeedButtonEscPreferits;
     }));
     r.Press();
     ++presses;
@@ -139,7 +141,8 @@ TEST(FavouritesBySwitch, AFavouriteOpensInThreePressesFromAnyStateAndThePageIsAd
   r.RunTo(r.loop.Elapsed() + 2000);
   r.Press(1600);
   ASSERT_TRUE(r.RunUntil([&] {
-    return r.ButtonAt(r.Pointer()) == &r.main.SwitchPlaces.SpeedButtonEscAfegirPreferit;
+    return r.main.Scan.InSecondCycle() && r.ButtonAt(r.main.Scan.FramedIndex()) ==
+                                              &r.main.SwitchPlaces.SpeedButtonEscAfegirPreferit;
   }));
   r.Press();
   ASSERT_EQ(r.main.Favs.List().size(), 2u);

@@ -157,7 +157,8 @@ struct ElementsRig : SwitchRig {
     LoadPage();
     EXPECT_TRUE(RunUntil([&] { return Pointer() == 2; }));
     Press(1600);
-    EXPECT_TRUE(RunUntil([&] { return Pointer() == 9; }));
+    // The first place, where "Anterior" was.
+    EXPECT_TRUE(RunUntil([&] { return Pointer() == 0 && main.Scan.InSecondCycle(); }));
     Press();
   }
 };

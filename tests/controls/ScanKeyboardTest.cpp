@@ -172,8 +172,10 @@ TEST(ScanKeyboardWindow, ASwitchTypesASearchIntoTheAddressBoxAndOpensIt) {
     ++presses;
   };
   press(1200);
-  ASSERT_TRUE(r.RunUntil(
-      [&] { return r.ButtonAt(r.Pointer()) == &r.main.SwitchPlaces.SpeedButtonEscEscriure; }));
+  ASSERT_TRUE(r.RunUntil([&] {
+    return r.main.Scan.InSecondCycle() &&
+           r.ButtonAt(r.main.Scan.FramedIndex()) == &r.main.SwitchPlaces.SpeedButtonEscEscriure;
+  }));
   press();
   ASSERT_TRUE(r.main.Keyboard.Scanned());
   EXPECT_EQ(r.main.cboAddress.Text(), "file:///w/index.htm");

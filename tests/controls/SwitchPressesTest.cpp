@@ -179,9 +179,10 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
     r.RunTo(6100 + 1500 * 15 + 10);
-    EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
-                              "15100:14", "16600:15", "18100:16", "19600:17", "21100:18",
-                              "22600:19", "24100:20", "25600:21", "27100:22", "28600:3"}));
+    // The places in the nine buttons' stead, from the toolbar's left end.
+    EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:0", "9100:1", "10600:2", "12100:3", "13600:4",
+                              "15100:5", "16600:6", "18100:7", "19600:8", "21100:9", "22600:10",
+                              "24100:11", "25600:12", "27100:13", "28600:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
@@ -234,24 +235,24 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     const char* what;
     std::function<bool(SwitchRig&)> done;
   } const cases[] = {
-      {13, "links",
+      {4, "links",
        [](SwitchRig& r) {
          return r.list->ReadingMode == reading::ReadingMode::Links &&
                 r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &pàgina";
        }},
-      {14, "Castilian",
+      {5, "Castilian",
        [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},
-      {15, "restart",
+      {6, "restart",
        [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 1; }},
-      {16, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
-      {17, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
-      {20, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
-      {21, "page silenced",
+      {7, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
+      {8, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
+      {11, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
+      {12, "page silenced",
        [](SwitchRig& r) {
          return r.main.mnuSilenciarPagina.Checked() && !r.browser.sound.empty() &&
                 r.browser.sound.back().ends_with(" Mute");
        }},
-      {22, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+      {13, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -263,13 +264,13 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     // Long on "Av pag", where a choice would hold the pointer.
     ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
     r.Press(1600);
-    ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == c.place; }));
+    ASSERT_TRUE(r.RunUntil([&] { return r.main.Scan.FramedIndex() == c.place; }));
     r.library.ClearLog();
     r.Press();
     EXPECT_TRUE(c.done(r));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_FALSE(r.main.TimerParo->Enabled()) << "no hold";
-    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 22);
+    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 13);
   }
 }
 
@@ -287,7 +288,7 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   EXPECT_FALSE(r.main.Scan.InSecondCycle());
   EXPECT_TRUE(PlacesShown(r).empty());
   r.RunTo(9300);
-  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2", "9200:3"}))
+  EXPECT_EQ(r.moves, (Lines{"7600:1", "7700:2", "9200:3"}))
       << "back on \"Parar\", where the scan was, as soon as the press is long, and on";
 }
 
@@ -321,9 +322,9 @@ TEST_F(SecondCycleReduced,
                    "ent",
                    "Silenciar\npàgina", "Aturar\nescaneig"}));
   RunTo(1600 + 1500 * 8 + 10);
-  // The nine less the speech button: the places come at 8 to 14.
-  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:11", "9100:12", "10600:13",
-                          "12100:14", "13600:0"}));
+  // The places in the stead of the nine less the speech button.
+  EXPECT_EQ(moves, (Lines{"1500:0", "3100:0", "4600:1", "6100:2", "7600:3", "9100:4", "10600:5",
+                          "12100:6", "13600:0"}));
 }
 
 }  // namespace

@@ -32,8 +32,11 @@ LINKS = page("Enllacos", "<p>Aquesta pàgina té una primera frase prou llarga p
              + "</ul>")
 TARGETS = {f"p{i}.htm": page(f"Desti {n}", f"<p>Pagina {n}.</p>") for i, n in enumerate(NUMBERS, 1)}
 CAPTIONS = ["anterior", "següent", "parar", "refrescar", "re pag", "av pag", "tab", "al link", "no parlar"]
-ELEMENTS_PLACE = 9  # the second cycle's first place, "Elements de la pàgina", after the nine
-FIRST_PLACE = 13  # after "Escriure", "Preferits" and "Afegir als preferits", "Llegir links"
+# The second cycle's places stand where the nine buttons were: its first,
+# "Elements de la pàgina", and after "Escriure", "Preferits" and "Afegir als
+# preferits", "Llegir links".
+ELEMENTS_PLACE = 0
+FIRST_PLACE = 4
 # A page of 120 links with a form a third of the way down, its button
 # sending it; each link is its own line.
 BUTTON_AFTER = 40
