@@ -76,11 +76,9 @@ std::vector<KeyboardRow> KeyboardLayout(bool castilian, const std::vector<std::s
   std::vector<KeyboardRow> rows(kLetterRows);
   size_t next = 0;
   for (size_t diagonal = 0; next < symbols.size(); ++diagonal) {
-    for (size_t r = 0; r < kLetterRows && r <= diagonal && next < symbols.size(); ++r) {
-      // Cells are filled diagonal by diagonal, so each row's next key is at
-      // place diagonal - r.
-      if (rows[r].keys.size() == diagonal - r) rows[r].keys.push_back(symbols[next++]);
-    }
+    // Row r's next key is at place diagonal - r: the rows fill in step.
+    for (size_t r = 0; r < kLetterRows && r <= diagonal && next < symbols.size(); ++r)
+      rows[r].keys.push_back(symbols[next++]);
   }
   for (KeyboardRow& row : rows) row.spoken = FirstKeys(row.keys);
 

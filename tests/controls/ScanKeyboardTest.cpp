@@ -134,6 +134,7 @@ TEST(WordPrediction, OwnWordsFirstThenThePagesMostUsedStartingWithWhatIsTyped) {
       {"BAR", {"barca", "barcelona"}},
       {"àv", {"àvia"}},
       {"barce", {"barcelona"}},
+      {"temps", {"tempsdoci"}},
       {"x", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(p.Predict(c.prefix), c.words) << c.prefix;
