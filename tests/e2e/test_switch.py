@@ -166,12 +166,18 @@ class SwitchUser(Journey):
         time.sleep(1.7)
         run.display.xdotool("mouseup", 1)
         self.press_on(run, left, ELEMENTS_PLACE, 10)
-        # Each group is said by the names of its ends and cut by the next; a
-        # listener presses as the button's group begins: as the one before it
-        # is cut. The button comes first in its group, said as it begins.
-        for said in ("enllaç 33, enllaç 40", "envia, enllaç 47"):
-            self.assertTrue(wait_for(lambda: heard(said, start), 40, 0.02), run.texts(start))
-            run.display.xdotool("click", 1)
+        # Each group is said by the names of its ends, a step (1.5 s) each; a
+        # listener presses as the button's group begins: a step after the one
+        # before it began. The button comes first in its group, said as it
+        # begins: the next press.
+        said = "enllaç 33, enllaç 40"
+        self.assertTrue(wait_for(lambda: heard(said, start), 40, 0.02), run.texts(start))
+        began_saying = next(u["start"] for u in run.utterances()[start:] if u["text"] == said)
+        time.sleep(max(0.0, (began_saying + 1700 - time.time() * 1000) / 1000))
+        run.display.xdotool("click", 1)
+        time.sleep(0.3)
+        run.display.xdotool("click", 1)
+        self.assertTrue(wait_for(lambda: heard("botó, envia", start), 10, 0.02), run.texts(start))
         self.assertTrue(wait_for(lambda: run.title() == "Sonavia - Enviat", 10), run.title())
         seconds = time.monotonic() - began
         print(f"\nbutton after {BUTTON_AFTER} of 120 links: 4 presses, {seconds:.1f} s", flush=True)
