@@ -44,6 +44,7 @@ KeyboardPanel::KeyboardPanel(QWidget* parent, controls::ScanKeyboard& keyboard,
   text_ = new QLabel(this);
   text_->setObjectName(QStringLiteral("TextTeclat"));
   text_->setAccessibleName(QStringLiteral("Text escrit"));
+  text_->setAccessibleDescription(QStringLiteral("El que s'escriu amb el teclat"));
   text_->setFont(LargeFont(1.8, 16.0));
   // Dark text on a light field, framed: the typed text stands apart from
   // the keys.
@@ -93,6 +94,7 @@ void KeyboardPanel::Rebuild() {
       button->setMinimumWidth(44);
       button->setFixedHeight(kKeyHeight);
       button->setAccessibleName(FromCore(key.spoken));
+      button->setAccessibleDescription(QStringLiteral("Una tecla del teclat"));
       button->setFocusPolicy(Qt::ClickFocus);
       button->installEventFilter(this);
       filter_->WatchControl(button);

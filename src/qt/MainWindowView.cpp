@@ -173,6 +173,9 @@ void MainWindowView::Refresh() {
     widget->setText(FromCore(button->Caption()));
     widget->setEnabled(button->Enabled());
     widget->setVisible(button->Visible());
+    // One that goes while the switch holds it down (the second cycle's
+    // places take its room) comes back up.
+    if (!button->Visible() && widget->isDown()) widget->setDown(false);
     widget->setToolTip(FromCore(button->Hint()));
   }
   logo_->setToolTip(FromCore(form_->ImageQuelva2000.Hint()));
