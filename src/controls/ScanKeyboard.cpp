@@ -188,6 +188,18 @@ void ScanKeyboard::PressKey(size_t row, size_t key) {
   Type(chosen);
 }
 
+void ScanKeyboard::TypeText(const std::string& text) {
+  if (open_ && !text.empty()) Type({text, text, text, KeyKind::Character});
+}
+
+void ScanKeyboard::DeleteKey() {
+  if (open_) Type({"", "", "", KeyKind::Delete});
+}
+
+void ScanKeyboard::CloseKey() {
+  if (open_) Type({"", "", "", KeyKind::Close});
+}
+
 void ScanKeyboard::Type(const KeyboardKey& key) {
   switch (key.kind) {
     case KeyKind::Done: {

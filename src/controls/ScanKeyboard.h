@@ -68,6 +68,11 @@ class ScanKeyboard {
   void Press();
   // A key pressed directly, with the mouse or the keyboard.
   void PressKey(size_t row, size_t key);
+  // Characters typed on a keyboard while the keys have it, and its
+  // Backspace and Escape ("Esborrar", "Tancar").
+  void TypeText(const std::string& text);
+  void DeleteKey();
+  void CloseKey();
 
   const std::vector<KeyboardRow>& Rows() const { return rows_; }
   const std::string& Text() const { return text_; }

@@ -119,8 +119,11 @@ void KeyboardPanel::Rebuild() {
 void KeyboardPanel::Refresh(bool pointer) {
   if (!keyboard_.Open()) {
     frame_->Follow(nullptr);
+    wasOpen_ = false;
     return;
   }
+  const bool opened = !wasOpen_;
+  wasOpen_ = true;
   // The rows change with the words offered; the keys are made again then.
   const auto& rows = keyboard_.Rows();
   bool same = rows.size() == shown_.size();
@@ -148,6 +151,9 @@ void KeyboardPanel::Refresh(bool pointer) {
     if (key >= 0 && key < static_cast<int>(keys.size())) framed = keys[static_cast<size_t>(key)];
   }
   frame_->Follow(framed);
+  // Opened without the scan (from the menu), the keys take the keyboard.
+  if (opened && !keyboard_.Scanned() && !keys_.empty() && !keys_[0].empty())
+    keys_[0][0]->setFocus(Qt::OtherFocusReason);
   if (pointer && framed != nullptr && framed->isVisible()) {
     // A row's middle lies apart from its keys: the pointer moves at each
     // step, the first key included.
@@ -190,8 +196,21 @@ bool KeyboardPanel::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Enter:
           keys_[r][k]->click();
           return true;
-        default:
-          return false;
+        case Qt::Key_Backspace:
+          keyboard_.DeleteKey();
+          return true;
+        case Qt::Key_Escape:
+          keyboard_.CloseKey();
+          return true;
+        default: {
+          // A letter typed goes in as the key for it would.
+          const QString typed = press->text();
+          const bool plain = (press->modifiers() &
+                              (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+          if (!plain || typed.isEmpty() || !typed.at(0).isPrint()) return false;
+          keyboard_.TypeText(ToCore(typed));
+          return true;
+        }
       }
     }
   }

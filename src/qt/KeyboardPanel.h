@@ -46,6 +46,7 @@ class KeyboardPanel : public QWidget {
   std::vector<std::vector<std::string>> shown_;
   ScanFrame* frame_;
   QFont keyFont_;
+  bool wasOpen_ = false;
 };
 
 }  // namespace sonavia::qt

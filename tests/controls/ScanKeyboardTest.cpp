@@ -100,6 +100,19 @@ TEST(ScanKeyboard, KeysTypeReplaceDeleteFinishWordsAndEnd) {
   }
 }
 
+TEST(ScanKeyboard, AKeyboardTypesInItsKeysToo) {
+  Typist t;
+  t.keyboard.Open("vell", false);
+  t.keyboard.TypeText("à");
+  t.keyboard.TypeText("b");
+  t.keyboard.DeleteKey();
+  t.keyboard.TypeText("ç");
+  EXPECT_EQ(t.keyboard.Text(), "àç");
+  t.keyboard.CloseKey();
+  EXPECT_TRUE(t.closed);
+  EXPECT_EQ(t.done, "-");
+}
+
 TEST(ScanKeyboard, ARowPassedOverGoesBackToTheRowsThereAndAKeyToTheFirstRow) {
   Typist t;
   t.keyboard.Open("", true);
