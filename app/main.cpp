@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
                              reading::TheReadingList(), aboutBox);
   window->Bind(form);
   form.Settings.SetPath(settingsPath);
+  form.Favs.Load(system::SettingsFilePath(controls::kFavouritesFileName));
   form.SetStartAddress(qt::ToCore(QString::fromLocal8Bit(line.address.c_str())));
   auto aboutView = std::make_unique<qt::AboutBoxView>(aboutBox, window.get());
   oneWindow.SetOnAsked([&window, &form] {

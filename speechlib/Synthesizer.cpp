@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "Engine.h"
+#include "Rate.h"
 #include "Session.h"
 #include "TextPrep.h"
 #include "VoiceChoice.h"
@@ -42,6 +43,7 @@ constexpr Speaker kSpeakers[3] = {{"m1", 35}, {"f2", 50}, {"f4", 80}};
 struct Job {
   Session* session;
   uint64_t gen;
+  TimeScale* scale;
 };
 Job* gJob = nullptr;
 
@@ -59,14 +61,14 @@ int OnSamples(short* wav, int numSamples, espeak_EVENT* /*events*/) noexcept {
     s.cv.wait(lk, [&] { return g != s.gen || s.quit || s.queuedSamples < ahead; });
     if (g != s.gen || s.quit) return 1;
     if (wav != nullptr && numSamples > 0) {
-      // Copied with the lock let go, so that a caller's Read never waits
-      // for it.
+      // Copied, at the rate's speed, with the lock let go, so that a
+      // caller's Read never waits for it.
       lk.unlock();
-      Chunk chunk{g, std::vector<int16_t>(wav, wav + numSamples), false};
+      Chunk chunk{g, gJob->scale->Put(wav, numSamples), false};
       lk.lock();
       if (g != s.gen || s.quit) return 1;
+      s.queuedSamples += chunk.samples.size();
       s.queue.push_back(std::move(chunk));
-      s.queuedSamples += static_cast<size_t>(numSamples);
       s.cv.notify_all();
     }
     return 0;
@@ -231,14 +233,26 @@ void Synthesizer::Speak(Session& s, Request& request) {
     espeak_SetVoiceByName(voice.c_str());
     appliedVoice_ = voice;
   }
-  espeak_SetParameter(espeakRATE, request.rate, 0);
+  // eSpeak NG at one rate; the rate's speed comes from the time-scaling.
+  espeak_SetParameter(espeakRATE, kNativeWordsPerMinute, 0);
   espeak_SetParameter(espeakPITCH, kSpeakers[request.speaker].pitch, 0);
-  Job job{&s, g};
+  TimeScale scale(s.sampleRate, SpeedFactor(request.rate));
+  Job job{&s, g, &scale};
   gJob = &job;
   // Spoken whole, given up at a Stop, or refused: either way it ends here,
   // and a refused text does not keep the status busy.
   SynthBelowSpaces(utf8);
   gJob = nullptr;
+  // What the time-scaling still holds ends the text.
+  std::vector<int16_t> rest = scale.End();
+  if (!rest.empty()) {
+    std::lock_guard lock(s.mu);
+    if (s.gen == g && !s.quit) {
+      s.queuedSamples += rest.size();
+      s.queue.push_back(Chunk{g, std::move(rest), false});
+      s.cv.notify_all();
+    }
+  }
   end();
 }
 

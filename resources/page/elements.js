@@ -6,7 +6,8 @@
 //
 // Values: {op: 'list'} answers {consent, elements: [description]}; {op:
 // 'press', index} presses the element at `index` of the last list (from 0):
-// a field takes the keyboard, anything else is clicked as well.
+// a field takes the keyboard, anything else is clicked as well; {op: 'type',
+// index, text} puts the text in that field, as typing would.
 (function (values) {
   var page = window.__sonaviaPage;
   if (!page) return {consent: 0, elements: []};
@@ -43,6 +44,21 @@
     el.scrollIntoView({block: 'center', inline: 'nearest'});
     el.focus();
     if (!/^(text|password|textarea|list)$/.test(kind)) el.click();
+    return true;
+  }
+  if (values.op === 'type') {
+    var field = (page.elements || [])[values.index];
+    if (!field || !field.isConnected) return false;
+    if (field.isContentEditable) {
+      field.textContent = values.text;
+    } else if ('value' in field) {
+      field.value = values.text;
+    } else {
+      return false;
+    }
+    // The page hears it as typing.
+    field.dispatchEvent(new Event('input', {bubbles: true}));
+    field.dispatchEvent(new Event('change', {bubbles: true}));
     return true;
   }
   page.forgetLabels();

@@ -47,6 +47,10 @@ class PageElementsScan {
   // Leaves at once; returns whether it was offering anything.
   bool Stop();
 
+  // The element at `index` of the last list, if there is one.
+  const reading::PageControl* Element(size_t index) const {
+    return index < elements_.size() ? &elements_[index] : nullptr;
+  }
   // For the view and the tests: the range offered now, [first, last].
   std::pair<size_t, size_t> Offered() const;
 

@@ -97,18 +97,26 @@ void Scanning::Advance() {
 }
 
 void Scanning::Place() {
-  const platform::Point origin = input_.ClientToScreen(kInsideButton);
-  input_.SetCursorPos({origin.x + f_.position * f_.pitch, origin.y});
+  if (!(hooks_.pointerElsewhere && hooks_.pointerElsewhere())) {
+    const platform::Point origin = input_.ClientToScreen(kInsideButton);
+    input_.SetCursorPos({origin.x + Shown() * f_.pitch, origin.y});
+  }
   // A tick already queued when scanning went off still moves the pointer,
   // but the frame shows only while scanning is on, and at rest only on a
   // link offered.
   const bool shown =
       c_.item.Checked() && (!resting_ || link_ != LinkWait::None) && !ElementsActive();
-  SetFrame(shown ? f_.position : kNoFrame);
+  SetFrame(shown ? Shown() : kNoFrame);
+}
+
+int Scanning::Shown() const {
+  // The second cycle's places stand where the nine buttons were.
+  if (!inSecondCycle_) return f_.position;
+  return f_.position > f_.last ? f_.position - f_.last - 1 : 0;
 }
 
 void Scanning::Reach() {
-  if (Speaks() && hooks_.reached) hooks_.reached(f_.position);
+  if (Speaks() && hooks_.reached) hooks_.reached(Shown());
 }
 
 void Scanning::Hold() {
@@ -213,8 +221,10 @@ void Scanning::ToggleSecondCycle() {
   inSecondCycle_ = true;
   secondCyclePlaces_ = places;
   positionBeforeSecondCycle_ = f_.position;
-  // The next step, one step from now, lands on its first place.
+  // The next step, one step from now, lands on its first place; until
+  // then no button is framed, the nine having given way.
   f_.position = f_.last;
+  SetFrame(kNoFrame);
   c_.step.SetEnabled(false);
   c_.step.SetEnabled(true);
   if (Speaks() && hooks_.told) hooks_.told(ScanNews::SecondCycle);

@@ -79,6 +79,9 @@ class Scanning : public reading::LinkListener {
     std::function<bool()> elementsActive{};
     std::function<void()> elementsStep{};
     std::function<bool()> elementsEnd{};
+    // Whether something offered in place of the buttons puts the pointer
+    // on what it offers itself (the scanning keyboard).
+    std::function<bool()> pointerElsewhere{};
   };
   Scanning(Controls controls, Fields fields, platform::Input& input, Hooks hooks);
   Scanning(const Scanning&) = delete;
@@ -98,7 +101,8 @@ class Scanning : public reading::LinkListener {
   void CheckStepEdit();
   void CheckPauseEdit();
 
-  // The toolbar index of the button shown framed, or kNoFrame.
+  // The index among the buttons shown of the one framed, or kNoFrame; in
+  // the second cycle its places show in the nine buttons' stead.
   int FramedIndex() const { return framed_; }
 
   // Scanning is on, spoken scanning checked and available.
@@ -147,6 +151,8 @@ class Scanning : public reading::LinkListener {
   void SetFrame(int index);
   // The pointer on the button at the scan's position, and the frame.
   void Place();
+  // The scan's place among the buttons shown.
+  int Shown() const;
   void Advance();
   void Reach();
   void Rest();

@@ -90,6 +90,7 @@ void SettingsFile::ReadAndApply() {
     const int32_t ignore = platform::ReadWholeNumber(read(kIgnorePressKey));
     switch_->setIgnoreTenths(ValidIgnoreTenths(ignore) ? ignore : 0);
     switch_->setDelayAfterPress(read(kDelayAfterPressKey) == kYes);
+    if (switch_->setLongPressOpens) switch_->setLongPressOpens(read(kLongPressKey) == kYes);
   }
   // Any other value, a missing key included, shows pages at their size.
   if (zoom_ != nullptr) zoom_->Restore(read(kZoomKey));
@@ -155,6 +156,9 @@ SettingsFile::Entries SettingsFile::Current() const {
   if (letScreenReader_ != nullptr) {
     entries.emplace_back(kLetScreenReaderKey, letScreenReader_->Checked() ? kYes : kNo);
     entries.emplace_back(kScreenReaderOfferedKey, *screenReaderOffered_ ? kYes : kNo);
+  }
+  if (switch_ && switch_->longPressOpens) {
+    entries.emplace_back(kLongPressKey, switch_->longPressOpens() ? kYes : kNo);
   }
   return entries;
 }

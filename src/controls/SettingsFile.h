@@ -49,6 +49,7 @@ inline constexpr const char* kPageLanguageKey = "Llengua de la pàgina";
 inline constexpr const char* kEchoTypingKey = "Repetir el que s'escriu";
 inline constexpr const char* kLetScreenReaderKey = "Deixar parlar el lector de pantalla";
 inline constexpr const char* kScreenReaderOfferedKey = "Lector de pantalla ofert";
+inline constexpr const char* kLongPressKey = "Prémer llarg obre el segon cicle";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -92,6 +93,10 @@ class SettingsFile {
     std::function<void(int)> setIgnoreTenths;
     std::function<bool()> delayAfterPress;
     std::function<void(bool)> setDelayAfterPress;
+    // Whether a long press opens the second cycle ("no" at first: every
+    // press a click, as a user who never asked for more expects).
+    std::function<bool()> longPressOpens{};
+    std::function<void(bool)> setLongPressOpens{};
   };
   void SetSwitchSettings(SwitchSettings settings) { switch_.emplace(std::move(settings)); }
   // The page's zoom, in percent.

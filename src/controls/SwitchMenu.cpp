@@ -8,7 +8,12 @@ namespace sonavia::controls {
 
 SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run,
                        std::function<void()> pageElements)
-    : i_(items) {
+    : i_(items), run_(run) {
+  for (platform::MenuItem* item : {&write_, &favourites_, &rate_}) item->SetEnabled(false);
+  for (platform::Button* button :
+       {&SpeedButtonEscEscriure, &SpeedButtonEscPreferits, &SpeedButtonEscAfegirPreferit,
+        &SpeedButtonEscMesRapid, &SpeedButtonEscMesLent})
+    button->SetVisible(false);
   auto wire = [&run](platform::Button& button, std::function<void()> command) {
     button.SetVisible(false);
     button.OnClick = [run, command] { run(command); };
@@ -29,19 +34,40 @@ SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void(
   wire(SpeedButtonEscAturar, click(i_.scanning));
 }
 
+void SwitchMenu::SetMore(More more) {
+  more_ = std::move(more);
+  auto wire = [this](platform::Button& button, const std::function<void()>& command,
+                     bool runsInCycle = false) {
+    // The speed changes where the scan is: the next press can change it again.
+    if (runsInCycle) {
+      button.OnClick = [command] {
+        if (command) command();
+      };
+    } else {
+      button.OnClick = [run = run_, command] { run(command); };
+    }
+  };
+  wire(SpeedButtonEscEscriure, more_.write);
+  wire(SpeedButtonEscPreferits, more_.favourites);
+  wire(SpeedButtonEscAfegirPreferit, more_.addFavourite);
+  wire(SpeedButtonEscMesRapid, more_.faster, true);
+  wire(SpeedButtonEscMesLent, more_.slower, true);
+  write_.SetEnabled(static_cast<bool>(more_.write));
+  favourites_.SetEnabled(static_cast<bool>(more_.favourites));
+}
+
 std::vector<SwitchMenu::Place> SwitchMenu::Places() {
   // The item that decides whether the language place shows is the one it
   // would choose.
   platform::MenuItem& language = i_.castilian.Enabled() ? i_.castilian : i_.catalan;
-  return {{SpeedButtonEscElements, elements_},
-          {SpeedButtonEscLinks, i_.pageOrLinks},
-          {SpeedButtonEscLlengua, language},
-          {SpeedButtonEscComencar, i_.restart},
-          {SpeedButtonEscLinkLlegit, i_.followLinkRead},
-          {SpeedButtonEscMarc, i_.nextFrame},
-          {SpeedButtonEscParlat, i_.spoken},
-          {SpeedButtonEscSo, i_.pageSound},
-          {SpeedButtonEscAturar, i_.scanning}};
+  rate_.SetEnabled(more_.speaks && more_.speaks());
+  return {{SpeedButtonEscElements, elements_},    {SpeedButtonEscEscriure, write_},
+          {SpeedButtonEscPreferits, favourites_}, {SpeedButtonEscAfegirPreferit, favourites_},
+          {SpeedButtonEscLinks, i_.pageOrLinks},  {SpeedButtonEscLlengua, language},
+          {SpeedButtonEscComencar, i_.restart},   {SpeedButtonEscLinkLlegit, i_.followLinkRead},
+          {SpeedButtonEscMarc, i_.nextFrame},     {SpeedButtonEscMesRapid, rate_},
+          {SpeedButtonEscMesLent, rate_},         {SpeedButtonEscParlat, i_.spoken},
+          {SpeedButtonEscSo, i_.pageSound},       {SpeedButtonEscAturar, i_.scanning}};
 }
 
 std::vector<platform::Button*> SwitchMenu::Buttons() {
@@ -63,6 +89,11 @@ int SwitchMenu::Show(bool show) {
   SpeedButtonEscMarc.SetCaption(
       "Marc\nsegü"
       "ent");
+  SpeedButtonEscEscriure.SetCaption("Escriure");
+  SpeedButtonEscPreferits.SetCaption("Preferits");
+  SpeedButtonEscAfegirPreferit.SetCaption("Afegir als\npreferits");
+  SpeedButtonEscMesRapid.SetCaption("Més\nràpid");
+  SpeedButtonEscMesLent.SetCaption("Més\nlent");
   SpeedButtonEscParlat.SetCaption(i_.spoken.Checked() ? "Escaneig\nmut" : "Escaneig\nparlat");
   SpeedButtonEscSo.SetCaption(i_.pageSound.Checked() ? "So de la\npàgina" : "Silenciar\npàgina");
   SpeedButtonEscAturar.SetCaption("Aturar\nescaneig");

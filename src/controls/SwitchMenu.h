@@ -40,6 +40,20 @@ class SwitchMenu {
       SpeedButtonEscMarc{"SpeedButtonEscMarc"}, SpeedButtonEscParlat{"SpeedButtonEscParlat"},
       SpeedButtonEscSo{"SpeedButtonEscSo"}, SpeedButtonEscAturar{"SpeedButtonEscAturar"};
 
+  // Places for typing, the favourites and the reading's speed.
+  platform::Button SpeedButtonEscEscriure{"SpeedButtonEscEscriure"},
+      SpeedButtonEscPreferits{"SpeedButtonEscPreferits"},
+      SpeedButtonEscAfegirPreferit{"SpeedButtonEscAfegirPreferit"},
+      SpeedButtonEscMesRapid{"SpeedButtonEscMesRapid"},
+      SpeedButtonEscMesLent{"SpeedButtonEscMesLent"};
+  struct More {
+    std::function<void()> write, favourites, addFavourite, faster, slower;
+    // Whether the speed can change (the speech library is there).
+    std::function<bool()> speaks;
+  };
+  // Gives those places their commands; until then they never show.
+  void SetMore(More more);
+
   // The places, in the order the scan visits them.
   std::vector<platform::Button*> Buttons();
   // Shows the places whose command can run now, with captions that say
@@ -54,6 +68,10 @@ class SwitchMenu {
   std::vector<Place> Places();
 
   Items i_;
+  std::function<void(const std::function<void()>&)> run_;
+  More more_;
+  platform::MenuItem write_{"mnuEscEscriure"}, favourites_{"mnuEscPreferits"},
+      rate_{"mnuEscVelocitat"};
   // Always there: a page may have elements to press whatever else is on.
   platform::MenuItem elements_{"mnuElementsPagina"};
 };

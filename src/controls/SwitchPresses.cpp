@@ -31,6 +31,9 @@ void SwitchPresses::Down(platform::Button* target) {
   target_ = target;
   // The link offered when the switch went down is the one the user heard.
   link_ = scan_.LinkOffered();
+  longPress_.SetEnabled(false);
+  // Off, every press is a click however long it lasts.
+  if (!longPressOpens_) return;
   StartLongPress(scan_.StepInterval());
 }
 

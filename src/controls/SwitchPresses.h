@@ -58,6 +58,10 @@ class SwitchPresses {
   void OffMoved();
   bool OffUp();
 
+  // Whether a press held for a step opens the second cycle; off, every
+  // press is a click however long it lasts.
+  void SetLongPressOpens(bool on) { longPressOpens_ = on; }
+  bool LongPressOpens() const { return longPressOpens_; }
   // Tenths of a second, 0 (the default) to take every press.
   void SetIgnoreTenths(int tenths);
   int IgnoreTenths() const { return ignoreTenths_; }
@@ -68,6 +72,7 @@ class SwitchPresses {
   platform::Timer& longPress_;
   Hooks hooks_;
   int ignoreTenths_ = 0;
+  bool longPressOpens_ = false;
   bool anyTaken_ = false;
   uint32_t lastTaken_ = 0;
   bool down_ = false;

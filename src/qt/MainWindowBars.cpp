@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "platform/VirtualKeys.h"
 #include "qt/AccessibleNames.h"
 #include "qt/ClickFilter.h"
+#include "qt/KeyboardPanel.h"
 #include "qt/QtText.h"
 #include "qt/ToolBarScan.h"
 
@@ -182,7 +184,16 @@ void MainWindowView::BuildAddressBar() {
   platform::ComboBox& box = form_->cboAddress;
   // The box holds the focus and hands keys to its edit itself, past any filter.
   address_->installEventFilter(new FocusFilter(
-      address_, [&box] { Run(box.OnEnter); }, [&box] { Run(box.OnExit); },
+      address_,
+      [this, &box] {
+        Run(box.OnEnter);
+        // The whole address selected, as in every browser: typing replaces it.
+        QTimer::singleShot(0, address_, [this] {
+          if (address_->lineEdit() != nullptr && address_->hasFocus())
+            address_->lineEdit()->selectAll();
+        });
+      },
+      [&box] { Run(box.OnExit); },
       [&box](int qtKey) {
         if (box.OnKeyDown) box.OnKeyDown(VirtualKeyForQtKey(qtKey));
       }));
@@ -213,6 +224,26 @@ void MainWindowView::BuildAddressBar() {
     addressBar_->addWidget(widget);
     edits_[edit] = widget;
   }
+}
+
+void MainWindowView::BuildKeyboardPanel() {
+  keyboardBar_ = new QToolBar(QStringLiteral("Teclat"), this);
+  addToolBar(Qt::BottomToolBarArea, keyboardBar_);
+  keyboardBar_->setObjectName(QStringLiteral("ToolBarTeclat"));
+  keyboardBar_->setMovable(false);
+  keyboardBar_->setFloatable(false);
+  LayOutOnly(keyboardBar_);
+  // The switch presses on the keyboard as on the button toolbar; a right
+  // click there switches scanning too.
+  ToolBarInputFilter::Switch sw{[this] { return form_->ToolBarBotonsTakesSwitch(); },
+                                [this](QWidget*) { form_->ToolBarBotonsSwitchDown(nullptr); },
+                                [this] { form_->ToolBarBotonsSwitchUp(); }};
+  auto* input = new ToolBarInputFilter(
+      this, [] {}, [this] { form_->ToolBarBotonsContextPopup(); }, std::move(sw));
+  keyboardPanel_ = new KeyboardPanel(keyboardBar_, form_->Keyboard, input);
+  keyboardBar_->addWidget(keyboardPanel_);
+  keyboardPanel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  keyboardBar_->setVisible(false);
 }
 
 }  // namespace sonavia::qt

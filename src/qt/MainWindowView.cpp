@@ -2,6 +2,7 @@
 #include "qt/QtWindowList.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -20,6 +21,7 @@
 #include "qt/AccessibleNames.h"
 #include "qt/InputFilters.h"
 #include "qt/KeyboardAccess.h"
+#include "qt/KeyboardPanel.h"
 #include "qt/OpenFileDialog.h"
 #include "qt/QtText.h"
 #include "qt/QtTranslations.h"
@@ -69,6 +71,7 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
   BuildButtonBar();
   addToolBarBreak();
   BuildAddressBar();
+  BuildKeyboardPanel();
   statusBar()->setObjectName(QStringLiteral("BarraEstat"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
@@ -111,6 +114,8 @@ void MainWindowView::Bind(shell::TFormPrincipal& form) {
     }
   });
   enterKeys_ = new EnterKeyObserver(this, [this] {
+    // On the scanning keyboard's keys Enter presses the key.
+    if (keyboardPanel_->isAncestorOf(QApplication::focusWidget())) return false;
     return form_ != nullptr && form_->ApplicationEvents1Message(platform::kReturnKey);
   });
   new SwitchWayBackFilter(
@@ -215,6 +220,9 @@ void MainWindowView::Refresh() {
     widget->setText(FromCore(button->Caption()));
     widget->setEnabled(button->Enabled());
     widget->setVisible(button->Visible());
+    // One that goes while the switch holds it down (the second cycle's
+    // places take its room) comes back up.
+    if (!button->Visible() && widget->isDown()) widget->setDown(false);
     widget->setToolTip(FromCore(button->Hint()));
   }
   logo_->setToolTip(FromCore(form_->ImageQuelva2000.Hint()));
@@ -229,6 +237,8 @@ void MainWindowView::Refresh() {
     }
   }
   scanFrame_->Follow(framed);
+  keyboardBar_->setVisible(form_->Keyboard.Open());
+  keyboardPanel_->Refresh(form_->mnuEscaneig.Checked() && form_->Keyboard.Scanned());
   const QString text = FromCore(form_->cboAddress.Text());
   if (address_->currentText() != text) {
     const QSignalBlocker block(address_);

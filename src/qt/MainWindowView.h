@@ -20,6 +20,7 @@ namespace sonavia::qt {
 
 class EnterKeyObserver;
 class InputBlocker;
+class KeyboardPanel;
 class KeyboardOrder;
 class QtTranslations;
 class ScanFrame;
@@ -51,6 +52,8 @@ class MainWindowView : public QMainWindow {
   void BuildButtonBar();
   // The address box and the three edits, below the buttons.
   void BuildAddressBar();
+  // The scanning keyboard, below the page, shown while it is open.
+  void BuildKeyboardPanel();
   // The keys that reach every control, and the menu bar.
   void BuildKeyboardAccess();
   // The border of the focused edit, in a colour that stands out (3:1 at
@@ -69,6 +72,8 @@ class MainWindowView : public QMainWindow {
   QLabel* soundStatus_ = nullptr;
   QLabel* logo_ = nullptr;
   ScanFrame* scanFrame_ = nullptr;
+  QToolBar* keyboardBar_ = nullptr;
+  KeyboardPanel* keyboardPanel_ = nullptr;
   KeyboardOrder* keyboard_ = nullptr;
   QtTranslations* translations_ = nullptr;
   std::map<const platform::MenuItem*, QAction*> actions_;

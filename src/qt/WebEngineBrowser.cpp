@@ -382,6 +382,14 @@ void WebEngineBrowser::PressPageElement(int index) {
                        QWebEngineScript::ApplicationWorld);
 }
 
+void WebEngineBrowser::TypeInPageElement(int index, const std::string& text) {
+  page_->runJavaScript(
+      PageScriptCall(PageScript::Elements, {{QStringLiteral("op"), "type"},
+                                            {QStringLiteral("index"), index},
+                                            {QStringLiteral("text"), FromCore(text)}}),
+      QWebEngineScript::ApplicationWorld);
+}
+
 void WebEngineBrowser::ShowReadingMark(const reading::ReadingMark& mark) {
   mark_->Show(mark);
 }

@@ -69,6 +69,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void ListPageElements(std::function<void(shell::PageElements)> done) override;
   void ShowPageElements(int first, int last) override;
   void PressPageElement(int index) override;
+  void TypeInPageElement(int index, const std::string& text) override;
 
   // The page's sound under the speech, its media paused, its sound off.
   void SetPageSoundUnder(bool under) override;

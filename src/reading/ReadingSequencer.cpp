@@ -28,6 +28,7 @@ bool ReadingSequencer::SpeakUnit(const std::string& text) {
     platform::WaitProcessingMessages(loop_, kWaitAfterInterrupting);
   }
   if (speech_.Status() != 0) return true;
+  if (beforeUnit_) beforeUnit_();
   speech_.Read(text);
   speech_.SetSpeakingFlag(true);
   // Whatever aside there was has been said: the poll follows the unit now.

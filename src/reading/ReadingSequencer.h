@@ -71,6 +71,9 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool AsideSounding() const { return asideSounding_; }
 
   void SetLinkListener(LinkListener* listener) { linkListener_ = listener; }
+  // Runs before each unit is handed to speech, nothing being spoken: a rate
+  // chosen while the last one was spoken applies from this one.
+  void SetBeforeUnit(std::function<void()> beforeUnit) { beforeUnit_ = std::move(beforeUnit); }
 
   // Shows on the page the unit being read.
   ReadingFollower& Follower() { return follower_; }
@@ -113,6 +116,7 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool resumeAfterAside_ = false;  // the reading goes on when it has been said
   bool gaveWay_ = false;           // the cursor already stands before the unit given up
   uint64_t readings_ = 0;          // counts the new pages' readings begun
+  std::function<void()> beforeUnit_;
 };
 
 }  // namespace sonavia::reading

@@ -126,6 +126,9 @@ class BrowserComponent : public reading::ReadingMarkView {
   // Presses an element of the last list: a field takes the keyboard, a
   // button or a link is clicked.
   virtual void PressPageElement(int /*index*/) {}
+  // Puts `text` in the field of the last list at `index` (from 0), as the
+  // scanning keyboard types it.
+  virtual void TypeInPageElement(int /*index*/, const std::string& /*text*/) {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;

@@ -57,6 +57,11 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
       {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
       {Item, mnuDeixarLector, "&Deixar parlar el lector de pantalla"},
+      {Title, mnuPreferits, "P&referits"},
+      {Item, mnuAfegirPreferit, "&Afegir la pàgina als preferits", "Ctrl+D"},
+      {Item, mnuReanomenarPreferit, "&Canviar el nom del preferit..."},
+      {Item, mnuTreurePreferit, "&Treure la pàgina dels preferits"},
+      {Item, N9, "-"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -66,6 +71,16 @@ void TFormPrincipal::LayOutMenus() {
       menus_.push_back({&row.item, {}});
     } else {
       menus_.back().items.push_back(&row.item);
+    }
+  }
+  // The favourites themselves, after their commands; shown as the list has them.
+  for (size_t i = 0; i < kFavouriteItems; ++i) {
+    mnuPreferit.push_back(
+        std::make_unique<platform::MenuItem>("mnuPreferit" + std::to_string(i + 1)));
+    mnuPreferit.back()->SetShortcut(i < 9 ? "Ctrl+" + std::to_string(i + 1) : "");
+    mnuPreferit.back()->SetVisible(false);
+    for (Menu& menu : menus_) {
+      if (menu.title == &mnuPreferits) menu.items.push_back(mnuPreferit.back().get());
     }
   }
   MenuDesarcom.SetEnabled(false);
@@ -175,6 +190,9 @@ void TFormPrincipal::WireHandlers() {
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
       {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
       {&mnuSilenciarPagina, &TFormPrincipal::mnuSilenciarPaginaClick},
+      {&mnuAfegirPreferit, &TFormPrincipal::mnuAfegirPreferitClick},
+      {&mnuReanomenarPreferit, &TFormPrincipal::mnuReanomenarPreferitClick},
+      {&mnuTreurePreferit, &TFormPrincipal::mnuTreurePreferitClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };

@@ -37,8 +37,24 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
             [this](int index) { SpokenScan.Reached(index); },
             [this](controls::ScanNews news) { SpokenScan.Told(news); },
             [this](bool show) { return ShowSwitchPlaces(show); },
-            [this] { return Elements.Active(); }, [this] { Elements.Step(); },
-            [this] { return Elements.Stop(); }}),
+            [this] { return Elements.Active() || Keyboard.Scanned() || Favs.Active(); },
+            [this] {
+              if (Keyboard.Scanned()) {
+                Keyboard.Step();
+              } else if (Favs.Active()) {
+                Favs.Step();
+              } else {
+                Elements.Step();
+              }
+            },
+            [this] {
+              // A long press on the keyboard goes on to the second cycle at
+              // once: a favourite stays three presses away from anywhere.
+              Keyboard.Close();
+              const bool choosing = Favs.Stop();
+              return Elements.Stop() || choosing;
+            },
+            [this] { return Keyboard.Scanned(); }}),
       SwitchPlaces(
           {mnuCanviLlegirLinksLectures, mnuCatala, mnuCastella, mnuTornarAComencar, mnuAnarALink,
            MenuMarcSeguent, mnuEscaneigParlat, mnuSilenciarPagina, mnuEscaneig},
@@ -56,8 +72,50 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                   // The reading's mark gives way while the elements are framed.
                   if (first < 0) Sequencer.Follower().SetEnabled(mnuMostrarLectura.Checked());
                 },
-                [this](int index) { browser_.PressPageElement(index); },
+                [this](int index) {
+                  browser_.PressPageElement(index);
+                  TypeInField(index);
+                },
                 [this] { return mnuCastella.Checked(); }}),
+      Keyboard({[this](const std::string& text) {
+                  // Said within the step, as the scan's captions are.
+                  if (!SpeechState.On() || !Scan.Speaks()) return;
+                  Sequencer.SpeakAside(text, controls::CaptionRate(text, TimerEscaneig->Interval(),
+                                                                   Speech.AppliedRate));
+                },
+                [this] {
+                  if (Keyboard.Open() && Keyboard.Text() != typedShown_) {
+                    typedShown_ = Keyboard.Text();
+                    if (typingField_ >= 0) {
+                      browser_.TypeInPageElement(typingField_, typedShown_);
+                    } else if (!typingName_) {
+                      cboAddress.SetText(typedShown_);
+                    }
+                  }
+                  Notify();
+                },
+                [this](const std::string& prefix) { return Words.Predict(prefix); },
+                [this] { return mnuCastella.Checked(); },
+                [this](const std::string& text) { KeyboardDone(text); },
+                [this] {
+                  // Closed over a page's field, the field keeps the keyboard.
+                  const bool field = typingField_ >= 0;
+                  typingField_ = -1;
+                  if (!field) FocusPage();
+                }}),
+      Favs({[this] { return StartPageAddress(); },
+            [this](const std::string& name) {
+              StatusBar1.SetText(name);
+              if (!SpeechState.On()) return;
+              Sequencer.SpeakAside(
+                  name, controls::CaptionRate(name, TimerEscaneig->Interval(), Speech.AppliedRate));
+            },
+            [this](const std::string& address) {
+              try {
+                GoToAddress(address);
+              } catch (const BrowserError&) {
+              }
+            }}),
       Focus({mnuRepetirEscrit, [this] { return mnuCastella.Checked(); },
              [this](const std::string& text) { SayBriefly(text); }}),
       Presses(Scan, loop, *TimerPolsador,
@@ -68,6 +126,16 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
                  mnuAnarALinkClick();
                },
                [this] {
+                 if (Keyboard.Scanned()) {
+                   Keyboard.Press();
+                   // The next row or key gets a full step.
+                   if (Keyboard.Scanned()) Scan.ElementsOffered();
+                   return true;
+                 }
+                 if (Favs.Active()) {
+                   Favs.Press();
+                   return true;
+                 }
                  if (!Elements.Active()) return false;
                  Elements.Press();
                  // A chosen group's first element gets a full step too.
@@ -103,21 +171,32 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       browser_(browser),
       input_(input),
       startPagePath_(std::move(startPagePath)),
-      about_(about) {
+      about_(about),
+      list_(list) {
   LayOutMenus();
   LayOutToolbars();
   WireHandlers();
+  SwitchPlaces.SetMore({[this] { OpenKeyboard(); },
+                        [this] {
+                          Favs.Start();
+                          if (Favs.Active()) Scan.ElementsOffered();
+                        },
+                        [this] { mnuAfegirPreferitClick(); }, [this] { Rates.Faster(); },
+                        [this] { Rates.Slower(); }, [this] { return mnuParlar.Enabled(); }});
   ShowSwitchPlaces(false);
   TimerGuardades->SetInterval(1);
   TimerGuardades->SetEnabled(false);
   Sequencer.Follower().SetView(&browser_);
   Sequencer.SetLinkListener(&Scan);
+  Sequencer.SetBeforeUnit([this] { Rates.BeforeUnit(); });
   Settings.SetShowReading(mnuMostrarLectura, [this] { mnuMostrarLecturaClick(); });
   Settings.SetSwitchSettings({mnuEscaneigParlat, [this] { mnuEscaneigParlatClick(); },
                               [this] { return Presses.IgnoreTenths(); },
                               [this](int tenths) { Presses.SetIgnoreTenths(tenths); },
                               [this] { return Scan.DelayAfterPress(); },
-                              [this](bool on) { Scan.SetDelayAfterPress(on); }});
+                              [this](bool on) { Scan.SetDelayAfterPress(on); },
+                              [this] { return Presses.LongPressOpens(); },
+                              [this](bool on) { Presses.SetLongPressOpens(on); }});
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
@@ -133,6 +212,119 @@ void TFormPrincipal::mnuEscaneigClick() {
   Scan.Toggle();
   // A switch user who stopped it hears how to get it back.
   if (!mnuEscaneig.Checked()) SayBriefly(kScanStopped);
+}
+
+void TFormPrincipal::MenuEscriureDirectamentUnaAdesaClick() {
+  Navigation.TypeAddress();
+  SayBriefly(kTypeAnAddress);
+  // A switch user types with the keyboard in the window.
+  if (mnuEscaneig.Checked()) OpenKeyboard();
+}
+
+void TFormPrincipal::mnuAfegirPreferitClick() {
+  const std::string address = list_.PageAddress;
+  if (address.empty()) return;
+  const std::string name = Favs.Add(address, list_.PageTitle.empty() ? address : list_.PageTitle);
+  ShowFavourites();
+  Pages.Notice("Afegit als preferits: " + name);
+}
+
+void TFormPrincipal::mnuReanomenarPreferitClick() {
+  for (const controls::Favourite& f : Favs.List()) {
+    if (f.address != list_.PageAddress || f.address == StartPageAddress()) continue;
+    renaming_ = f.address;
+    typingName_ = true;
+    typingField_ = -1;
+    typedShown_ = f.name;
+    Keyboard.Open(f.name, mnuEscaneig.Checked());
+    if (Keyboard.Scanned()) Scan.ElementsOffered();
+    return;
+  }
+  Pages.Notice("Aquesta pàgina no és als preferits");
+}
+
+void TFormPrincipal::mnuTreurePreferitClick() {
+  if (Favs.Remove(list_.PageAddress)) {
+    ShowFavourites();
+    Pages.Notice("Tret dels preferits");
+  } else {
+    Pages.Notice("Aquesta pàgina no és als preferits");
+  }
+}
+
+void TFormPrincipal::ShowFavourites() {
+  const std::vector<controls::Favourite> list = Favs.List();
+  for (size_t i = 0; i < mnuPreferit.size(); ++i) {
+    platform::MenuItem& item = *mnuPreferit[i];
+    item.SetVisible(i < list.size());
+    if (i >= list.size()) continue;
+    // Its number underlined, for the first nine; "&" in a name is no mark.
+    std::string name;
+    for (const char c : list[i].name) name += c == '&' ? std::string("&&") : std::string(1, c);
+    std::string caption;
+    if (i < 9) caption.append("&").append(std::to_string(i + 1)).append(" ");
+    item.SetCaption(caption.append(name));
+    const std::string address = list[i].address;
+    item.OnClick = [this, address] {
+      try {
+        GoToAddress(address);
+      } catch (const BrowserError&) {
+      }
+    };
+  }
+}
+
+void TFormPrincipal::TypeInField(int index) {
+  const reading::PageControl* field = Elements.Element(static_cast<size_t>(index));
+  if (field == nullptr || !mnuEscaneig.Checked()) return;
+  // A password is never shown in large letters on the screen.
+  if (field->kind != reading::ControlKind::TextField &&
+      field->kind != reading::ControlKind::TextArea)
+    return;
+  typingName_ = false;
+  typingField_ = index;
+  typedShown_ = field->value;
+  Keyboard.Open(field->value, true);
+  if (Keyboard.Scanned()) Scan.ElementsOffered();
+}
+
+void TFormPrincipal::OpenKeyboard() {
+  typingName_ = false;
+  typingField_ = -1;
+  typedShown_ = cboAddress.Text();
+  std::vector<std::string> page;
+  for (int32_t i = 1; i <= list_.UnitCount && i <= reading::UnitCapacity; ++i)
+    page.push_back(list_.Units[static_cast<size_t>(i)].Text);
+  Words.SetPage(page);
+  Words.SetOwnWords(cboAddress.Items());
+  Keyboard.Open(cboAddress.Text(), mnuEscaneig.Checked());
+  if (Keyboard.Scanned()) Scan.ElementsOffered();
+}
+
+void TFormPrincipal::KeyboardDone(const std::string& text) {
+  if (typingField_ >= 0) {
+    // "Fet" is Enter in the field: the page sends its form.
+    typingField_ = -1;
+    PressKey(platform::kReturnKey);
+    return;
+  }
+  if (typingName_) {
+    typingName_ = false;
+    if (Favs.Rename(renaming_, text)) ShowFavourites();
+    return;
+  }
+  if (text.empty()) {
+    FocusPage();
+    return;
+  }
+  try {
+    GoToAddress(AddressOrSearch(text));
+  } catch (const BrowserError&) {
+  }
+}
+
+void TFormPrincipal::SayAside(const std::string& text) {
+  if (SpeechState.On()) Sequencer.SpeakAside(text, Speech.AppliedRate);
 }
 
 void TFormPrincipal::OfferPageElements() {
@@ -153,6 +345,19 @@ void TFormPrincipal::OfferPageElements() {
 int TFormPrincipal::ShowSwitchPlaces(bool show) {
   const int shown = SwitchPlaces.Show(show);
   ImageQuelva2000.SetVisible(!show || shown == 0);
+  // The places take the nine buttons' room, so that all of them fit on the
+  // screen; the nine come back as they were.
+  const size_t nine = buttons_.size() - SwitchPlaces.Buttons().size();
+  if (show && shown > 0 && ninesShown_.empty()) {
+    for (size_t i = 0; i < nine; ++i) {
+      ninesShown_.push_back(buttons_[i]->Visible());
+      buttons_[i]->SetVisible(false);
+    }
+  } else if (!show && !ninesShown_.empty()) {
+    for (size_t i = 0; i < nine && i < ninesShown_.size(); ++i)
+      buttons_[i]->SetVisible(ninesShown_[i]);
+    ninesShown_.clear();
+  }
   return shown;
 }
 
@@ -235,6 +440,7 @@ void TFormPrincipal::FormCreate() {
   EnterArmed = true;
   Settings.ReadAndApply();
   Autosave.Start();
+  ShowFavourites();
 }
 
 void TFormPrincipal::FormClose() {

@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "about/AboutBox.h"
+#include "controls/Favourites.h"
 #include "controls/PageElementsScan.h"
 #include "controls/PageZoom.h"
+#include "controls/RateSteps.h"
 #include "controls/ReadingCommands.h"
+#include "controls/ScanKeyboard.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
@@ -19,6 +22,7 @@
 #include "controls/SpokenScanning.h"
 #include "controls/SwitchMenu.h"
 #include "controls/SwitchPresses.h"
+#include "controls/WordPrediction.h"
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/Input.h"
@@ -84,6 +88,13 @@ class TFormPrincipal {
   // Checked: the program says nothing, leaving the speaking to a screen
   // reader; the reading, its mark and every command go on.
   platform::MenuItem mnuDeixarLector{"mnuDeixarLector"};
+  // The favourites: add, rename, remove, then the favourites themselves, the
+  // first nine with Ctrl and their number.
+  platform::MenuItem mnuPreferits{"mnuPreferits"}, mnuAfegirPreferit{"mnuAfegirPreferit"},
+      mnuReanomenarPreferit{"mnuReanomenarPreferit"}, mnuTreurePreferit{"mnuTreurePreferit"},
+      N9{"N9"};
+  static constexpr size_t kFavouriteItems = 20;
+  std::vector<std::unique_ptr<platform::MenuItem>> mnuPreferit;
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -144,10 +155,17 @@ class TFormPrincipal {
   controls::SpokenScanning SpokenScan;
   // The second cycle's "Elements de la pàgina".
   controls::PageElementsScan Elements;
+  // The scanning keyboard, with the words it offers.
+  controls::WordPrediction Words;
+  controls::ScanKeyboard Keyboard;
+  // The user's named addresses, "Preferits".
+  controls::Favourites Favs;
   // Where the user put the page's keyboard; typing heard.
   PageFocus Focus;
   controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
+  // The second cycle's "Més ràpid" and "Més lent".
+  controls::RateSteps Rates{EditVelocitat, Sequencer, Speech, [this] { return SpeechState.On(); }};
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
   controls::SettingsFile Settings{{mnuCatala, SpeechState, mnuEscaneig, EditVelocitat,
@@ -209,10 +227,16 @@ class TFormPrincipal {
   void MenuPararlaCarregaClick() { Navigation.StopLoading(); }
   void menuRecarregarClick() { Navigation.Reload(); }
   void MenuMarcSeguentClick() { Navigation.NextFrame(); }
-  void MenuEscriureDirectamentUnaAdesaClick() {
-    Navigation.TypeAddress();
-    SayBriefly(kTypeAnAddress);
-  }
+  void MenuEscriureDirectamentUnaAdesaClick();
+  // The scanning keyboard over the address box.
+  void OpenKeyboard();
+  // The current page among the favourites, named by its title.
+  void mnuAfegirPreferitClick();
+  // The current page's favourite renamed with the keyboard in the window.
+  void mnuReanomenarPreferitClick();
+  void mnuTreurePreferitClick();
+  // The favourites' items show the list as it is now.
+  void ShowFavourites();
   void mnuEscaneigClick();
   void mnuAnarALinkClick() { Commands.FollowLinkBeingRead(); }
   void mnuParlarClick() {
@@ -329,6 +353,21 @@ class TFormPrincipal {
   int ShowSwitchPlaces(bool show);
   // The page's elements gathered and offered to the scan.
   void OfferPageElements();
+  // What the keyboard is typing: an address (or a search), or the new name
+  // of the favourite of `renaming_`.
+  std::string renaming_;
+  bool typingName_ = false;
+  // The page's field the keyboard types in (from 0), or -1.
+  int typingField_ = -1;
+  // The text as the keyboard last typed it where it types.
+  std::string typedShown_;
+  // A field pressed among the page's elements, while scanning: the keyboard
+  // types in it.
+  void TypeInField(int index);
+  // What the keyboard typed, done: opened as an address or searched.
+  void KeyboardDone(const std::string& text);
+  // A short text over the reading, in the item voice, with the reading on.
+  void SayAside(const std::string& text);
   void WireHandlers();
 
   platform::EventLoop& loop_;
@@ -337,6 +376,7 @@ class TFormPrincipal {
   std::function<std::string()> startPagePath_;
   std::string startAddress_;
   about::TAboutBox& about_;
+  reading::ReadingList& list_;
   std::string caption_ = kWindowCaption;
   bool acceptDrops_ = false;
   bool enabled_ = true;
@@ -346,6 +386,8 @@ class TFormPrincipal {
   bool screenReaderOffered_ = false;  // kept in the settings
   std::vector<Menu> menus_;
   std::vector<platform::Button*> buttons_;
+  // While the second cycle shows: whether each of the nine buttons showed.
+  std::vector<bool> ninesShown_;
   std::vector<const platform::MenuItem*> checkable_;
   std::vector<platform::MenuItem*> kept_;
 };

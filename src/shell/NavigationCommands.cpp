@@ -42,6 +42,31 @@ std::string Plain(std::string_view address) {
 
 }  // namespace
 
+std::string AddressOrSearch(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  const std::string typed = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  const bool oneWord = typed.find(' ') == std::string::npos;
+  if (oneWord && (typed.find_first_of(".:/") != std::string::npos || typed[0] == '~')) return typed;
+  std::string address = kSearchAddress;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (const char c : typed) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) != 0 && byte < 0x80) {
+      address += c;
+    } else if (c == ' ') {
+      address += '+';
+    } else if (c == '-' || c == '_' || c == '.' || c == '~') {
+      address += c;
+    } else {
+      address += '%';
+      address += kHex[byte >> 4];
+      address += kHex[byte & 15];
+    }
+  }
+  return address;
+}
+
 NavigationCommands::NavigationCommands(NavigationWindow window, BrowserComponent& browser,
                                        platform::EventLoop& loop, platform::Input& input,
                                        reading::ReadingSequencer& sequencer)

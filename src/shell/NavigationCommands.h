@@ -24,6 +24,13 @@ inline constexpr const char* kOpenDialogFilter =
 inline constexpr int kAddressBoxAbove = 10;
 inline constexpr int kAddressBoxLeft = 3;
 
+// Where a text that is not an address is searched for.
+inline constexpr const char* kSearchAddress = "https://duckduckgo.com/html/?q=";
+// A text typed where an address goes: the address itself when it looks like
+// one (a scheme, a path, a dot or a port in a single word), else a search
+// for it.
+std::string AddressOrSearch(const std::string& text);
+
 // The window's controls and operations that the commands use.
 struct NavigationWindow {
   platform::ComboBox& cboAddress;

@@ -157,7 +157,8 @@ struct ElementsRig : SwitchRig {
     LoadPage();
     EXPECT_TRUE(RunUntil([&] { return Pointer() == 2; }));
     Press(1600);
-    EXPECT_TRUE(RunUntil([&] { return Pointer() == 9; }));
+    // The first place, where "Anterior" was.
+    EXPECT_TRUE(RunUntil([&] { return Pointer() == 0 && main.Scan.InSecondCycle(); }));
     Press();
   }
 };
@@ -209,6 +210,38 @@ TEST(PageElementsPlace, ALongPressLeavesThemAndAPageWithoutAnySaysSo) {
   ElementsRig bare(0, false);
   EXPECT_FALSE(bare.main.Elements.Active());
   EXPECT_EQ(Asides(bare, bare.loop.Elapsed() - 10), Lines{kNoPageElements});
+}
+
+}  // namespace
+}  // namespace sonavia::controls
+
+namespace sonavia::controls {
+namespace {
+
+TEST(PageElementsPlace, AFieldPressedTakesTheScanningKeyboardAndFetSendsItsForm) {
+  ElementsRig r;
+  ASSERT_TRUE(r.RunUntil([&] { return r.browser.framed == Range{16, 19}; }, 4000));
+  r.Press();
+  ASSERT_TRUE(r.RunUntil([&] { return r.browser.framed == Range{18, 18}; }, 4000));
+  r.Press();
+  EXPECT_EQ(r.browser.pressed, 18);
+  ASSERT_TRUE(r.main.Keyboard.Scanned()) << "the search field";
+  const std::string before = r.main.cboAddress.Text();
+  // Typed as the mouse would: "g", "a", then "Fet".
+  auto key = [&](const std::string& shown) {
+    const auto& rows = r.main.Keyboard.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      for (size_t k = 0; k < rows[i].keys.size(); ++k) {
+        if (rows[i].keys[k].shown == shown) return r.main.Keyboard.PressKey(i, k);
+      }
+    }
+  };
+  r.input.calls.clear();
+  for (const char* k : {"g", "a", "Fet"}) key(k);
+  EXPECT_EQ(r.browser.typed, (Lines{"18:g", "18:ga"}));
+  EXPECT_EQ(r.main.cboAddress.Text(), before) << "the address box is left alone";
+  EXPECT_EQ(r.input.calls, (Lines{"PressKey(13)"})) << "Enter in the field";
+  EXPECT_FALSE(r.main.Keyboard.Open());
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "controls/SwitchWindow.h"
+#include "support/TempDir.h"
 
 namespace sonavia::controls {
 namespace {
@@ -162,33 +164,39 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     r.RunTo(6099);
     EXPECT_TRUE(PlacesShown(r).empty());
     r.RunTo(6100);
-    EXPECT_EQ(PlacesShown(r), (Lines{"Elements de\nla pàgina", "Llegir\nlinks", "Castellà",
-                                     "Tornar a\ncomenç"
-                                     "ar",
-                                     "Link\nllegit",
-                                     "Marc\nsegü"
-                                     "ent",
-                                     spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
-                                     "Silenciar\npàgina", "Aturar\nescaneig"}));
+    EXPECT_EQ(PlacesShown(r),
+              (Lines{"Elements de\nla pàgina", "Escriure", "Preferits", "Afegir als\npreferits",
+                     "Llegir\nlinks", "Castellà",
+                     "Tornar a\ncomenç"
+                     "ar",
+                     "Link\nllegit",
+                     "Marc\nsegü"
+                     "ent",
+                     "Més\nràpid", "Més\nlent", spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
+                     "Silenciar\npàgina", "Aturar\nescaneig"}));
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
-    r.RunTo(6100 + 1500 * 10 + 10);
-    EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
-                              "15100:14", "16600:15", "18100:16", "19600:17", "21100:3"}));
+    r.RunTo(6100 + 1500 * 15 + 10);
+    // The places in the nine buttons' stead, from the toolbar's left end.
+    EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:0", "9100:1", "10600:2", "12100:3", "13600:4",
+                              "15100:5", "16600:6", "18100:7", "19600:8", "21100:9", "22600:10",
+                              "24100:11", "25600:12", "27100:13", "28600:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
-      EXPECT_EQ(r.Said(6100), (Lines{"6100 Més ordres", "7600 Elements de la pàgina",
-                                     "9100 Llegir links", "10600 Castellà",
-                                     "12100 Tornar a començ"
-                                     "ar",
-                                     "13600 Link llegit",
-                                     "15100 Marc segü"
-                                     "ent",
-                                     "16600 Escaneig mut", "18100 Silenciar pàgina",
-                                     "19600 Aturar escaneig", "21100 Refrescar"}));
+      EXPECT_EQ(r.Said(6100),
+                (Lines{"6100 Més ordres", "7600 Elements de la pàgina", "9100 Escriure",
+                       "10600 Preferits", "12100 Afegir als preferits", "13600 Llegir links",
+                       "15100 Castellà",
+                       "16600 Tornar a començ"
+                       "ar",
+                       "18100 Link llegit",
+                       "19600 Marc segü"
+                       "ent",
+                       "21100 Més ràpid", "22600 Més lent", "24100 Escaneig mut",
+                       "25600 Silenciar pàgina", "27100 Aturar escaneig", "28600 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }
@@ -227,24 +235,24 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     const char* what;
     std::function<bool(SwitchRig&)> done;
   } const cases[] = {
-      {10, "links",
+      {4, "links",
        [](SwitchRig& r) {
          return r.list->ReadingMode == reading::ReadingMode::Links &&
                 r.main.mnuCanviLlegirLinksLectures.Caption() == "Llegir &pàgina";
        }},
-      {11, "Castilian",
+      {5, "Castilian",
        [](SwitchRig& r) { return r.main.mnuCastella.Checked() && !r.main.mnuCatala.Checked(); }},
-      {12, "restart",
+      {6, "restart",
        [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 1; }},
-      {13, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
-      {14, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
-      {15, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
-      {16, "page silenced",
+      {7, "the link being read", [](SwitchRig& r) { return r.Navigated("file:///w/a.htm"); }},
+      {8, "next frame", [](SwitchRig& r) { return r.input.calls.back() == "PressKey(117)"; }},
+      {11, "spoken scanning", [](SwitchRig& r) { return r.main.mnuEscaneigParlat.Checked(); }},
+      {12, "page silenced",
        [](SwitchRig& r) {
          return r.main.mnuSilenciarPagina.Checked() && !r.browser.sound.empty() &&
                 r.browser.sound.back().ends_with(" Mute");
        }},
-      {17, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+      {13, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -256,13 +264,13 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
     // Long on "Av pag", where a choice would hold the pointer.
     ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
     r.Press(1600);
-    ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == c.place; }));
+    ASSERT_TRUE(r.RunUntil([&] { return r.main.Scan.FramedIndex() == c.place; }));
     r.library.ClearLog();
     r.Press();
     EXPECT_TRUE(c.done(r));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_FALSE(r.main.TimerParo->Enabled()) << "no hold";
-    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 17);
+    EXPECT_EQ(r.main.TimerEscaneig->Enabled(), c.place != 13);
   }
 }
 
@@ -273,14 +281,14 @@ TEST(SecondCycle, ALongPressInItGoesBackAtOnce) {
   r.RunTo(3100);  // on "Següent"; "Parar" at 4500
   r.Press(1600);  // long at 4600
   ASSERT_TRUE(r.main.Scan.InSecondCycle());
-  EXPECT_EQ(PlacesShown(r).at(2), "Català") << "the other language";
+  EXPECT_EQ(PlacesShown(r).at(5), "Català") << "the other language";
   r.RunTo(6200);  // on its first place since 6200
   r.WatchPointer();
   r.Press(1600);
   EXPECT_FALSE(r.main.Scan.InSecondCycle());
   EXPECT_TRUE(PlacesShown(r).empty());
   r.RunTo(9300);
-  EXPECT_EQ(r.moves, (Lines{"7600:10", "7700:2", "9200:3"}))
+  EXPECT_EQ(r.moves, (Lines{"7600:1", "7700:2", "9200:3"}))
       << "back on \"Parar\", where the scan was, as soon as the press is long, and on";
 }
 
@@ -377,13 +385,60 @@ TEST_F(SecondCycleReduced,
   RunTo(100);
   WatchPointer();
   Press(1600);
-  EXPECT_EQ(PlacesShown(*this), (Lines{"Elements de\nla pàgina",
-                                       "Marc\nsegü"
-                                       "ent",
-                                       "Silenciar\npàgina", "Aturar\nescaneig"}));
-  RunTo(1600 + 1500 * 5 + 10);
-  // The nine less the speech button: the places come at 8 to 11.
-  EXPECT_EQ(moves, (Lines{"1500:0", "3100:8", "4600:9", "6100:10", "7600:11", "9100:0"}));
+  EXPECT_EQ(PlacesShown(*this),
+            (Lines{"Elements de\nla pàgina", "Escriure", "Preferits", "Afegir als\npreferits",
+                   "Marc\nsegü"
+                   "ent",
+                   "Silenciar\npàgina", "Aturar\nescaneig"}));
+  RunTo(1600 + 1500 * 8 + 10);
+  // The places in the stead of the nine less the speech button.
+  EXPECT_EQ(moves, (Lines{"1500:0", "3100:0", "4600:1", "6100:2", "7600:3", "9100:4", "10600:5",
+                          "12100:6", "13600:0"}));
+}
+
+}  // namespace
+}  // namespace sonavia::controls
+
+namespace sonavia::controls {
+namespace {
+
+// A slow hand on "Av pag": its press of 1.8 s during the hold scrolls, as
+// a click does, unless the user asked for the second cycle.
+TEST(LongPressSetting, OffEveryPressIsAClickHoweverLongOnItOpensTheSecondCycle) {
+  for (bool on : {false, true}) {
+    SCOPED_TRACE(on ? "on" : "off");
+    SwitchRig r;
+    r.main.Presses.SetLongPressOpens(on);
+    r.LoadPage();
+    r.ScanOn(false);
+    ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
+    r.Press();
+    ASSERT_TRUE(r.main.TimerParo->Enabled()) << "held on Av pag";
+    r.input.calls.clear();
+    r.Press(1800);
+    const bool scrolled =
+        std::count(r.input.calls.begin(), r.input.calls.end(), "PressKey(34)") == 1;
+    EXPECT_EQ(scrolled, !on);
+    EXPECT_EQ(r.main.Scan.InSecondCycle(), on);
+  }
+}
+
+TEST(LongPressSetting, ReadFromTheSettingsAsExactlySi) {
+  struct Case {
+    const char* value;
+    bool on;
+  } const cases[] = {{"sí", true}, {"no", false}, {"Sí", false}, {nullptr, false}};
+  for (const Case& c : cases) {
+    testing::TempDir dir;
+    const std::string path = dir.File("Quelva2001.ini");
+    std::string text = "[Ombrix Sonavia]\n";
+    if (c.value != nullptr) text += std::string(kLongPressKey) + "=" + c.value + "\n";
+    testing::WriteBytes(path, text);
+    testing::SimulatedWindow window("/home/u");
+    window.main.Settings.SetPath(path);
+    window.main.FormCreate();
+    EXPECT_EQ(window.main.Presses.LongPressOpens(), c.on) << (c.value ? c.value : "absent");
+  }
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ struct SwitchRig : SimulatedWindow {
     browser.AddPage("file:///w/index.htm", page);
     main.FormCreate();
     about.FormCreate();
+    // The second cycle is what most of these tests are about.
+    main.Presses.SetLongPressOpens(true);
     main.TimerControlSituacio->SetEnabled(false);
   }
 

@@ -74,9 +74,9 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   MainWindowView& window = program.window;
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Sonavia"));
   const auto bar = window.menuBar()->actions();
-  ASSERT_EQ(bar.size(), 3);
-  EXPECT_EQ(Texts(bar),
-            (std::vector<std::string>{"&Control", "Opcions de &lectura", "&Parlant de..."}));
+  ASSERT_EQ(bar.size(), 4);
+  EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "P&referits",
+                                                  "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
             (std::vector<std::string>{"&Obrir...",
                                       "&Imprimir...",
@@ -105,6 +105,16 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
                 "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina",
                 "&Repetir el que s'escriu", "&Deixar parlar el lector de pantalla"}));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
+  // The favourites' commands, then the favourites: the start page first.
+  const auto favourites = bar[2]->menu()->actions();
+  ASSERT_GE(favourites.size(), 6);
+  EXPECT_EQ(Texts(favourites.mid(0, 6)),
+            (std::vector<std::string>{
+                "&Afegir la pàgina als preferits", "&Canviar el nom del preferit...",
+                "&Treure la pàgina dels preferits", "-", "&1 Pàgina d'inici", ""}));
+  EXPECT_TRUE(favourites[4]->isVisible());
+  EXPECT_FALSE(favourites[5]->isVisible());
+  EXPECT_EQ(favourites[4]->shortcut(), QKeySequence(QStringLiteral("Ctrl+1")));
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));
   EXPECT_TRUE(window.Action(&program.form->mnuParlar)->isChecked());

@@ -235,10 +235,12 @@ TEST_F(NavigationProgram, F8GivesTheAddressBoxTheKeyboardAndLeavesThePointerWher
   EXPECT_EQ(QCursor::pos(), pointer);
   Pump(300);
   EXPECT_EQ(window.Browser().LocationURL(), address) << "the click navigates nowhere";
+  EXPECT_EQ(box->lineEdit()->selectedText(), box->lineEdit()->text())
+      << "the whole address selected";
+  EXPECT_FALSE(box->lineEdit()->text().isEmpty());
 
-  // Typed and sent with Return, as it stands; leaving the box gives the
-  // page the keyboard back.
-  box->lineEdit()->selectAll();
+  // Typed over it and sent with Return, as it stands; leaving the box gives
+  // the page the keyboard back.
   box->lineEdit()->insert(QString::fromStdString(Address("tres.htm")));
   Type(window, Qt::Key_Return);
   EXPECT_TRUE(WaitFor([&] { return Title() == "Tres"; }));

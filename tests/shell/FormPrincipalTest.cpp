@@ -49,7 +49,18 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
   Lines menus;
   for (const auto& menu : main.Menus()) {
     menus.push_back(Shown(main, *menu.title) + ":");
-    for (const auto* item : menu.items) menus.push_back("  " + Shown(main, *item));
+    for (const auto* item : menu.items) {
+      // The favourites' own items come apart, below.
+      if (item->Name().starts_with("mnuPreferit") && item->Name() != "mnuPreferits") continue;
+      menus.push_back("  " + Shown(main, *item));
+    }
+  }
+  // Twenty places for favourites, hidden until the list fills them, the
+  // first nine with Ctrl and their number.
+  ASSERT_EQ(main.mnuPreferit.size(), 20u);
+  for (size_t i = 0; i < main.mnuPreferit.size(); ++i) {
+    EXPECT_FALSE(main.mnuPreferit[i]->Visible());
+    EXPECT_EQ(main.mnuPreferit[i]->Shortcut(), i < 9 ? "Ctrl+" + std::to_string(i + 1) : "");
   }
   EXPECT_EQ(menus, (Lines{"Opcions1: &Control:",
                           "  MenuObrir: &Obrir... [Ctrl+O]",
@@ -91,6 +102,11 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  mnuLlenguaPagina: Lle&ngua de la pàgina (checked)",
                           "  mnuRepetirEscrit: &Repetir el que s'escriu (checked)",
                           "  mnuDeixarLector: &Deixar parlar el lector de pantalla (unchecked)",
+                          "mnuPreferits: P&referits:",
+                          "  mnuAfegirPreferit: &Afegir la pàgina als preferits [Ctrl+D]",
+                          "  mnuReanomenarPreferit: &Canviar el nom del preferit...",
+                          "  mnuTreurePreferit: &Treure la pàgina dels preferits",
+                          "  N9: -",
                           "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
@@ -105,12 +121,17 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
           "SpeedButtonAvPag: Av pag", "SpeedButtonTab: Tab", "SpeedButtonAlLink: Al link",
           "SpeedButtonParlar: No parlar", "SpeedButtonEscElements: Elements de\nla pàgina (hidden)",
           // The second cycle's places, shown while the scan walks them.
+          "SpeedButtonEscEscriure: Escriure (hidden)",
+          "SpeedButtonEscPreferits: Preferits (hidden)",
+          "SpeedButtonEscAfegirPreferit: Afegir als\npreferits (hidden)",
           "SpeedButtonEscLinks: Llegir\nlinks (hidden)", "SpeedButtonEscLlengua: Castellà (hidden)",
           "SpeedButtonEscComencar: Tornar a\ncomenç"
           "ar (hidden)",
           "SpeedButtonEscLinkLlegit: Link\nllegit (hidden)",
           "SpeedButtonEscMarc: Marc\nsegü"
           "ent (hidden)",
+          "SpeedButtonEscMesRapid: Més\nràpid (hidden)",
+          "SpeedButtonEscMesLent: Més\nlent (hidden)",
           "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
           "SpeedButtonEscSo: Silenciar\npàgina (hidden)",
           "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));

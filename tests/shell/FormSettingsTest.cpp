@@ -52,7 +52,8 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
                 "Llengua de la p\xE0gina=s\xED\n"
                 "Repetir el que s'escriu=s\xED\n"
                 "Deixar parlar el lector de pantalla=no\n"
-                "Lector de pantalla ofert=no\n");
+                "Lector de pantalla ofert=no\n"
+                "Pr\xE9mer llarg obre el segon cicle=no\n");
 }
 
 // The stored settings applied through the window's own commands.

@@ -66,6 +66,10 @@ class ScriptedBrowser : public shell::BrowserComponent {
   void ListPageElements(std::function<void(shell::PageElements)> done) override;
   void ShowPageElements(int first, int last) override { framed = {first, last}; }
   void PressPageElement(int index) override { pressed = index; }
+  void TypeInPageElement(int index, const std::string& text) override {
+    typed.push_back(std::to_string(index) + ":" + text);
+  }
+  std::vector<std::string> typed;  // what the scanning keyboard put in fields
   std::pair<int, int> framed{-1, -1};
   int pressed = -1;
   // The user moves the page's focus (`users`) or the page does; types.
