@@ -103,6 +103,11 @@ void SettingsFile::ReadAndApply() {
       toggleEchoTyping_) {
     toggleEchoTyping_();
   }
+  // Without the key, a page's article is read first.
+  if (readArticle_ != nullptr && read(kReadArticleKey) == kNo && readArticle_->Checked() &&
+      toggleReadArticle_) {
+    toggleReadArticle_();
+  }
   kept_ = Current();
   seen_ = Stored(file);
 }
@@ -143,6 +148,9 @@ SettingsFile::Entries SettingsFile::Current() const {
   }
   if (echoTyping_ != nullptr) {
     entries.emplace_back(kEchoTypingKey, echoTyping_->Checked() ? kYes : kNo);
+  }
+  if (readArticle_ != nullptr) {
+    entries.emplace_back(kReadArticleKey, readArticle_->Checked() ? kYes : kNo);
   }
   return entries;
 }

@@ -47,6 +47,7 @@ inline constexpr const char* kZoomKey =
     " de la pàgina";
 inline constexpr const char* kPageLanguageKey = "Llengua de la pàgina";
 inline constexpr const char* kEchoTypingKey = "Repetir el que s'escriu";
+inline constexpr const char* kReadArticleKey = "Llegir l'article";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -106,6 +107,12 @@ class SettingsFile {
     toggleEchoTyping_ = std::move(toggle);
   }
 
+  // Whether a page's article is read first, in the same way.
+  void SetReadArticle(platform::MenuItem& item, std::function<void()> toggle) {
+    readArticle_ = &item;
+    toggleReadArticle_ = std::move(toggle);
+  }
+
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
   void ReadAndApply();
@@ -133,6 +140,8 @@ class SettingsFile {
   std::function<void()> togglePageLanguage_;
   platform::MenuItem* echoTyping_ = nullptr;
   std::function<void()> toggleEchoTyping_;
+  platform::MenuItem* readArticle_ = nullptr;
+  std::function<void()> toggleReadArticle_;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

@@ -8,7 +8,7 @@ namespace sonavia::controls {
 
 SwitchMenu::SwitchMenu(Items items, std::function<void(const std::function<void()>&)> run,
                        std::function<void()> pageElements)
-    : i_(items) {
+    : i_(items), run_(run) {
   auto wire = [&run](platform::Button& button, std::function<void()> command) {
     button.SetVisible(false);
     button.OnClick = [run, command] { run(command); };
@@ -44,9 +44,21 @@ std::vector<SwitchMenu::Place> SwitchMenu::Places() {
           {SpeedButtonEscAturar, i_.scanning}};
 }
 
+void SwitchMenu::AddPlaces(const std::vector<MorePlace>& places) {
+  for (const MorePlace& place : places) {
+    auto button = std::make_unique<platform::Button>(place.name);
+    button->SetVisible(false);
+    platform::MenuItem* item = &place.item;
+    button->OnClick = [run = run_, item] { run([item] { item->Click(); }); };
+    moreButtons_.push_back(std::move(button));
+    more_.push_back(place);
+  }
+}
+
 std::vector<platform::Button*> SwitchMenu::Buttons() {
   std::vector<platform::Button*> buttons;
   for (const Place& place : Places()) buttons.push_back(&place.button);
+  for (const auto& button : moreButtons_) buttons.push_back(button.get());
   return buttons;
 }
 
@@ -70,6 +82,13 @@ int SwitchMenu::Show(bool show) {
   for (const Place& place : Places()) {
     const bool visible = show && place.item.Enabled() && place.item.Visible();
     place.button.SetVisible(visible);
+    if (visible) ++shown;
+  }
+  for (size_t k = 0; k < more_.size(); ++k) {
+    platform::Button& button = *moreButtons_[k];
+    button.SetCaption(more_[k].caption());
+    const bool visible = show && more_[k].item.Enabled() && more_[k].item.Visible();
+    button.SetVisible(visible);
     if (visible) ++shown;
   }
   return shown;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Controls.h"
@@ -40,6 +42,16 @@ class SwitchMenu {
       SpeedButtonEscMarc{"SpeedButtonEscMarc"}, SpeedButtonEscParlat{"SpeedButtonEscParlat"},
       SpeedButtonEscSo{"SpeedButtonEscSo"}, SpeedButtonEscAturar{"SpeedButtonEscAturar"};
 
+  // More places after these, each running a menu item's command and
+  // showing while the item is enabled, with a caption that names what a
+  // press does now. Added before the window lays its buttons out.
+  struct MorePlace {
+    const char* name;  // the button's
+    platform::MenuItem& item;
+    std::function<std::string()> caption;
+  };
+  void AddPlaces(const std::vector<MorePlace>& places);
+
   // The places, in the order the scan visits them.
   std::vector<platform::Button*> Buttons();
   // Shows the places whose command can run now, with captions that say
@@ -54,6 +66,9 @@ class SwitchMenu {
   std::vector<Place> Places();
 
   Items i_;
+  std::function<void(const std::function<void()>&)> run_;
+  std::vector<std::unique_ptr<platform::Button>> moreButtons_;
+  std::vector<MorePlace> more_;
   // Always there: a page may have elements to press whatever else is on.
   platform::MenuItem elements_{"mnuElementsPagina"};
 };

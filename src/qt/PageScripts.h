@@ -20,10 +20,15 @@ enum class PageScript {
   Media,           // the page's sound: under the speech, paused, played again
   FocusedControl,  // what has the keyboard in the page
   Elements,        // what a switch user can press on the page, and a press
+  Reader,          // finds the page's article with the reader-view library
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from
 // the program's resources once.
 QString PageScriptCall(PageScript script, const QJsonObject& values = {});
+
+// The reader-view library's source, which defines its functions in the
+// world it runs in; the reader script calls them.
+const QString& ReaderLibrary();
 
 }  // namespace sonavia::qt

@@ -26,6 +26,9 @@ namespace sonavia::qt {
 
 namespace {
 
+// A page of more elements than this is read whole: the reader view would
+// copy it and walk it several times.
+constexpr int kMostReaderElements = 30000;
 // The page's sound under the speech: a quarter of its volume, 12 dB down.
 constexpr double kPageSoundUnderSpeech = 0.25;
 // A control as the page scripts describe it; nothing for what is none.
@@ -51,8 +54,33 @@ std::vector<reading::PageControl> ControlsFrom(const QVariant& list) {
   return controls;
 }
 
-// The snapshot script's answer as the document the behaviour reads.
-shell::BrowserDocument DocumentFrom(const QVariant& result) {
+std::vector<reading::StructureNote> NotesFrom(const QVariant& list) {
+  static const std::pair<const char*, reading::NoteKind> kinds[] = {
+      {"heading", reading::NoteKind::Heading},
+      {"list", reading::NoteKind::List},
+      {"table", reading::NoteKind::Table},
+      {"header", reading::NoteKind::Header}};
+  std::vector<reading::StructureNote> notes;
+  for (const QVariant& item : list.toList()) {
+    const QVariantMap map = item.toMap();
+    reading::StructureNote note;
+    const QString kind = map.value(QStringLiteral("kind")).toString();
+    for (const auto& [name, value] : kinds) {
+      if (kind == QLatin1String(name)) note.kind = value;
+    }
+    note.level = map.value(QStringLiteral("level")).toInt();
+    note.items = map.value(QStringLiteral("items")).toInt();
+    note.rows = map.value(QStringLiteral("rows")).toInt();
+    note.columns = map.value(QStringLiteral("columns")).toInt();
+    note.text = ToCore(map.value(QStringLiteral("text")).toString());
+    notes.push_back(std::move(note));
+  }
+  return notes;
+}
+
+// The snapshot script's answer as the document the behaviour reads; the
+// article, when there is one, as a document of its own.
+shell::BrowserDocument DocumentFrom(const QVariant& result, bool withArticle = true) {
   const QVariantMap map = result.toMap();
   std::vector<std::string> links;
   for (const QVariant& link : map.value(QStringLiteral("links")).toList()) {
@@ -66,6 +94,14 @@ shell::BrowserDocument DocumentFrom(const QVariant& result) {
                                   std::move(body), std::move(links));
   document.SetLanguage(ToCore(map.value(QStringLiteral("lang")).toString()));
   document.SetControls(ControlsFrom(map.value(QStringLiteral("controls"))));
+  document.SetNotes(NotesFrom(map.value(QStringLiteral("notes"))));
+  const QVariantMap article = map.value(QStringLiteral("article")).toMap();
+  if (withArticle && !article.isEmpty()) {
+    QVariantMap whole = article;
+    whole.insert(QStringLiteral("hasBody"), true);
+    whole.insert(QStringLiteral("lang"), map.value(QStringLiteral("lang")));
+    document.SetArticle(DocumentFrom(whole, false));
+  }
   return document;
 }
 
@@ -285,10 +321,17 @@ void WebEngineBrowser::RaiseCompletion(bool top) {
 
 void WebEngineBrowser::ReadDocument(shell::CompletionOrder::Snapshot snapshot) {
   QPointer<WebEngineBrowser> self(this);
-  const QJsonObject values{
-      {QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)}};
-  page_->runJavaScript(PageScriptCall(PageScript::Snapshot, values),
-                       QWebEngineScript::ApplicationWorld,
+  const QJsonObject values{{QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)},
+                           {QStringLiteral("article"), true},
+                           {QStringLiteral("readArticle"), readArticle_}};
+  // The reader finds the article first, with its library, in one run with
+  // the snapshot that reads it.
+  const QString call =
+      ReaderLibrary() +
+      PageScriptCall(PageScript::Reader, {{QStringLiteral("op"), "find"},
+                                          {QStringLiteral("most"), kMostReaderElements}}) +
+      QStringLiteral(";\n") + PageScriptCall(PageScript::Snapshot, values);
+  page_->runJavaScript(call, QWebEngineScript::ApplicationWorld,
                        [self, snapshot](const QVariant& result) {
                          // The page may be gone, or a newer load may have begun.
                          if (self == nullptr || !self->completions_.Current(snapshot)) return;
@@ -345,6 +388,13 @@ void WebEngineBrowser::PressPageElement(int index) {
   if (view_ != nullptr) view_->setFocus(Qt::OtherFocusReason);
   page_->runJavaScript(PageScriptCall(PageScript::Elements, {{QStringLiteral("op"), "press"},
                                                              {QStringLiteral("index"), index}}),
+                       QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::UseArticle(bool article) {
+  readArticle_ = article;
+  page_->runJavaScript(PageScriptCall(PageScript::Reader, {{QStringLiteral("op"), "use"},
+                                                           {QStringLiteral("article"), article}}),
                        QWebEngineScript::ApplicationWorld);
 }
 

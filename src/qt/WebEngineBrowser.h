@@ -68,6 +68,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void ListPageElements(std::function<void(shell::PageElements)> done) override;
   void ShowPageElements(int first, int last) override;
   void PressPageElement(int index) override;
+  void UseArticle(bool article) override;
 
   // The page's sound under the speech, its media paused, its sound off.
   void SetPageSoundUnder(bool under) override;
@@ -113,6 +114,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   std::optional<shell::BrowserDocument> document_;
   qreal zoom_ = 1.0;
   bool processEnded_ = false;  // since the last load began
+  bool readArticle_ = true;    // the mark takes the article's links and images
 };
 
 }  // namespace sonavia::qt

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/UnitTools.h"
+#include "reading/ReadingPlaces.h"
 #include "reading/SpokenText.h"
 
 namespace sonavia::reading {
@@ -150,8 +151,11 @@ void ReadingSequencer::SpeakNextStep() {
       StartReadingAt(0);
       return;
     }
-    // "Títol" and the title follow each other; a pause precedes the rest.
-    if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+    // "Títol" and the title follow each other; a pause precedes the rest,
+    // but a jump's unit.
+    if (NextSpokenUnit() > 2 && !std::exchange(jumped_, false)) {
+      platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+    }
     // Read again after the wait: a command may have run in it.
     if (!SpeechOn() || WaitsForAside()) return;
     const int32_t next = NextSpokenUnit();
@@ -227,6 +231,17 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   list_.UnitCursor = firstUnit - 1;
   list_.LinkCursor = 0;
   SpeakNext();
+}
+
+void ReadingSequencer::ReadFrom(int32_t unit) {
+  if (unit <= 0 || unit > list_.UnitCount) return;
+  StartReadingAt(0);
+  list_.UnitCursor = unit - 1;
+  list_.LinkCursor = LinksBefore(list_, unit);
+  if (!SpeechOn()) return;
+  jumped_ = true;
+  SpeakNext();
+  jumped_ = false;
 }
 
 void ReadingSequencer::StepBack() {

@@ -54,6 +54,10 @@ class ReadingSequencer : public ConversionLimitWarning {
   void SpeakNext();
   void StartReadingAt(int32_t firstUnit);
   void StepBackAndStop();
+  // Jumps to `unit`: it is read at once, without the pause between units,
+  // and the reading goes on from there; with speech off, it is where the
+  // reading resumes.
+  void ReadFrom(int32_t unit);
   // Stops a unit being spoken and leaves in LinkTarget the address of the
   // link being read, or of the first when none has been read yet. Returns
   // true.
@@ -107,6 +111,7 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool asideSounding_ = false;     // an aside is being said
   bool resumeAfterAside_ = false;  // the reading goes on when it has been said
   bool gaveWay_ = false;           // the cursor already stands before the unit given up
+  bool jumped_ = false;            // the next unit is a jump's, read without a pause
 };
 
 }  // namespace sonavia::reading

@@ -56,6 +56,14 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuMostrarLectura, "&Mostrar el que es llegeix"},
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
       {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
+      {Item, mnuLlegirArticle, "Llegir l'art&icle", "Shift+F4"},
+      {Title, MenuSaltar, "&Saltar"},
+      {Item, mnuTitolSeguent, "&Títol següent", "F11"},
+      {Item, mnuTitolAnterior, "Tít&ol anterior", "Shift+F11"},
+      {Item, mnuParagrafSeguent, "&Paràgraf següent", "F12"},
+      {Item, mnuParagrafAnterior, "Pa&ràgraf anterior", "Shift+F12"},
+      {Item, mnuFraseSeguent, "&Frase següent", "F5"},
+      {Item, mnuFraseAnterior, "Fr&ase anterior", "Shift+F5"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -74,9 +82,10 @@ void TFormPrincipal::LayOutMenus() {
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
   mnuRepetirEscrit.SetChecked(true);
-  checkable_ = {&mnuEscaneig,      &mnuParlar,          &mnuCatala,
-                &mnuCastella,      &mnuEscaneigParlat,  &mnuMostrarLectura,
-                &mnuLlenguaPagina, &mnuSilenciarPagina, &mnuRepetirEscrit};
+  mnuLlegirArticle.SetChecked(true);
+  checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,        &mnuCastella,
+                &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina, &mnuSilenciarPagina,
+                &mnuRepetirEscrit,  &mnuLlegirArticle};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -173,6 +182,13 @@ void TFormPrincipal::WireHandlers() {
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
       {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
       {&mnuSilenciarPagina, &TFormPrincipal::mnuSilenciarPaginaClick},
+      {&mnuLlegirArticle, &TFormPrincipal::mnuLlegirArticleClick},
+      {&mnuTitolSeguent, &TFormPrincipal::mnuTitolSeguentClick},
+      {&mnuTitolAnterior, &TFormPrincipal::mnuTitolAnteriorClick},
+      {&mnuParagrafSeguent, &TFormPrincipal::mnuParagrafSeguentClick},
+      {&mnuParagrafAnterior, &TFormPrincipal::mnuParagrafAnteriorClick},
+      {&mnuFraseSeguent, &TFormPrincipal::mnuFraseSeguentClick},
+      {&mnuFraseAnterior, &TFormPrincipal::mnuFraseAnteriorClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };

@@ -83,6 +83,12 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
            [this] { return Focus.KeyboardInControl() && (!PageHasKeyboard || PageHasKeyboard()); },
            [this] { Pages.RenameControls(); }},
           list, Sequencer, Speech),
+      Moves({SpeechState, mnuLlegirArticle,
+             [this](reading::ReadingMode mode) { Commands.SetReadingMode(mode); },
+             [this] { return mnuCastella.Checked(); }, [this] { ToolBarBotonsClick(); },
+             [this]() -> const reading::ReadingPlaces& { return Pages.Places(); },
+             [this] { return Pages.HasArticle(); }, [this] { return Pages.ReadAgain(); }},
+            list, Sequencer, Speech),
       Navigation(NavigationWindow{
                      cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
                      [this] { FocusPage(); }, [this](int key) { PressKey(key); },
@@ -102,6 +108,19 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       startPagePath_(std::move(startPagePath)),
       about_(about) {
   LayOutMenus();
+  Pages.SetArticleChoice([this] { return mnuLlegirArticle.Checked(); });
+  // The second cycle's places for the article and the moves, after the
+  // others.
+  const auto caption = [](const char* words) { return [words] { return std::string(words); }; };
+  SwitchPlaces.AddPlaces(
+      {{"SpeedButtonEscArticle", mnuLlegirArticle,
+        [this] { return std::string(mnuLlegirArticle.Checked() ? "Pàgina\nsencera" : "Article"); }},
+       {"SpeedButtonEscTitolSeg", mnuTitolSeguent, caption("Títol\nsegüent")},
+       {"SpeedButtonEscTitolAnt", mnuTitolAnterior, caption("Títol\nanterior")},
+       {"SpeedButtonEscParagrafSeg", mnuParagrafSeguent, caption("Paràgraf\nsegüent")},
+       {"SpeedButtonEscParagrafAnt", mnuParagrafAnterior, caption("Paràgraf\nanterior")},
+       {"SpeedButtonEscFraseSeg", mnuFraseSeguent, caption("Frase\nsegüent")},
+       {"SpeedButtonEscFraseAnt", mnuFraseAnterior, caption("Frase\nanterior")}});
   LayOutToolbars();
   WireHandlers();
   ShowSwitchPlaces(false);
@@ -116,6 +135,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   Settings.SetZoom(Zoom);
   Settings.SetPageLanguage(mnuLlenguaPagina, [this] { mnuLlenguaPaginaClick(); });
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
+  Settings.SetReadArticle(mnuLlegirArticle,
+                          [this] { mnuLlegirArticle.SetChecked(!mnuLlegirArticle.Checked()); });
 }
 
 void TFormPrincipal::SayAside(const std::string& text) {

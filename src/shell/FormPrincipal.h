@@ -12,6 +12,7 @@
 #include "controls/PageElementsScan.h"
 #include "controls/PageZoom.h"
 #include "controls/ReadingCommands.h"
+#include "controls/ReadingMoves.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
@@ -71,6 +72,12 @@ class TFormPrincipal {
   platform::MenuItem mnuMostrarLectura{"mnuMostrarLectura"};
   platform::MenuItem mnuLlenguaPagina{"mnuLlenguaPagina"};
   platform::MenuItem mnuRepetirEscrit{"mnuRepetirEscrit"};
+  platform::MenuItem mnuLlegirArticle{"mnuLlegirArticle"};
+  // The moves by heading, paragraph and sentence.
+  platform::MenuItem MenuSaltar{"MenuSaltar"}, mnuTitolSeguent{"mnuTitolSeguent"},
+      mnuTitolAnterior{"mnuTitolAnterior"}, mnuParagrafSeguent{"mnuParagrafSeguent"},
+      mnuParagrafAnterior{"mnuParagrafAnterior"}, mnuFraseSeguent{"mnuFraseSeguent"},
+      mnuFraseAnterior{"mnuFraseAnterior"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -130,6 +137,9 @@ class TFormPrincipal {
   PageFocus Focus;
   controls::SwitchPresses Presses;
   controls::ReadingCommands Commands;
+  // The article or the whole page, and the moves by heading, paragraph and
+  // sentence.
+  controls::ReadingMoves Moves;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
   controls::SettingsFile Settings{{mnuCatala, SpeechState, mnuEscaneig, EditVelocitat,
@@ -202,6 +212,13 @@ class TFormPrincipal {
   void mnuMostrarLecturaClick();
   void mnuLlenguaPaginaClick();
   void mnuRepetirEscritClick() { mnuRepetirEscrit.SetChecked(!mnuRepetirEscrit.Checked()); }
+  void mnuLlegirArticleClick() { Moves.SwitchArticle(); }
+  void mnuTitolSeguentClick() { Moves.Move(reading::Place::Heading, true); }
+  void mnuTitolAnteriorClick() { Moves.Move(reading::Place::Heading, false); }
+  void mnuParagrafSeguentClick() { Moves.Move(reading::Place::Paragraph, true); }
+  void mnuParagrafAnteriorClick() { Moves.Move(reading::Place::Paragraph, false); }
+  void mnuFraseSeguentClick() { Moves.Move(reading::Place::Sentence, true); }
+  void mnuFraseAnteriorClick() { Moves.Move(reading::Place::Sentence, false); }
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
