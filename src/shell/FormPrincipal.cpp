@@ -211,6 +211,11 @@ void TFormPrincipal::FormCreate() {
     mnuCanviLlegirLinksLectures.SetEnabled(false);
     mnuAnarALink.SetEnabled(false);
     mnuEscaneigParlat.SetEnabled(false);
+    for (platform::MenuItem* item : {&mnuLlegirArticle, &mnuTitolSeguent, &mnuTitolAnterior,
+                                     &mnuParagrafSeguent, &mnuParagrafAnterior, &mnuFraseSeguent,
+                                     &mnuFraseAnterior}) {
+      item->SetEnabled(false);
+    }
     ScanLast -= 1;  // the speech button has left the toolbar
   }
   LastStatusText.clear();

@@ -169,14 +169,18 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
                                      "Marc\nsegü"
                                      "ent",
                                      spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
-                                     "Silenciar\npàgina", "Aturar\nescaneig"}));
+                                     "Silenciar\npàgina", "Aturar\nescaneig", "Pàgina\nsencera",
+                                     "Títol\nsegüent", "Títol\nanterior", "Paràgraf\nsegüent",
+                                     "Paràgraf\nanterior", "Frase\nsegüent", "Frase\nanterior"}));
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
-    r.RunTo(6100 + 1500 * 10 + 10);
-    EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:9", "9100:10", "10600:11", "12100:12", "13600:13",
-                              "15100:14", "16600:15", "18100:16", "19600:17", "21100:3"}));
+    r.RunTo(6100 + 1500 * 17 + 10);
+    EXPECT_EQ(r.moves, (Lines{"6000:3",   "7600:9",   "9100:10",  "10600:11", "12100:12",
+                              "13600:13", "15100:14", "16600:15", "18100:16", "19600:17",
+                              "21100:18", "22600:19", "24100:20", "25600:21", "27100:22",
+                              "28600:23", "30100:24", "31600:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
@@ -188,7 +192,11 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
                                      "15100 Marc segü"
                                      "ent",
                                      "16600 Escaneig mut", "18100 Silenciar pàgina",
-                                     "19600 Aturar escaneig", "21100 Refrescar"}));
+                                     "19600 Aturar escaneig", "21100 Pàgina sencera",
+                                     "22600 Títol següent", "24100 Títol anterior",
+                                     "25600 Paràgraf següent", "27100 Paràgraf anterior",
+                                     "28600 Frase següent", "30100 Frase anterior",
+                                     "31600 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }
