@@ -154,7 +154,10 @@ void ReadingSequencer::SpeakNextStep() {
     // "Títol" and the title follow each other; a pause precedes the rest,
     // but a jump's unit.
     if (NextSpokenUnit() > 2 && !std::exchange(jumped_, false)) {
+      const uint64_t jumps = jumps_;
       platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+      // A jump during the pause has read on from its own place.
+      if (jumps != jumps_) return;
     }
     // Read again after the wait: a command may have run in it.
     if (!SpeechOn() || WaitsForAside()) return;
@@ -236,6 +239,7 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
 void ReadingSequencer::ReadFrom(int32_t unit) {
   if (unit <= 0 || unit > list_.UnitCount) return;
   StartReadingAt(0);
+  ++jumps_;
   list_.UnitCursor = unit - 1;
   list_.LinkCursor = LinksBefore(list_, unit);
   if (!SpeechOn()) return;

@@ -112,6 +112,7 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool resumeAfterAside_ = false;  // the reading goes on when it has been said
   bool gaveWay_ = false;           // the cursor already stands before the unit given up
   bool jumped_ = false;            // the next unit is a jump's, read without a pause
+  uint64_t jumps_ = 0;             // counts jumps, so that a step paused over one gives up
 };
 
 }  // namespace sonavia::reading
