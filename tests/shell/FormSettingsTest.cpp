@@ -50,7 +50,8 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
                 "Un pas m\xE9s despr\xE9s de pr\xE9mer=no\n"
                 "Ampliaci\xF3 de la p\xE0gina=100\n"
                 "Llengua de la p\xE0gina=s\xED\n"
-                "Repetir el que s'escriu=s\xED\n");
+                "Repetir el que s'escriu=s\xED\n"
+                "Llegir l'article=s\xED\n");
 }
 
 // The stored settings applied through the window's own commands.
