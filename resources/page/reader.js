@@ -12,12 +12,14 @@
 // keep, path} (keep: the page's elements in the article; path: the
 // elements that hold them) or null when there is no article, for the
 // snapshot that follows. {op: 'use', article}: the reading mark takes the
-// links and images of the article, or of the whole page.
+// links and images of the article, or of the whole page, and the change
+// watcher counts what changes in it.
 (function (values) {
   var page = window.__sonaviaPage;
   if (!page) return;
   if (values.op === 'use') {
     page.items = values.article && page.articleItems ? page.articleItems : page.pageItems;
+    page.readKeep = values.article ? page.articleKeep : null;
     return;
   }
   page.article = null;

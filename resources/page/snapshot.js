@@ -316,6 +316,9 @@
   page.pageItems = whole.items;
   page.articleItems = found ? found.items : null;
   page.items = found && values.readArticle ? found.items : whole.items;
+  // What the change watcher counts: the article while it is read.
+  page.articleKeep = found ? article.keep : null;
+  page.readKeep = found && values.readArticle ? article.keep : null;
   page.article = null;
   // One character more than is kept, so that the program sees it was cut;
   // counted in characters, so that none is split in two.

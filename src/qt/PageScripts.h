@@ -21,6 +21,7 @@ enum class PageScript {
   FocusedControl,  // what has the keyboard in the page
   Elements,        // what a switch user can press on the page, and a press
   Reader,          // finds the page's article with the reader-view library
+  Changes,         // reports how much of the page changed after it was read
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from

@@ -249,6 +249,7 @@ void WebEngineBrowser::MutePage(bool muted) {
 
 void WebEngineBrowser::OnLoadStarted() {
   processEnded_ = false;
+  ++loads_;
   // Leaving the page closes what it opened.
   windows_->CloseAll();
   completions_.LoadStarted();
@@ -300,6 +301,8 @@ void WebEngineBrowser::OnScriptReport(const QString& report) {
     // pointed at. (The engine's own hover signal gives the focused link as
     // well, whoever focused it.)
     if (intent_.HoverIsUsers()) RaiseLink(report.mid(6));
+  } else if (report.startsWith(QStringLiteral("changed:"))) {
+    Raise(events.PageChanged, report.mid(8).toInt());
   } else if (report == QStringLiteral("frame-complete")) {
     completions_.FrameLoaded();
   }
@@ -319,28 +322,50 @@ void WebEngineBrowser::RaiseCompletion(bool top) {
   Raise(events.DocumentComplete);
 }
 
-void WebEngineBrowser::ReadDocument(shell::CompletionOrder::Snapshot snapshot) {
-  QPointer<WebEngineBrowser> self(this);
+void WebEngineBrowser::RunSnapshot(bool article, std::function<void(const QVariant&)> read) {
   const QJsonObject values{{QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)},
-                           {QStringLiteral("article"), true},
+                           {QStringLiteral("article"), article},
                            {QStringLiteral("readArticle"), readArticle_}};
   // The reader finds the article first, with its library, in one run with
-  // the snapshot that reads it.
+  // the snapshot that reads it; then the page is watched for changes. A
+  // frame's completion is no complete page, and has no article yet.
   const QString call =
-      ReaderLibrary() +
+      (article ? ReaderLibrary() : QString()) +
       PageScriptCall(PageScript::Reader, {{QStringLiteral("op"), "find"},
                                           {QStringLiteral("most"), kMostReaderElements}}) +
       QStringLiteral(";\n") + PageScriptCall(PageScript::Snapshot, values);
-  page_->runJavaScript(call, QWebEngineScript::ApplicationWorld,
-                       [self, snapshot](const QVariant& result) {
-                         // The page may be gone, or a newer load may have begun.
-                         if (self == nullptr || !self->completions_.Current(snapshot)) return;
-                         self->document_ = DocumentFrom(result);
-                         self->completions_.SnapshotRead(snapshot);
-                         // The page left behind and the snapshot's strings
-                         // are garbage by now.
-                         if (snapshot.top && self != nullptr) self->CollectPageGarbage();
-                       });
+  page_->runJavaScript(call, QWebEngineScript::ApplicationWorld, std::move(read));
+  page_->runJavaScript(
+      PageScriptCall(PageScript::Changes, {{QStringLiteral("prefix"), page_->ReportPrefix()}}),
+      QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::ReadDocument(shell::CompletionOrder::Snapshot snapshot) {
+  QPointer<WebEngineBrowser> self(this);
+  RunSnapshot(snapshot.top, [self, snapshot](const QVariant& result) {
+    // The page may be gone, or a newer load may have begun.
+    if (self == nullptr || !self->completions_.Current(snapshot)) return;
+    self->document_ = DocumentFrom(result);
+    self->completions_.SnapshotRead(snapshot);
+    // The page left behind and the snapshot's strings
+    // are garbage by now.
+    if (snapshot.top && self != nullptr) self->CollectPageGarbage();
+  });
+}
+
+void WebEngineBrowser::ReadDocumentAgain(std::function<void()> done) {
+  // A page still loading is read when it completes.
+  if (completions_.Busy() || !document_) {
+    done();
+    return;
+  }
+  QPointer<WebEngineBrowser> self(this);
+  const uint64_t load = loads_;
+  RunSnapshot(true, [self, load, done = std::move(done)](const QVariant& result) {
+    if (self == nullptr) return;
+    if (self->loads_ == load && result.isValid()) self->document_ = DocumentFrom(result);
+    done();
+  });
 }
 
 void WebEngineBrowser::CollectPageGarbage() {

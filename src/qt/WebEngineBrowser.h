@@ -69,6 +69,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void ShowPageElements(int first, int last) override;
   void PressPageElement(int index) override;
   void UseArticle(bool article) override;
+  void ReadDocumentAgain(std::function<void()> done) override;
 
   // The page's sound under the speech, its media paused, its sound off.
   void SetPageSoundUnder(bool under) override;
@@ -99,6 +100,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void RaiseCompletion(bool top);
   // Reads the top document; hands it to the completion order.
   void ReadDocument(shell::CompletionOrder::Snapshot snapshot);
+  // The reader and the snapshot, in one run; `read` gets the answer.
+  void RunSnapshot(bool article, std::function<void(const QVariant&)> read);
   void CollectPageGarbage();
   void ShowNavigationError(const QString& address, const QString& reason);
 
@@ -115,6 +118,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   qreal zoom_ = 1.0;
   bool processEnded_ = false;  // since the last load began
   bool readArticle_ = true;    // the mark takes the article's links and images
+  uint64_t loads_ = 0;         // counts the loads begun
 };
 
 }  // namespace sonavia::qt

@@ -143,6 +143,9 @@ class BrowserComponent : public reading::ReadingMarkView {
   // The reading mark takes the article's links and images, or the whole
   // page's.
   virtual void UseArticle(bool /*article*/) {}
+  // Reads the top document again as it is now, into Document(), and then
+  // calls `done`; a view that cannot keeps the document it has.
+  virtual void ReadDocumentAgain(std::function<void()> done) { done(); }
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -166,6 +169,9 @@ class BrowserComponent : public reading::ReadingMarkView {
         ControlFocus;
     // Text the user typed into a page's field.
     std::function<void(const std::string& text)> Typed;
+    // The page's text changed after it was read (in the article, while it is
+    // read), by about this many characters.
+    std::function<void(int32_t characters)> PageChanged;
   };
   Events events;
 

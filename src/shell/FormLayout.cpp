@@ -218,6 +218,7 @@ void TFormPrincipal::WireHandlers() {
     brwWebBrowserControlFocus(control, users);
   };
   e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
+  e.PageChanged = [this](int32_t characters) { Pages.PageChanged(characters); };
 }
 
 }  // namespace sonavia::shell

@@ -204,7 +204,10 @@ class TFormPrincipal {
     Commands.SpeechOnOff();
     Sound.SpeechSwitched(SpeechState.On());
   }
-  void mnuTornarAComencarClick() { Commands.Restart(); }
+  // The page as it is now, what arrived after it was read included.
+  void mnuTornarAComencarClick() {
+    Pages.TakeAgain([this] { Commands.Restart(); });
+  }
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }

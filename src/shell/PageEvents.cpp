@@ -254,6 +254,36 @@ bool PageEvents::ReadAgain() {
   return true;
 }
 
+void PageEvents::TakeAgain(std::function<void()> done) {
+  if (closed_ || !pageCompleted_ || pageGone_) {
+    done();
+    return;
+  }
+  const uint64_t download = downloads_;
+  browser_.ReadDocumentAgain([this, download, done = std::move(done)] {
+    // A newer page is read when it completes.
+    if (!closed_ && download == downloads_ && pageCompleted_) {
+      try {
+        shown_ = browser_.Document();
+        sequencer_.StartReadingAt(0);
+        TakeIn(*shown_);
+      } catch (...) {
+      }
+    }
+    done();
+  });
+}
+
+void PageEvents::PageChanged(int32_t characters) {
+  if (closed_ || !pageCompleted_ || !shown_ || characters < kLargeChange) return;
+  // Only while nothing is being read: a reading goes on with what it has.
+  if (!ReadingOn() || list_.UnitCursor != 0 || speech_.IsSpeaking()) return;
+  const uint32_t now = loop_.TickCount();
+  if (changeSaid_ && static_cast<uint32_t>(now - *changeSaid_) < kPageChangedGap) return;
+  changeSaid_ = now;
+  Notice(kPageChanged);
+}
+
 void PageEvents::WatchdogTick() {
   if (closed_) return;
   if (auto dialUp = platform::FindWindowByTitle(windows_, kDialUpTitle, "")) {

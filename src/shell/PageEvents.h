@@ -34,6 +34,12 @@ inline constexpr const char* kNotConnected =
 inline constexpr const char* kCannotFind = "No puc trobar aquest lloc";
 inline constexpr const char* kPageProcessEnded =
     "La pàgina ha deixat de funcionar; premeu Refrescar per tornar-la a carregar.";
+// Said when the page's text (its article's, while that is read) changed by
+// at least kLargeChange characters after it was read, and nothing is being
+// read; at most once in kPageChangedGap ms.
+inline constexpr const char* kPageChanged = "La pàgina ha canviat";
+inline constexpr int32_t kLargeChange = 200;
+inline constexpr uint32_t kPageChangedGap = 10000;
 inline constexpr const char* kPageDialogPrefix = "Missatge de la pàgina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
@@ -99,6 +105,11 @@ class PageEvents {
   // of article or whole page now says, the reading stopped; false when there
   // is no page to take.
   bool ReadAgain();
+  // The page is read again as it is now (what arrived after it was read
+  // included), then `done` runs.
+  void TakeAgain(std::function<void()> done);
+  // The page's text changed by about `characters` after it was read.
+  void PageChanged(int32_t characters);
   // Whether the page shown has an article, and whether it is what is read.
   bool HasArticle() const { return shown_ && shown_->Article() != nullptr; }
   bool ReadingArticle() const { return readingArticle_; }
@@ -147,7 +158,8 @@ class PageEvents {
   bool readingArticle_ = false;
   // The page last taken into the reading list.
   std::optional<BrowserDocument> shown_;
-  uint64_t downloads_ = 0;  // counts download starts
+  std::optional<uint32_t> changeSaid_;  // when "La pàgina ha canviat" was last said
+  uint64_t downloads_ = 0;              // counts download starts
   bool closed_ = false;
   bool askedFor_ = false;       // since the last download began
   bool blockThisLoad_ = false;  // the load under way is one the user asked for

@@ -148,5 +148,31 @@ TEST_F(ArticleReadingTest, MovesByHeadingParagraphAndSentenceAreHeardAtOnce) {
   EXPECT_NE(std::find(marks.begin(), marks.end(), "Image2()"), marks.end());
 }
 
+TEST_F(ArticleReadingTest, APageThatFillsItselfIsToldOnceAndReadAsItIsNowFromTheStart) {
+  testing::ScriptedPage search;
+  search.title = "Cerca";
+  search.body = "<p>Searching" + P + "</p>";
+  browser.AddPage("file:///w/search.htm", search);
+  const std::string results = "<p>" + std::string(300, 'x') + " 115 results" + P + "</p>";
+  // What changes while the page is read is not told over the reading.
+  Lines heard = Hear(3000, [this] { main.GoToAddress("file:///w/search.htm"); });
+  EXPECT_EQ(heard.back(), "99/2 Cerca ");
+  browser.Fill("<p>Half</p>" + std::string(kLargeChange, ' '));
+  EXPECT_EQ(Hear(6000), (Lines{"99/0 SEARCHING "}));
+  // Once nothing is read, a large change is told, in the status bar too.
+  EXPECT_EQ(Hear(2000, [this, &results] { browser.Fill(results); }),
+            Lines{"99/2 La pàgina ha canviat "});
+  EXPECT_EQ(main.StatusBar1.Text(), "La pàgina ha canviat");
+  // Again within ten seconds, silent; a small change, silent.
+  EXPECT_TRUE(Hear(7900, [this, &results] { browser.Fill(results); }).empty());
+  EXPECT_TRUE(Hear(3000, [this] { browser.Fill("<p>x</p>"); }).empty());
+  EXPECT_EQ(Hear(2000, [this, &results] { browser.Fill(results); }),
+            Lines{"99/2 La pàgina ha canviat "});
+  // Ctrl+F3: the page as it is now.
+  heard = Hear(6000, [this] { main.mnuTornarAComencarClick(); });
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_EQ(heard[2].substr(heard[2].size() - 13), " 115 RESULTS ");
+}
+
 }  // namespace
 }  // namespace sonavia::shell

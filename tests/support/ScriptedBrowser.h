@@ -85,6 +85,15 @@ class ScriptedBrowser : public shell::BrowserComponent {
   // The page's process ends now: what was left of its load never comes.
   void EndPageProcess();
 
+  // The page fills itself: its body is now `body`, the change reported as
+  // the page view reports it.
+  void Fill(const std::string& body) {
+    if (!document_) return;
+    shell::BrowserDocument changed(document_->Title(), body, {});
+    document_ = std::move(changed);
+    Raise(events.PageChanged, static_cast<int32_t>(body.size()));
+  }
+
   // Raises StatusTextChange now, as a pointer on a link would.
   void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
 
