@@ -74,9 +74,9 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   MainWindowView& window = program.window;
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Sonavia"));
   const auto bar = window.menuBar()->actions();
-  ASSERT_EQ(bar.size(), 3);
-  EXPECT_EQ(Texts(bar),
-            (std::vector<std::string>{"&Control", "Opcions de &lectura", "&Parlant de..."}));
+  ASSERT_EQ(bar.size(), 4);
+  EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "&Saltar",
+                                                  "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
             (std::vector<std::string>{"&Obrir...",
                                       "&Imprimir...",
@@ -103,7 +103,13 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
                 "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",
                 "&Tornar a començar", "-", "Lle&gir Links", "-", "&Català", "Cast&ellà",
                 "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina",
-                "&Repetir el que s'escriu"}));
+                "&Repetir el que s'escriu", "Llegir l'art&icle"}));
+  EXPECT_EQ(Texts(bar[2]->menu()->actions()),
+            (std::vector<std::string>{"&Títol següent", "Tít&ol anterior", "&Paràgraf següent",
+                                      "Pa&ràgraf anterior", "&Frase següent", "Fr&ase anterior"}));
+  EXPECT_EQ(window.Action(&program.form->mnuTitolSeguent)->shortcut(), QKeySequence(Qt::Key_F11));
+  EXPECT_EQ(window.Action(&program.form->mnuLlegirArticle)->shortcut(),
+            QKeySequence(Qt::SHIFT | Qt::Key_F4));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   EXPECT_EQ(window.Action(&program.form->mnuEndavant)->shortcut(),
             QKeySequence(QStringLiteral("Ctrl+F9")));
