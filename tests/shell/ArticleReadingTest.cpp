@@ -140,6 +140,19 @@ TEST_F(ArticleReadingTest, MovesByHeadingParagraphAndSentenceAreHeardAtOnce) {
     });
     EXPECT_EQ(heard, Lines{move.heard});
   }
+  // A jump while the reading pauses between units is read at once, and the
+  // reading goes on from it, nothing cut: the step that was pausing gives up.
+  // On again at the second heading: the jump comes in the pause after its
+  // text.
+  library.ClearLog();
+  main.mnuParlarClick();
+  loop.Post(700, [this] { main.mnuTitolAnteriorClick(); });
+  loop.RunFor(2500);
+  EXPECT_EQ(library.voices, (Lines{"99/2 Títol 2 ", "99/0 ESCOLES ", "99/2 Títol 2 ",
+                                   "99/0 CARRETERES ", "99/0 PRIMERA ", "99/0 SEGONA "}));
+  for (const std::string& line : library.ReadsAndStops()) {
+    EXPECT_EQ(line.find(" Stop"), std::string::npos) << line;
+  }
   // The mark follows the jumps: a heading is framed by its number among
   // the page's marked items, a sentence found by its text.
   Lines marks;
