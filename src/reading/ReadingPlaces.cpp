@@ -71,10 +71,10 @@ int32_t ReadingPlaces::Next(const ReadingList& list, Place place, int32_t at, bo
     }
     return 0;
   }
-  // Back from the start of the place being read, to the one before it.
-  int32_t current = at;
-  while (current >= kFirstPageUnit && !Starts(list, place, current)) --current;
-  for (int32_t unit = current - 1; unit >= kFirstPageUnit; --unit) {
+  // Back to the last place that starts before the unit being read: the
+  // start of the heading's section, the paragraph or the sentence it is in,
+  // or, from a place's first unit, the place before.
+  for (int32_t unit = at - 1; unit >= kFirstPageUnit; --unit) {
     if (Starts(list, place, unit)) return unit;
   }
   return 0;

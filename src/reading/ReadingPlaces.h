@@ -25,8 +25,8 @@ class ReadingPlaces {
   void Take(ReadingList& list, std::vector<int32_t> headings);
   void Clear();
 
-  // The first unit of the place after (or before) the one that unit `at`
-  // belongs to; 0 when there is none.
+  // The first place that starts after unit `at` (the unit being read), or
+  // the last that starts before it; 0 when there is none.
   int32_t Next(const ReadingList& list, Place place, int32_t at, bool forward) const;
 
  private:
