@@ -208,11 +208,18 @@
         info.columns = Math.max(info.columns, width);
       }
       if (t.querySelector('table') || !info.rows || !info.columns) return info;
-      info.data = !!(t.caption || t.tHead || role === 'table' || role === 'grid' ||
-                     t.querySelector('th'));
+      // Header cells alone make no table of data: a documentation page's
+      // navigation bar has a title cell over one row of links.
+      var rowsOfData = 0;
+      for (var d = 0; d < t.rows.length; d++) {
+        if (t.rows[d].querySelector('td')) rowsOfData++;
+      }
+      info.data = !!(t.caption || role === 'table' || role === 'grid' ||
+                     ((t.tHead || t.querySelector('th')) && rowsOfData >= 2));
       var head = t.tHead && t.tHead.rows.length ? t.tHead.rows[t.tHead.rows.length - 1]
                                                  : t.rows[0];
-      var all = head.cells.length > 0;
+      // A header over the whole table is its title, not a column's.
+      var all = head.cells.length > 1 || (head.cells.length === 1 && info.columns === 1);
       for (var h = 0; h < head.cells.length; h++) {
         if (head.cells[h].tagName.toUpperCase() !== 'TH') all = false;
       }

@@ -85,6 +85,10 @@ TEST_F(ArticleViewTest, HeadingsListsAndDataTablesAreNotedLayoutTablesAreNot) {
       {"a table without headers lays the page out",
        "<table><tr><td>Menu</td><td>Text</td></tr></table>",
        {"MENU", "TEXT"}},
+      {"a documentation page's navigation bar: a title over one row",
+       "<table><tr><th colspan='3'>Cap 2</th></tr><tr><td>Enrere</td><th>Inici</th>"
+       "<td>Endavant</td></tr></table>",
+       {"CAP 2", "ENRERE", "INICI", "ENDAVANT"}},
       {"a table of tables lays the page out",
        "<table><tr><th>X</th><td><table><tr><td>Y</td></tr></table></td></tr></table>",
        {"X", "Y"}},
