@@ -87,7 +87,8 @@ int SwitchMenu::Show(bool show) {
   for (size_t k = 0; k < more_.size(); ++k) {
     platform::Button& button = *moreButtons_[k];
     button.SetCaption(more_[k].caption());
-    const bool visible = show && more_[k].item.Enabled() && more_[k].item.Visible();
+    const bool visible =
+        show && more_[k].item.Enabled() && more_[k].item.Visible() && more_[k].offered();
     button.SetVisible(visible);
     if (visible) ++shown;
   }

@@ -43,12 +43,14 @@ class SwitchMenu {
       SpeedButtonEscSo{"SpeedButtonEscSo"}, SpeedButtonEscAturar{"SpeedButtonEscAturar"};
 
   // More places after these, each running a menu item's command and
-  // showing while the item is enabled, with a caption that names what a
-  // press does now. Added before the window lays its buttons out.
+  // showing while the item is enabled and `offered` says so (a move to a
+  // heading on a page without one is not), with a caption that names what
+  // a press does now. Added before the window lays its buttons out.
   struct MorePlace {
     const char* name;  // the button's
     platform::MenuItem& item;
     std::function<std::string()> caption;
+    std::function<bool()> offered = [] { return true; };
   };
   void AddPlaces(const std::vector<MorePlace>& places);
 

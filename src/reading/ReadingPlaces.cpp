@@ -48,6 +48,12 @@ void ReadingPlaces::Take(ReadingList& list, std::vector<int32_t> headings) {
   }
 }
 
+bool ReadingPlaces::Any(Place place) const {
+  // Every page unit starts a sentence; the first starts a paragraph.
+  const std::vector<bool>& starts = place == Place::Heading ? heading_ : paragraph_;
+  return std::find(starts.begin(), starts.end(), true) != starts.end();
+}
+
 bool ReadingPlaces::Starts(const ReadingList& list, Place place, int32_t unit) const {
   const auto at = static_cast<size_t>(unit);
   switch (place) {

@@ -24,6 +24,8 @@ class ReadingPlaces {
   // units that announce the page's headings.
   void Take(ReadingList& list, std::vector<int32_t> headings);
   void Clear();
+  // Whether the page read has a place of this kind to go to.
+  bool Any(Place place) const;
 
   // The first place that starts after unit `at` (the unit being read), or
   // the last that starts before it; 0 when there is none.

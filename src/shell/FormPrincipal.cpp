@@ -112,15 +112,24 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   // The second cycle's places for the article and the moves, after the
   // others.
   const auto caption = [](const char* words) { return [words] { return std::string(words); }; };
+  const auto any = [this](reading::Place place) {
+    return [this, place] { return Pages.Places().Any(place); };
+  };
   SwitchPlaces.AddPlaces(
       {{"SpeedButtonEscArticle", mnuLlegirArticle,
         [this] { return std::string(mnuLlegirArticle.Checked() ? "Pàgina\nsencera" : "Article"); }},
-       {"SpeedButtonEscTitolSeg", mnuTitolSeguent, caption("Títol\nsegüent")},
-       {"SpeedButtonEscTitolAnt", mnuTitolAnterior, caption("Títol\nanterior")},
-       {"SpeedButtonEscParagrafSeg", mnuParagrafSeguent, caption("Paràgraf\nsegüent")},
-       {"SpeedButtonEscParagrafAnt", mnuParagrafAnterior, caption("Paràgraf\nanterior")},
-       {"SpeedButtonEscFraseSeg", mnuFraseSeguent, caption("Frase\nsegüent")},
-       {"SpeedButtonEscFraseAnt", mnuFraseAnterior, caption("Frase\nanterior")}});
+       {"SpeedButtonEscTitolSeg", mnuTitolSeguent, caption("Títol\nsegüent"),
+        any(reading::Place::Heading)},
+       {"SpeedButtonEscTitolAnt", mnuTitolAnterior, caption("Títol\nanterior"),
+        any(reading::Place::Heading)},
+       {"SpeedButtonEscParagrafSeg", mnuParagrafSeguent, caption("Paràgraf\nsegüent"),
+        any(reading::Place::Paragraph)},
+       {"SpeedButtonEscParagrafAnt", mnuParagrafAnterior, caption("Paràgraf\nanterior"),
+        any(reading::Place::Paragraph)},
+       {"SpeedButtonEscFraseSeg", mnuFraseSeguent, caption("Frase\nsegüent"),
+        any(reading::Place::Paragraph)},
+       {"SpeedButtonEscFraseAnt", mnuFraseAnterior, caption("Frase\nanterior"),
+        any(reading::Place::Paragraph)}});
   LayOutToolbars();
   WireHandlers();
   ShowSwitchPlaces(false);
@@ -211,9 +220,9 @@ void TFormPrincipal::FormCreate() {
     mnuCanviLlegirLinksLectures.SetEnabled(false);
     mnuAnarALink.SetEnabled(false);
     mnuEscaneigParlat.SetEnabled(false);
-    for (platform::MenuItem* item : {&mnuLlegirArticle, &mnuTitolSeguent, &mnuTitolAnterior,
-                                     &mnuParagrafSeguent, &mnuParagrafAnterior, &mnuFraseSeguent,
-                                     &mnuFraseAnterior}) {
+    for (platform::MenuItem* item :
+         {&mnuLlegirArticle, &mnuTitolSeguent, &mnuTitolAnterior, &mnuParagrafSeguent,
+          &mnuParagrafAnterior, &mnuFraseSeguent, &mnuFraseAnterior}) {
       item->SetEnabled(false);
     }
     ScanLast -= 1;  // the speech button has left the toolbar
