@@ -69,7 +69,8 @@ bool ReadingPlaces::Starts(const ReadingList& list, Place place, int32_t unit) c
 }
 
 int32_t ReadingPlaces::Next(const ReadingList& list, Place place, int32_t at, bool forward) const {
-  if (list.UnitCount < kFirstPageUnit) return 0;
+  // Nothing taken in (a page still loading): the list is an older page's.
+  if (paragraph_.empty() || list.UnitCount < kFirstPageUnit) return 0;
   at = std::clamp(at, kFirstPageUnit - 1, list.UnitCount);
   if (forward) {
     for (int32_t unit = at + 1; unit <= list.UnitCount; ++unit) {
