@@ -3,8 +3,10 @@
 // page's own scripts have run; with reading-list, the units the program
 // reads:
 //
-//   page-snapshot FILE-OR-ADDRESS | reading-list --title TITLE -
+//   page-snapshot [--article] FILE-OR-ADDRESS | reading-list --title TITLE -
 //
+// With --article, the page's article as the reader view finds it, or the
+// whole page when it finds none (standard error says which).
 // Its title and language go to standard error. It needs a display
 // (QT_QPA_PLATFORM=offscreen does without one).
 #include <QApplication>
@@ -19,8 +21,9 @@
 
 int main(int argc, char** argv) {
   using namespace sonavia;
-  if (argc != 2 || std::string(argv[1]).rfind("--", 0) == 0) {
-    std::fputs("usage: page-snapshot FILE-OR-ADDRESS\n", stderr);
+  const bool article = argc == 3 && std::string(argv[1]) == "--article";
+  if (argc != 2 + (article ? 1 : 0) || std::string(argv[argc - 1]).rfind("--", 0) == 0) {
+    std::fputs("usage: page-snapshot [--article] FILE-OR-ADDRESS\n", stderr);
     return 2;
   }
   qt::ConfigureWebEngineEnvironment();
@@ -35,7 +38,10 @@ int main(int argc, char** argv) {
   browser->events.DocumentComplete = [&] {
     if (browser->Busy()) return;
     try {
-      const shell::BrowserDocument& document = browser->Document();
+      const shell::BrowserDocument& whole = browser->Document();
+      const bool found = article && whole.Article() != nullptr;
+      const shell::BrowserDocument& document = found ? *whole.Article() : whole;
+      if (article) std::fputs(found ? "article: yes\n" : "article: no\n", stderr);
       const std::string& body = document.body_outerHtml();
       std::fwrite(body.data(), 1, body.size(), stdout);
       std::fprintf(stderr, "title: %s\nlanguage: %s\n", document.Title().c_str(),
@@ -51,7 +57,7 @@ int main(int argc, char** argv) {
     std::fputs("page-snapshot: the page did not complete within a minute\n", stderr);
     QApplication::quit();
   });
-  const QString given = QString::fromLocal8Bit(argv[1]);
+  const QString given = QString::fromLocal8Bit(argv[argc - 1]);
   const bool address = given.contains(QStringLiteral("://"));
   browser->Navigate(qt::ToCore(address ? given : QDir::current().absoluteFilePath(given)));
   QApplication::exec();

@@ -25,6 +25,7 @@
 #include "platform/Cp1252.h"
 #include "platform/Utf8.h"
 #include "reading/PageConverter.h"
+#include "reading/ReadingPlaces.h"
 #include "reading/ReadingList.h"
 #include "reading/ReadingSequencer.h"
 #include "speech/SpeechEngine.h"
@@ -59,6 +60,7 @@ int SpeakList(sonavia::reading::ReadingList& list, const std::string& html) {
       list, engine, loop, *poll, [] { return true; }, speedField);
   reading::PageConverter converter(list, &sequencer);
   converter.ConvertPage(html);
+  reading::ReadingPlaces().Take(list, {});
   // A page too long to read whole starts with its warning; the poll then
   // hands over to unit 1.
   if (!converter.ReachedLimit()) sequencer.StartReadingAt(1);
@@ -195,6 +197,8 @@ int main(int argc, char** argv) {
   list.SetPageTitle(title);
   sonavia::reading::PageConverter converter(list, nullptr);
   converter.ConvertPage(html);
+  // The page view's paragraph ends are the program's, never heard.
+  sonavia::reading::ReadingPlaces().Take(list, {});
 
   std::string out = "{\"units\":[";
   for (int32_t i = 1; i <= list.UnitCount; ++i) {

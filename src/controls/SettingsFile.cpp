@@ -112,6 +112,11 @@ void SettingsFile::ReadAndApply() {
     }
     *screenReaderOffered_ = read(kScreenReaderOfferedKey) == kYes;
   }
+  // Without the key, a page's article is read first.
+  if (readArticle_ != nullptr && read(kReadArticleKey) == kNo && readArticle_->Checked() &&
+      toggleReadArticle_) {
+    toggleReadArticle_();
+  }
   kept_ = Current();
   seen_ = Stored(file);
 }
@@ -159,6 +164,9 @@ SettingsFile::Entries SettingsFile::Current() const {
   }
   if (switch_ && switch_->longPressOpens) {
     entries.emplace_back(kLongPressKey, switch_->longPressOpens() ? kYes : kNo);
+  }
+  if (readArticle_ != nullptr) {
+    entries.emplace_back(kReadArticleKey, readArticle_->Checked() ? kYes : kNo);
   }
   return entries;
 }

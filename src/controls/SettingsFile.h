@@ -50,6 +50,7 @@ inline constexpr const char* kEchoTypingKey = "Repetir el que s'escriu";
 inline constexpr const char* kLetScreenReaderKey = "Deixar parlar el lector de pantalla";
 inline constexpr const char* kScreenReaderOfferedKey = "Lector de pantalla ofert";
 inline constexpr const char* kLongPressKey = "Prémer llarg obre el segon cicle";
+inline constexpr const char* kReadArticleKey = "Llegir l'article";
 
 // The window's controls the settings read and set.
 struct SettingsControls {
@@ -121,6 +122,11 @@ class SettingsFile {
     toggleLetScreenReader_ = std::move(toggle);
     screenReaderOffered_ = &offered;
   }
+  // Whether a page's article is read first, in the same way.
+  void SetReadArticle(platform::MenuItem& item, std::function<void()> toggle) {
+    readArticle_ = &item;
+    toggleReadArticle_ = std::move(toggle);
+  }
 
   // Applies the stored settings in the order that makes them agree: the
   // language first, since choosing it turns speech on, then speech.
@@ -152,6 +158,8 @@ class SettingsFile {
   platform::MenuItem* letScreenReader_ = nullptr;
   std::function<void()> toggleLetScreenReader_;
   bool* screenReaderOffered_ = nullptr;
+  platform::MenuItem* readArticle_ = nullptr;
+  std::function<void()> toggleReadArticle_;
   std::string path_;
   using Entries = std::vector<std::pair<const char*, std::string>>;
   // Every key with the value the window's controls give it now.

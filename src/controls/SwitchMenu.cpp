@@ -70,9 +70,21 @@ std::vector<SwitchMenu::Place> SwitchMenu::Places() {
           {SpeedButtonEscSo, i_.pageSound},       {SpeedButtonEscAturar, i_.scanning}};
 }
 
+void SwitchMenu::AddPlaces(const std::vector<MorePlace>& places) {
+  for (const MorePlace& place : places) {
+    auto button = std::make_unique<platform::Button>(place.name);
+    button->SetVisible(false);
+    platform::MenuItem* item = &place.item;
+    button->OnClick = [run = run_, item] { run([item] { item->Click(); }); };
+    moreButtons_.push_back(std::move(button));
+    places_.push_back(place);
+  }
+}
+
 std::vector<platform::Button*> SwitchMenu::Buttons() {
   std::vector<platform::Button*> buttons;
   for (const Place& place : Places()) buttons.push_back(&place.button);
+  for (const auto& button : moreButtons_) buttons.push_back(button.get());
   return buttons;
 }
 
@@ -101,6 +113,14 @@ int SwitchMenu::Show(bool show) {
   for (const Place& place : Places()) {
     const bool visible = show && place.item.Enabled() && place.item.Visible();
     place.button.SetVisible(visible);
+    if (visible) ++shown;
+  }
+  for (size_t k = 0; k < places_.size(); ++k) {
+    platform::Button& button = *moreButtons_[k];
+    button.SetCaption(places_[k].caption());
+    const bool visible =
+        show && places_[k].item.Enabled() && places_[k].item.Visible() && places_[k].offered();
+    button.SetVisible(visible);
     if (visible) ++shown;
   }
   return shown;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Controls.h"
@@ -53,6 +55,17 @@ class SwitchMenu {
   };
   // Gives those places their commands; until then they never show.
   void SetMore(More more);
+  // More places after these, each running a menu item's command and
+  // showing while the item is enabled and `offered` says so (a move to a
+  // heading on a page without one is not), with a caption that names what
+  // a press does now. Added before the window lays its buttons out.
+  struct MorePlace {
+    const char* name;  // the button's
+    platform::MenuItem& item;
+    std::function<std::string()> caption;
+    std::function<bool()> offered = [] { return true; };
+  };
+  void AddPlaces(const std::vector<MorePlace>& places);
 
   // The places, in the order the scan visits them.
   std::vector<platform::Button*> Buttons();
@@ -72,6 +85,8 @@ class SwitchMenu {
   More more_;
   platform::MenuItem write_{"mnuEscEscriure"}, favourites_{"mnuEscPreferits"},
       rate_{"mnuEscVelocitat"};
+  std::vector<std::unique_ptr<platform::Button>> moreButtons_;
+  std::vector<MorePlace> places_;
   // Always there: a page may have elements to press whatever else is on.
   platform::MenuItem elements_{"mnuElementsPagina"};
 };

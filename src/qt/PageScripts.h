@@ -21,10 +21,16 @@ enum class PageScript {
   FocusedControl,  // what has the keyboard in the page
   QuietConsole,    // in the page's own world: a few console messages a second
   Elements,        // what a switch user can press on the page, and a press
+  Reader,          // finds the page's article with the reader-view library
+  Changes,         // reports how much of the page changed after it was read
 };
 
 // A call of `script` with `values`, ready to run. The scripts are read from
 // the program's resources once.
 QString PageScriptCall(PageScript script, const QJsonObject& values = {});
+
+// The reader-view library's source, which defines its functions in the
+// world it runs in; the reader script calls them.
+const QString& ReaderLibrary();
 
 }  // namespace sonavia::qt

@@ -27,6 +27,9 @@ namespace sonavia::qt {
 
 namespace {
 
+// A page of more elements than this is read whole: the reader view would
+// copy it and walk it several times.
+constexpr int kMostReaderElements = 30000;
 // The page's sound under the speech: a quarter of its volume, 12 dB down.
 constexpr double kPageSoundUnderSpeech = 0.25;
 // A control as the page scripts describe it; nothing for what is none.
@@ -52,8 +55,33 @@ std::vector<reading::PageControl> ControlsFrom(const QVariant& list) {
   return controls;
 }
 
-// The snapshot script's answer as the document the behaviour reads.
-shell::BrowserDocument DocumentFrom(const QVariant& result) {
+std::vector<reading::StructureNote> NotesFrom(const QVariant& list) {
+  static const std::pair<const char*, reading::NoteKind> kinds[] = {
+      {"heading", reading::NoteKind::Heading},
+      {"list", reading::NoteKind::List},
+      {"table", reading::NoteKind::Table},
+      {"header", reading::NoteKind::Header}};
+  std::vector<reading::StructureNote> notes;
+  for (const QVariant& item : list.toList()) {
+    const QVariantMap map = item.toMap();
+    reading::StructureNote note;
+    const QString kind = map.value(QStringLiteral("kind")).toString();
+    for (const auto& [name, value] : kinds) {
+      if (kind == QLatin1String(name)) note.kind = value;
+    }
+    note.level = map.value(QStringLiteral("level")).toInt();
+    note.items = map.value(QStringLiteral("items")).toInt();
+    note.rows = map.value(QStringLiteral("rows")).toInt();
+    note.columns = map.value(QStringLiteral("columns")).toInt();
+    note.text = ToCore(map.value(QStringLiteral("text")).toString());
+    notes.push_back(std::move(note));
+  }
+  return notes;
+}
+
+// The snapshot script's answer as the document the behaviour reads; the
+// article, when there is one, as a document of its own.
+shell::BrowserDocument DocumentFrom(const QVariant& result, bool withArticle = true) {
   const QVariantMap map = result.toMap();
   std::vector<std::string> links;
   for (const QVariant& link : map.value(QStringLiteral("links")).toList()) {
@@ -67,6 +95,14 @@ shell::BrowserDocument DocumentFrom(const QVariant& result) {
                                   std::move(body), std::move(links));
   document.SetLanguage(ToCore(map.value(QStringLiteral("lang")).toString()));
   document.SetControls(ControlsFrom(map.value(QStringLiteral("controls"))));
+  document.SetNotes(NotesFrom(map.value(QStringLiteral("notes"))));
+  const QVariantMap article = map.value(QStringLiteral("article")).toMap();
+  if (withArticle && !article.isEmpty()) {
+    QVariantMap whole = article;
+    whole.insert(QStringLiteral("hasBody"), true);
+    whole.insert(QStringLiteral("lang"), map.value(QStringLiteral("lang")));
+    document.SetArticle(DocumentFrom(whole, false));
+  }
   return document;
 }
 
@@ -221,6 +257,7 @@ void WebEngineBrowser::MutePage(bool muted) {
 
 void WebEngineBrowser::OnLoadStarted() {
   processEnded_ = false;
+  ++loads_;
   // Leaving the page closes what it opened.
   windows_->CloseAll();
   completions_.LoadStarted();
@@ -289,6 +326,8 @@ void WebEngineBrowser::OnScriptReport(const QString& report) {
     // pointed at. (The engine's own hover signal gives the focused link as
     // well, whoever focused it.)
     if (intent_.HoverIsUsers()) RaiseLink(report.mid(6));
+  } else if (report.startsWith(QStringLiteral("changed:"))) {
+    Raise(events.PageChanged, report.mid(8).toInt());
   } else if (report == QStringLiteral("frame-complete")) {
     completions_.FrameLoaded();
   } else if (report == QStringLiteral("started")) {
@@ -317,21 +356,50 @@ void WebEngineBrowser::RaiseCompletion(bool top) {
   Raise(events.DocumentComplete);
 }
 
+void WebEngineBrowser::RunSnapshot(bool article, std::function<void(const QVariant&)> read) {
+  const QJsonObject values{{QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)},
+                           {QStringLiteral("article"), article},
+                           {QStringLiteral("readArticle"), readArticle_}};
+  // The reader finds the article first, with its library, in one run with
+  // the snapshot that reads it; then the page is watched for changes. A
+  // frame's completion is no complete page, and has no article yet.
+  const QString call =
+      (article ? ReaderLibrary() : QString()) +
+      PageScriptCall(PageScript::Reader, {{QStringLiteral("op"), "find"},
+                                          {QStringLiteral("most"), kMostReaderElements}}) +
+      QStringLiteral(";\n") + PageScriptCall(PageScript::Snapshot, values);
+  page_->runJavaScript(call, QWebEngineScript::ApplicationWorld, std::move(read));
+  page_->runJavaScript(
+      PageScriptCall(PageScript::Changes, {{QStringLiteral("prefix"), page_->ReportPrefix()}}),
+      QWebEngineScript::ApplicationWorld);
+}
+
 void WebEngineBrowser::ReadDocument(shell::CompletionOrder::Snapshot snapshot) {
   QPointer<WebEngineBrowser> self(this);
-  const QJsonObject values{
-      {QStringLiteral("longestTitle"), static_cast<int>(shell::kLongestTitle)}};
-  page_->runJavaScript(PageScriptCall(PageScript::Snapshot, values),
-                       QWebEngineScript::ApplicationWorld,
-                       [self, snapshot](const QVariant& result) {
-                         // The page may be gone, or a newer load may have begun.
-                         if (self == nullptr || !self->completions_.Current(snapshot)) return;
-                         self->document_ = DocumentFrom(result);
-                         self->completions_.SnapshotRead(snapshot);
-                         // The page left behind and the snapshot's strings
-                         // are garbage by now.
-                         if (snapshot.top && self != nullptr) self->CollectPageGarbage();
-                       });
+  RunSnapshot(snapshot.top, [self, snapshot](const QVariant& result) {
+    // The page may be gone, or a newer load may have begun.
+    if (self == nullptr || !self->completions_.Current(snapshot)) return;
+    self->document_ = DocumentFrom(result);
+    self->completions_.SnapshotRead(snapshot);
+    // The page left behind and the snapshot's strings
+    // are garbage by now.
+    if (snapshot.top && self != nullptr) self->CollectPageGarbage();
+  });
+}
+
+void WebEngineBrowser::ReadDocumentAgain(std::function<void()> done) {
+  // A page still loading is read when it completes.
+  if (completions_.Busy() || !document_) {
+    done();
+    return;
+  }
+  QPointer<WebEngineBrowser> self(this);
+  const uint64_t load = loads_;
+  RunSnapshot(true, [self, load, done = std::move(done)](const QVariant& result) {
+    if (self == nullptr) return;
+    if (self->loads_ == load && result.isValid()) self->document_ = DocumentFrom(result);
+    done();
+  });
 }
 
 void WebEngineBrowser::CollectPageGarbage() {
@@ -388,6 +456,13 @@ void WebEngineBrowser::TypeInPageElement(int index, const std::string& text) {
                                             {QStringLiteral("index"), index},
                                             {QStringLiteral("text"), FromCore(text)}}),
       QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::UseArticle(bool article) {
+  readArticle_ = article;
+  page_->runJavaScript(PageScriptCall(PageScript::Reader, {{QStringLiteral("op"), "use"},
+                                                           {QStringLiteral("article"), article}}),
+                       QWebEngineScript::ApplicationWorld);
 }
 
 void WebEngineBrowser::ShowReadingMark(const reading::ReadingMark& mark) {

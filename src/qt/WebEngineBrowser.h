@@ -70,6 +70,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void ShowPageElements(int first, int last) override;
   void PressPageElement(int index) override;
   void TypeInPageElement(int index, const std::string& text) override;
+  void UseArticle(bool article) override;
+  void ReadDocumentAgain(std::function<void()> done) override;
 
   // The page's sound under the speech, its media paused, its sound off.
   void SetPageSoundUnder(bool under) override;
@@ -100,6 +102,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void RaiseCompletion(bool top);
   // Reads the top document; hands it to the completion order.
   void ReadDocument(shell::CompletionOrder::Snapshot snapshot);
+  // The reader and the snapshot, in one run; `read` gets the answer.
+  void RunSnapshot(bool article, std::function<void(const QVariant&)> read);
   void CollectPageGarbage();
   // Asks the page's process something small; PageWatch times the answer.
   void AskPage(uint64_t question);
@@ -120,6 +124,8 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   std::optional<shell::BrowserDocument> document_;
   qreal zoom_ = 1.0;
   bool processEnded_ = false;  // since the last load began
+  bool readArticle_ = true;    // the mark takes the article's links and images
+  uint64_t loads_ = 0;         // counts the loads begun
 };
 
 }  // namespace sonavia::qt

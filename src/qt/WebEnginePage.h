@@ -20,6 +20,8 @@ class WebEnginePage : public QWebEnginePage {
   using Reports = std::function<void(const QString& report)>;
 
   WebEnginePage(QObject* parent, PageDialogs& dialogs, Reports reports);
+  // What begins the program's reports among the page's console messages.
+  const QString& ReportPrefix() const { return prefix_; }
 
   // Answers the page's file chooser.
   using Chooser = std::function<QStringList(FileSelectionMode mode, const QStringList& oldFiles,

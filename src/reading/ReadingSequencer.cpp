@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/UnitTools.h"
+#include "reading/ReadingPlaces.h"
 #include "reading/SpokenText.h"
 
 namespace sonavia::reading {
@@ -152,9 +153,15 @@ void ReadingSequencer::SpeakNextStep() {
       StartReadingAt(0);
       return;
     }
-    // "Títol" and the title follow each other; a pause precedes the rest.
+    // "Títol" and the title follow each other; a pause precedes the rest,
+    // but a jump's unit.
     const uint64_t reading = readings_;
-    if (NextSpokenUnit() > 2) platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+    if (NextSpokenUnit() > 2 && !std::exchange(jumped_, false)) {
+      const uint64_t jumps = jumps_;
+      platform::WaitProcessingMessages(loop_, PauseBefore(afterLink));
+      // A jump during the pause has read on from its own place.
+      if (jumps != jumps_) return;
+    }
     // Read again after the wait: a command may have run in it.
     if (TakenOver(reading) || !SpeechOn() || WaitsForAside()) return;
     const int32_t next = NextSpokenUnit();
@@ -239,6 +246,18 @@ void ReadingSequencer::StartReadingAt(int32_t firstUnit) {
   list_.UnitCursor = firstUnit - 1;
   list_.LinkCursor = 0;
   SpeakNext();
+}
+
+void ReadingSequencer::ReadFrom(int32_t unit) {
+  if (unit <= 0 || unit > list_.UnitCount) return;
+  StartReadingAt(0);
+  ++jumps_;
+  list_.UnitCursor = unit - 1;
+  list_.LinkCursor = LinksBefore(list_, unit);
+  if (!SpeechOn()) return;
+  jumped_ = true;
+  SpeakNext();
+  jumped_ = false;
 }
 
 void ReadingSequencer::StepBack() {

@@ -57,6 +57,10 @@ class ReadingSequencer : public ConversionLimitWarning {
   // A new page's reading begins: a step still waiting out its pause gives
   // way to it, rather than read on into the new page over its first words.
   void NewReading() { ++readings_; }
+  // Jumps to `unit`: it is read at once, without the pause between units,
+  // and the reading goes on from there; with speech off, it is where the
+  // reading resumes.
+  void ReadFrom(int32_t unit);
   // Stops a unit being spoken and leaves in LinkTarget the address of the
   // link being read, or of the first when none has been read yet. Returns
   // true.
@@ -117,6 +121,8 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool gaveWay_ = false;           // the cursor already stands before the unit given up
   uint64_t readings_ = 0;          // counts the new pages' readings begun
   std::function<void()> beforeUnit_;
+  bool jumped_ = false;            // the next unit is a jump's, read without a pause
+  uint64_t jumps_ = 0;             // counts jumps, so that a step paused over one gives up
 };
 
 }  // namespace sonavia::reading

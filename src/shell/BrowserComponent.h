@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "reading/PageControl.h"
+#include "reading/PageStructure.h"
 #include "reading/ReadingFollower.h"
 
 namespace sonavia::shell {
@@ -69,6 +71,16 @@ class BrowserDocument {
   // number them from 1.
   const std::vector<reading::PageControl>& Controls() const { return controls_; }
   void SetControls(std::vector<reading::PageControl> controls) { controls_ = std::move(controls); }
+  // The headings, lists, tables and column headers, in the order the body's
+  // structure marks number them from 1.
+  const std::vector<reading::StructureNote>& Notes() const { return notes_; }
+  void SetNotes(std::vector<reading::StructureNote> notes) { notes_ = std::move(notes); }
+  // The page's article as the reader view found it (its title, body, links,
+  // controls and notes), or null when it found none.
+  const BrowserDocument* Article() const { return article_.get(); }
+  void SetArticle(BrowserDocument article) {
+    article_ = std::make_shared<const BrowserDocument>(std::move(article));
+  }
 
  private:
   std::string title_;
@@ -76,6 +88,8 @@ class BrowserDocument {
   std::optional<std::string> body_;
   std::vector<std::string> links_;
   std::vector<reading::PageControl> controls_;
+  std::vector<reading::StructureNote> notes_;
+  std::shared_ptr<const BrowserDocument> article_;
 };
 
 // What a switch user can press on the page, in the page's order, a consent
@@ -129,6 +143,12 @@ class BrowserComponent : public reading::ReadingMarkView {
   // Puts `text` in the field of the last list at `index` (from 0), as the
   // scanning keyboard types it.
   virtual void TypeInPageElement(int /*index*/, const std::string& /*text*/) {}
+  // The reading mark takes the article's links and images, or the whole
+  // page's.
+  virtual void UseArticle(bool /*article*/) {}
+  // Reads the top document again as it is now, into Document(), and then
+  // calls `done`; a view that cannot keeps the document it has.
+  virtual void ReadDocumentAgain(std::function<void()> done) { done(); }
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -155,6 +175,9 @@ class BrowserComponent : public reading::ReadingMarkView {
         ControlFocus;
     // Text the user typed into a page's field.
     std::function<void(const std::string& text)> Typed;
+    // The page's text changed after it was read (in the article, while it is
+    // read), by about this many characters.
+    std::function<void(int32_t characters)> PageChanged;
   };
   Events events;
 

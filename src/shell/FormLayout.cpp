@@ -57,11 +57,19 @@ void TFormPrincipal::LayOutMenus() {
       {Item, mnuLlenguaPagina, "Lle&ngua de la pàgina"},
       {Item, mnuRepetirEscrit, "&Repetir el que s'escriu"},
       {Item, mnuDeixarLector, "&Deixar parlar el lector de pantalla"},
+      {Item, mnuLlegirArticle, "Llegir l'art&icle", "Shift+F4"},
       {Title, mnuPreferits, "P&referits"},
       {Item, mnuAfegirPreferit, "&Afegir la pàgina als preferits", "Ctrl+D"},
       {Item, mnuReanomenarPreferit, "&Canviar el nom del preferit..."},
       {Item, mnuTreurePreferit, "&Treure la pàgina dels preferits"},
       {Item, N9, "-"},
+      {Title, MenuSaltar, "&Saltar"},
+      {Item, mnuTitolSeguent, "&Títol següent", "F11"},
+      {Item, mnuTitolAnterior, "Tít&ol anterior", "Shift+F11"},
+      {Item, mnuParagrafSeguent, "&Paràgraf següent", "F12"},
+      {Item, mnuParagrafAnterior, "Pa&ràgraf anterior", "Shift+F12"},
+      {Item, mnuFraseSeguent, "&Frase següent", "F5"},
+      {Item, mnuFraseAnterior, "Fr&ase anterior", "Shift+F5"},
       {Title, MenuParlantDe, "&Parlant de..."},
   };
   for (const Row& row : rows) {
@@ -90,9 +98,10 @@ void TFormPrincipal::LayOutMenus() {
   mnuMostrarLectura.SetChecked(true);
   mnuLlenguaPagina.SetChecked(true);
   mnuRepetirEscrit.SetChecked(true);
+  mnuLlegirArticle.SetChecked(true);
   checkable_ = {&mnuEscaneig,       &mnuParlar,         &mnuCatala,        &mnuCastella,
                 &mnuEscaneigParlat, &mnuMostrarLectura, &mnuLlenguaPagina, &mnuSilenciarPagina,
-                &mnuRepetirEscrit,  &mnuDeixarLector};
+                &mnuRepetirEscrit,  &mnuDeixarLector,   &mnuLlegirArticle};
 }
 
 void TFormPrincipal::LayOutToolbars() {
@@ -193,6 +202,13 @@ void TFormPrincipal::WireHandlers() {
       {&mnuAfegirPreferit, &TFormPrincipal::mnuAfegirPreferitClick},
       {&mnuReanomenarPreferit, &TFormPrincipal::mnuReanomenarPreferitClick},
       {&mnuTreurePreferit, &TFormPrincipal::mnuTreurePreferitClick},
+      {&mnuLlegirArticle, &TFormPrincipal::mnuLlegirArticleClick},
+      {&mnuTitolSeguent, &TFormPrincipal::mnuTitolSeguentClick},
+      {&mnuTitolAnterior, &TFormPrincipal::mnuTitolAnteriorClick},
+      {&mnuParagrafSeguent, &TFormPrincipal::mnuParagrafSeguentClick},
+      {&mnuParagrafAnterior, &TFormPrincipal::mnuParagrafAnteriorClick},
+      {&mnuFraseSeguent, &TFormPrincipal::mnuFraseSeguentClick},
+      {&mnuFraseAnterior, &TFormPrincipal::mnuFraseAnteriorClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -226,6 +242,7 @@ void TFormPrincipal::WireHandlers() {
     brwWebBrowserControlFocus(control, users);
   };
   e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
+  e.PageChanged = [this](int32_t characters) { Pages.PageChanged(characters); };
 }
 
 }  // namespace sonavia::shell

@@ -154,6 +154,12 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
            [this] { Pages.RenameControls(); },
            [this](const std::string& text) { SayBriefly(text); }},
           list, Sequencer, Speech),
+      Moves({SpeechState, mnuLlegirArticle,
+             [this](reading::ReadingMode mode) { Commands.SetReadingMode(mode); },
+             [this] { return mnuCastella.Checked(); }, [this] { ToolBarBotonsClick(); },
+             [this]() -> const reading::ReadingPlaces& { return Pages.Places(); },
+             [this] { return Pages.HasArticle(); }, [this] { return Pages.ReadAgain(); }},
+            list, Sequencer, Speech),
       Navigation(NavigationWindow{
                      cboAddress, OpenFileDialog, [this](const std::string& a) { GoToAddress(a); },
                      [this] { FocusPage(); }, [this](int key) { PressKey(key); },
@@ -174,6 +180,28 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       about_(about),
       list_(list) {
   LayOutMenus();
+  Pages.SetArticleChoice([this] { return mnuLlegirArticle.Checked(); });
+  // The second cycle's places for the article and the moves, after the
+  // others.
+  const auto caption = [](const char* words) { return [words] { return std::string(words); }; };
+  const auto any = [this](reading::Place place) {
+    return [this, place] { return Pages.Places().Any(place); };
+  };
+  SwitchPlaces.AddPlaces(
+      {{"SpeedButtonEscArticle", mnuLlegirArticle,
+        [this] { return std::string(mnuLlegirArticle.Checked() ? "Pàgina\nsencera" : "Article"); }},
+       {"SpeedButtonEscTitolSeg", mnuTitolSeguent, caption("Títol\nsegüent"),
+        any(reading::Place::Heading)},
+       {"SpeedButtonEscTitolAnt", mnuTitolAnterior, caption("Títol\nanterior"),
+        any(reading::Place::Heading)},
+       {"SpeedButtonEscParagrafSeg", mnuParagrafSeguent, caption("Paràgraf\nsegüent"),
+        any(reading::Place::Paragraph)},
+       {"SpeedButtonEscParagrafAnt", mnuParagrafAnterior, caption("Paràgraf\nanterior"),
+        any(reading::Place::Paragraph)},
+       {"SpeedButtonEscFraseSeg", mnuFraseSeguent, caption("Frase\nsegüent"),
+        any(reading::Place::Paragraph)},
+       {"SpeedButtonEscFraseAnt", mnuFraseAnterior, caption("Frase\nanterior"),
+        any(reading::Place::Paragraph)}});
   LayOutToolbars();
   WireHandlers();
   SwitchPlaces.SetMore({[this] { OpenKeyboard(); },
@@ -202,6 +230,8 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
   Settings.SetEchoTyping(mnuRepetirEscrit, [this] { mnuRepetirEscritClick(); });
   Settings.SetScreenReader(
       mnuDeixarLector, [this] { mnuDeixarLectorClick(); }, screenReaderOffered_);
+  Settings.SetReadArticle(mnuLlegirArticle,
+                          [this] { mnuLlegirArticle.SetChecked(!mnuLlegirArticle.Checked()); });
 }
 
 void TFormPrincipal::SayBriefly(const std::string& text) {
@@ -432,6 +462,11 @@ void TFormPrincipal::FormCreate() {
     mnuCanviLlegirLinksLectures.SetEnabled(false);
     mnuAnarALink.SetEnabled(false);
     mnuEscaneigParlat.SetEnabled(false);
+    for (platform::MenuItem* item :
+         {&mnuLlegirArticle, &mnuTitolSeguent, &mnuTitolAnterior, &mnuParagrafSeguent,
+          &mnuParagrafAnterior, &mnuFraseSeguent, &mnuFraseAnterior}) {
+      item->SetEnabled(false);
+    }
     ScanLast -= 1;  // the speech button has left the toolbar
   }
   LastStatusText.clear();

@@ -15,6 +15,7 @@
 #include "controls/RateSteps.h"
 #include "controls/ReadingCommands.h"
 #include "controls/ScanKeyboard.h"
+#include "controls/ReadingMoves.h"
 #include "controls/Scanning.h"
 #include "controls/SettingsAutosave.h"
 #include "controls/SettingsFile.h"
@@ -95,6 +96,12 @@ class TFormPrincipal {
       N9{"N9"};
   static constexpr size_t kFavouriteItems = 20;
   std::vector<std::unique_ptr<platform::MenuItem>> mnuPreferit;
+  platform::MenuItem mnuLlegirArticle{"mnuLlegirArticle"};
+  // The moves by heading, paragraph and sentence.
+  platform::MenuItem MenuSaltar{"MenuSaltar"}, mnuTitolSeguent{"mnuTitolSeguent"},
+      mnuTitolAnterior{"mnuTitolAnterior"}, mnuParagrafSeguent{"mnuParagrafSeguent"},
+      mnuParagrafAnterior{"mnuParagrafAnterior"}, mnuFraseSeguent{"mnuFraseSeguent"},
+      mnuFraseAnterior{"mnuFraseAnterior"};
   platform::MenuItem MenuParlantDe{"MenuParlantDe"};
 
   // Button toolbar, left to right.
@@ -166,6 +173,9 @@ class TFormPrincipal {
   controls::ReadingCommands Commands;
   // The second cycle's "Més ràpid" and "Més lent".
   controls::RateSteps Rates{EditVelocitat, Sequencer, Speech, [this] { return SpeechState.On(); }};
+  // The article or the whole page, and the moves by heading, paragraph and
+  // sentence.
+  controls::ReadingMoves Moves;
   // Read at the end of FormCreate, written at the end of FormClose; the
   // program's entry gives it the file's path.
   controls::SettingsFile Settings{{mnuCatala, SpeechState, mnuEscaneig, EditVelocitat,
@@ -243,7 +253,10 @@ class TFormPrincipal {
     Commands.SpeechOnOff();
     Sound.SpeechSwitched(SpeechState.On());
   }
-  void mnuTornarAComencarClick() { Commands.Restart(); }
+  // The page as it is now, what arrived after it was read included.
+  void mnuTornarAComencarClick() {
+    Pages.TakeAgain([this] { Commands.Restart(); });
+  }
   void mnuCanviLlegirLinksLecturesClick() { Commands.SwitchPageOrLinks(); }
   void mnuCatalaClick() { Commands.SelectLanguage(speech::Language::Catalan); }
   void mnuCastellaClick() { Commands.SelectLanguage(speech::Language::Castilian); }
@@ -259,6 +272,13 @@ class TFormPrincipal {
   // start then offers the item above, once for good.
   void SetScreenReaderPresent(bool present) { screenReaderPresent_ = present; }
   void OfferScreenReaderItem();
+  void mnuLlegirArticleClick() { Moves.SwitchArticle(); }
+  void mnuTitolSeguentClick() { Moves.Move(reading::Place::Heading, true); }
+  void mnuTitolAnteriorClick() { Moves.Move(reading::Place::Heading, false); }
+  void mnuParagrafSeguentClick() { Moves.Move(reading::Place::Paragraph, true); }
+  void mnuParagrafAnteriorClick() { Moves.Move(reading::Place::Paragraph, false); }
+  void mnuFraseSeguentClick() { Moves.Move(reading::Place::Sentence, true); }
+  void mnuFraseAnteriorClick() { Moves.Move(reading::Place::Sentence, false); }
   void mnuAmpliarClick() { Zoom.ZoomIn(); }
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }

@@ -55,6 +55,8 @@ void PageEvents::DownloadBegin() {
   pageGone_ = false;
   loadEnded_ = false;
   restLoading_ = false;
+  shown_.reset();
+  places_.Clear();
   sequencer_.StartReadingAt(0);
   speech_.SetPageLanguage({});
   LastProgressSpeech = loop_.TickCount();
@@ -207,10 +209,25 @@ void PageEvents::Unblock() {
 void PageEvents::Harvest() {
   // A copy: the waits below may let a newer document replace the component's.
   const BrowserDocument document = browser_.Document();
-  const int32_t n = document.links_length();
+  shown_ = document;
+  TakeIn(document);
+  // A page too long to read whole has its warning being spoken; the reading
+  // goes on from unit 1 when it has been heard.
+  const bool warning = converter_.ReachedLimit() && speech_.IsSpeaking();
+  if (!browser_.Busy() && ReadingOn() && !warning) sequencer_.StartReadingAt(1);
+}
+
+void PageEvents::TakeIn(const BrowserDocument& document) {
+  // The article when the user reads articles and the page has one; else the
+  // whole page, never nothing.
+  const BrowserDocument* article = readArticle_ && readArticle_() ? document.Article() : nullptr;
+  const BrowserDocument& read = article != nullptr ? *article : document;
+  readingArticle_ = article != nullptr;
+  browser_.UseArticle(readingArticle_);
+  const int32_t n = read.links_length();
   const int32_t stored = std::min(n, reading::ResolvedLinkCapacity);
   for (int32_t i = 0; i < stored; ++i) {
-    list_.ResolvedLink(i + 1) = platform::ReplaceAll(document.Links_Item(i), "%20", " ");
+    list_.ResolvedLink(i + 1) = platform::ReplaceAll(read.Links_Item(i), "%20", " ");
   }
   // An earlier page's addresses must never match this page's status texts.
   for (int32_t k = std::max(stored, 0) + 1; k <= reading::ResolvedLinkCapacity; ++k) {
@@ -219,24 +236,68 @@ void PageEvents::Harvest() {
   const std::string& title = document.Title();
   w_.SetCaption(std::string(kWindowCaption) + " - " + platform::Shortened(title, kLongestTitle));
   w_.SetReadingMode(reading::ReadingMode::Page);
-  list_.SetPageTitle(platform::Shortened(title, kLongestTitle, ""));
+  list_.SetPageTitle(platform::Shortened(read.Title(), kLongestTitle, ""));
   const std::string name = browser_.LocationName();
   const std::string address = browser_.LocationURL();
   const std::string language = PageLanguage(document.Language(), address);
   speech_.SetPageLanguage(language);
   // Text in another language keeps its words as written.
   converter_.SetCatalanRules(speech::PageVoice(language, true).name.empty());
-  converter_.ConvertPage(document.body_outerHtml());
-  controls_ = document.Controls();
+  converter_.ConvertPage(read.body_outerHtml());
+  controls_ = read.Controls();
   controlUnits_ = reading::PlaceControls(list_, controls_, !speech_.CatalanActive);
+  notes_ = read.Notes();
+  noteUnits_ = reading::PlaceNotes(list_, notes_, !speech_.CatalanActive);
+  std::vector<int32_t> headings;
+  for (size_t k = 0; k < notes_.size() && k < noteUnits_.size(); ++k) {
+    if (notes_[k].kind == reading::NoteKind::Heading) headings.push_back(noteUnits_[k]);
+  }
+  places_.Take(list_, std::move(headings));
   const std::string base = name.size() >= address.size()
                                ? std::string()
                                : address.substr(0, address.size() - name.size());
   list_.SetPageAddresses(base, address);
-  // A page too long to read whole has its warning being spoken; the reading
-  // goes on from unit 1 when it has been heard.
-  const bool warning = converter_.ReachedLimit() && speech_.IsSpeaking();
-  if (!browser_.Busy() && ReadingOn() && !warning) sequencer_.StartReadingAt(1);
+}
+
+bool PageEvents::ReadAgain() {
+  if (closed_ || !shown_) return false;
+  try {
+    sequencer_.StartReadingAt(0);
+    TakeIn(*shown_);
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+void PageEvents::TakeAgain(std::function<void()> done) {
+  if (closed_ || !pageCompleted_ || pageGone_) {
+    done();
+    return;
+  }
+  const uint64_t download = downloads_;
+  browser_.ReadDocumentAgain([this, download, done = std::move(done)] {
+    // A newer page is read when it completes.
+    if (!closed_ && download == downloads_ && pageCompleted_) {
+      try {
+        shown_ = browser_.Document();
+        sequencer_.StartReadingAt(0);
+        TakeIn(*shown_);
+      } catch (...) {
+      }
+    }
+    done();
+  });
+}
+
+void PageEvents::PageChanged(int32_t characters) {
+  if (closed_ || !pageCompleted_ || !shown_ || characters < kLargeChange) return;
+  // Only while nothing is being read: a reading goes on with what it has.
+  if (!ReadingOn() || list_.UnitCursor != 0 || speech_.IsSpeaking()) return;
+  const uint32_t now = loop_.TickCount();
+  if (changeSaid_ && static_cast<uint32_t>(now - *changeSaid_) < kPageChangedGap) return;
+  changeSaid_ = now;
+  Notice(kPageChanged);
 }
 
 void PageEvents::WatchdogTick() {
@@ -295,6 +356,7 @@ void PageEvents::Notice(const std::string& text) {
 
 void PageEvents::RenameControls() {
   reading::RenameControls(list_, controlUnits_, controls_, !speech_.CatalanActive);
+  reading::RenameNotes(list_, noteUnits_, notes_, !speech_.CatalanActive);
 }
 
 bool PageEvents::SpeakOverReading(const std::string& message) {

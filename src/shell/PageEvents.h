@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@
 #include "platform/EventLoop.h"
 #include "platform/WindowList.h"
 #include "reading/PageConverter.h"
+#include "reading/PageStructure.h"
 #include "reading/ReadingList.h"
+#include "reading/ReadingPlaces.h"
 #include "reading/ReadingSequencer.h"
 #include "shell/BrowserComponent.h"
 #include "speech/SpeechEngine.h"
@@ -34,6 +37,12 @@ inline constexpr const char* kPageProcessEnded =
 inline constexpr const char* kPageNotResponding =
     "La pàgina no respon; premeu Refrescar per tornar-la a carregar, o Anterior per tornar "
     "enrere.";
+// Said when the page's text (its article's, while that is read) changed by
+// at least kLargeChange characters after it was read, and nothing is being
+// read; at most once in kPageChangedGap ms.
+inline constexpr const char* kPageChanged = "La pàgina ha canviat";
+inline constexpr int32_t kLargeChange = 200;
+inline constexpr uint32_t kPageChangedGap = 10000;
 inline constexpr const char* kPageDialogPrefix = "Missatge de la pàgina: ";
 inline constexpr size_t kPageDialogTextSpoken = 300;
 inline constexpr uint32_t kPageDialogLongestWait = 15000;
@@ -90,8 +99,27 @@ class PageEvents {
   // Shows a notice in the status bar and, with the reading on, says it: the
   // unit being read gives way and is read again after it.
   void Notice(const std::string& text);
-  // The page's controls said in the program's language as it is now.
+  // The page's controls and notes said in the program's language as it is
+  // now.
   void RenameControls();
+  // Whether the article is read when the page has one (the user's choice).
+  void SetArticleChoice(std::function<bool()> readArticle) {
+    readArticle_ = std::move(readArticle);
+  }
+  // Takes the page shown into the reading list again, as the user's choice
+  // of article or whole page now says, the reading stopped; false when there
+  // is no page to take.
+  bool ReadAgain();
+  // The page is read again as it is now (what arrived after it was read
+  // included), then `done` runs.
+  void TakeAgain(std::function<void()> done);
+  // The page's text changed by about `characters` after it was read.
+  void PageChanged(int32_t characters);
+  // Whether the page shown has an article, and whether it is what is read.
+  bool HasArticle() const { return shown_ && shown_->Article() != nullptr; }
+  bool ReadingArticle() const { return readingArticle_; }
+  // Where the reading can jump on the page read.
+  const reading::ReadingPlaces& Places() const { return places_; }
 
   // True from a download's start until its document completes or "Listo".
   bool Downloading = false;
@@ -101,6 +129,8 @@ class PageEvents {
  private:
   bool ReadingOn() const { return w_.mnuParlar.Checked(); }
   void Harvest();
+  // Fills the reading list from a document: its article or the whole page.
+  void TakeIn(const BrowserDocument& document);
   // Gives the window its input back, when an announcement took it.
   void Unblock();
   void DismissWindow(const platform::WindowInfo& window, const char* message, uint32_t wait,
@@ -125,7 +155,16 @@ class PageEvents {
   // The page's controls and the units that announce them.
   std::vector<reading::PageControl> controls_;
   std::vector<int32_t> controlUnits_;
-  uint64_t downloads_ = 0;  // counts download starts
+  // The page's structure notes and the units that say them.
+  std::vector<reading::StructureNote> notes_;
+  std::vector<int32_t> noteUnits_;
+  reading::ReadingPlaces places_;
+  std::function<bool()> readArticle_;
+  bool readingArticle_ = false;
+  // The page last taken into the reading list.
+  std::optional<BrowserDocument> shown_;
+  std::optional<uint32_t> changeSaid_;  // when "La pàgina ha canviat" was last said
+  uint64_t downloads_ = 0;              // counts download starts
   bool closed_ = false;
   bool askedFor_ = false;       // since the last download began
   bool blockThisLoad_ = false;  // the load under way is one the user asked for

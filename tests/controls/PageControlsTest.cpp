@@ -108,21 +108,24 @@ TEST(PageFocusSpeech, TheUsersControlIsAnnouncedAndTypingIsSaidInTheItemVoice) {
                                     "g", "Botón, Envia"}));
 }
 
-TEST(PageFocusSpeech, RepeatingWhatIsTypedIsKeptAsYesOrNo) {
-  const std::string key = "Repetir el que s'escriu";
-  for (const auto& [stored, on] : {std::pair{"", true}, {"=no", false}, {"=NO", true}}) {
-    SCOPED_TRACE(stored);
-    testing::TempDir dir;
-    const std::string path = dir.File("Quelva2001.ini");
-    testing::WriteBytes(
-        path, platform::Utf8ToCp1252("[Ombrix Sonavia]\n" + (*stored ? key + stored : "")));
-    testing::SimulatedWindow window("/h");
-    window.main.Settings.SetPath(path);
-    shell::StartProgram(window.main, window.about, window.loop);
-    EXPECT_EQ(window.main.mnuRepetirEscrit.Checked(), on);
-    window.main.FormClose();
-    const std::string written = platform::Utf8ToCp1252(key + (on ? "=sí\n" : "=no\n"));
-    EXPECT_NE(testing::ReadBytes(path).find(written), std::string::npos);
+TEST(PageFocusSpeech, RepeatingWhatIsTypedAndReadingTheArticleAreKeptAsYesOrNo) {
+  for (const std::string key : {"Repetir el que s'escriu", "Llegir l'article"}) {
+    for (const auto& [stored, on] : {std::pair{"", true}, {"=no", false}, {"=NO", true}}) {
+      SCOPED_TRACE(key + stored);
+      testing::TempDir dir;
+      const std::string path = dir.File("Quelva2001.ini");
+      testing::WriteBytes(
+          path, platform::Utf8ToCp1252("[Ombrix Sonavia]\n" + (*stored ? key + stored : "")));
+      testing::SimulatedWindow window("/h");
+      window.main.Settings.SetPath(path);
+      shell::StartProgram(window.main, window.about, window.loop);
+      const platform::MenuItem& item =
+          key[0] == 'R' ? window.main.mnuRepetirEscrit : window.main.mnuLlegirArticle;
+      EXPECT_EQ(item.Checked(), on);
+      window.main.FormClose();
+      const std::string written = platform::Utf8ToCp1252(key + (on ? "=sí\n" : "=no\n"));
+      EXPECT_NE(testing::ReadBytes(path).find(written), std::string::npos);
+    }
   }
 }
 

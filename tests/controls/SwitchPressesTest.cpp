@@ -173,7 +173,8 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
                      "Marc\nsegü"
                      "ent",
                      "Més\nràpid", "Més\nlent", spoken ? "Escaneig\nmut" : "Escaneig\nparlat",
-                     "Silenciar\npàgina", "Aturar\nescaneig"}));
+                     "Silenciar\npàgina", "Aturar\nescaneig", "Pàgina\nsencera"}))
+        << "no page read: no heading, paragraph or sentence to go to";
     EXPECT_FALSE(r.main.ImageQuelva2000.Visible()) << "the logo gives them its room";
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
@@ -196,7 +197,7 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
                        "19600 Marc segü"
                        "ent",
                        "21100 Més ràpid", "22600 Més lent", "24100 Escaneig mut",
-                       "25600 Silenciar pàgina", "27100 Aturar escaneig", "28600 Refrescar"}));
+                       "25600 Silenciar pàgina", "27100 Aturar escaneig", "28600 Pàgina sencera", "30100 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }
@@ -253,6 +254,12 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
                 r.browser.sound.back().ends_with(" Mute");
        }},
       {13, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
+      {18, "the whole page", [](SwitchRig& r) { return !r.main.mnuLlegirArticle.Checked(); }},
+      // A page without headings: the paragraphs' places come next.
+      {19, "next paragraph, speech on",
+       [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 3; }},
+      {21, "next sentence, speech on",
+       [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 3; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

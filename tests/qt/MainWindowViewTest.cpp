@@ -75,7 +75,7 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Sonavia"));
   const auto bar = window.menuBar()->actions();
   ASSERT_EQ(bar.size(), 4);
-  EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "P&referits",
+  EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "P&referits", "&Saltar",
                                                   "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
             (std::vector<std::string>{"&Obrir...",
@@ -103,7 +103,15 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
                 "&Anar a link que s'està llegint", "-", "Desactivar la &Lectura (pausa)",
                 "&Tornar a començar", "-", "Lle&gir Links", "-", "&Català", "Cast&ellà",
                 "E&scaneig parlat", "&Mostrar el que es llegeix", "Lle&ngua de la pàgina",
-                "&Repetir el que s'escriu", "&Deixar parlar el lector de pantalla"}));
+                "&Repetir el que s'escriu", "&Deixar parlar el lector de pantalla",
+                "Llegir l'art&icle"}));
+
+  EXPECT_EQ(Texts(bar[3]->menu()->actions()),
+            (std::vector<std::string>{"&Títol següent", "Tít&ol anterior", "&Paràgraf següent",
+                                      "Pa&ràgraf anterior", "&Frase següent", "Fr&ase anterior"}));
+  EXPECT_EQ(window.Action(&program.form->mnuTitolSeguent)->shortcut(), QKeySequence(Qt::Key_F11));
+  EXPECT_EQ(window.Action(&program.form->mnuLlegirArticle)->shortcut(),
+            QKeySequence(Qt::SHIFT | Qt::Key_F4));
   EXPECT_FALSE(bar[0]->menu()->actions()[2]->isVisible()) << "Desar com is hidden";
   // The favourites' commands, then the favourites: the start page first.
   const auto favourites = bar[2]->menu()->actions();

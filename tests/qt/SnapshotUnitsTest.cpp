@@ -10,6 +10,8 @@
 
 #include "qt/BrowserFixture.h"
 #include "reading/PageConverter.h"
+#include "reading/PageStructure.h"
+#include "reading/ReadingPlaces.h"
 #include "reading/SpokenText.h"
 
 namespace sonavia::qt {
@@ -37,6 +39,10 @@ class SnapshotUnitsTest : public testing::BrowserFixture {
     auto list = std::make_unique<reading::ReadingList>();
     list->SetPageTitle("T");
     reading::PageConverter(*list, nullptr).ConvertPage(browser->Document().body_outerHtml());
+    // As the program takes them in: the structure's notes in Catalan, the
+    // paragraphs' ends kept apart.
+    reading::PlaceNotes(*list, browser->Document().Notes(), false);
+    reading::ReadingPlaces().Take(*list, {});
     Lines spoken;
     for (int32_t i = 3; i <= list->UnitCount; ++i) {
       if (reading::Speakable(list->Unit(i).Text)) {
@@ -55,14 +61,14 @@ TEST_F(SnapshotUnitsTest, EachBlockLineAndCellIsAUnitOfItsOwn) {
   } const cases[] = {
       {"heading then paragraph",
        "<h1>Com funciona</h1><p>Primer pas</p>",
-       {"COM FUNCIONA", "PRIMER PAS"}},
+       {"Títol 1", "COM FUNCIONA", "PRIMER PAS"}},
       {"list items",
        "<ul><li>U</li><li>Dos</li>\n<li>Tres.</li></ul><p>Fi</p>",
-       {"U", "DOS", "TRES.", "FI"}},
+       {"Llista de 3 elements", "U", "DOS", "TRES.", "FI"}},
       {"table cells",
        "<table><tr><th>Nom</th><td>Valor</td></tr><tr><td>A</td><td>B</td></tr>"
        "</table>",
-       {"NOM", "VALOR", "A", "B"}},
+       {"Taula de 2 files i 2 columnes", "NOM", "VALOR", "A", "B"}},
       {"line breaks",
        "<p>Carrer Major 1<br>25001 Lleida<br><br>Telè"
        "fon</p>",
@@ -109,10 +115,14 @@ TEST_F(SnapshotUnitsTest, NoUnitIsLeftWithNothingToSayByTheBlocks) {
   ASSERT_TRUE(Load(path));
   auto list = std::make_unique<reading::ReadingList>();
   reading::PageConverter(*list, nullptr).ConvertPage(browser->Document().body_outerHtml());
+  reading::PlaceNotes(*list, browser->Document().Notes(), false);
+  reading::ReadingPlaces().Take(*list, {});
   Lines all;
   for (int32_t i = 3; i <= list->UnitCount; ++i) all.push_back(Trimmed(list->Unit(i).Text));
-  // Only the conversion's own: the blank before the final mark.
-  EXPECT_EQ(all, (Lines{"UN", "LINK", "A", "B", "C", "VEGEU", "LINK", "V", "FI", ""}))
+  // Only the conversion's own: the blank before the final mark; and the
+  // list's note, whose page words are none.
+  EXPECT_EQ(all, (Lines{"UN", "Llista de 2 elements", "", "LINK", "A", "B", "C", "VEGEU", "LINK",
+                        "V", "FI", ""}))
       << browser->Document().body_outerHtml();
 }
 

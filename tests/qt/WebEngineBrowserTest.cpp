@@ -253,10 +253,17 @@ TEST_F(WebEngineBrowserTest, WordsOnTwoLinesOrInTwoBlocksStayApart) {
   ASSERT_TRUE(Load(path));
   const std::string& body = browser->Document().body_outerHtml();
   // Each block, and each line of preformatted text, ends with the
-  // conversion's own sentence end.
-  EXPECT_NE(body.find("</h2>.<br><p>Les tecles principals.</p>.<br>"), std::string::npos) << body;
-  EXPECT_NE(body.find("<li>U</li>.<br><li>Dos</li>.<br></ul>"), std::string::npos) << body;
-  EXPECT_NE(body.find("<pre>a.<br>b</pre>.<br>"), std::string::npos) << body;
+  // conversion's own sentence end; a block's with the end of a paragraph
+  // before it. A heading and a list are noted before them.
+  const std::string end = "\u2029.<br>";
+  EXPECT_NE(body.find("<img src=\"(S)1\"><h2>Com es fa servir</h2>" + end +
+                      "<p>Les tecles principals.</p>" + end),
+            std::string::npos)
+      << body;
+  EXPECT_NE(body.find("<img src=\"(S)2\"><ul><li>U</li>" + end + "<li>Dos</li>" + end + "</ul>"),
+            std::string::npos)
+      << body;
+  EXPECT_NE(body.find("<pre>a.<br>b</pre>" + end), std::string::npos) << body;
 }
 
 TEST_F(WebEngineBrowserTest, APageCannotForgeTheComponentsEvents) {

@@ -102,11 +102,19 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  mnuLlenguaPagina: Lle&ngua de la pàgina (checked)",
                           "  mnuRepetirEscrit: &Repetir el que s'escriu (checked)",
                           "  mnuDeixarLector: &Deixar parlar el lector de pantalla (unchecked)",
+                          "  mnuLlegirArticle: Llegir l'art&icle [Shift+F4] (checked)",
                           "mnuPreferits: P&referits:",
                           "  mnuAfegirPreferit: &Afegir la pàgina als preferits [Ctrl+D]",
                           "  mnuReanomenarPreferit: &Canviar el nom del preferit...",
                           "  mnuTreurePreferit: &Treure la pàgina dels preferits",
                           "  N9: -",
+                          "MenuSaltar: &Saltar:",
+                          "  mnuTitolSeguent: &Títol següent [F11]",
+                          "  mnuTitolAnterior: Tít&ol anterior [Shift+F11]",
+                          "  mnuParagrafSeguent: &Paràgraf següent [F12]",
+                          "  mnuParagrafAnterior: Pa&ràgraf anterior [Shift+F12]",
+                          "  mnuFraseSeguent: &Frase següent [F5]",
+                          "  mnuFraseAnterior: Fr&ase anterior [Shift+F5]",
                           "MenuParlantDe: &Parlant de...:"}));
   Lines buttons;
   for (const auto* button : main.ToolbarButtons()) buttons.push_back(Shown(main, *button));
@@ -134,7 +142,14 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
           "SpeedButtonEscMesLent: Més\nlent (hidden)",
           "SpeedButtonEscParlat: Escaneig\nparlat (hidden)",
           "SpeedButtonEscSo: Silenciar\npàgina (hidden)",
-          "SpeedButtonEscAturar: Aturar\nescaneig (hidden)"}));
+          "SpeedButtonEscAturar: Aturar\nescaneig (hidden)",
+          "SpeedButtonEscArticle: Pàgina\nsencera (hidden)",
+          "SpeedButtonEscTitolSeg: Títol\nsegüent (hidden)",
+          "SpeedButtonEscTitolAnt: Títol\nanterior (hidden)",
+          "SpeedButtonEscParagrafSeg: Paràgraf\nsegüent (hidden)",
+          "SpeedButtonEscParagrafAnt: Paràgraf\nanterior (hidden)",
+          "SpeedButtonEscFraseSeg: Frase\nsegüent (hidden)",
+          "SpeedButtonEscFraseAnt: Frase\nanterior (hidden)"}));
   Lines others;
   for (const platform::Control* c : std::initializer_list<const platform::Control*>{
            &main.ImageQuelva2000, &main.cboAddress, &main.EditVelocitat, &main.TextDecimesScan,

@@ -53,7 +53,8 @@ TEST(FormSettings, ReadAtCreationAndWrittenAtCloseAfterTheLibraryIsFreed) {
                 "Repetir el que s'escriu=s\xED\n"
                 "Deixar parlar el lector de pantalla=no\n"
                 "Lector de pantalla ofert=no\n"
-                "Pr\xE9mer llarg obre el segon cicle=no\n");
+                "Pr\xE9mer llarg obre el segon cicle=no\n"
+                "Llegir l'article=s\xED\n");
 }
 
 // The stored settings applied through the window's own commands.

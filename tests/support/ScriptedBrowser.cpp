@@ -64,6 +64,8 @@ void ScriptedBrowser::Navigate(const std::string& address) {
         page.title, page.hasBody ? std::optional(page.body) : std::nullopt, page.links);
     document_->SetLanguage(page.lang);
     document_->SetControls(page.controls);
+    document_->SetNotes(page.notes);
+    if (page.article) document_->SetArticle(*page.article);
     elements_ = page.elements;
     busy_ = false;
     Emit("StatusTextChange(Listo)");

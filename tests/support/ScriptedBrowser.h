@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,11 @@ struct ScriptedPage {
   int frames = 0;                  // frame documents completing before the top one
   uint32_t loadTime = 300;         // ms from DownloadBegin to the top DocumentComplete
   std::string lang;                // the language the document names
-  std::vector<reading::PageControl> controls{};  // numbered by the body's control marks
-  shell::PageElements elements{};                // what a switch user can press
-  int lateFrames = 0;                            // frames added once the top one completed
+  std::vector<reading::PageControl> controls{};     // numbered by the body's control marks
+  std::vector<reading::StructureNote> notes{};      // numbered by the body's structure marks
+  std::optional<shell::BrowserDocument> article{};  // as the reader view found it
+  shell::PageElements elements{};                   // what a switch user can press
+  int lateFrames = 0;                               // frames added once the top one completed
   // Frames keep being added before the top document can complete, one
   // every this many ms, and it never does; 0 for a page that ends.
   uint32_t endlessFrameGap = 0;
@@ -90,6 +93,15 @@ class ScriptedBrowser : public shell::BrowserComponent {
 
   // The page's process ends now: what was left of its load never comes.
   void EndPageProcess();
+
+  // The page fills itself: its body is now `body`, the change reported as
+  // the page view reports it.
+  void Fill(const std::string& body) {
+    if (!document_) return;
+    shell::BrowserDocument changed(document_->Title(), body, {});
+    document_ = std::move(changed);
+    Raise(events.PageChanged, static_cast<int32_t>(body.size()));
+  }
 
   // Raises StatusTextChange now, as a pointer on a link would.
   void ShowStatus(const std::string& text) { Raise(events.StatusTextChange, text); }
