@@ -42,8 +42,13 @@ class SwitchWayBackFilter : public QObject {
     auto* mouse = static_cast<QMouseEvent*>(event);
     switch (type) {
       case QEvent::MouseButtonPress:
-        if (mouse->button() != Qt::LeftButton || tracking_ || !hooks_.scanningOff()) return false;
+        // A release that never came here (kept from the window while it
+        // took no input) leaves no press down: a new one starts afresh.
+        if (mouse->button() != Qt::LeftButton || (tracking_ && mouse->timestamp() == pressedAt_) ||
+            !hooks_.scanningOff())
+          return false;
         tracking_ = true;
+        pressedAt_ = mouse->timestamp();
         from_ = mouse->globalPosition().toPoint();
         hooks_.down();
         return false;
@@ -72,6 +77,7 @@ class SwitchWayBackFilter : public QObject {
   QPointer<QWidget> window_;
   Hooks hooks_;
   bool tracking_ = false;
+  quint64 pressedAt_ = 0;
   QPoint from_;
 };
 

@@ -121,6 +121,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
                   step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n" + switchKeys("no") +
                   "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=s\xED\n"
                   "Repetir el que s'escriu=s\xED\n"
+                  "Deixar parlar el lector de pantalla=no\nLector de pantalla ofert=no\n"
+
                   "Llegir l'article=s\xED\n");
   }
   {
@@ -145,6 +147,8 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
                   step + "=5\n" + pause + "=100\nMostrar lectura=no\n" + switchKeys("s\xED") +
                   "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=no\n"
                   "Repetir el que s'escriu=s\xED\n"
+                  "Deixar parlar el lector de pantalla=no\nLector de pantalla ofert=no\n"
+
                   "Llegir l'article=s\xED\n");
   }
   {
