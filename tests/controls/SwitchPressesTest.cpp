@@ -179,11 +179,11 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     r.RunTo(6300);
     r.main.ToolBarBotonsSwitchUp();
     EXPECT_TRUE(r.browser.calls.empty()) << "a long press clicks nothing";
-    r.RunTo(6100 + 1500 * 15 + 10);
+    r.RunTo(6100 + 1500 * 16 + 10);
     // The places in the nine buttons' stead, from the toolbar's left end.
     EXPECT_EQ(r.moves, (Lines{"6000:3", "7600:0", "9100:1", "10600:2", "12100:3", "13600:4",
                               "15100:5", "16600:6", "18100:7", "19600:8", "21100:9", "22600:10",
-                              "24100:11", "25600:12", "27100:13", "28600:3"}));
+                              "24100:11", "25600:12", "27100:13", "28600:14", "30100:3"}));
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
@@ -254,11 +254,11 @@ TEST(SecondCycle, EachPlaceRunsItsMenuCommandAndTheScanGoesOnWithoutAHold) {
                 r.browser.sound.back().ends_with(" Mute");
        }},
       {13, "scanning off", [](SwitchRig& r) { return !r.main.mnuEscaneig.Checked(); }},
-      {18, "the whole page", [](SwitchRig& r) { return !r.main.mnuLlegirArticle.Checked(); }},
+      {14, "the whole page", [](SwitchRig& r) { return !r.main.mnuLlegirArticle.Checked(); }},
       // A page without headings: the paragraphs' places come next.
-      {19, "next paragraph, speech on",
+      {15, "next paragraph, speech on",
        [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 3; }},
-      {21, "next sentence, speech on",
+      {17, "next sentence, speech on",
        [](SwitchRig& r) { return r.main.SpeechState.On() && r.list->UnitCursor == 3; }},
   };
   for (const Case& c : cases) {
@@ -317,7 +317,7 @@ TEST(WayBack, StoppedAtItsPlaceScanningSaysHowAndALongStillPressAnywhereStartsIt
   r.ScanOn(false);
   ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 5; }));
   r.Press(1600);
-  ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 17; }));
+  ASSERT_TRUE(r.RunUntil([&] { return r.Pointer() == 13; }));
   const uint64_t stopped = r.loop.Elapsed();
   r.Press();
   ASSERT_FALSE(r.main.mnuEscaneig.Checked());
