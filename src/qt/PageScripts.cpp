@@ -19,8 +19,8 @@ constexpr std::array kFiles = {
     ":/page/shared.js",          ":/page/events.js",         ":/page/snapshot.js",
     ":/page/next-frame.js",      ":/page/mark.js",           ":/page/mark-call.js",
     ":/page/collect.js",         ":/page/hide-collector.js", ":/page/page-media.js",
-    ":/page/focused-control.js", ":/page/quiet-console.js", ":/page/elements.js", ":/page/reader.js",
-    ":/page/changes.js"};
+    ":/page/focused-control.js", ":/page/quiet-console.js",  ":/page/elements.js",
+    ":/page/reader.js",          ":/page/changes.js"};
 
 QString ReadResource(const char* name) {
   QFile file(QString::fromLatin1(name));

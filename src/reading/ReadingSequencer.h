@@ -121,8 +121,8 @@ class ReadingSequencer : public ConversionLimitWarning {
   bool gaveWay_ = false;           // the cursor already stands before the unit given up
   uint64_t readings_ = 0;          // counts the new pages' readings begun
   std::function<void()> beforeUnit_;
-  bool jumped_ = false;            // the next unit is a jump's, read without a pause
-  uint64_t jumps_ = 0;             // counts jumps, so that a step paused over one gives up
+  bool jumped_ = false;  // the next unit is a jump's, read without a pause
+  uint64_t jumps_ = 0;   // counts jumps, so that a step paused over one gives up
 };
 
 }  // namespace sonavia::reading

@@ -187,17 +187,18 @@ TEST(SecondCycle, ALongPressOpensItAfterTheNineAndAPassWithoutAChoiceGoesBack) {
     EXPECT_TRUE(PlacesShown(r).empty());
     EXPECT_TRUE(r.main.ImageQuelva2000.Visible());
     if (spoken) {
-      EXPECT_EQ(r.Said(6100),
-                (Lines{"6100 Més ordres", "7600 Elements de la pàgina", "9100 Escriure",
-                       "10600 Preferits", "12100 Afegir als preferits", "13600 Llegir links",
-                       "15100 Castellà",
-                       "16600 Tornar a començ"
-                       "ar",
-                       "18100 Link llegit",
-                       "19600 Marc segü"
-                       "ent",
-                       "21100 Més ràpid", "22600 Més lent", "24100 Escaneig mut",
-                       "25600 Silenciar pàgina", "27100 Aturar escaneig", "28600 Pàgina sencera", "30100 Refrescar"}));
+      EXPECT_EQ(
+          r.Said(6100),
+          (Lines{
+              "6100 Més ordres", "7600 Elements de la pàgina", "9100 Escriure", "10600 Preferits",
+              "12100 Afegir als preferits", "13600 Llegir links", "15100 Castellà",
+              "16600 Tornar a començ"
+              "ar",
+              "18100 Link llegit",
+              "19600 Marc segü"
+              "ent",
+              "21100 Més ràpid", "22600 Més lent", "24100 Escaneig mut", "25600 Silenciar pàgina",
+              "27100 Aturar escaneig", "28600 Pàgina sencera", "30100 Refrescar"}));
     } else {
       EXPECT_TRUE(r.Said().empty());
     }

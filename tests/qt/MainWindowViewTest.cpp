@@ -75,8 +75,8 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Sonavia"));
   const auto bar = window.menuBar()->actions();
   ASSERT_EQ(bar.size(), 4);
-  EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "P&referits", "&Saltar",
-                                                  "&Parlant de..."}));
+  EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "P&referits",
+                                                  "&Saltar", "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
             (std::vector<std::string>{"&Obrir...",
                                       "&Imprimir...",
