@@ -120,7 +120,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
               "Escaneig=no\nVelocitat de lectura=180\n" +
                   step + "=15\n" + pause + "=30\nMostrar lectura=s\xED\n" + switchKeys("no") +
                   "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=s\xED\n"
-                  "Repetir el que s'escriu=s\xED\n");
+                  "Repetir el que s'escriu=s\xED\nPr\xE9mer llarg obre el segon cicle=no\n");
   }
   {
     ProgramRun second(home.path());
@@ -143,7 +143,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
               "Escaneig=s\xED\nVelocitat de lectura=120\n" +
                   step + "=5\n" + pause + "=100\nMostrar lectura=no\n" + switchKeys("s\xED") +
                   "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=no\n"
-                  "Repetir el que s'escriu=s\xED\n");
+                  "Repetir el que s'escriu=s\xED\nPr\xE9mer llarg obre el segon cicle=no\n");
   }
   {
     ProgramRun third(home.path());
