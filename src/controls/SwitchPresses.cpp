@@ -105,6 +105,9 @@ void SwitchPresses::Up() {
     if (hooks_.followLink) hooks_.followLink(link_);
   } else if (scan_.Resting()) {
     scan_.Wake();
+  } else if (scan_.InSecondCycle() && scan_.FramedIndex() == kNoFrame) {
+    // Before the scan has come to the first place, a press chooses none of
+    // the places that took the buttons' room under the pointer.
   } else if (target_ != nullptr && target_->Visible() && target_->Enabled()) {
     target_->Click();
   } else if (hooks_.surfaceClick) {

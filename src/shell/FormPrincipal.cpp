@@ -373,21 +373,27 @@ void TFormPrincipal::OfferPageElements() {
 }
 
 int TFormPrincipal::ShowSwitchPlaces(bool show) {
-  const int shown = SwitchPlaces.Show(show);
-  ImageQuelva2000.SetVisible(!show || shown == 0);
   // The places take the nine buttons' room, so that all of them fit on the
-  // screen; the nine come back as they were.
+  // screen; the nine come back as they were. They go before the places come
+  // and come back after the places go: the row never needs more room than
+  // the window has.
   const size_t nine = buttons_.size() - SwitchPlaces.Buttons().size();
-  if (show && shown > 0 && ninesShown_.empty()) {
+  auto hideNine = [this, nine] {
+    if (!ninesShown_.empty()) return;
     for (size_t i = 0; i < nine; ++i) {
       ninesShown_.push_back(buttons_[i]->Visible());
       buttons_[i]->SetVisible(false);
     }
-  } else if (!show && !ninesShown_.empty()) {
+  };
+  auto restoreNine = [this, nine] {
     for (size_t i = 0; i < nine && i < ninesShown_.size(); ++i)
       buttons_[i]->SetVisible(ninesShown_[i]);
     ninesShown_.clear();
-  }
+  };
+  if (show) hideNine();
+  const int shown = SwitchPlaces.Show(show);
+  if (!show || shown == 0) restoreNine();
+  ImageQuelva2000.SetVisible(!show || shown == 0);
   return shown;
 }
 

@@ -428,6 +428,13 @@ TEST(LongPressSetting, OffEveryPressIsAClickHoweverLongOnItOpensTheSecondCycle) 
         std::count(r.input.calls.begin(), r.input.calls.end(), "PressKey(34)") == 1;
     EXPECT_EQ(scrolled, !on);
     EXPECT_EQ(r.main.Scan.InSecondCycle(), on);
+    if (!on) continue;
+    // A press before the scan comes to the first place chooses nothing.
+    r.browser.calls.clear();
+    r.Press();
+    EXPECT_TRUE(r.main.Scan.InSecondCycle());
+    EXPECT_TRUE(r.browser.calls.empty());
+    EXPECT_FALSE(r.main.Keyboard.Open());
   }
 }
 

@@ -135,7 +135,8 @@ class SwitchUser(Journey):
         time.sleep(2.0)
         run.display.xdotool("mouseup", 1)
         self.assertSays(run, "més ordres", start, 5)
-        self.press_on(run, left, FIRST_PLACE, 10)
+        time.sleep(1.0)  # the scan comes to the places a step after the long press
+        self.press_on(run, left, FIRST_PLACE, 15)
         self.assertSays(run, "enllaç u", start, 10)
         first = next(u["start"] for u in run.utterances()[start:] if u["text"] == "enllaç u")
 
@@ -165,6 +166,7 @@ class SwitchUser(Journey):
         run.display.xdotool("mousedown", 1)
         time.sleep(1.7)
         run.display.xdotool("mouseup", 1)
+        time.sleep(1.4)  # the scan comes to the places a step after the long press
         self.press_on(run, left, ELEMENTS_PLACE, 10)
         # Each group is said by the names of its ends, a step (1.5 s) each; a
         # listener presses as the button's group begins: a step after the one

@@ -18,6 +18,8 @@ ROWS = [
     ["Esborrar", "Fet", "Tancar"],
 ]
 SEARCH = "temps a barcelona"
+PITCH = 62  # toolbar buttons stand this far apart
+WRITE_PLACE = 1  # the second cycle's second place, where "Següent" was
 START = page("Inici", "<p>Un dos tres.</p>")
 
 
@@ -60,9 +62,17 @@ class SwitchTypist(Journey):
         time.sleep(1.2)
         run.display.xdotool("mouseup", 1)
         presses += 1
-        # The places follow the toolbar a step after the long press, one a
-        # step: "Escriure" is the second.
-        toolbar = self.press_after_moves(run, run.display.pointer(), 1)
+        # The places take the buttons' room a step after the long press (the
+        # press became long at 1 s, the step is 1 s), one a step: "Escriure"
+        # is the second, a pitch from the first.
+        time.sleep(1.3)  # on the first place from 0.8 s after the release to 1.8 s
+        first = run.display.pointer()[0]
+        deadline = time.monotonic() + 5
+        while run.display.pointer()[0] != first + WRITE_PLACE * PITCH and time.monotonic() < deadline:
+            time.sleep(0.01)
+        toolbar = run.display.pointer()
+        self.assertEqual(toolbar[0], first + WRITE_PLACE * PITCH, "the scan came to Escriure")
+        run.display.xdotool("click", 1)
         presses += 1
         start = len(run.utterances())
         # The pointer goes to the keyboard, on its first row.

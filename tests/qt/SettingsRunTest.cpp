@@ -122,7 +122,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
                   "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=s\xED\n"
                   "Repetir el que s'escriu=s\xED\n"
                   "Deixar parlar el lector de pantalla=no\nLector de pantalla ofert=no\n"
-                  "Llegir l'article=s\xED\n");
+                  "Pr\xE9mer llarg obre el segon cicle=no\nLlegir l'article=s\xED\n");
   }
   {
     ProgramRun second(home.path());
@@ -147,7 +147,7 @@ TEST(SettingsRun, TheSettingsComeBackAtTheNextStart) {
                   "Ampliaci\xF3 de la p\xE0gina=100\nLlengua de la p\xE0gina=no\n"
                   "Repetir el que s'escriu=s\xED\n"
                   "Deixar parlar el lector de pantalla=no\nLector de pantalla ofert=no\n"
-                  "Llegir l'article=s\xED\n");
+                  "Pr\xE9mer llarg obre el segon cicle=no\nLlegir l'article=s\xED\n");
   }
   {
     ProgramRun third(home.path());
