@@ -69,7 +69,8 @@ TEST(Rates, EveryRateHasASpeedOfItsOwnAndTheFastestOutrunsESpeakNG) {
            voice, Length(native, 1) / 22050.0, untouched / 22050.0, Length(native, 255) / 22050.0,
            slowest / 22050.0, fastest / 22050.0);
   }
-  espeak_Terminate();
+  // Not terminated: a second start and end of eSpeak NG in one process can
+  // hang in its end, and the text preparation's tests start it too.
 }
 
 TEST(Rates, OutOfRangeRatesCountAsTheNearest) {
