@@ -74,7 +74,7 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
   MainWindowView& window = program.window;
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Sonavia"));
   const auto bar = window.menuBar()->actions();
-  ASSERT_EQ(bar.size(), 4);
+  ASSERT_EQ(bar.size(), 5);
   EXPECT_EQ(Texts(bar), (std::vector<std::string>{"&Control", "Opcions de &lectura", "P&referits",
                                                   "&Saltar", "&Parlant de..."}));
   EXPECT_EQ(Texts(bar[0]->menu()->actions()),
