@@ -188,7 +188,7 @@ class SwitchUser(Journey):
     def test_scanning_stopped_and_started_again_with_the_switch_alone(self):
         """A long press, "Aturar escaneig", and a long press anywhere to get it back."""
         run = self.started({"index.htm": START},
-                           settings={**SCANNING, "Escaneig": "sí"})
+                           settings={**SCANNING, "Escaneig": "sí", LONG_PRESS: "sí"})
         self.assertSays(run, "inici")
         left, _, _, _ = run.geometry()
         title = run.title()
@@ -197,7 +197,7 @@ class SwitchUser(Journey):
         run.display.xdotool("mouseup", 1)
         # The last place of the second cycle.
         start = len(run.said())
-        self.press_on(run, left, ELEMENTS_PLACE + 8, 15)
+        self.press_on(run, left, ELEMENTS_PLACE + 13, 15)
         self.assertSays(run, "escaneig aturat. premeu llarg per tornar-lo a engegar.", start, 10)
         still = run.display.pointer()
         time.sleep(2.0)
