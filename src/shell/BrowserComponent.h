@@ -40,6 +40,19 @@ enum class PageAsk {
 };
 enum class PageWindowKind { File, Colour, Date, List };
 
+// A file the engine does not show, saved to the download folder: when it
+// starts, as it goes, and how it ends.
+enum class FileSaveStage { Started, Progress, Saved, Failed };
+enum class SaveFailure { Network, Disk, Server, Cancelled, Other };
+struct FileSave {
+  uint32_t id = 0;  // the same for every stage of one file
+  FileSaveStage stage = FileSaveStage::Started;
+  std::string name;  // as saved, without its folder
+  int64_t received = 0;
+  int64_t total = -1;  // unknown
+  SaveFailure failure = SaveFailure::Other;
+};
+
 // The top document as it was when it completed.
 class BrowserDocument {
  public:
@@ -126,6 +139,8 @@ class BrowserComponent : public reading::ReadingMarkView {
   // Presses an element of the last list: a field takes the keyboard, a
   // button or a link is clicked.
   virtual void PressPageElement(int /*index*/) {}
+  // Shows the folder where files are saved in the desktop's file manager.
+  virtual void OpenDownloadFolder() {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -152,6 +167,12 @@ class BrowserComponent : public reading::ReadingMarkView {
         ControlFocus;
     // Text the user typed into a page's field.
     std::function<void(const std::string& text)> Typed;
+    // The load begun last ended without a page of its own (a file saved
+    // instead of shown, or stopped before the page came): the page shown
+    // is still the one before, and nothing of the load completes.
+    std::function<void()> PageKept;
+    // A file being saved.
+    std::function<void(const FileSave& file)> FileSaving;
   };
   Events events;
 

@@ -24,6 +24,7 @@ void TFormPrincipal::LayOutMenus() {
       {Item, MenuObrir, "&Obrir...", "Ctrl+O"},
       {Item, MenuImprimir, "&Imprimir...", "Ctrl+I"},
       {Item, MenuDesarcom, "&Desar com..."},
+      {Item, mnuBaixades, "Obrir la carpeta de &baixades"},
       {Item, N7, "-"},
       {Item, mnuEndarrera, "&Anterior", "F9"},
       {Item, mnuEndavant, "&Següent", "Ctrl+F9"},
@@ -173,6 +174,7 @@ void TFormPrincipal::WireHandlers() {
       {&mnuReduir, &TFormPrincipal::mnuReduirClick},
       {&mnuMidaNormal, &TFormPrincipal::mnuMidaNormalClick},
       {&mnuSilenciarPagina, &TFormPrincipal::mnuSilenciarPaginaClick},
+      {&mnuBaixades, &TFormPrincipal::mnuBaixadesClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -203,6 +205,8 @@ void TFormPrincipal::WireHandlers() {
     brwWebBrowserControlFocus(control, users);
   };
   e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
+  e.PageKept = [this] { brwWebBrowserPageKept(); };
+  e.FileSaving = [this](const FileSave& file) { brwWebBrowserFileSaving(file); };
 }
 
 }  // namespace sonavia::shell

@@ -1,0 +1,44 @@
+// Files saved to the download folder, as the user hears them: a name that
+// never overwrites a file already there, and a notice when the saving
+// starts, now and then while it goes on, and when it ends.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "platform/EventLoop.h"
+#include "shell/BrowserComponent.h"
+
+namespace sonavia::shell {
+
+// How long at least between two progress notices of one file.
+inline constexpr uint32_t kSaveProgressGap = 4000;
+
+// A name for `wanted` that `exists` says is free: "informe.zip", else
+// "informe (1).zip", "informe (2).zip"... A name that could reach another
+// folder or hide the file loses its slashes and leading dots; an empty one
+// is "baixada".
+std::string FreeFileName(const std::string& wanted,
+                         const std::function<bool(const std::string&)>& exists);
+
+std::string SaveFailureText(SaveFailure failure);
+
+class DownloadNotices {
+ public:
+  // `notice` says a text over the reading and shows it in the status bar.
+  DownloadNotices(platform::EventLoop& loop, std::function<void(const std::string&)> notice);
+
+  void Saving(const FileSave& file);
+  // The window is closing: nothing more is said.
+  void Close() { closed_ = true; }
+
+ private:
+  platform::EventLoop& loop_;
+  std::function<void(const std::string&)> notice_;
+  std::map<uint32_t, uint32_t> lastSaid_;  // by file: when it was last said
+  bool closed_ = false;
+};
+
+}  // namespace sonavia::shell
