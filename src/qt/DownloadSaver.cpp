@@ -3,12 +3,15 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QPdfDocument>
+#include <QPdfSelection>
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include "qt/QtText.h"
+#include "shell/DocumentPage.h"
 #include "shell/Downloads.h"
 
 namespace sonavia::qt {
@@ -70,6 +73,11 @@ void DownloadSaver::OpenFolder() const {
 }
 
 void DownloadSaver::Take(QWebEngineDownloadRequest* download) {
+  if (download->mimeType() == QStringLiteral("application/pdf") ||
+      download->downloadFileName().endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+    TakeDocument(download);
+    return;
+  }
   const QString folder = Folder();
   QDir().mkpath(folder);
   const QDir dir(folder);
@@ -111,6 +119,46 @@ void DownloadSaver::Take(QWebEngineDownloadRequest* download) {
             report_(end);
           });
   download->accept();
+}
+
+void DownloadSaver::TakeDocument(QWebEngineDownloadRequest* download) {
+  const uint32_t id = ++count_;
+  const QString name = download->downloadFileName();
+  download->setDownloadDirectory(documents_.path());
+  download->setDownloadFileName(QStringLiteral("%1.pdf").arg(id));
+  connect(download, &QWebEngineDownloadRequest::stateChanged, this,
+          [this, download, id, name](QWebEngineDownloadRequest::DownloadState state) {
+            if (state != QWebEngineDownloadRequest::DownloadCompleted &&
+                state != QWebEngineDownloadRequest::DownloadInterrupted) {
+              return;
+            }
+            const QString path =
+                QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+            const bool shown = state == QWebEngineDownloadRequest::DownloadCompleted &&
+                               ShowDocument(path, download->url(), name);
+            QFile::remove(path);
+            if (shown) return;
+            shell::FileSave failed;
+            failed.id = id;
+            failed.name = ToCore(name);
+            failed.stage = shell::FileSaveStage::Failed;
+            failed.failure = state == QWebEngineDownloadRequest::DownloadInterrupted
+                                 ? FailureOf(download->interruptReason())
+                                 : shell::SaveFailure::Other;
+            report_(failed);
+          });
+  download->accept();
+}
+
+bool DownloadSaver::ShowDocument(const QString& path, const QUrl& address, const QString& name) {
+  QPdfDocument pdf;
+  if (pdf.load(path) != QPdfDocument::Error::None) return false;
+  std::vector<std::string> pages;
+  for (int i = 0; i < pdf.pageCount(); ++i) pages.push_back(ToCore(pdf.getAllText(i).text()));
+  QString title = pdf.metaData(QPdfDocument::MetaDataField::Title).toString().trimmed();
+  if (title.isEmpty()) title = name;
+  page_->setHtml(FromCore(shell::DocumentPageHtml(ToCore(title), pages)), address);
+  return true;
 }
 
 }  // namespace sonavia::qt

@@ -287,14 +287,16 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   if (info.errorCode() == -3) return;  // aborted
   // Nothing of the failed page is read, nor announced.
   completions_.Abandon();
-  shell::LoadFailure failure = files_->Refusal(info.url()).isEmpty()
-                                   ? shell::LoadFailureOfNetError(info.errorCode())
-                                   : shell::LoadFailure::NotFound;
+  const QString refusal = files_->Refusal(info.url());
+  shell::LoadFailure failure = refusal.isEmpty() ? shell::LoadFailureOfNetError(info.errorCode())
+                                                 : shell::LoadFailure::NotFound;
   // The engine names one fault of a certificate, an authority it does not
   // know before a date or a name; the user hears the plainest.
   if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain && certificateFault_)
     failure = *certificateFault_;
-  ShowNavigationError(FromCore(shell::LoadFailureText(failure)));
+  // A file refused says why on a line of its own, which is shown, not said.
+  const QString why = FromCore(shell::LoadFailureText(failure));
+  ShowNavigationError(refusal.isEmpty() ? why : why + QStringLiteral("\n(%1)").arg(refusal));
 }
 
 void WebEngineBrowser::OpenDownloadFolder() {

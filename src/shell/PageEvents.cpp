@@ -263,8 +263,9 @@ void PageEvents::WatchdogTick() {
   if (auto dialUp = platform::FindWindowByTitle(windows_, kDialUpTitle, "")) {
     DismissWindow(*dialUp, kNotConnected, 5000, platform::kEscapeKey);
   } else if (auto failure = platform::FindWindow(windows_, kNavigationErrorTitle)) {
-    // Its text is why, in a sentence of ours.
-    const std::string why = failure->text.empty() ? kCannotFind : failure->text;
+    // Its first line is why, in a sentence of ours.
+    const std::string why =
+        failure->text.empty() ? kCannotFind : failure->text.substr(0, failure->text.find('\n'));
     DismissWindow(*failure, why.c_str(), 2500, platform::kReturnKey);
   } else if (auto dialog = platform::FindWindow(windows_, kPageDialogTitle)) {
     DismissPageDialog(*dialog);

@@ -3,8 +3,11 @@
 // not show is saved beside the others and the page shown stays.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTcpServer>
 
 #include "qt/BrowserFixture.h"
@@ -92,6 +95,61 @@ TEST_F(FailuresAndFilesViewTest, AFileIsSavedUnderAFreeNameAndThePageStays) {
   QFile saved(folder.filePath(QStringLiteral("informe (1).zip")));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_EQ(saved.readAll(), QByteArray(3000, 'z'));
+}
+
+// A PDF of `pages`, each a line of text, or a grey box for an empty one.
+QByteArray Pdf(const QStringList& pages, const QString& title) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
+  writer.setTitle(title);
+  QPainter painter(&writer);
+  painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+  for (int i = 0; i < pages.size(); ++i) {
+    if (i > 0) writer.newPage();
+    if (pages[i].isEmpty()) {
+      painter.fillRect(QRect(100, 100, 2000, 2000), Qt::gray);
+    } else {
+      painter.drawText(QPoint(200, 400), pages[i]);
+    }
+  }
+  painter.end();
+  return buffer.data();
+}
+
+TEST_F(FailuresAndFilesViewTest, APdfIsShownAsAPageOfItsText) {
+  const QByteArray text =
+      Pdf({QStringLiteral("Primera plana de l'acta."), QStringLiteral("Segona plana.")},
+          QStringLiteral("Acta del consell"));
+  const QByteArray scan = Pdf({QString()}, QString());
+  testing::LocalServer server([&](const QString& path, testing::LocalServer::Reply& reply) {
+    reply.type = "application/pdf";
+    reply.body = path == "/acta.pdf" ? text : scan;
+    return path == "/acta.pdf" || path == "/escanejat.pdf";
+  });
+  const struct {
+    std::string path;
+    std::string title;
+    std::vector<std::string> read;
+  } cases[] = {
+      {"/acta.pdf",
+       "Acta del consell",
+       {"Pàgina 1", "Primera plana de l'acta.", "Pàgina 2", "Segona plana."}},
+      {"/escanejat.pdf",
+       "escanejat.pdf",
+       {"Aquest document no té text per llegir; potser és una imatge escanejada."}},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Load(server.Address(c.path))) << c.path;
+    const shell::BrowserDocument& document = browser->Document();
+    EXPECT_EQ(document.Title(), c.title);
+    size_t at = 0;
+    for (const std::string& part : c.read) {
+      at = document.body_outerHtml().find(part, at);
+      EXPECT_NE(at, std::string::npos) << part << " in " << document.body_outerHtml();
+    }
+    EXPECT_EQ(browser->LocationURL(), server.Address(c.path));
+  }
 }
 
 }  // namespace
