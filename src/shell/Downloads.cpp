@@ -1,5 +1,7 @@
 #include "shell/Downloads.h"
 
+#include <utility>
+
 namespace sonavia::shell {
 
 std::string FreeFileName(const std::string& wanted,
@@ -45,7 +47,14 @@ std::string SaveFailureText(SaveFailure failure) {
 
 DownloadNotices::DownloadNotices(platform::EventLoop& loop,
                                  std::function<void(const std::string&)> notice)
-    : loop_(loop), notice_(std::move(notice)) {}
+    : loop_(loop), notice_(std::move(notice)), start_(loop.CreateTimer()) {
+  start_->SetEnabled(false);
+  start_->SetInterval(kSaveStartHeld);
+  start_->SetOnTimer([this] {
+    start_->SetEnabled(false);
+    if (!closed_ && !heldStart_.empty()) notice_(std::exchange(heldStart_, {}));
+  });
+}
 
 void DownloadNotices::Saving(const FileSave& file) {
   if (closed_) return;
@@ -53,7 +62,11 @@ void DownloadNotices::Saving(const FileSave& file) {
   switch (file.stage) {
     case FileSaveStage::Started:
       lastSaid_[file.id] = now;
-      notice_("Desant el fitxer " + file.name);
+      // A start held already (two files at once) is said now.
+      if (!heldStart_.empty()) notice_(heldStart_);
+      heldStart_ = "Desant el fitxer " + file.name;
+      start_->SetEnabled(false);
+      start_->SetEnabled(true);
       return;
     case FileSaveStage::Progress: {
       const auto last = lastSaid_.find(file.id);
@@ -71,10 +84,12 @@ void DownloadNotices::Saving(const FileSave& file) {
       return;
     }
     case FileSaveStage::Saved:
+      heldStart_.clear();
       lastSaid_.erase(file.id);
       notice_("Fitxer desat a la carpeta de baixades: " + file.name);
       return;
     case FileSaveStage::Failed:
+      heldStart_.clear();
       lastSaid_.erase(file.id);
       notice_("No he pogut desar el fitxer " + file.name + ": " + SaveFailureText(file.failure));
       return;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/EventLoop.h"
@@ -15,6 +16,9 @@ namespace sonavia::shell {
 
 // How long at least between two progress notices of one file.
 inline constexpr uint32_t kSaveProgressGap = 4000;
+// A file saved within this many ms of its start is told saved only: its
+// start, said first, would be cut at once.
+inline constexpr uint32_t kSaveStartHeld = 500;
 
 // A name for `wanted` that `exists` says is free: "informe.zip", else
 // "informe (1).zip", "informe (2).zip"... A name that could reach another
@@ -37,7 +41,9 @@ class DownloadNotices {
  private:
   platform::EventLoop& loop_;
   std::function<void(const std::string&)> notice_;
-  std::map<uint32_t, uint32_t> lastSaid_;  // by file: when it was last said
+  std::map<uint32_t, uint32_t> lastSaid_;   // by file: when it was last said
+  std::unique_ptr<platform::Timer> start_;  // says the start held
+  std::string heldStart_;
   bool closed_ = false;
 };
 

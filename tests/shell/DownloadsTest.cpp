@@ -41,6 +41,36 @@ TEST(FreeFileName, NeverTheNameOfAFileThereAndNeverOutsideTheFolder) {
   }
 }
 
+TEST(DownloadNotices, AFileSavedAtOnceIsToldSavedOnly) {
+  const struct {
+    uint32_t takes;  // ms from its start to its end
+    bool fails;
+    Lines said;
+  } cases[] = {
+      {100, false, {"100 Fitxer desat a la carpeta de baixades: a.zip"}},
+      {100, true, {"100 No he pogut desar el fitxer a.zip: la connexió s'ha tallat"}},
+      {700,
+       false,
+       {"500 Desant el fitxer a.zip", "700 Fitxer desat a la carpeta de baixades: a.zip"}},
+  };
+  for (const auto& c : cases) {
+    sonavia::testing::SimulatedEventLoop loop;
+    Lines said;
+    DownloadNotices notices(loop, [&](const std::string& text) {
+      said.push_back(std::to_string(loop.Elapsed()) + " " + text);
+    });
+    FileSave file;
+    file.name = "a.zip";
+    notices.Saving(file);
+    loop.RunFor(c.takes);
+    file.stage = c.fails ? FileSaveStage::Failed : FileSaveStage::Saved;
+    file.failure = SaveFailure::Network;
+    notices.Saving(file);
+    loop.RunFor(2000);
+    EXPECT_EQ(said, c.said) << c.takes;
+  }
+}
+
 struct FileRig : sonavia::testing::SwitchRig {
   // A page of numbered sentences, loaded and being read.
   void LoadNumberedPage() {
@@ -87,7 +117,7 @@ TEST(Downloads, TheSavingIsToldAndThePageReadOnFromWhereItWas) {
     size_t progress;  // figures heard
     const char* end;
   } cases[] = {
-      {false, 2, "Fitxer desat a la carpeta de baixades: informe.zip"},
+      {false, 3, "Fitxer desat a la carpeta de baixades: informe.zip"},
       {true, 1, "No he pogut desar el fitxer informe.zip: la connexió s'ha tallat"},
   };
   for (const auto& c : cases) {
@@ -115,7 +145,7 @@ TEST(Downloads, TheSavingIsToldAndThePageReadOnFromWhereItWas) {
       }
     }
     EXPECT_EQ(notices, (Lines{"Desant el fitxer informe.zip", c.end}));
-    EXPECT_EQ(figures.size(), c.progress);
+    EXPECT_EQ(figures.size(), c.progress) << ::testing::PrintToString(r.Said(clicked));
     for (size_t i = 1; i < figures.size(); ++i) EXPECT_GE(figures[i] - figures[i - 1], 4000u);
     ASSERT_FALSE(page.empty());
     EXPECT_EQ(page.front(), reading) << "the unit cut is read again from its start";
