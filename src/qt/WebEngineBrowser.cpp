@@ -1,5 +1,6 @@
 #include "qt/WebEngineBrowser.h"
 
+#include <QAuthenticator>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,7 @@
 #include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
 #include "qt/PageWindows.h"
+#include "qt/PasswordWindow.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
 #include "qt/UserInputWatch.h"
@@ -116,14 +118,17 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   view_->setPage(page_);
   mark_ = new ReadingMarkScript(page_, this);
   connect(mark_, &ReadingMarkScript::drawn, this, &WebEngineBrowser::readingMarkDrawn);
+  password_ = new PasswordWindow(
+      [this] { return view_ != nullptr ? view_->window() : nullptr; },
+      [this] { Raise(events.PageWindowOpened, shell::PageWindowKind::Password); }, this);
   // The engine's own error pages are in English and offer to go on to a
   // site whose certificate is refused: the failure is said in a sentence
   // of ours instead.
   page_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
   new EnginePolicy(
       page_,
-      [this](const QString&, const QString&) {
-        ShowNavigationError(QStringLiteral("Aquesta p\u00e0gina demana una contrasenya"));
+      [this](const QUrl& address, QAuthenticator* authenticator) {
+        password_->Ask(address, authenticator);
       },
       [this](shell::PageAsk ask) { Raise(events.PermissionRefused, ask); });
   connect(page_, &QWebEnginePage::certificateError, this,

@@ -32,6 +32,7 @@ namespace sonavia::qt {
 class DownloadSaver;
 class LocalFileGuard;
 class PageWindows;
+class PasswordWindow;
 class ReadingMarkScript;
 class WebEnginePage;
 
@@ -121,6 +122,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   LocalFileGuard* files_ = nullptr;
   PageWindows* windows_ = nullptr;
   DownloadSaver* saver_ = nullptr;
+  PasswordWindow* password_ = nullptr;
   QPointer<QWidget> errorBox_;
   QUrl loading_;  // the address of the load begun last
   // What was wrong with the last certificate refused, as far as it shows.

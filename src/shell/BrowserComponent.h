@@ -38,7 +38,7 @@ enum class PageAsk {
   Screen,
   Other
 };
-enum class PageWindowKind { File, Colour, Date, List };
+enum class PageWindowKind { File, Colour, Date, List, Password };
 
 // A file the engine does not show, saved to the download folder: when it
 // starts, as it goes, and how it ends.

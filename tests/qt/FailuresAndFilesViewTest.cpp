@@ -4,15 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
 
 #include "qt/BrowserFixture.h"
 #include "qt/DownloadSaver.h"
 #include "qt/LocalServer.h"
+#include "qt/PasswordWindow.h"
 #include "qt/TlsServer.h"
 
 namespace sonavia::qt {
@@ -150,6 +157,145 @@ TEST_F(FailuresAndFilesViewTest, APdfIsShownAsAPageOfItsText) {
     }
     EXPECT_EQ(browser->LocationURL(), server.Address(c.path));
   }
+}
+
+// A site behind a password ("anna", "secret"), its page with six pictures
+// behind the same password; without it, a page of its own.
+class PasswordServer : public QObject {
+ public:
+  PasswordServer() {
+    server_.listen(QHostAddress::LocalHost);
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+          const QByteArray request = socket->readAll();
+          if (!request.contains("\r\n\r\n")) return;
+          const bool known =
+              request.contains("Authorization: Basic " + QByteArray("anna:secret").toBase64());
+          const bool picture = request.startsWith("GET /foto");
+          QByteArray body = picture ? QByteArray("<svg xmlns='http://www.w3.org/2000/svg'/>")
+                                    : QByteArray("<html><head><title>Secret</title></head><body>");
+          if (!picture) {
+            for (int i = 0; i < 6; ++i)
+              body += "<img src='/foto" + QByteArray::number(i) + ".svg'>";
+            body += "<p>Contingut secret.</p></body></html>";
+          }
+          if (!known)
+            body =
+                "<html><head><title>Tancat</title></head><body><p>Cal "
+                "contrasenya.</p></body></html>";
+          socket->write(QByteArray(known ? "HTTP/1.1 200 OK" : "HTTP/1.1 401 Unauthorized") +
+                        "\r\nWWW-Authenticate: Basic realm=\"Zona\"\r\nContent-Type: " +
+                        (picture && known ? "image/svg+xml" : "text/html") +
+                        "\r\nConnection: close\r\nContent-Length: " +
+                        QByteArray::number(body.size()) + "\r\n\r\n" + body);
+          socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      }
+    });
+  }
+  std::string Address() const {
+    return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + "/";
+  }
+
+ private:
+  QTcpServer server_;
+};
+
+std::vector<QDialog*> PasswordWindows() {
+  std::vector<QDialog*> found;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(w);
+    if (dialog != nullptr && dialog->isVisible() &&
+        dialog->windowTitle() == QString::fromUtf8(kPasswordWindowTitle))
+      found.push_back(dialog);
+  }
+  return found;
+}
+
+// The window holds its own loop: what the user does in it is done from a
+// timer that runs there. Records the most windows ever open at once.
+struct PasswordUser : QObject {
+  explicit PasswordUser(std::function<void(QDialog*)> act) {
+    auto* timer = new QTimer(this);
+    QObject::connect(timer, &QTimer::timeout, this, [this, timer, act = std::move(act)] {
+      const auto open = PasswordWindows();
+      most = std::max(most, open.size());
+      if (open.empty() || acting) return;
+      if (acted) {
+        // Asked again: counted, and closed so that the test goes on.
+        ++again;
+        open.front()->reject();
+        return;
+      }
+      acting = true;
+      // Looked at a little later, so that a second window would be there.
+      QTimer::singleShot(500, this, [this, act, timer] {
+        const auto still = PasswordWindows();
+        most = std::max(most, still.size());
+        if (!still.empty()) act(still.front());
+        acting = false;
+        acted = true;
+        (void)timer;
+      });
+    });
+    timer->start(50);
+  }
+  size_t most = 0;
+  int again = 0;
+  bool acting = false, acted = false;
+};
+
+TEST_F(FailuresAndFilesViewTest, APasswordIsAskedOnceInOneWindowAndEscapeCancels) {
+  PasswordServer server;
+  int opened = 0;
+  browser->events.PageWindowOpened = [&](shell::PageWindowKind kind) {
+    if (kind == shell::PageWindowKind::Password) ++opened;
+  };
+  // Answered: the page and its pictures come, one window asked.
+  QStringList names;
+  bool focused = false;
+  {
+    PasswordUser user([&](QDialog* asked) {
+      const auto fields = asked->findChildren<QLineEdit*>();
+      for (QLineEdit* field : fields) names << field->accessibleName();
+      if (fields.size() != 2) return;
+      focused = fields[0]->hasFocus();
+      fields[0]->setText(QStringLiteral("anna"));
+      fields[1]->setText(QStringLiteral("secret"));
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QCoreApplication::sendEvent(fields[1], &enter);
+    });
+    browser->Navigate(server.Address());
+    ASSERT_TRUE(WaitFor([&] { return topCompletions > 0; }));
+    Pump(1000);
+    EXPECT_EQ(user.most, 1u);
+  }
+  EXPECT_EQ(names, (QStringList{QStringLiteral("Nom d'usuari"), QStringLiteral("Contrasenya")}));
+  EXPECT_TRUE(focused);
+  EXPECT_EQ(browser->Document().Title(), "Secret");
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(PasswordWindows().empty());
+
+  // Cancelled: the server's own page is read, and the site asks no more.
+  PasswordServer other;
+  opened = 0;
+  {
+    PasswordUser user([](QDialog* asked) {
+      QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QCoreApplication::sendEvent(asked, &escape);
+    });
+    browser->Navigate(other.Address());
+    ASSERT_TRUE(WaitFor([&] { return topCompletions > 1; }));
+    EXPECT_EQ(browser->Document().Title(), "Tancat");
+    ASSERT_TRUE(Load(other.Address()));
+    EXPECT_EQ(user.most, 1u);
+    EXPECT_EQ(user.again, 0);
+  }
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(PasswordWindows().empty());
+  EXPECT_EQ(MessageWindow(), nullptr);
 }
 
 }  // namespace
