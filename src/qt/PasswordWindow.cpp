@@ -11,7 +11,7 @@
 
 namespace sonavia::qt {
 
-PasswordWindow::PasswordWindow(std::function<QWidget*()> owner, std::function<void()> opened,
+PasswordWindow::PasswordWindow(std::function<QWidget*()> owner, std::function<void(bool)> opened,
                                QObject* parent)
     : QObject(parent), owner_(std::move(owner)), opened_(std::move(opened)) {}
 
@@ -52,9 +52,10 @@ void PasswordWindow::Ask(const QUrl& address, QAuthenticator* authenticator) {
   connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);
   user->setFocus();
   open_ = true;
-  opened_();
+  opened_(true);
   const bool accepted = window.exec() == QDialog::Accepted;
   open_ = false;
+  opened_(false);
   if (!accepted) {
     cancelled_.insert(key);
     *authenticator = QAuthenticator();

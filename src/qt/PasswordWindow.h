@@ -21,9 +21,9 @@ inline constexpr const char* kPasswordWindowTitle = "Contrasenya";
 
 class PasswordWindow : public QObject {
  public:
-  // `owner` gives the window it opens over; `opened` is told each time it
-  // opens, before it takes the keyboard.
-  PasswordWindow(std::function<QWidget*()> owner, std::function<void()> opened,
+  // `owner` gives the window it opens over; `open` is told true each time
+  // it opens, before it takes the keyboard, and false when it closes.
+  PasswordWindow(std::function<QWidget*()> owner, std::function<void(bool open)> open,
                  QObject* parent = nullptr);
 
   // Fills `authenticator` with what the user types, or leaves it empty,
@@ -32,7 +32,7 @@ class PasswordWindow : public QObject {
 
  private:
   std::function<QWidget*()> owner_;
-  std::function<void()> opened_;
+  std::function<void(bool)> opened_;
   QSet<QString> cancelled_;  // sites and realms
   bool open_ = false;
 };

@@ -118,9 +118,15 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   view_->setPage(page_);
   mark_ = new ReadingMarkScript(page_, this);
   connect(mark_, &ReadingMarkScript::drawn, this, &WebEngineBrowser::readingMarkDrawn);
-  password_ = new PasswordWindow(
-      [this] { return view_ != nullptr ? view_->window() : nullptr; },
-      [this] { Raise(events.PageWindowOpened, shell::PageWindowKind::Password); }, this);
+  password_ =
+      new PasswordWindow([this] { return view_ != nullptr ? view_->window() : nullptr; },
+                         [this](bool open) {
+                           // The page waits for the answer meanwhile: it is not stuck.
+                           watch_.DialogOpen(open);
+                           if (open)
+                             Raise(events.PageWindowOpened, shell::PageWindowKind::Password);
+                         },
+                         this);
   // The engine's own error pages are in English and offer to go on to a
   // site whose certificate is refused: the failure is said in a sentence
   // of ours instead.
