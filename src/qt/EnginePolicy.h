@@ -1,5 +1,6 @@
 // What the engine would ask the user and nobody can answer for our users:
-// a password or a certificate is refused, and the page fails as any other.
+// a certificate is refused, and the page fails as any other. A password is
+// asked in a window of ours.
 // The program has one window: what a link or the user's action would open
 // in a new one opens here, so the user hears it; a popup that the page
 // opens by itself is refused. What a page asks of the machine (the
@@ -13,20 +14,23 @@
 
 #include "shell/BrowserComponent.h"
 
+class QAuthenticator;
+class QUrl;
 class QWebEnginePage;
 
 namespace sonavia::qt {
 
 class EnginePolicy : public QObject {
  public:
-  // Tells the user that a page could not be opened, and why.
-  using Failed = std::function<void(const QString& address, const QString& reason)>;
+  // Asks the user the name and password a site wants, filling
+  // `authenticator`, or leaving it empty to refuse.
+  using Password = std::function<void(const QUrl& address, QAuthenticator* authenticator)>;
 
   // Tells that the page asked for something and was refused.
   using Refused = std::function<void(shell::PageAsk ask)>;
 
   // Applies to `page`, whose child it becomes.
-  EnginePolicy(QWebEnginePage* page, Failed failed, Refused refused);
+  EnginePolicy(QWebEnginePage* page, Password password, Refused refused);
 };
 
 }  // namespace sonavia::qt

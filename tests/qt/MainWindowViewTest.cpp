@@ -81,6 +81,7 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
             (std::vector<std::string>{"&Obrir...",
                                       "&Imprimir...",
                                       "&Desar com...",
+                                      "Obrir la carpeta de &baixades",
                                       "-",
                                       "&Anterior",
                                       "&Següent",
