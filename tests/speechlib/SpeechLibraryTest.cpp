@@ -377,6 +377,9 @@ TEST(SpeechLibrary, ALanguageByItsNameKeepsEachSpeakersPitchInItsOwnVoice) {
   RecordingDir rec;
   Library lib;
   lib.SetLanguageName("en");
+  // At eSpeak NG's own speed: the time-scaling of other rates, on held
+  // vowels, misleads this measure of the pitch.
+  lib.SetSpeed(180);
   for (int speaker : {0, 2}) {
     lib.SetSpeaker(speaker);
     lib.Read("Aaaa, eeee. ");
