@@ -33,8 +33,7 @@ shell::PageAsk AskOf(QWebEnginePage::Feature feature) {
 
 }  // namespace
 
-EnginePolicy::EnginePolicy(QWebEnginePage* page, Password password, Refused refused)
-    : QObject(page) {
+EnginePolicy::EnginePolicy(QWebEnginePage* page, Failed failed, Refused refused) : QObject(page) {
   // Refused at once: a request left unanswered holds the page's script,
   // and nobody is there to answer it.
   connect(page, &QWebEnginePage::featurePermissionRequested, this,
@@ -48,8 +47,9 @@ EnginePolicy::EnginePolicy(QWebEnginePage* page, Password password, Refused refu
             refused(shell::PageAsk::Other);
           });
   connect(page, &QWebEnginePage::authenticationRequired, this,
-          [password = std::move(password)](const QUrl& url, QAuthenticator* authenticator) {
-            password(url, authenticator);
+          [failed = std::move(failed)](const QUrl& url, QAuthenticator* authenticator) {
+            *authenticator = QAuthenticator();
+            failed(url.toDisplayString(), QStringLiteral("la p\u00e0gina demana una contrasenya"));
           });
   connect(page, &QWebEnginePage::proxyAuthenticationRequired, this,
           [](const QUrl&, QAuthenticator* authenticator, const QString&) {

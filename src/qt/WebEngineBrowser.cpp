@@ -1,34 +1,26 @@
 #include "qt/WebEngineBrowser.h"
 
-#include <QAuthenticator>
-#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSslCertificate>
 #include <QUrl>
 #include <QVariantList>
-#include <QWebEngineCertificateError>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
-#include <QWebEngineSettings>
 #include <csignal>
 
-#include "qt/DownloadSaver.h"
 #include "qt/EnginePolicy.h"
 #include "qt/FrameKey.h"
 #include "qt/LinkAddress.h"
 #include "qt/LocalFileGuard.h"
 #include "qt/PageScripts.h"
 #include "qt/PageWindows.h"
-#include "qt/PasswordWindow.h"
 #include "qt/QtText.h"
 #include "qt/ReadingMarkScript.h"
 #include "qt/UserInputWatch.h"
 #include "qt/WebEnginePage.h"
-#include "shell/LoadFailure.h"
 #include "shell/PageEvents.h"
 
 namespace sonavia::qt {
@@ -114,29 +106,6 @@ shell::BrowserDocument DocumentFrom(const QVariant& result, bool withArticle = t
   return document;
 }
 
-// A certificate out of its dates, or for another name than the site's.
-std::optional<shell::LoadFailure> CertificateFault(const QWebEngineCertificateError& error) {
-  const QList<QSslCertificate> chain = error.certificateChain();
-  if (chain.isEmpty()) return std::nullopt;
-  const QDateTime now = QDateTime::currentDateTimeUtc();
-  for (const QSslCertificate& certificate : chain) {
-    if (certificate.expiryDate() < now || certificate.effectiveDate() > now)
-      return shell::LoadFailure::CertificateExpired;
-  }
-  const QString host = error.url().host().toLower();
-  QStringList names = chain.first().subjectInfo(QSslCertificate::CommonName);
-  const auto alternatives = chain.first().subjectAlternativeNames();
-  for (auto it = alternatives.cbegin(); it != alternatives.cend(); ++it) names << it.value();
-  for (const QString& name : names) {
-    const QString lower = name.toLower();
-    if (lower == host) return std::nullopt;
-    if (lower.startsWith(QStringLiteral("*.")) && host.endsWith(lower.mid(1)) &&
-        host.count(QLatin1Char('.')) == lower.count(QLatin1Char('.')))
-      return std::nullopt;
-  }
-  return shell::LoadFailure::CertificateWrongName;
-}
-
 }  // namespace
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent)
@@ -154,31 +123,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
   view_->setPage(page_);
   mark_ = new ReadingMarkScript(page_, this);
   connect(mark_, &ReadingMarkScript::drawn, this, &WebEngineBrowser::readingMarkDrawn);
-  password_ =
-      new PasswordWindow([this] { return view_ != nullptr ? view_->window() : nullptr; },
-                         [this](bool open) {
-                           // The page waits for the answer meanwhile: it is not stuck.
-                           watch_.DialogOpen(open);
-                           if (open)
-                             Raise(events.PageWindowOpened, shell::PageWindowKind::Password);
-                         },
-                         this);
-  // The engine's own error pages are in English and offer to go on to a
-  // site whose certificate is refused: the failure is said in a sentence
-  // of ours instead.
-  page_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
   new EnginePolicy(
       page_,
-      [this](const QUrl& address, QAuthenticator* authenticator) {
-        password_->Ask(address, authenticator);
+      [this](const QString& address, const QString& reason) {
+        ShowNavigationError(address, reason);
       },
       [this](shell::PageAsk ask) { Raise(events.PermissionRefused, ask); });
-  connect(page_, &QWebEnginePage::certificateError, this,
-          [this](const QWebEngineCertificateError& error) {
-            certificateFault_ = CertificateFault(error);
-          });
-  saver_ = new DownloadSaver(
-      page_, [this](const shell::FileSave& file) { Raise(events.FileSaving, file); });
   windows_ = new PageWindows(
       view_, intent_, [this](shell::PageWindowKind kind) { Raise(events.PageWindowOpened, kind); },
       this);
@@ -316,15 +266,6 @@ void WebEngineBrowser::OnLoadStarted() {
 }
 
 void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
-  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) loading_ = info.url();
-  // A load stopped before a document of its own came (a file saved instead,
-  // or the user's Stop) leaves the page shown as it was.
-  if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus && info.url() == loading_ &&
-      completions_.Busy() && !completions_.TopCreated()) {
-    completions_.Abandon();
-    Raise(events.PageKept);
-    return;
-  }
   if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus) return;
   // A load cut short by the end of the page's process is no address that
   // could not be found: that end has been told already.
@@ -333,22 +274,9 @@ void WebEngineBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   // stopped or replaced by another is no failure either.
   if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) return;
   if (info.errorCode() == -3) return;  // aborted
-  // Nothing of the failed page is read, nor announced.
-  completions_.Abandon();
   const QString refusal = files_->Refusal(info.url());
-  shell::LoadFailure failure = refusal.isEmpty() ? shell::LoadFailureOfNetError(info.errorCode())
-                                                 : shell::LoadFailure::NotFound;
-  // The engine names one fault of a certificate, an authority it does not
-  // know before a date or a name; the user hears the plainest.
-  if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain && certificateFault_)
-    failure = *certificateFault_;
-  // A file refused says why on a line of its own, which is shown, not said.
-  const QString why = FromCore(shell::LoadFailureText(failure));
-  ShowNavigationError(refusal.isEmpty() ? why : why + QStringLiteral("\n(%1)").arg(refusal));
-}
-
-void WebEngineBrowser::OpenDownloadFolder() {
-  saver_->OpenFolder();
+  ShowNavigationError(info.url().toDisplayString(),
+                      refusal.isEmpty() ? info.errorString() : refusal);
 }
 
 void WebEngineBrowser::OnPageProcessEnded() {
@@ -478,14 +406,12 @@ void WebEngineBrowser::CollectPageGarbage() {
   page_->runJavaScript(PageScriptCall(PageScript::Collect), QWebEngineScript::ApplicationWorld);
 }
 
-void WebEngineBrowser::ShowNavigationError(const QString& why) {
-  // A page with twenty pictures behind a password is one failure told
-  // once, not twenty windows holding the keyboard.
-  if (errorBox_ != nullptr && errorBox_->isVisible()) return;
+void WebEngineBrowser::ShowNavigationError(const QString& address, const QString& reason) {
   QWidget* owner = view_ != nullptr ? view_->window() : nullptr;
-  auto* box = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kMessageTitle), why,
-                              QMessageBox::Ok, owner);
-  errorBox_ = box;
+  auto* box = new QMessageBox(
+      QMessageBox::Warning, QString::fromLatin1(kMessageTitle),
+      QStringLiteral("No s'ha pogut obrir la p\u00e0gina %1.\n(%2)").arg(address, reason),
+      QMessageBox::Ok, owner);
   box->setDefaultButton(QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);

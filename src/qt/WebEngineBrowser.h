@@ -20,7 +20,6 @@
 #include "qt/QtEventLoop.h"
 #include "shell/BrowserComponent.h"
 #include "shell/CompletionOrder.h"
-#include "shell/LoadFailure.h"
 #include "shell/PageWatch.h"
 #include "shell/UserIntent.h"
 
@@ -29,10 +28,8 @@ class QWidget;
 
 namespace sonavia::qt {
 
-class DownloadSaver;
 class LocalFileGuard;
 class PageWindows;
-class PasswordWindow;
 class ReadingMarkScript;
 class WebEnginePage;
 
@@ -75,8 +72,6 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void TypeInPageElement(int index, const std::string& text) override;
   void UseArticle(bool article) override;
   void ReadDocumentAgain(std::function<void()> done) override;
-  void OpenDownloadFolder() override;
-  DownloadSaver& Downloads() { return *saver_; }
 
   // The page's sound under the speech, its media paused, its sound off.
   void SetPageSoundUnder(bool under) override;
@@ -114,9 +109,7 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   void AskPage(uint64_t question);
   // Ends the page's process, which does not answer; false when none runs.
   bool EndPageProcess();
-  // Says why a page could not be opened, in a message window of its own
-  // that the main window's watchdog reads and closes; one at a time.
-  void ShowNavigationError(const QString& why);
+  void ShowNavigationError(const QString& address, const QString& reason);
 
   QPointer<QWebEngineView> view_;
   QtEventLoop clock_;  // its tick count times the page's dialogs and the user's moves
@@ -126,12 +119,6 @@ class WebEngineBrowser : public QObject, public shell::BrowserComponent {
   ReadingMarkScript* mark_ = nullptr;
   LocalFileGuard* files_ = nullptr;
   PageWindows* windows_ = nullptr;
-  DownloadSaver* saver_ = nullptr;
-  PasswordWindow* password_ = nullptr;
-  QPointer<QWidget> errorBox_;
-  QUrl loading_;  // the address of the load begun last
-  // What was wrong with the last certificate refused, as far as it shows.
-  std::optional<shell::LoadFailure> certificateFault_;
   shell::CompletionOrder completions_;
   shell::PageWatch watch_;
   std::optional<shell::BrowserDocument> document_;

@@ -40,20 +40,7 @@ enum class PageAsk {
   Screen,
   Other
 };
-enum class PageWindowKind { File, Colour, Date, List, Password };
-
-// A file the engine does not show, saved to the download folder: when it
-// starts, as it goes, and how it ends.
-enum class FileSaveStage { Started, Progress, Saved, Failed };
-enum class SaveFailure { Network, Disk, Server, Cancelled, Other };
-struct FileSave {
-  uint32_t id = 0;  // the same for every stage of one file
-  FileSaveStage stage = FileSaveStage::Started;
-  std::string name;  // as saved, without its folder
-  int64_t received = 0;
-  int64_t total = -1;  // unknown
-  SaveFailure failure = SaveFailure::Other;
-};
+enum class PageWindowKind { File, Colour, Date, List };
 
 // The top document as it was when it completed.
 class BrowserDocument {
@@ -162,8 +149,6 @@ class BrowserComponent : public reading::ReadingMarkView {
   // Reads the top document again as it is now, into Document(), and then
   // calls `done`; a view that cannot keeps the document it has.
   virtual void ReadDocumentAgain(std::function<void()> done) { done(); }
-  // Shows the folder where files are saved in the desktop's file manager.
-  virtual void OpenDownloadFolder() {}
 
   struct Events {
     std::function<void(const std::string& text)> StatusTextChange;
@@ -193,12 +178,6 @@ class BrowserComponent : public reading::ReadingMarkView {
     // The page's text changed after it was read (in the article, while it is
     // read), by about this many characters.
     std::function<void(int32_t characters)> PageChanged;
-    // The load begun last ended without a page of its own (a file saved
-    // instead of shown, or stopped before the page came): the page shown
-    // is still the one before, and nothing of the load completes.
-    std::function<void()> PageKept;
-    // A file being saved.
-    std::function<void(const FileSave& file)> FileSaving;
   };
   Events events;
 

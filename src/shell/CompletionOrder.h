@@ -78,8 +78,6 @@ class CompletionOrder {
 
   // From a load's start until the top document's completion is raised.
   bool Busy() const { return busy_; }
-  // Whether the load under way has a top document of its own yet.
-  bool TopCreated() const { return started_; }
 
  private:
   void ReadTop();

@@ -24,7 +24,6 @@ void TFormPrincipal::LayOutMenus() {
       {Item, MenuObrir, "&Obrir...", "Ctrl+O"},
       {Item, MenuImprimir, "&Imprimir...", "Ctrl+I"},
       {Item, MenuDesarcom, "&Desar com..."},
-      {Item, mnuBaixades, "Obrir la carpeta de &baixades"},
       {Item, N7, "-"},
       {Item, mnuEndarrera, "&Anterior", "F9"},
       {Item, mnuEndavant, "&Següent", "Ctrl+F9"},
@@ -210,7 +209,6 @@ void TFormPrincipal::WireHandlers() {
       {&mnuParagrafAnterior, &TFormPrincipal::mnuParagrafAnteriorClick},
       {&mnuFraseSeguent, &TFormPrincipal::mnuFraseSeguentClick},
       {&mnuFraseAnterior, &TFormPrincipal::mnuFraseAnteriorClick},
-      {&mnuBaixades, &TFormPrincipal::mnuBaixadesClick},
   };
   for (const auto& [command, handler] : clicks)
     command->OnClick = [this, h = handler] { (this->*h)(); };
@@ -245,8 +243,6 @@ void TFormPrincipal::WireHandlers() {
   };
   e.Typed = [this](const std::string& text) { brwWebBrowserTyped(text); };
   e.PageChanged = [this](int32_t characters) { Pages.PageChanged(characters); };
-  e.PageKept = [this] { brwWebBrowserPageKept(); };
-  e.FileSaving = [this](const FileSave& file) { brwWebBrowserFileSaving(file); };
 }
 
 }  // namespace sonavia::shell

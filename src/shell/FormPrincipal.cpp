@@ -173,7 +173,6 @@ TFormPrincipal::TFormPrincipal(platform::EventLoop& loop, platform::LibraryLoade
       Requests(loop, [this](const std::string& text) { Pages.Notice(text); }),
       Sound(loop, browser, Speech, mnuSilenciarPagina,
             [this](const std::string& text) { Pages.Notice(text); }),
-      Files(loop, [this](const std::string& text) { Pages.Notice(text); }),
       loop_(loop),
       browser_(browser),
       input_(input),
@@ -489,7 +488,6 @@ void TFormPrincipal::FormClose() {
   // A page completing during the wait below must not start a reading.
   Pages.Close();
   Requests.Close();
-  Files.Close();
   // The settings are written once speech is over, below.
   Autosave.Stop();
   Notices.Close();

@@ -35,7 +35,6 @@
 #include "reading/ReadingList.h"
 #include "reading/ReadingSequencer.h"
 #include "shell/BrowserComponent.h"
-#include "shell/Downloads.h"
 #include "shell/NavigationCommands.h"
 #include "shell/PageEvents.h"
 #include "shell/PageFocus.h"
@@ -79,8 +78,6 @@ class TFormPrincipal {
       mnuMidaNormal{"mnuMidaNormal"};
   // The page's own sound, silenced or not.
   platform::MenuItem mnuSilenciarPagina{"mnuSilenciarPagina"};
-  // The folder where files are saved, opened on the desktop.
-  platform::MenuItem mnuBaixades{"mnuBaixades"};
   platform::MenuItem Control1{"Control1"}, mnuAnarALink{"mnuAnarALink"}, N4{"N4"},
       mnuParlar{"mnuParlar"}, mnuTornarAComencar{"mnuTornarAComencar"}, N3{"N3"},
       mnuCanviLlegirLinksLectures{"mnuCanviLlegirLinksLectures"}, N1{"N1"}, mnuCatala{"mnuCatala"},
@@ -192,7 +189,6 @@ class TFormPrincipal {
   controls::PageZoom Zoom;
   PageRequests Requests;
   PageSound Sound;
-  DownloadNotices Files;
 
   struct Menu {
     platform::MenuItem* title;
@@ -287,7 +283,6 @@ class TFormPrincipal {
   void mnuReduirClick() { Zoom.ZoomOut(); }
   void mnuMidaNormalClick() { Zoom.Reset(); }
   void mnuSilenciarPaginaClick() { Sound.ToggleSilence(); }
-  void mnuBaixadesClick() { browser_.OpenDownloadFolder(); }
   void SpeedButtonAnteriorClick() { Navigation.Back(); }
   void SpeedButtonSeguentClick() { Navigation.Forward(); }
   void SpeedButtonRePagClick() { Commands.PressPageKey(platform::kPageUpKey); }
@@ -360,8 +355,6 @@ class TFormPrincipal {
   void brwWebBrowserPermissionRefused(PageAsk ask) { Requests.Refused(ask); }
   void brwWebBrowserPageWindowOpened(PageWindowKind kind) { Requests.WindowOpened(kind); }
   void brwWebBrowserPageNotResponding() { Pages.Notice(kPageNotResponding); }
-  void brwWebBrowserPageKept() { Pages.PageKept(); }
-  void brwWebBrowserFileSaving(const FileSave& file) { Files.Saving(file); }
 
   // Set by the view: whether the page view has the window's keyboard (not
   // the address box or an edit); none for always.

@@ -51,7 +51,6 @@ void PageEvents::DownloadBegin() {
   Unblock();
   blockThisLoad_ = askedFor_;
   askedFor_ = false;
-  before_ = {pageCompleted_ && !pageGone_, list_.UnitCursor, list_.LinkCursor};
   pageCompleted_ = false;
   pageGone_ = false;
   loadEnded_ = false;
@@ -201,24 +200,6 @@ void PageEvents::PageProcessEnded() {
   speech_.SpeakMessage(kPageProcessEnded);
 }
 
-void PageEvents::PageKept() {
-  if (closed_) return;
-  Unblock();
-  Downloading = false;
-  loadEnded_ = true;
-  restLoading_ = false;
-  pageCompleted_ = before_.completed;
-  if (!pageCompleted_) return;
-  w_.HoverSpeechArmed = true;
-  // Where the reading had not reached its end, it goes on with the unit it
-  // was saying, from its start.
-  if (!ReadingOn() || (before_.unit <= 0 && before_.link <= 0)) return;
-  list_.UnitCursor = before_.unit;
-  list_.LinkCursor = before_.link;
-  sequencer_.StepBackAndStop();
-  sequencer_.SpeakNext();
-}
-
 void PageEvents::Unblock() {
   if (!blocking_) return;
   blocking_ = false;
@@ -324,10 +305,7 @@ void PageEvents::WatchdogTick() {
   if (auto dialUp = platform::FindWindowByTitle(windows_, kDialUpTitle, "")) {
     DismissWindow(*dialUp, kNotConnected, 5000, platform::kEscapeKey);
   } else if (auto failure = platform::FindWindow(windows_, kNavigationErrorTitle)) {
-    // Its first line is why, in a sentence of ours.
-    const std::string why =
-        failure->text.empty() ? kCannotFind : failure->text.substr(0, failure->text.find('\n'));
-    DismissWindow(*failure, why.c_str(), 2500, platform::kReturnKey);
+    DismissWindow(*failure, kCannotFind, 2500, platform::kReturnKey);
   } else if (auto dialog = platform::FindWindow(windows_, kPageDialogTitle)) {
     DismissPageDialog(*dialog);
   }

@@ -89,10 +89,6 @@ class PageEvents {
   // The page is gone with the engine's process that held it: the reading
   // stops and the user hears so, until "Refrescar" loads it again.
   void PageProcessEnded();
-  // The load begun last brought no page (a file saved instead, or stopped
-  // early): the page shown stays, and its reading goes on from the unit it
-  // had reached.
-  void PageKept();
   void WatchdogTick();
   // The user asked for a page (an address, a link followed, a file, the
   // history, a reload): the next load's announcement keeps the window's
@@ -177,13 +173,6 @@ class PageEvents {
   bool pageGone_ = false;       // the page's process ended since the load began
   bool loadEnded_ = false;      // the engine's load ended since it began
   bool restLoading_ = false;    // the page is read while its pictures still load
-  // Where the page read before the last load began was, should that load
-  // bring no page.
-  struct Before {
-    bool completed = false;
-    int32_t unit = 0;
-    int32_t link = 0;
-  } before_;
 };
 
 // "12 % carregat" for 1 of 8: the percentage rounded half to even, not clamped.

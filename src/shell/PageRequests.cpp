@@ -30,9 +30,6 @@ std::string PageWindowText(PageWindowKind kind) {
       return "La pàgina obre una finestra per triar un color. Escapada la tanca.";
     case PageWindowKind::Date:
       return "La pàgina obre un calendari per triar una data. Escapada el tanca.";
-    case PageWindowKind::Password:
-      return "El lloc demana un nom d'usuari i una contrasenya: escriviu el nom, Tab, la "
-             "contrasenya i Retorn. Escapada cancel·la.";
     case PageWindowKind::List:
       break;
   }

@@ -116,7 +116,7 @@ class Listener(Journey):
         run.key("ctrl+a")
         run.type("http://127.0.0.1:9/enlloc.htm")
         run.key("Return")
-        self.assertSays(run, "no he pogut obrir aquesta pàgina", start, 30)
+        self.assertSays(run, "no puc trobar aquest lloc", start, 30)
 
         def message_windows():
             return run.display.xdotool("search", "--onlyvisible", "--name", "^Navegador web$", check=False)

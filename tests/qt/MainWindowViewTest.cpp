@@ -81,7 +81,6 @@ TEST(MainWindowView, OpensWithTheMenusTheToolbarAndTheStartPage) {
             (std::vector<std::string>{"&Obrir...",
                                       "&Imprimir...",
                                       "&Desar com...",
-                                      "Obrir la carpeta de &baixades",
                                       "-",
                                       "&Anterior",
                                       "&Següent",

@@ -66,7 +66,6 @@ TEST_F(ProgramTest, TheWindowIsLaidOutWithItsCaptionsKeysAndFirstValues) {
                           "  MenuObrir: &Obrir... [Ctrl+O]",
                           "  MenuImprimir: &Imprimir... [Ctrl+I]",
                           "  MenuDesarcom: &Desar com... (disabled) (hidden)",
-                          "  mnuBaixades: Obrir la carpeta de &baixades",
                           "  N7: -",
                           "  mnuEndarrera: &Anterior [F9]",
                           "  mnuEndavant: &Segü"
