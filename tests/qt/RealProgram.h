@@ -36,7 +36,8 @@ namespace sonavia::qt::testing {
 struct Utterance {
   int speaker = 0;
   bool stopped = false;
-  std::string text;  // as the library heard it, folded to lower case, UTF-8
+  std::string text;   // as the library heard it, folded to lower case, UTF-8
+  int64_t start = 0;  // when it was handed to the library, in ms since the epoch
 };
 
 // The real speech library, loaded before the parts that use it.
@@ -120,7 +121,7 @@ class RealProgram : private RealLibrary, public ProgramParts {
       std::getline(fields, text);
       while (!text.empty() && text.back() == ' ') text.pop_back();
       said.push_back({std::stoi(speaker), stopped == "1",
-                      QString::fromStdString(text).toLower().toStdString()});
+                      QString::fromStdString(text).toLower().toStdString(), std::stoll(start)});
     }
     return said;
   }
